@@ -1,0 +1,301 @@
+#pragma once
+// The BlockCipher concept, IV<K>, the ten modes of operation in strict and lazy form with
+// generic defaults, and ESP padding (RFC 4303).
+//
+// Each mode is a free function. It calls the key type's own member of the same name when the
+// type has one (a library's native CBC, say), and otherwise the generic default built on
+// encryptBlock and decryptBlock.
+
+#include <zorvan/bytes.hpp>
+
+#include <algorithm>
+#include <concepts>
+#include <cstddef>
+#include <optional>
+#include <ostream>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace zorvan {
+
+/// BlockCipher: a key type K. blockSize and keyLength are in bits; buildKey gives no key when
+/// the octets are not an acceptable key; encryptBlock and decryptBlock take one or several
+/// whole blocks.
+template <class K>
+concept BlockCipher = requires(const K& key, const Bytes& bytes) {
+    { K::blockSize() } -> std::convertible_to<std::size_t>;
+    { K::keyLength() } -> std::convertible_to<std::size_t>;
+    { K::buildKey(bytes) } -> std::same_as<std::optional<K>>;
+    { key.encryptBlock(bytes) } -> std::same_as<Bytes>;
+    { key.decryptBlock(bytes) } -> std::same_as<Bytes>;
+};
+
+/// IV<K>: an initialisation vector of one block of cipher K. K may still be incomplete where
+/// IV<K> is named, so a key type's own mode members can use it in their declarations.
+template <class K>
+class IV {
+public:
+    /// get: an IV from the first blockSize/8 octets; the rest is ignored, too few give nothing.
+    static std::optional<IV> get(const Bytes& bytes) {
+        const std::size_t octets = K::blockSize() / 8;
+        if (bytes.size() < octets) {
+            return std::nullopt;
+        }
+        return IV(bytes.take(octets));
+    }
+
+    [[nodiscard]] const Bytes& encode() const noexcept { return octets_; }
+
+    friend bool operator==(const IV&, const IV&) = default;
+    friend std::ostream& operator<<(std::ostream& out, const IV& iv) { return out << iv.octets_; }
+
+private:
+    explicit IV(Bytes octets) : octets_(std::move(octets)) {}
+    Bytes octets_;
+};
+
+/// padESPBlockSize: the message padded to a whole number of the cipher's blocks with the
+/// RFC 4303 padding: the octets 1, 2, 3, ... then the pad length. At least one octet (the
+/// length) is always added.
+template <BlockCipher K>
+Bytes padESPBlockSize(const K& /*key*/, const Bytes& message) {
+    const std::size_t block = K::blockSize() / 8;
+    const std::size_t padLength = (block - (message.size() + 1) % block) % block;
+    std::vector<std::uint8_t> padded(message.begin(), message.end());
+    for (std::size_t i = 1; i <= padLength; ++i) {
+        padded.push_back(static_cast<std::uint8_t>(i));
+    }
+    padded.push_back(static_cast<std::uint8_t>(padLength));
+    return Bytes(std::move(padded));
+}
+
+/// unpadESP: the message without its RFC 4303 padding, or nothing when the padding is
+/// malformed (no length octet, a length beyond the message, or pad octets other than 1, 2, ...).
+std::optional<Bytes> unpadESP(const Bytes& padded);
+
+namespace detail {
+
+template <class K>
+constexpr std::size_t blockOctets() {
+    return K::blockSize() / 8;
+}
+
+/// Thrown by the generic ECB and CBC when the input is not a whole number of blocks.
+[[noreturn]] void throwPartialBlock(const char* mode, std::size_t length, std::size_t block);
+
+inline void xorOctets(std::span<std::uint8_t> target, std::span<const std::uint8_t> a,
+                      std::span<const std::uint8_t> b) {
+    for (std::size_t i = 0; i < target.size(); ++i) {
+        target[i] = static_cast<std::uint8_t>(a[i] ^ b[i]);
+    }
+}
+
+/// incrementBigEndian: adds one to the whole block read as one big-endian number (mod 2^n).
+inline void incrementBigEndian(std::span<std::uint8_t> counter) {
+    for (auto octet = counter.rbegin(); octet != counter.rend(); ++octet) {
+        if (++*octet != 0) {
+            return;
+        }
+    }
+}
+
+template <BlockCipher K>
+std::vector<std::uint8_t> encryptOne(const K& key, std::span<const std::uint8_t> block) {
+    return key.encryptBlock(Bytes(block)).release();
+}
+
+// The generic IV modes share one loop over the blocks. A step sees the feedback register, one
+// input block (the last may be short in the stream modes) and writes the output block; it
+// leaves the next feedback value in the register.
+template <BlockCipher K, class Step>
+std::pair<Bytes, IV<K>> chainBlocks(const IV<K>& iv, const Bytes& input, bool wholeBlocksOnly,
+                                    const char* mode, Step step) {
+    const std::size_t block = blockOctets<K>();
+    if (wholeBlocksOnly && input.size() % block != 0) {
+        throwPartialBlock(mode, input.size(), block);
+    }
+    std::vector<std::uint8_t> output(input.size());
+    std::vector<std::uint8_t> feedback(iv.encode().begin(), iv.encode().end());
+    for (std::size_t start = 0; start < input.size(); start += block) {
+        const std::size_t length = std::min(block, input.size() - start);
+        step(feedback, input.view().subspan(start, length),
+             std::span<std::uint8_t>(output).subspan(start, length));
+    }
+    return {Bytes(std::move(output)), *IV<K>::get(Bytes(std::move(feedback)))};
+}
+
+template <BlockCipher K>
+std::pair<Bytes, IV<K>> cbcEncrypt(const K& key, const IV<K>& iv, const Bytes& input) {
+    return chainBlocks(iv, input, true, "CBC", [&](auto& feedback, auto in, auto out) {
+        xorOctets(feedback, feedback, in);
+        feedback = encryptOne(key, feedback);
+        std::copy(feedback.begin(), feedback.end(), out.begin());
+    });
+}
+
+template <BlockCipher K>
+std::pair<Bytes, IV<K>> cbcDecrypt(const K& key, const IV<K>& iv, const Bytes& input) {
+    return chainBlocks(iv, input, true, "CBC", [&](auto& feedback, auto in, auto out) {
+        const std::vector<std::uint8_t> decrypted = key.decryptBlock(Bytes(in)).release();
+        xorOctets(out, decrypted, feedback);
+        feedback.assign(in.begin(), in.end());
+    });
+}
+
+// CFB with full-block feedback: the ciphertext block becomes the next register. After a
+// short last block the register holds that ciphertext followed by the unused keystream.
+template <BlockCipher K>
+std::pair<Bytes, IV<K>> cfbWith(const K& key, const IV<K>& iv, const Bytes& input, bool decrypt) {
+    return chainBlocks(iv, input, false, "CFB", [&](auto& feedback, auto in, auto out) {
+        feedback = encryptOne(key, feedback);
+        xorOctets(out, in, feedback);
+        const auto ciphertext = decrypt ? in : std::span<const std::uint8_t>(out);
+        std::copy(ciphertext.begin(), ciphertext.end(), feedback.begin());
+    });
+}
+
+template <BlockCipher K>
+std::pair<Bytes, IV<K>> ofbApply(const K& key, const IV<K>& iv, const Bytes& input) {
+    return chainBlocks(iv, input, false, "OFB", [&](auto& feedback, auto in, auto out) {
+        feedback = encryptOne(key, feedback);
+        xorOctets(out, in, feedback);
+    });
+}
+
+template <BlockCipher K>
+std::pair<Bytes, IV<K>> ctrApply(const K& key, const IV<K>& iv, const Bytes& input) {
+    return chainBlocks(iv, input, false, "CTR", [&](auto& counter, auto in, auto out) {
+        xorOctets(out, in, encryptOne(key, counter));
+        incrementBigEndian(counter);
+    });
+}
+
+template <BlockCipher K>
+Bytes ecbWith(const K& key, const Bytes& input, bool decrypt) {
+    if (input.size() % blockOctets<K>() != 0) {
+        throwPartialBlock("ECB", input.size(), blockOctets<K>());
+    }
+    if (input.empty()) {
+        return input;
+    }
+    return decrypt ? key.decryptBlock(input) : key.encryptBlock(input);
+}
+
+// The lazy defaults stream the chunks through the strict operation a whole number of blocks at
+// a time, carrying a partial block into the next chunk, and the IV from call to call.
+template <BlockCipher K, class Strict>
+std::pair<LazyBytes, IV<K>> streamChunks(IV<K> iv, const LazyBytes& input, Strict strict) {
+    const std::size_t block = blockOctets<K>();
+    std::vector<Bytes> output;
+    std::vector<std::uint8_t> carry;
+    const auto flush = [&](std::size_t length) {
+        auto [processed, next] = strict(iv, Bytes(std::span<const std::uint8_t>(carry).first(length)));
+        output.push_back(std::move(processed));
+        iv = std::move(next);
+        carry.erase(carry.begin(), carry.begin() + static_cast<std::ptrdiff_t>(length));
+    };
+    for (const Bytes& chunk : input.toChunks()) {
+        carry.insert(carry.end(), chunk.begin(), chunk.end());
+        if (const std::size_t whole = carry.size() - carry.size() % block; whole > 0) {
+            flush(whole);
+        }
+    }
+    if (!carry.empty()) {
+        flush(carry.size());
+    }
+    return {LazyBytes::fromChunks(std::move(output)), std::move(iv)};
+}
+
+template <BlockCipher K, class Strict>
+LazyBytes streamChunksWithoutIV(const LazyBytes& input, Strict strict) {
+    // ECB carries no state between calls; a zero IV only drives the shared streaming loop.
+    const auto zeroIV = *IV<K>::get(Bytes(std::vector<std::uint8_t>(blockOctets<K>())));
+    return streamChunks<K>(zeroIV, input, [&](const IV<K>& iv, const Bytes& data) {
+               return std::pair{strict(data), iv};
+           }).first;
+}
+
+} // namespace detail
+
+// Each macro defines one mode operation: the key type's own member when it has one, the
+// generic default otherwise.
+#define ZORVAN_ECB_OPERATION(name, fallback)                                                      \
+    template <BlockCipher K>                                                                      \
+    Bytes name(const K& key, const Bytes& data) {                                                 \
+        if constexpr (requires { { key.name(data) } -> std::same_as<Bytes>; }) {                  \
+            return key.name(data);                                                                \
+        } else {                                                                                  \
+            return fallback;                                                                      \
+        }                                                                                         \
+    }
+
+#define ZORVAN_IV_OPERATION(name, fallback)                                                       \
+    template <BlockCipher K>                                                                      \
+    std::pair<Bytes, IV<K>> name(const K& key, const IV<K>& iv, const Bytes& data) {              \
+        if constexpr (requires { { key.name(iv, data) } -> std::same_as<std::pair<Bytes, IV<K>>>; }) { \
+            return key.name(iv, data);                                                            \
+        } else {                                                                                  \
+            return fallback;                                                                      \
+        }                                                                                         \
+    }
+
+#define ZORVAN_LAZY_ECB_OPERATION(name, strict)                                                   \
+    template <BlockCipher K>                                                                      \
+    LazyBytes name(const K& key, const LazyBytes& data) {                                         \
+        if constexpr (requires { { key.name(data) } -> std::same_as<LazyBytes>; }) {              \
+            return key.name(data);                                                                \
+        } else {                                                                                  \
+            return detail::streamChunksWithoutIV<K>(                                              \
+                data, [&](const Bytes& part) { return strict(key, part); });                      \
+        }                                                                                         \
+    }
+
+#define ZORVAN_LAZY_IV_OPERATION(name, strict)                                                    \
+    template <BlockCipher K>                                                                      \
+    std::pair<LazyBytes, IV<K>> name(const K& key, const IV<K>& iv, const LazyBytes& data) {      \
+        if constexpr (requires { { key.name(iv, data) } -> std::same_as<std::pair<LazyBytes, IV<K>>>; }) { \
+            return key.name(iv, data);                                                            \
+        } else {                                                                                  \
+            return detail::streamChunks<K>(                                                       \
+                iv, data, [&](const IV<K>& at, const Bytes& part) { return strict(key, at, part); }); \
+        }                                                                                         \
+    }
+
+/// ecb, unEcb: ECB over whole blocks; a partial block throws std::invalid_argument.
+ZORVAN_ECB_OPERATION(ecb, detail::ecbWith(key, data, false))
+ZORVAN_ECB_OPERATION(unEcb, detail::ecbWith(key, data, true))
+/// cbc, unCbc: CBC over whole blocks; the next IV is the last ciphertext block.
+ZORVAN_IV_OPERATION(cbc, detail::cbcEncrypt(key, iv, data))
+ZORVAN_IV_OPERATION(unCbc, detail::cbcDecrypt(key, iv, data))
+/// cfb, unCfb: CFB with full-block feedback; the next IV is the last ciphertext block.
+ZORVAN_IV_OPERATION(cfb, detail::cfbWith(key, iv, data, false))
+ZORVAN_IV_OPERATION(unCfb, detail::cfbWith(key, iv, data, true))
+/// ofb, unOfb: OFB; the next IV is the last keystream block.
+ZORVAN_IV_OPERATION(ofb, detail::ofbApply(key, iv, data))
+ZORVAN_IV_OPERATION(unOfb, detail::ofbApply(key, iv, data))
+/// ctr, unCtr: CTR with the whole block as one big-endian counter; the next IV is the counter
+/// after the last block used.
+ZORVAN_IV_OPERATION(ctr, detail::ctrApply(key, iv, data))
+ZORVAN_IV_OPERATION(unCtr, detail::ctrApply(key, iv, data))
+
+/// The lazy forms: the same results over chunked input.
+ZORVAN_LAZY_ECB_OPERATION(ecbLazy, ecb)
+ZORVAN_LAZY_ECB_OPERATION(unEcbLazy, unEcb)
+ZORVAN_LAZY_IV_OPERATION(cbcLazy, cbc)
+ZORVAN_LAZY_IV_OPERATION(unCbcLazy, unCbc)
+ZORVAN_LAZY_IV_OPERATION(cfbLazy, cfb)
+ZORVAN_LAZY_IV_OPERATION(unCfbLazy, unCfb)
+ZORVAN_LAZY_IV_OPERATION(ofbLazy, ofb)
+ZORVAN_LAZY_IV_OPERATION(unOfbLazy, unOfb)
+ZORVAN_LAZY_IV_OPERATION(ctrLazy, ctr)
+ZORVAN_LAZY_IV_OPERATION(unCtrLazy, unCtr)
+
+#undef ZORVAN_ECB_OPERATION
+#undef ZORVAN_IV_OPERATION
+#undef ZORVAN_LAZY_ECB_OPERATION
+#undef ZORVAN_LAZY_IV_OPERATION
+
+} // namespace zorvan

@@ -1,0 +1,120 @@
+#include <zorvan/bytes.hpp>
+
+#include <algorithm>
+#include <ostream>
+
+namespace zorvan {
+
+namespace {
+
+constexpr std::size_t shownInFull = 64;
+constexpr std::size_t shownAtEachEnd = 24;
+
+void writeHex(std::ostream& out, std::span<const std::uint8_t> octets) {
+    static constexpr char digits[] = "0123456789abcdef";
+    for (std::uint8_t octet : octets) {
+        out << digits[octet >> 4] << digits[octet & 0x0f];
+    }
+}
+
+} // namespace
+
+Bytes Bytes::fromText(std::string_view text) {
+    std::vector<std::uint8_t> octets(text.size());
+    std::transform(text.begin(), text.end(), octets.begin(),
+                   [](char c) { return static_cast<std::uint8_t>(c); });
+    return Bytes(std::move(octets));
+}
+
+Bytes Bytes::take(std::size_t n) const {
+    return Bytes(view().first(std::min(n, size())));
+}
+
+Bytes Bytes::drop(std::size_t n) const {
+    return Bytes(view().subspan(std::min(n, size())));
+}
+
+Bytes Bytes::concat(const Bytes& tail) const {
+    std::vector<std::uint8_t> octets;
+    octets.reserve(size() + tail.size());
+    octets.insert(octets.end(), begin(), end());
+    octets.insert(octets.end(), tail.begin(), tail.end());
+    return Bytes(std::move(octets));
+}
+
+std::ostream& operator<<(std::ostream& out, const Bytes& bytes) {
+    if (bytes.size() <= shownInFull) {
+        writeHex(out, bytes.view());
+        return out;
+    }
+    writeHex(out, bytes.view().first(shownAtEachEnd));
+    out << "...";
+    writeHex(out, bytes.view().last(shownAtEachEnd));
+    return out << " (" << bytes.size() << " octets)";
+}
+
+LazyBytes LazyBytes::fromChunks(std::vector<Bytes> chunks) {
+    std::erase_if(chunks, [](const Bytes& chunk) { return chunk.empty(); });
+    LazyBytes result;
+    result.chunks_ = std::move(chunks);
+    return result;
+}
+
+LazyBytes LazyBytes::chunksOf(const Bytes& bytes, std::size_t chunkSize) {
+    std::vector<Bytes> chunks;
+    for (std::size_t start = 0; start < bytes.size(); start += chunkSize) {
+        chunks.emplace_back(bytes.view().subspan(start, std::min(chunkSize, bytes.size() - start)));
+    }
+    return fromChunks(std::move(chunks));
+}
+
+Bytes LazyBytes::toStrict() const {
+    if (chunks_.size() == 1) {
+        return chunks_.front();
+    }
+    std::vector<std::uint8_t> octets;
+    octets.reserve(static_cast<std::size_t>(length()));
+    for (const Bytes& chunk : chunks_) {
+        octets.insert(octets.end(), chunk.begin(), chunk.end());
+    }
+    return Bytes(std::move(octets));
+}
+
+std::uint64_t LazyBytes::length() const noexcept {
+    std::uint64_t total = 0;
+    for (const Bytes& chunk : chunks_) {
+        total += chunk.size();
+    }
+    return total;
+}
+
+LazyBytes LazyBytes::take(std::uint64_t n) const {
+    std::vector<Bytes> kept;
+    for (const Bytes& chunk : chunks_) {
+        if (n == 0) {
+            break;
+        }
+        if (chunk.size() <= n) {
+            kept.push_back(chunk);
+            n -= chunk.size();
+        } else {
+            kept.push_back(chunk.take(static_cast<std::size_t>(n)));
+            n = 0;
+        }
+    }
+    return fromChunks(std::move(kept));
+}
+
+bool operator==(const LazyBytes& a, const LazyBytes& b) {
+    return a.length() == b.length() && a.toStrict() == b.toStrict();
+}
+
+std::ostream& operator<<(std::ostream& out, const LazyBytes& bytes) {
+    out << "[" << bytes.toChunks().size() << " chunks:";
+    for (const Bytes& chunk : bytes.toChunks()) {
+        out << ' ' << chunk.size();
+    }
+    return out << " octets] " << bytes.toStrict();
+}
+
+} // namespace zorvan
