@@ -1,0 +1,54 @@
+#pragma once
+// describe: the printed form of a value in failure reports.
+
+#include <zorvan/bytes.hpp>
+
+#include <optional>
+#include <sstream>
+#include <string>
+#include <utility>
+
+namespace zorvan::testing {
+
+template <class T>
+std::string describe(const T& value);
+
+namespace detail {
+
+template <class T>
+struct Describer {
+    static std::string describe(const T& value) {
+        if constexpr (requires(std::ostream& out) { out << value; }) {
+            std::ostringstream out;
+            out << value;
+            return out.str();
+        } else {
+            return "<value without a printed form>";
+        }
+    }
+};
+
+template <class A, class B>
+struct Describer<std::pair<A, B>> {
+    static std::string describe(const std::pair<A, B>& value) {
+        return "(" + testing::describe(value.first) + ", " + testing::describe(value.second) + ")";
+    }
+};
+
+template <class T>
+struct Describer<std::optional<T>> {
+    static std::string describe(const std::optional<T>& value) {
+        return value ? "just " + testing::describe(*value) : "nothing";
+    }
+};
+
+} // namespace detail
+
+/// describe: operator<< where the type has one, pairs as "(a, b)", optionals as "just v" or
+/// "nothing". Never throws beyond what the value's own printing throws.
+template <class T>
+std::string describe(const T& value) {
+    return detail::Describer<T>::describe(value);
+}
+
+} // namespace zorvan::testing

@@ -1,0 +1,119 @@
+#pragma once
+// The runner: selects leaves of a test tree by path, runs them, and reports.
+
+#include <zorvan/testing/test.hpp>
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <iosfwd>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zorvan::testing {
+
+/// Leaf: a unit or property leaf of a tree with its path: the names of its groups and its own
+/// name joined by '/' ("MD5 KATs/md5KAT"; a top-level leaf's path is its name).
+struct Leaf {
+    std::string path;
+    std::string groupPath;
+    std::string name;
+    const Test* test = nullptr;
+};
+
+/// flatten: every leaf of the trees in tree order. The leaves point into tests, which must
+/// outlive them.
+std::vector<Leaf> flatten(const std::vector<Test>& tests);
+
+/// globMatch: whether text matches pattern, where '*' matches any run of characters (also
+/// '/'), '?' any one character, and '\' makes the next character literal.
+bool globMatch(std::string_view pattern, std::string_view text);
+/// escapeGlob: a pattern that matches exactly this text.
+std::string escapeGlob(std::string_view text);
+
+/// CheckSettings: how properties are checked. The same seed reproduces the same cases.
+struct CheckSettings {
+    std::uint64_t seed = 0;
+    std::size_t cases = 100;
+    /// A property gives up (and fails) after more than cases × maxDiscardRatio discards.
+    std::size_t maxDiscardRatio = 10;
+};
+
+enum class LeafStatus { passed, failed, skipped };
+
+/// LeafOutcome: how one leaf ended; report holds what a failure or skip says.
+struct LeafOutcome {
+    LeafStatus status = LeafStatus::passed;
+    std::string report;
+    double seconds = 0;
+};
+
+/// runLeaf: runs one leaf. Never throws: an error raised by the code under test fails the
+/// leaf with its message, and TestSkipped skips it.
+LeafOutcome runLeaf(const Leaf& leaf, const CheckSettings& settings);
+
+/// RunOptions: what run selects and how it reports.
+struct RunOptions {
+    CheckSettings check;
+    std::string filter = "*";
+    /// occurrence: only the n-th selected leaf (from 1), for leaves that share a path.
+    std::optional<std::size_t> occurrence;
+    std::size_t shardCount = 1;
+    std::size_t shardIndex = 0;
+    bool list = false;
+    bool verbose = false;
+    std::size_t jobs = 1;
+    std::optional<std::string> junitPath;
+    /// rerunCommand: the command line, up to the filter and seed, that failures print for
+    /// rerunning one leaf.
+    std::string rerunCommand = "test";
+    /// execute: how a leaf runs (runLeaf by default); callers may run it elsewhere, for
+    /// instance in a child process.
+    std::function<LeafOutcome(const Leaf&, const CheckSettings&)> execute = runLeaf;
+};
+
+/// selectLeaves: the leaves that a run with these options runs, in tree order: those whose path
+/// matches the filter, then the occurrence, then this shard's share.
+std::vector<Leaf> selectLeaves(const std::vector<Leaf>& leaves, const RunOptions& options);
+
+/// RunSummary: the counts of a run.
+struct RunSummary {
+    std::size_t passed = 0;
+    std::size_t failed = 0;
+    std::size_t skipped = 0;
+};
+
+/// closingLine: "N passed, N failed", with ", N skipped" where some were.
+std::string closingLine(const RunSummary& summary);
+
+/// run: runs (or with list, lists) the selected leaves and writes the report to out: the seed,
+/// each failure with a command that reruns it, and the closing line. Leaves run on
+/// options.jobs threads; the report stays in tree order. Throws std::runtime_error naming the
+/// path when the JUnit report cannot be written.
+RunSummary run(const std::vector<Test>& tests, const RunOptions& options, std::ostream& out);
+
+/// UsageError: a command line that cannot be read; its message says which option or value.
+class UsageError : public std::invalid_argument {
+public:
+    using std::invalid_argument::invalid_argument;
+};
+
+/// CommandLine: the options read from a command line and the environment.
+struct CommandLine {
+    RunOptions options;
+    bool helpRequested = false;
+    bool seedGiven = false;
+};
+
+/// parseCommandLine: reads --list, --filter, --seed, --cases, --occurrence, --jobs, --junit,
+/// --verbose and --help (as "--name value" or "--name=value"), and the GoogleTest sharding
+/// variables. Throws UsageError on an unknown option or a bad value.
+CommandLine parseCommandLine(int argc, const char* const* argv);
+
+/// usage: the help text of the ready main.
+std::string usage(std::string_view program);
+
+} // namespace zorvan::testing

@@ -1,0 +1,71 @@
+#pragma once
+// The test tree: groups of unit leaves and property leaves. Building a tree runs nothing.
+
+#include <zorvan/testing/assertion.hpp>
+#include <zorvan/testing/property.hpp>
+
+#include <functional>
+#include <string>
+#include <type_traits>
+#include <utility>
+#include <variant>
+#include <vector>
+
+namespace zorvan::testing {
+
+class Test;
+
+/// TestGroup: a named list of tests, kept in the order given.
+struct TestGroup {
+    std::string name;
+    std::vector<Test> children;
+};
+
+/// UnitTest: a named assertion; it fails by throwing (AssertionFailure or any other error).
+struct UnitTest {
+    std::string name;
+    std::function<void()> assertion;
+};
+
+/// PropertyTest: a named property, checked on generated cases by the runner.
+struct PropertyTest {
+    std::string name;
+    Property property;
+};
+
+/// Test: a node of the tree; a group, a unit leaf or a property leaf. Sibling names may repeat.
+class Test {
+public:
+    using Node = std::variant<TestGroup, UnitTest, PropertyTest>;
+
+    Test(TestGroup group) : node_(std::move(group)) {}       // NOLINT: a group is a test
+    Test(UnitTest unit) : node_(std::move(unit)) {}          // NOLINT: so is a leaf
+    Test(PropertyTest property) : node_(std::move(property)) {} // NOLINT
+
+    [[nodiscard]] const Node& node() const noexcept { return node_; }
+    [[nodiscard]] const std::string& name() const noexcept {
+        return std::visit([](const auto& each) -> const std::string& { return each.name; }, node_);
+    }
+
+private:
+    Node node_;
+};
+
+/// testCase: a unit leaf from a name and an assertion.
+inline Test testCase(std::string name, std::function<void()> assertion) {
+    return UnitTest{std::move(name), std::move(assertion)};
+}
+
+/// testProperty: a property leaf from a name and a Property, or a law whose parameters are
+/// drawn with Arbitrary (see makeProperty).
+inline Test testProperty(std::string name, Property property) {
+    return PropertyTest{std::move(name), std::move(property)};
+}
+
+template <class Law>
+    requires(!std::is_same_v<std::decay_t<Law>, Property>)
+Test testProperty(std::string name, Law law) {
+    return PropertyTest{std::move(name), makeProperty(std::move(law))};
+}
+
+} // namespace zorvan::testing

@@ -1,0 +1,156 @@
+#include <zorvan/testing/main.hpp>
+#include <zorvan/testing/runner.hpp>
+
+#include <charconv>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <random>
+
+namespace zorvan::testing {
+
+namespace {
+
+std::uint64_t readNumber(std::string_view option, std::string_view text) {
+    std::uint64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
+        throw UsageError(std::string(option) + " needs a whole number, not '" + std::string(text) +
+                         "'");
+    }
+    return value;
+}
+
+std::size_t readPositive(std::string_view option, std::string_view text) {
+    const std::uint64_t value = readNumber(option, text);
+    if (value == 0) {
+        throw UsageError(std::string(option) + " needs a number above 0");
+    }
+    return static_cast<std::size_t>(value);
+}
+
+// GoogleTest's sharding protocol: run every n-th leaf and touch the status file.
+void readShardingEnvironment(RunOptions& options) {
+    const char* total = std::getenv("GTEST_TOTAL_SHARDS");
+    const char* index = std::getenv("GTEST_SHARD_INDEX");
+    if (total == nullptr || index == nullptr) {
+        return;
+    }
+    options.shardCount = readPositive("GTEST_TOTAL_SHARDS", total);
+    options.shardIndex = static_cast<std::size_t>(readNumber("GTEST_SHARD_INDEX", index));
+    if (options.shardIndex >= options.shardCount) {
+        throw UsageError("GTEST_SHARD_INDEX " + std::string(index) +
+                         " is not below GTEST_TOTAL_SHARDS " + std::string(total));
+    }
+    if (const char* status = std::getenv("GTEST_SHARD_STATUS_FILE")) {
+        std::ofstream{status};
+    }
+}
+
+} // namespace
+
+CommandLine parseCommandLine(int argc, const char* const* argv) {
+    CommandLine line;
+    RunOptions& options = line.options;
+    options.rerunCommand = argc > 0 ? argv[0] : "test";
+    for (int i = 1; i < argc; ++i) {
+        std::string_view argument = argv[i];
+        std::string_view name = argument;
+        std::optional<std::string_view> attached;
+        if (const auto equals = argument.find('='); argument.starts_with("--") && equals != std::string_view::npos) {
+            name = argument.substr(0, equals);
+            attached = argument.substr(equals + 1);
+        }
+        const auto value = [&]() -> std::string_view {
+            if (attached) {
+                return *attached;
+            }
+            if (i + 1 >= argc) {
+                throw UsageError(std::string(name) + " needs a value");
+            }
+            return argv[++i];
+        };
+        const auto flag = [&](bool& target) {
+            if (attached) {
+                throw UsageError(std::string(name) + " takes no value");
+            }
+            target = true;
+        };
+        if (name == "--help" || name == "-h") {
+            flag(line.helpRequested);
+        } else if (name == "--list") {
+            flag(options.list);
+        } else if (name == "--verbose") {
+            flag(options.verbose);
+        } else if (name == "--filter") {
+            options.filter = value();
+        } else if (name == "--seed") {
+            options.check.seed = readNumber(name, value());
+            line.seedGiven = true;
+        } else if (name == "--cases") {
+            options.check.cases = readPositive(name, value());
+        } else if (name == "--occurrence") {
+            options.occurrence = readPositive(name, value());
+        } else if (name == "--jobs") {
+            options.jobs = readPositive(name, value());
+        } else if (name == "--junit") {
+            options.junitPath = std::string(value());
+        } else {
+            throw UsageError("unknown option '" + std::string(argument) + "'");
+        }
+    }
+    if (!line.seedGiven) {
+        std::random_device entropy;
+        options.check.seed = (std::uint64_t{entropy()} << 32) | entropy();
+    }
+    readShardingEnvironment(options);
+    return line;
+}
+
+std::string usage(std::string_view program) {
+    return "usage: " + std::string(program) + R"( [options]
+
+Runs the tests of this program and reports each failure with a command that reruns it.
+
+options:
+  --list             print the path of every selected leaf (group/leaf), one a line
+  --filter GLOB      run only the leaves whose path matches GLOB ('*' any run, '?' any
+                     character, '\' quotes the next one); default '*'
+  --occurrence N     of the leaves selected, run only the N-th (for paths that repeat)
+  --seed N           the seed of the generated cases (printed on every run; the same seed
+                     reproduces the same cases); default: a fresh one
+  --cases N          generated cases for each property; default 100
+  --jobs N           run N leaves at a time; the report keeps tree order; default 1
+  --junit FILE       also write a JUnit XML report to FILE
+  --verbose          also print each leaf that passed
+  --help             print this text
+
+GTEST_TOTAL_SHARDS and GTEST_SHARD_INDEX, when set, select one shard of the leaves.
+Exit status: 0 when nothing failed, 1 when something did, 2 on a usage error.
+)";
+}
+
+int main(int argc, const char* const* argv, const std::vector<Test>& tests) {
+    const std::string_view program = argc > 0 ? argv[0] : "test";
+    try {
+        const CommandLine line = parseCommandLine(argc, argv);
+        if (line.helpRequested) {
+            std::cout << usage(program);
+            return 0;
+        }
+        const RunSummary summary = run(tests, line.options, std::cout);
+        return summary.failed == 0 ? 0 : 1;
+    } catch (const UsageError& error) {
+        std::cerr << program << ": " << error.what() << "\n\n" << usage(program);
+        return 2;
+    } catch (const std::exception& error) {
+        std::cerr << program << ": " << error.what() << '\n';
+        return 1;
+    }
+}
+
+int main(int argc, const char* const* argv, const Test& test) {
+    return main(argc, argv, std::vector<Test>{test});
+}
+
+} // namespace zorvan::testing

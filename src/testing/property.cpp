@@ -1,0 +1,63 @@
+#include <zorvan/testing/property.hpp>
+
+#include <zorvan/testing/assertion.hpp>
+
+#include <cstring>
+
+namespace zorvan::testing {
+
+// SplitMix64: small, fast, and every seed gives a full-period stream.
+std::uint64_t Gen::next() noexcept {
+    std::uint64_t z = (state_ += 0x9e3779b97f4a7c15ULL);
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+    return z ^ (z >> 31);
+}
+
+std::uint64_t Gen::uniform(std::uint64_t bound) noexcept {
+    if (bound == std::numeric_limits<std::uint64_t>::max()) {
+        return next();
+    }
+    // Rejection keeps the draw unbiased for bounds that do not divide 2^64.
+    const std::uint64_t range = bound + 1;
+    const std::uint64_t limit = std::numeric_limits<std::uint64_t>::max() -
+                                std::numeric_limits<std::uint64_t>::max() % range;
+    std::uint64_t draw = next();
+    while (draw >= limit) {
+        draw = next();
+    }
+    return draw % range;
+}
+
+void Gen::fill(std::span<std::uint8_t> octets) noexcept {
+    std::size_t offset = 0;
+    for (; offset + sizeof(std::uint64_t) <= octets.size(); offset += sizeof(std::uint64_t)) {
+        const std::uint64_t word = next();
+        std::memcpy(octets.data() + offset, &word, sizeof word);
+    }
+    if (offset < octets.size()) {
+        const std::uint64_t word = next();
+        std::memcpy(octets.data() + offset, &word, octets.size() - offset);
+    }
+}
+
+Gen Gen::split() noexcept {
+    return Gen(next(), size_);
+}
+
+namespace detail {
+
+std::string describeCurrentException() {
+    try {
+        throw;
+    } catch (const AssertionFailure& failure) {
+        return failure.what();
+    } catch (const std::exception& error) {
+        return std::string("exception: ") + error.what();
+    } catch (...) {
+        return "exception of an unknown type";
+    }
+}
+
+} // namespace detail
+} // namespace zorvan::testing

@@ -1,0 +1,203 @@
+#include <zorvan/testing/main.hpp>
+#include <zorvan/testing/runner.hpp>
+
+#include <Test/Crypto.hpp>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+using namespace zorvan::testing;
+using Tree = std::vector<zorvan::testing::Test>;
+using ::testing::HasSubstr;
+using ::testing::Not;
+using zorvan::Bytes;
+
+// A tree with one leaf of every outcome, and two leaves that share a path.
+Tree sampleTree() {
+    return {
+        TestGroup{"Group",
+                  {
+                      testCase("passes", [] { assertEqual("same", Bytes{1, 2}, Bytes{1, 2}); }),
+                      testCase("mismatch", [] { assertEqual("vector 4", Bytes{1, 2, 3}, Bytes{1, 9}); }),
+                      testCase("throws", [] { throw std::runtime_error("the library said no"); }),
+                      testCase("skips", [] { throw TestSkipped("no 192-bit keys here"); }),
+                      testProperty("shortBytes", [](const Bytes& b) { return b.size() < 4000; }),
+                      testProperty("neverChecked", [](const Bytes&) { return implies(false, true); }),
+                  }},
+        testCase("twin", [] {}),
+        testCase("twin", [] { throw std::runtime_error("second twin"); }),
+    };
+}
+
+struct RunResult {
+    RunSummary summary;
+    std::string output;
+};
+
+RunResult runWith(const Tree& tests, RunOptions options) {
+    std::ostringstream out;
+    const RunSummary summary = run(tests, options, out);
+    return {summary, out.str()};
+}
+
+RunOptions seeded(std::uint64_t seed, std::string filter = "*") {
+    RunOptions options;
+    options.check.seed = seed;
+    options.filter = std::move(filter);
+    options.rerunCommand = "./probe";
+    return options;
+}
+
+TEST(Runner, ReportsEachOutcomeAndClosesWithTheCounts) {
+    const RunResult result = runWith(sampleTree(), seeded(7));
+    EXPECT_THAT(result.output, HasSubstr("seed: 7"));
+    EXPECT_THAT(result.output, HasSubstr("FAIL  Group/mismatch\n  vector 4\n  expected: 010203\n"
+                                         "  actual:   0109\n  first difference at octet 1 (02 vs 09); "
+                                         "lengths 3 and 2"));
+    EXPECT_THAT(result.output, HasSubstr("the library said no"));
+    EXPECT_THAT(result.output, HasSubstr("SKIP  Group/skips\n  no 192-bit keys here"));
+    EXPECT_THAT(result.output, HasSubstr("FAIL  Group/neverChecked\n  gave up after 0 passed cases"));
+    EXPECT_THAT(result.output, Not(HasSubstr("Group/passes")));
+    EXPECT_EQ(result.summary.passed, 2u);
+    EXPECT_EQ(result.summary.failed, 5u);
+    EXPECT_EQ(result.summary.skipped, 1u);
+    EXPECT_THAT(result.output, testing::EndsWith("\n2 passed, 5 failed, 1 skipped\n"));
+}
+
+TEST(Runner, FalsifiedPropertyShowsItsArgumentsAndTheSeedReplaysThem) {
+    const RunResult first = runWith(sampleTree(), seeded(12345, "Group/shortBytes"));
+    ASSERT_EQ(first.summary.failed, 1u);
+    EXPECT_THAT(first.output, HasSubstr("falsified after"));
+    EXPECT_THAT(first.output, HasSubstr("argument 1: "));
+    EXPECT_THAT(first.output, HasSubstr("rerun: ./probe --filter 'Group/shortBytes' --seed 12345"));
+
+    // The same seed meets the same case, also when the leaf runs within the whole tree.
+    const RunResult again = runWith(sampleTree(), seeded(12345));
+    const auto report = [](const std::string& output) {
+        const auto start = output.find("FAIL  Group/shortBytes");
+        return output.substr(start, output.find("rerun", start) - start);
+    };
+    EXPECT_EQ(report(first.output), report(again.output));
+    EXPECT_NE(report(first.output), report(runWith(sampleTree(), seeded(54321)).output));
+}
+
+TEST(Runner, ListAndFilterSelectTheSameLeaves) {
+    RunOptions options = seeded(1, "Group/s*");
+    options.list = true;
+    EXPECT_EQ(runWith(sampleTree(), options).output, "Group/skips\nGroup/shortBytes\n");
+    options.list = false;
+    const RunResult ran = runWith(sampleTree(), options);
+    EXPECT_EQ(ran.summary.failed + ran.summary.skipped + ran.summary.passed, 2u);
+}
+
+TEST(Runner, ALeafThatSharesItsPathIsRerunByOccurrence) {
+    const RunResult result = runWith(sampleTree(), seeded(3, "twin"));
+    EXPECT_EQ(result.summary.passed, 1u);
+    EXPECT_THAT(result.output, HasSubstr("rerun: ./probe --filter 'twin' --seed 3 --occurrence 2"));
+    RunOptions second = seeded(3, "twin");
+    second.occurrence = 2;
+    EXPECT_EQ(runWith(sampleTree(), second).summary.failed, 1u);
+}
+
+TEST(Runner, ShardsSplitTheLeavesWithoutOverlap) {
+    const std::vector<Leaf> leaves = flatten(sampleTree());
+    std::size_t total = 0;
+    for (std::size_t index = 0; index < 3; ++index) {
+        RunOptions options;
+        options.shardCount = 3;
+        options.shardIndex = index;
+        total += selectLeaves(leaves, options).size();
+    }
+    EXPECT_EQ(total, leaves.size());
+}
+
+TEST(Runner, ParallelJobsReportInTreeOrderWithTheSameOutcomes) {
+    RunOptions parallel = seeded(99);
+    parallel.jobs = 3;
+    parallel.verbose = true;
+    RunOptions serial = seeded(99);
+    serial.verbose = true;
+    EXPECT_EQ(runWith(sampleTree(), parallel).output, runWith(sampleTree(), serial).output);
+}
+
+TEST(Runner, WritesAJUnitReport) {
+    const std::string path = ::testing::TempDir() + "zorvan-runner-junit.xml";
+    RunOptions options = seeded(5, "Group/*");
+    options.junitPath = path;
+    runWith(sampleTree(), options);
+    std::ifstream file(path);
+    const std::string xml((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_THAT(xml, HasSubstr("<testcase classname=\"Group\" name=\"mismatch\""));
+    EXPECT_THAT(xml, HasSubstr("<failure message=\"vector 4\">"));
+    EXPECT_THAT(xml, HasSubstr("<skipped message=\"no 192-bit keys here\">"));
+    std::remove(path.c_str());
+
+    options.junitPath = "/nonexistent-folder/report.xml";
+    EXPECT_THROW(runWith(sampleTree(), options), std::runtime_error);
+}
+
+TEST(Glob, MatchesStarsAndQuestionMarksAndEscapes) {
+    EXPECT_TRUE(globMatch("*", "a/b/c"));
+    EXPECT_TRUE(globMatch("Block*/CBC*", "Block Cipher tests (lazy/string)/CBCStrictLazyEq"));
+    EXPECT_TRUE(globMatch("md5KAT?", "md5KAT7"));
+    EXPECT_FALSE(globMatch("md5KAT?", "md5KAT"));
+    EXPECT_FALSE(globMatch("a*c", "abcd"));
+    EXPECT_TRUE(globMatch(escapeGlob("NistHMACSHA1-\"*\""), "NistHMACSHA1-\"*\""));
+    EXPECT_FALSE(globMatch(escapeGlob("a*"), "ab"));
+}
+
+TEST(Main, ExitsZeroOnlyWhenNothingFailedAndTwoOnABadCommandLine) {
+    const Tree passing{testCase("fine", [] {})};
+    const auto exitCode = [](const Tree& tests, std::vector<const char*> argv) {
+        argv.insert(argv.begin(), "probe");
+        ::testing::internal::CaptureStdout();
+        ::testing::internal::CaptureStderr();
+        const int code = zorvan::testing::main(static_cast<int>(argv.size()), argv.data(), tests);
+        ::testing::internal::GetCapturedStdout();
+        const std::string errors = ::testing::internal::GetCapturedStderr();
+        return std::pair{code, errors};
+    };
+    EXPECT_EQ(exitCode(passing, {}).first, 0);
+    EXPECT_EQ(exitCode(sampleTree(), {"--filter=Group/*"}).first, 1);
+    EXPECT_EQ(exitCode(passing, {"--help"}).first, 0);
+    for (const auto& bad : std::vector<std::vector<const char*>>{
+             {"--bogus"}, {"--seed", "x"}, {"--cases", "0"}, {"--seed"}, {"--list=yes"}}) {
+        const auto [code, errors] = exitCode(passing, bad);
+        EXPECT_EQ(code, 2) << bad.front();
+        EXPECT_THAT(errors, HasSubstr("usage:"));
+    }
+}
+
+TEST(Main, SeedOptionIsPrintedAndReadInBothForms) {
+    const CommandLine spaced = parseCommandLine(3, std::array{"p", "--seed", "42"}.data());
+    const CommandLine attached = parseCommandLine(2, std::array{"p", "--seed=42"}.data());
+    EXPECT_EQ(spaced.options.check.seed, 42u);
+    EXPECT_EQ(attached.options.check.seed, 42u);
+    EXPECT_TRUE(attached.seedGiven);
+}
+
+TEST(ArbitraryBytes, LengthsAndChunkCountsStayInRangeAndRepeatForTheSameState) {
+    std::size_t emptyLazies = 0;
+    for (std::uint64_t seed = 0; seed < 400; ++seed) {
+        Gen gen(seed, seed % 100);
+        const Bytes bytes = Arbitrary<Bytes>::arbitrary(gen);
+        EXPECT_GE(bytes.size(), 1u);
+        EXPECT_LE(bytes.size(), 4097u);
+        Gen lazyGen(seed, 0);
+        const zorvan::LazyBytes lazy = Arbitrary<zorvan::LazyBytes>::arbitrary(lazyGen);
+        EXPECT_LE(lazy.toChunks().size(), 10u);
+        emptyLazies += lazy.empty() ? 1u : 0u;
+        Gen sameState(seed, 0);
+        EXPECT_EQ(Arbitrary<zorvan::LazyBytes>::arbitrary(sameState).toChunks(), lazy.toChunks());
+    }
+    EXPECT_GT(emptyLazies, 0u);
+    EXPECT_TRUE(Arbitrary<Bytes>::shrink(Bytes{1}).empty());
+}
+
+} // namespace
