@@ -17,7 +17,7 @@ namespace detail {
 
 class LeafGoogleTest : public ::testing::Test {
 public:
-    LeafGoogleTest(std::shared_ptr<const std::vector<Test>> tree, Leaf leaf, CheckSettings settings)
+    LeafGoogleTest(std::shared_ptr<const std::vector<zorvan::testing::Test>> tree, Leaf leaf, CheckSettings settings)
         : tree_(std::move(tree)), leaf_(std::move(leaf)), settings_(settings) {}
 
     void TestBody() override {
@@ -32,7 +32,7 @@ public:
     }
 
 private:
-    std::shared_ptr<const std::vector<Test>> tree_; // keeps the leaf's test alive
+    std::shared_ptr<const std::vector<zorvan::testing::Test>> tree_; // keeps the leaf's test alive
     Leaf leaf_;
     CheckSettings settings_;
 };
@@ -58,7 +58,7 @@ inline CheckSettings settingsFromEnvironment() {
 /// sharding apply. Properties use the seed in ZORVAN_SEED (a fresh one otherwise, printed
 /// with every failure) and ZORVAN_CASES cases (100 otherwise). Call before RUN_ALL_TESTS.
 inline void registerGoogleTests(std::vector<Test> tests) {
-    const auto tree = std::make_shared<const std::vector<Test>>(std::move(tests));
+    const auto tree = std::make_shared<const std::vector<zorvan::testing::Test>>(std::move(tests));
     const CheckSettings settings = detail::settingsFromEnvironment();
     for (const Leaf& leaf : flatten(*tree)) {
         const std::string suite = leaf.groupPath.empty() ? "zorvan" : leaf.groupPath;
