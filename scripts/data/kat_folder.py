@@ -50,6 +50,18 @@ def write(files, target):
         (target / name).write_bytes(contents)
 
 
+def update(files, target, check, program):
+    """update writes `files` into `target`, or with `check` only reports how `target`
+    differs from them; returns the exit status (1 when checking finds a difference)."""
+    if not check:
+        write(files, target)
+        return 0
+    problems = differences(files, target)
+    for line in problems:
+        print(f"{program}: {target}: {line}", file=sys.stderr)
+    return 1 if problems else 0
+
+
 def main(description, generate, default_target):
     """main parses the command line, runs `generate` on the source folder and writes or
     checks the target folder; returns the exit status (1: the folder differs, 2: bad source)."""
@@ -66,10 +78,4 @@ def main(description, generate, default_target):
     except (OSError, ValueError) as error:
         print(f"{parser.prog}: {error}", file=sys.stderr)
         return 2
-    if not arguments.check:
-        write(files, arguments.target)
-        return 0
-    problems = differences(files, arguments.target)
-    for line in problems:
-        print(f"{parser.prog}: {arguments.target}: {line}", file=sys.stderr)
-    return 1 if problems else 0
+    return update(files, arguments.target, arguments.check, parser.prog)
