@@ -31,7 +31,9 @@ def select_sources(source, name_pattern, expected_count):
 def differences(files, target):
     """differences returns one line per file of `target` that is missing, extra or differs
     from `files`; an empty list when the folder holds exactly `files`."""
-    present = {path.name for path in target.iterdir() if path.is_file()} if target.is_dir() else set()
+    present = set()
+    if target.is_dir():
+        present = {path.name for path in target.iterdir() if path.is_file()}
     lines = [f"missing: {name}" for name in sorted(files.keys() - present)]
     lines += [f"not generated: {name}" for name in sorted(present - files.keys())]
     lines += [f"differs: {name}" for name in sorted(files.keys() & present)
