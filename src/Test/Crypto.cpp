@@ -1,5 +1,9 @@
 #include <Test/Crypto.hpp>
 
+#include <algorithm>
+#include <stdexcept>
+#include <string>
+
 namespace Test::Crypto {
 
 namespace {
@@ -23,6 +27,34 @@ zorvan::LazyBytes arbitraryLazyBytes(zorvan::testing::Gen& gen) {
         chunk = arbitraryBytes(chunksPart);
     }
     return zorvan::LazyBytes::fromChunks(std::move(chunks));
+}
+
+zorvan::Bytes keyMaterial(const zorvan::Bytes& seed, std::size_t keyLengthBits) {
+    const std::size_t length = keyLengthBits / 8;
+    std::vector<std::uint8_t> material;
+    material.reserve(length);
+    while (material.size() < length) {
+        const std::size_t fromSeed = std::min(seed.size(), length - material.size());
+        material.insert(material.end(), seed.begin(), seed.begin() + static_cast<std::ptrdiff_t>(fromSeed));
+        if (material.size() < length) {
+            material.push_back(0);
+        }
+    }
+    return zorvan::Bytes(std::move(material));
+}
+
+void requireWholeOctetBlocks(std::size_t blockSizeBits) {
+    if (blockSizeBits < 8) {
+        throw std::invalid_argument("a block size of " + std::to_string(blockSizeBits) +
+                                    " bits is below one octet: the block-cipher properties "
+                                    "need blocks of at least 8 bits");
+    }
+}
+
+zorvan::LazyBytes wholeBlocks(const zorvan::LazyBytes& message, std::size_t blockSizeBits) {
+    requireWholeOctetBlocks(blockSizeBits);
+    const std::uint64_t block = blockSizeBits / 8;
+    return message.take(message.length() - message.length() % block);
 }
 
 } // namespace Test::Crypto

@@ -1,0 +1,189 @@
+#include <Test/Crypto.hpp>
+
+#include <zorvan/testing/runner.hpp>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstring>
+#include <set>
+
+namespace {
+
+namespace crypto = ::Test::Crypto;
+using zorvan::Bytes;
+using zorvan::IV;
+using zorvan::LazyBytes;
+
+// The faults a toy cipher can be built with; each should fail exactly one property.
+enum class Fault { none, cbcDecryptKeepsIV, ctrLazyRestartsCounter, ecbDecryptWrong, padLost };
+
+// A small invertible 64-bit block cipher: enough to exercise every mode and law.
+template <Fault fault>
+class Toy {
+public:
+    static std::size_t blockSize() { return 64; }
+    static std::size_t keyLength() { return 64; }
+    static std::optional<Toy> buildKey(const Bytes& material) {
+        if (material.size() != 8) {
+            return std::nullopt;
+        }
+        std::uint64_t key = 0;
+        std::memcpy(&key, material.data(), 8);
+        return Toy(key);
+    }
+    Bytes encryptBlock(const Bytes& blocks) const {
+        return eachBlock(blocks, [this](std::uint64_t x) { return std::rotl(x ^ key_, 13) + key_; });
+    }
+    Bytes decryptBlock(const Bytes& blocks) const {
+        return eachBlock(blocks, [this](std::uint64_t x) { return std::rotr(x - key_, 13) ^ key_; });
+    }
+
+    Bytes unEcb(const Bytes& data) const
+        requires(fault == Fault::ecbDecryptWrong)
+    {
+        return encryptBlock(data);
+    }
+    std::pair<Bytes, IV<Toy>> unCbc(const IV<Toy>& iv, const Bytes& data) const
+        requires(fault == Fault::cbcDecryptKeepsIV)
+    {
+        return {zorvan::detail::cbcDecrypt(*this, iv, data).first, iv};
+    }
+    // Its chunked decryption carries the IV correctly between chunks but reports the same wrong
+    // next IV, so chunked and contiguous agree and only the identity law sees the fault.
+    std::pair<LazyBytes, IV<Toy>> unCbcLazy(const IV<Toy>& iv, const LazyBytes& data) const
+        requires(fault == Fault::cbcDecryptKeepsIV)
+    {
+        auto streamed = zorvan::detail::streamChunks<Toy>(iv, data, [this](const IV<Toy>& at, const Bytes& part) {
+            return zorvan::detail::cbcDecrypt(*this, at, part);
+        });
+        return {std::move(streamed.first), iv};
+    }
+    std::pair<LazyBytes, IV<Toy>> ctrLazy(const IV<Toy>& iv, const LazyBytes& data) const
+        requires(fault == Fault::ctrLazyRestartsCounter)
+    {
+        std::vector<Bytes> chunks;
+        std::optional<IV<Toy>> next;
+        for (const Bytes& chunk : data.toChunks()) {
+            auto [output, after] = zorvan::ctr(*this, iv, chunk);
+            chunks.push_back(std::move(output));
+            next = std::move(after);
+        }
+        return {LazyBytes::fromChunks(std::move(chunks)), next.value_or(iv)};
+    }
+    Bytes ecb(const Bytes& data) const
+        requires(fault == Fault::padLost)
+    {
+        return encryptBlock(data.take(data.size() - 8).concat(Bytes(std::vector<std::uint8_t>(8))));
+    }
+
+private:
+    explicit Toy(std::uint64_t key) : key_(key) {}
+
+    template <class Transform>
+    static Bytes eachBlock(const Bytes& blocks, Transform transform) {
+        std::vector<std::uint8_t> out(blocks.begin(), blocks.end());
+        for (std::size_t at = 0; at + 8 <= out.size(); at += 8) {
+            std::uint64_t x = 0;
+            std::memcpy(&x, out.data() + at, 8);
+            x = transform(x);
+            std::memcpy(out.data() + at, &x, 8);
+        }
+        return Bytes(std::move(out));
+    }
+
+    std::uint64_t key_;
+};
+
+template <class K>
+std::set<std::string> failingLeaves() {
+    const std::vector<zorvan::testing::Test> tests = crypto::makeBlockCipherPropTests<K>();
+    std::set<std::string> failing;
+    for (const zorvan::testing::Leaf& leaf : zorvan::testing::flatten(tests)) {
+        const auto outcome = zorvan::testing::runLeaf(leaf, {.seed = 11});
+        if (outcome.status != zorvan::testing::LeafStatus::passed) {
+            failing.insert(leaf.name);
+        }
+    }
+    return failing;
+}
+
+TEST(BlockCipherProperties, GroupsHoldTheTenLeavesInOrder) {
+    std::vector<std::string> paths;
+    for (const auto& leaf : zorvan::testing::flatten(crypto::makeBlockCipherPropTests<Toy<Fault::none>>())) {
+        paths.push_back(leaf.path);
+    }
+    const std::string ident = "Block Cipher tests (ident)/";
+    const std::string lazy = "Block Cipher tests (lazy/string bytestring equality)/";
+    EXPECT_THAT(paths, ::testing::ElementsAre(
+                           ident + "ECBEncDecID", ident + "CBCEncDecID", ident + "CFBEncDecID",
+                           ident + "OFBEncDecID", ident + "CTREncDecID", lazy + "ECBStringLazyEq",
+                           lazy + "CBCStrictLazyEq", lazy + "CFBStrictLazyEq",
+                           lazy + "OFBStrictLazyEq", lazy + "CTRStrictLazyEq"));
+}
+
+TEST(BlockCipherProperties, ACorrectCipherPassesAndEachFaultFailsExactlyItsLeaf) {
+    EXPECT_THAT(failingLeaves<Toy<Fault::none>>(), ::testing::IsEmpty());
+    EXPECT_THAT(failingLeaves<Toy<Fault::cbcDecryptKeepsIV>>(), ::testing::ElementsAre("CBCEncDecID"));
+    EXPECT_THAT(failingLeaves<Toy<Fault::ctrLazyRestartsCounter>>(),
+                ::testing::ElementsAre("CTRStrictLazyEq"));
+    EXPECT_THAT(failingLeaves<Toy<Fault::padLost>>(),
+                ::testing::UnorderedElementsAre("ECBEncDecID", "ECBStringLazyEq"));
+    // Chunked and contiguous decryption agree even when both are wrong.
+    EXPECT_THAT(failingLeaves<Toy<Fault::ecbDecryptWrong>>(), ::testing::ElementsAre("ECBEncDecID"));
+}
+
+// A cipher whose key is never acceptable: every case is discarded and the properties give up.
+struct RefusesEveryKey {
+    static std::size_t blockSize() { return 64; }
+    static std::size_t keyLength() { return 4; }
+    static inline std::vector<Bytes> offered;
+    static std::optional<RefusesEveryKey> buildKey(const Bytes& material) {
+        offered.push_back(material);
+        return std::nullopt;
+    }
+    Bytes encryptBlock(const Bytes& b) const { return b; }
+    Bytes decryptBlock(const Bytes& b) const { return b; }
+};
+
+TEST(BlockCipherProperties, RefusedKeysDiscardCasesAndShortKeysGetEmptyMaterial) {
+    EXPECT_EQ(failingLeaves<RefusesEveryKey>().size(), 10u);
+    ASSERT_FALSE(RefusesEveryKey::offered.empty());
+    for (const Bytes& material : RefusesEveryKey::offered) {
+        ASSERT_TRUE(material.empty());
+    }
+}
+
+struct QuarterOctetBlocks {
+    static std::size_t blockSize() { return 4; }
+    static std::size_t keyLength() { return 8; }
+    static std::optional<QuarterOctetBlocks> buildKey(const Bytes&) { return QuarterOctetBlocks{}; }
+    Bytes encryptBlock(const Bytes& b) const { return b; }
+    Bytes decryptBlock(const Bytes& b) const { return b; }
+};
+
+TEST(BlockCipherProperties, BlocksBelowOneOctetAreRefusedWhenBuilding) {
+    EXPECT_THAT([] { crypto::makeBlockCipherPropTests<QuarterOctetBlocks>(); },
+                ::testing::ThrowsMessage<std::invalid_argument>(::testing::HasSubstr("4 bits")));
+}
+
+TEST(KeyMaterial, RepeatsTheSeedWithAZeroOctetAndCutsToTheKeyLength) {
+    EXPECT_EQ(crypto::keyMaterial(Bytes{1, 2, 3, 4, 5}, 128),
+              (Bytes{1, 2, 3, 4, 5, 0, 1, 2, 3, 4, 5, 0, 1, 2, 3, 4}));
+    const Bytes twenty(std::vector<std::uint8_t>(20, 9));
+    EXPECT_EQ(crypto::keyMaterial(twenty, 128), twenty.take(16));
+    EXPECT_TRUE(crypto::keyMaterial(twenty, 7).empty());
+}
+
+TEST(WholeBlocks, CutsToWholeBlocksKeepingChunkBoundaries) {
+    const auto filled = [](std::size_t n) { return Bytes(std::vector<std::uint8_t>(n, 1)); };
+    const LazyBytes message = LazyBytes::fromChunks({filled(10), filled(20), filled(7)});
+    const LazyBytes cut = crypto::wholeBlocks(message, 128);
+    ASSERT_EQ(cut.toChunks().size(), 3u);
+    EXPECT_EQ(cut.toChunks()[2].size(), 2u);
+    EXPECT_EQ(cut.length(), 32u);
+    EXPECT_TRUE(crypto::wholeBlocks(LazyBytes::fromChunks({filled(5), filled(10)}), 128).empty());
+}
+
+} // namespace
