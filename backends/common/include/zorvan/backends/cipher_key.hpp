@@ -1,0 +1,185 @@
+#pragma once
+// CipherKey<Engine>: the key type each backend builds its block ciphers on, with the library's
+// own modes as members, and the helper that gives whole-block library calls the generic modes'
+// partial blocks and next IVs.
+
+#include <zorvan/block_cipher.hpp>
+#include <zorvan/bytes.hpp>
+
+#include <concepts>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <utility>
+#include <vector>
+
+namespace zorvan::backends {
+
+enum class Mode { ecb, cbc, cfb, ofb, ctr };
+enum class Direction { encrypt, decrypt };
+
+/// ModeOutput: what one mode operation gives: the output and the IV to continue from.
+struct ModeOutput {
+    Bytes output;
+    Bytes nextIv;
+};
+
+/// CipherEngine: a library's cipher under one key. run applies a mode to the input (ECB and
+/// CBC get whole blocks only; ECB gets an empty IV) and throws when the library fails.
+template <class E>
+concept CipherEngine = std::copy_constructible<E> &&
+    std::constructible_from<E, std::span<const std::uint8_t>> &&
+    requires(const E& engine, Mode mode, Direction direction, std::span<const std::uint8_t> octets,
+             std::size_t length) {
+    { E::blockOctets } -> std::convertible_to<std::size_t>;
+    { E::keyBits } -> std::convertible_to<std::size_t>;
+    { E::acceptsKeyOctets(length) } -> std::same_as<bool>;
+    { E::native(mode) } -> std::same_as<bool>;
+    { engine.run(mode, direction, octets, octets) } -> std::same_as<ModeOutput>;
+};
+
+namespace detail {
+
+inline std::span<const std::uint8_t> lastBlock(std::span<const std::uint8_t> octets,
+                                               std::size_t block) {
+    return octets.last(block);
+}
+
+// The IV the generic modes leave after `length` input octets, given the zero-padded input and
+// the output a whole-block library call made of it. Padding with zeros makes the output's
+// unused tail the unused keystream, which is what the generic CFB and OFB keep.
+inline Bytes nextIvAfterPadding(Mode mode, Direction direction, std::span<const std::uint8_t> iv,
+                                std::size_t length, std::span<const std::uint8_t> paddedInput,
+                                std::span<const std::uint8_t> output) {
+    const std::size_t block = iv.size();
+    if (length == 0 || mode == Mode::ecb) {
+        return Bytes(iv);
+    }
+    const auto lastIn = lastBlock(paddedInput, block);
+    const auto lastOut = lastBlock(output, block);
+    const std::size_t usedInLastBlock = length - (paddedInput.size() - block);
+    std::vector<std::uint8_t> next(lastOut.begin(), lastOut.end());
+    switch (mode) {
+    case Mode::cbc:
+    case Mode::cfb: {
+        const auto ciphertext = direction == Direction::decrypt ? lastIn : lastOut;
+        std::copy_n(ciphertext.begin(), usedInLastBlock, next.begin());
+        break;
+    }
+    case Mode::ofb:
+        zorvan::detail::xorOctets(next, lastIn, lastOut);
+        break;
+    case Mode::ctr:
+        next.assign(iv.begin(), iv.end());
+        for (std::size_t start = 0; start < length; start += block) {
+            zorvan::detail::incrementBigEndian(next);
+        }
+        break;
+    case Mode::ecb:
+        break;
+    }
+    return Bytes(std::move(next));
+}
+
+} // namespace detail
+
+/// runOnWholeBlocks: runs a mode through `wholeBlocks`, a library call that takes whole blocks
+/// only, by zero-padding the input; keeps as many output octets as were input and works out
+/// the next IV as the generic modes do (CBC, CFB: the last ciphertext block, after a short
+/// block followed by the unused keystream; OFB: the last keystream block; CTR: the counter
+/// after the last block used). Errors are those `wholeBlocks` throws.
+template <class WholeBlocks>
+requires std::invocable<WholeBlocks, std::span<const std::uint8_t>>
+    ModeOutput runOnWholeBlocks(Mode mode, Direction direction, std::size_t block,
+                                std::span<const std::uint8_t> iv,
+                                std::span<const std::uint8_t> input, WholeBlocks wholeBlocks) {
+    std::vector<std::uint8_t> padded(input.begin(), input.end());
+    padded.resize((input.size() + block - 1) / block * block);
+    std::vector<std::uint8_t> output = wholeBlocks(std::span<const std::uint8_t>(padded));
+    Bytes nextIv = detail::nextIvAfterPadding(mode, direction, iv, input.size(), padded, output);
+    output.resize(input.size());
+    return {Bytes(std::move(output)), std::move(nextIv)};
+}
+
+/// CipherKey: a key of the cipher that Engine drives, satisfying zorvan::BlockCipher. Every
+/// mode the engine calls native is a member, so the free mode functions use the library's
+/// mode instead of the generic one. ECB and CBC throw std::invalid_argument on input that is
+/// not a whole number of blocks, as the generic modes do; library failures throw too.
+template <CipherEngine Engine> class CipherKey {
+public:
+    using Iv = IV<CipherKey>;
+    using IvResult = std::pair<Bytes, Iv>;
+
+    static constexpr std::size_t blockSize() { return Engine::blockOctets * 8; }
+    static constexpr std::size_t keyLength() { return Engine::keyBits; }
+
+    /// buildKey: a key from exactly the octets the cipher accepts; nothing otherwise.
+    static std::optional<CipherKey> buildKey(const Bytes& key) {
+        if (!Engine::acceptsKeyOctets(key.size())) {
+            return std::nullopt;
+        }
+        return CipherKey(Engine(key.view()));
+    }
+
+    [[nodiscard]] Bytes encryptBlock(const Bytes& blocks) const { return ecb(blocks); }
+    [[nodiscard]] Bytes decryptBlock(const Bytes& blocks) const { return unEcb(blocks); }
+
+    [[nodiscard]] Bytes ecb(const Bytes& data) const {
+        return electronic(Direction::encrypt, data);
+    }
+    [[nodiscard]] Bytes unEcb(const Bytes& data) const {
+        return electronic(Direction::decrypt, data);
+    }
+
+    IvResult cbc(const Iv& iv, const Bytes& data) const requires(Engine::native(Mode::cbc)) {
+        return chained(Mode::cbc, Direction::encrypt, iv, data);
+    }
+    IvResult unCbc(const Iv& iv, const Bytes& data) const requires(Engine::native(Mode::cbc)) {
+        return chained(Mode::cbc, Direction::decrypt, iv, data);
+    }
+    IvResult cfb(const Iv& iv, const Bytes& data) const requires(Engine::native(Mode::cfb)) {
+        return chained(Mode::cfb, Direction::encrypt, iv, data);
+    }
+    IvResult unCfb(const Iv& iv, const Bytes& data) const requires(Engine::native(Mode::cfb)) {
+        return chained(Mode::cfb, Direction::decrypt, iv, data);
+    }
+    IvResult ofb(const Iv& iv, const Bytes& data) const requires(Engine::native(Mode::ofb)) {
+        return chained(Mode::ofb, Direction::encrypt, iv, data);
+    }
+    IvResult unOfb(const Iv& iv, const Bytes& data) const requires(Engine::native(Mode::ofb)) {
+        return chained(Mode::ofb, Direction::decrypt, iv, data);
+    }
+    IvResult ctr(const Iv& iv, const Bytes& data) const requires(Engine::native(Mode::ctr)) {
+        return chained(Mode::ctr, Direction::encrypt, iv, data);
+    }
+    IvResult unCtr(const Iv& iv, const Bytes& data) const requires(Engine::native(Mode::ctr)) {
+        return chained(Mode::ctr, Direction::decrypt, iv, data);
+    }
+
+private:
+    explicit CipherKey(Engine engine) : engine_(std::move(engine)) {}
+
+    static void requireWholeBlocks(const char* mode, const Bytes& data) {
+        if (data.size() % Engine::blockOctets != 0) {
+            zorvan::detail::throwPartialBlock(mode, data.size(), Engine::blockOctets);
+        }
+    }
+
+    Bytes electronic(Direction direction, const Bytes& data) const {
+        requireWholeBlocks("ECB", data);
+        return engine_.run(Mode::ecb, direction, {}, data.view()).output;
+    }
+
+    IvResult chained(Mode mode, Direction direction, const Iv& iv, const Bytes& data) const {
+        if (mode == Mode::cbc) {
+            requireWholeBlocks("CBC", data);
+        }
+        ModeOutput result = engine_.run(mode, direction, iv.encode().view(), data.view());
+        return {std::move(result.output), *Iv::get(result.nextIv)};
+    }
+
+    Engine engine_;
+};
+
+} // namespace zorvan::backends

@@ -1,0 +1,95 @@
+#pragma once
+// zorvan::openssl: OpenSSL's libcrypto (EVP) hashes and AES behind the zorvan interfaces.
+//
+// The digests deliberately have no HMAC of their own, so hmac and hmacStrict use the generic
+// FIPS 198 construction of zorvan/hash.hpp; nativeHmac gives libcrypto's HMAC to check it.
+
+#include <zorvan/backends/cipher_key.hpp>
+#include <zorvan/backends/digest.hpp>
+#include <zorvan/bytes.hpp>
+
+#include <openssl/evp.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+namespace zorvan::openssl {
+
+namespace detail {
+
+struct FreeDigestContext {
+    void operator()(EVP_MD_CTX* context) const noexcept { EVP_MD_CTX_free(context); }
+};
+
+/// EvpDigestState: one running digest computation over an EVP_MD; throws std::runtime_error
+/// when libcrypto reports a failure.
+class EvpDigestState {
+public:
+    explicit EvpDigestState(const EVP_MD* digest);
+    void update(std::span<const std::uint8_t> octets);
+    Bytes finish();
+
+private:
+    const EVP_MD* digest_;
+    std::unique_ptr<EVP_MD_CTX, FreeDigestContext> context_;
+};
+
+/// EvpAlgorithm: the hash that the libcrypto getter Md (EVP_sha256, say) names.
+template <const EVP_MD* (*Md)()> struct EvpAlgorithm {
+    static std::size_t outputBits() { return static_cast<std::size_t>(EVP_MD_get_size(Md())) * 8; }
+    static std::size_t blockBits() {
+        return static_cast<std::size_t>(EVP_MD_get_block_size(Md())) * 8;
+    }
+    static EvpDigestState start() { return EvpDigestState(Md()); }
+};
+
+/// runEvpAes: one AES mode operation of libcrypto ("AES-<bits>-<mode>", CFB being CFB128) with
+/// the next IV that libcrypto leaves; throws std::runtime_error when libcrypto fails and
+/// std::length_error on input beyond what one EVP call takes.
+backends::ModeOutput runEvpAes(std::size_t keyBits, backends::Mode mode,
+                               backends::Direction direction, std::span<const std::uint8_t> key,
+                               std::span<const std::uint8_t> iv,
+                               std::span<const std::uint8_t> input);
+
+/// AesEngine: AES with a Bits-bit key, every mode through libcrypto's EVP ciphers.
+template <std::size_t Bits> class AesEngine {
+public:
+    static constexpr std::size_t blockOctets = 16;
+    static constexpr std::size_t keyBits = Bits;
+    static constexpr bool acceptsKeyOctets(std::size_t octets) { return octets == Bits / 8; }
+    static constexpr bool native(backends::Mode /*mode*/) { return true; }
+
+    explicit AesEngine(std::span<const std::uint8_t> key) : key_(key.begin(), key.end()) {}
+
+    [[nodiscard]] backends::ModeOutput run(backends::Mode mode, backends::Direction direction,
+                                           std::span<const std::uint8_t> iv,
+                                           std::span<const std::uint8_t> input) const {
+        return runEvpAes(Bits, mode, direction, key_, iv, input);
+    }
+
+private:
+    std::vector<std::uint8_t> key_;
+};
+
+} // namespace detail
+
+using MD5 = backends::Digest<detail::EvpAlgorithm<EVP_md5>>;
+using SHA1 = backends::Digest<detail::EvpAlgorithm<EVP_sha1>>;
+using SHA224 = backends::Digest<detail::EvpAlgorithm<EVP_sha224>>;
+using SHA256 = backends::Digest<detail::EvpAlgorithm<EVP_sha256>>;
+using SHA384 = backends::Digest<detail::EvpAlgorithm<EVP_sha384>>;
+using SHA512 = backends::Digest<detail::EvpAlgorithm<EVP_sha512>>;
+
+/// AES128, AES192, AES256: AES keys with libcrypto's own ECB, CBC, CFB128, OFB and CTR.
+using AES128 = backends::CipherKey<detail::AesEngine<128>>;
+using AES192 = backends::CipherKey<detail::AesEngine<192>>;
+using AES256 = backends::CipherKey<detail::AesEngine<256>>;
+
+/// nativeHmac: libcrypto's HMAC (EVP_MAC "HMAC") over the digest named digestName ("SHA256",
+/// say); throws std::runtime_error when libcrypto fails or does not know the digest.
+Bytes nativeHmac(const char* digestName, const Bytes& key, const Bytes& message);
+
+} // namespace zorvan::openssl
