@@ -106,7 +106,8 @@ TEST(Runner, ALeafThatSharesItsPathIsRerunByOccurrence) {
 }
 
 TEST(Runner, ShardsSplitTheLeavesWithoutOverlap) {
-    const std::vector<Leaf> leaves = flatten(sampleTree());
+    const Tree tree = sampleTree();
+    const std::vector<Leaf> leaves = flatten(tree);
     std::size_t total = 0;
     for (std::size_t index = 0; index < 3; ++index) {
         RunOptions options;

@@ -27,6 +27,7 @@ struct Leaf {
 /// flatten: every leaf of the trees in tree order. The leaves point into tests, which must
 /// outlive them.
 std::vector<Leaf> flatten(const std::vector<Test>& tests);
+std::vector<Leaf> flatten(const std::vector<Test>&& tests) = delete; // the leaves would dangle
 
 /// globMatch: whether text matches pattern, where '*' matches any run of characters (also
 /// '/'), '?' any one character, and '\' makes the next character literal.
