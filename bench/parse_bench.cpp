@@ -61,11 +61,13 @@ std::int64_t totalBytes(const std::vector<std::string>& texts) {
 
 std::size_t countLineFeeds(std::string_view text) {
     std::size_t count = 0;
-    for (const char *next = text.data(), *end = text.data() + text.size();
-         (next = static_cast<const char*>(
-              std::memchr(next, '\n', static_cast<std::size_t>(end - next)))) != nullptr;
-         ++next) {
-        ++count;
+    const char* const end = text.data() + text.size();
+    for (const char* next = text.data(); next != end; ++count) {
+        const void* lineFeed = std::memchr(next, '\n', static_cast<std::size_t>(end - next));
+        if (lineFeed == nullptr) {
+            break;
+        }
+        next = static_cast<const char*>(lineFeed) + 1;
     }
     return count;
 }
