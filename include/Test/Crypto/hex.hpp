@@ -1,0 +1,24 @@
+#pragma once
+// Hex decoding of test-vector fields: the one text-to-bytes conversion of the suites.
+
+#include <zorvan/bytes.hpp>
+
+#include <stdexcept>
+#include <string_view>
+
+namespace Test::Crypto {
+
+/// HexDecodingError: a text that hexStringToBS cannot decode; what() says why.
+class HexDecodingError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+/// hexStringToBS: the octets of a hex text (UTF-8), one per pair of characters. A pair whose
+/// second character is no hex digit gives the value of its first alone ("7 " gives 0x07).
+/// Throws HexDecodingError when the text has an odd number of characters (whatever else is
+/// wrong with it) or when a pair does not start with a hex digit; never returns part of
+/// the result.
+zorvan::Bytes hexStringToBS(std::string_view text);
+
+} // namespace Test::Crypto

@@ -1,0 +1,77 @@
+#pragma once
+// The KAT parser: the text of a NIST response-style file (comments, bracketed header lines,
+// NAME = VALUE lines) as categories of properties and records. It interprets no value.
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace Test::ParseNistKATs {
+
+/// KatField: a name and a value as they stand in the file, white space removed as the
+/// parser's rules say.
+struct KatField {
+    std::string name;
+    std::string value;
+
+    friend bool operator==(const KatField&, const KatField&) = default;
+};
+
+/// findField: the value of the first field named exactly (case-sensitively) `name`, or
+/// nothing when there is none.
+std::optional<std::string_view> findField(std::span<const KatField> fields,
+                                          std::string_view name) noexcept;
+
+/// KatRecord: one test vector, its fields in file order; the first field is the
+/// record-start field the parser was given.
+struct KatRecord {
+    std::vector<KatField> fields;
+
+    /// field: the value of the first field of that name, or nothing.
+    [[nodiscard]] std::optional<std::string_view> field(std::string_view name) const noexcept {
+        return findField(fields, name);
+    }
+
+    friend bool operator==(const KatRecord&, const KatRecord&) = default;
+};
+
+/// KatCategory: one section of a file, the properties of its header lines and its records.
+struct KatCategory {
+    std::vector<KatField> properties;
+    std::vector<KatRecord> records;
+
+    /// property: the value of the first property of that name, or nothing.
+    [[nodiscard]] std::optional<std::string_view> property(std::string_view name) const noexcept {
+        return findField(properties, name);
+    }
+
+    friend bool operator==(const KatCategory&, const KatCategory&) = default;
+};
+
+/// splitLines: the text cut at every line feed, which belongs to no line; a final line
+/// feed makes no empty line after it. The views point into `text`. Never fails.
+std::vector<std::string_view> splitLines(std::string_view text);
+
+/// filterLines: the lines without comments (first character '#') and blank lines (white
+/// space and carriage returns only), every carriage return removed from those kept.
+/// Never fails.
+std::vector<std::string> filterLines(std::span<const std::string_view> lines);
+
+/// getCategories: groups lines already split and filtered into categories: a run of
+/// header lines ('[' first) gives the properties, the lines up to the next header the
+/// records, each opened by a field named `startName`. Filters nothing itself. Never fails.
+std::vector<KatCategory> getCategories(std::string_view startName,
+                                       std::span<const std::string_view> lines);
+/// getCategories: the same for lines held as strings, as filterLines returns them.
+std::vector<KatCategory> getCategories(std::string_view startName,
+                                       std::span<const std::string> lines);
+
+/// parseCategories: the categories of a whole file's text, read as UTF-8 in which a stray
+/// byte is a character of its own that is kept as it is. For well-formed text the result is
+/// getCategories(startName, filterLines(splitLines(text))), reached without copying any
+/// line. Never fails.
+std::vector<KatCategory> parseCategories(std::string_view startName, std::string_view text);
+
+} // namespace Test::ParseNistKATs

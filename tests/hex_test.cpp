@@ -1,0 +1,67 @@
+#include <Test/Crypto/hex.hpp>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using Test::Crypto::HexDecodingError;
+using Test::Crypto::hexStringToBS;
+using zorvan::Bytes;
+
+const std::string oddLengthMessage =
+    "Not an even number of hex characters in input to hexStringToBS!";
+
+std::string errorOf(std::string_view text) {
+    try {
+        hexStringToBS(text);
+    } catch (const HexDecodingError& error) {
+        return error.what();
+    }
+    return "no error";
+}
+
+TEST(HexStringToBS, DecodesEachPairInEitherLetterCase) {
+    EXPECT_EQ(hexStringToBS(""), Bytes{});
+    EXPECT_EQ(hexStringToBS("00"), Bytes{0x00});
+    EXPECT_EQ(hexStringToBS("00ff"), (Bytes{0x00, 0xff}));
+    EXPECT_EQ(hexStringToBS("ABcd"), (Bytes{0xab, 0xcd}));
+    EXPECT_EQ(hexStringToBS("abCD"), (Bytes{0xab, 0xcd}));
+    EXPECT_EQ(hexStringToBS("0123456789abcdefABCDEF"),
+              (Bytes{0x01, 0x23, 0x45, 0x67, 0x89, 0xab, 0xcd, 0xef, 0xab, 0xcd, 0xef}));
+    const Bytes digest = hexStringToBS(std::string(64, '7'));
+    EXPECT_EQ(digest, Bytes(std::vector<std::uint8_t>(32, 0x77)));
+}
+
+// A pair is read as the longest run of digits at its start, so a bad second character
+// shortens the octet instead of failing.
+TEST(HexStringToBS, PairWhoseSecondCharacterIsNoDigitGivesItsFirstDigitAlone) {
+    EXPECT_EQ(hexStringToBS("1g"), Bytes{0x01});
+    EXPECT_EQ(hexStringToBS("0x10"), (Bytes{0x00, 0x10}));
+    EXPECT_EQ(hexStringToBS("7 "), Bytes{0x07});
+    EXPECT_EQ(hexStringToBS("f\u00e9"), Bytes{0x0f}) << "two characters, three bytes";
+}
+
+TEST(HexStringToBS, OddCharacterCountFailsWithItsMessageBeforeAnyBadPair) {
+    EXPECT_EQ(errorOf("a"), oddLengthMessage);
+    EXPECT_EQ(errorOf("abc"), oddLengthMessage);
+    EXPECT_EQ(errorOf("zz1"), oddLengthMessage);
+    EXPECT_EQ(errorOf("1\u00e91"), oddLengthMessage) << "three characters, four bytes";
+}
+
+TEST(HexStringToBS, PairNotStartingWithADigitFailsNamingThePairAndItsPlace) {
+    const std::string strayByteThenDigit{'\xff', '1'};
+    for (const std::string_view text : {"g1", "-1", " 1", "\u00e91", strayByteThenDigit.c_str()}) {
+        const std::string message = errorOf(text);
+        EXPECT_NE(message, "no error") << text;
+        EXPECT_NE(message, oddLengthMessage) << text;
+    }
+    const std::string message = errorOf("00g1");
+    EXPECT_NE(message.find("\"g1\""), std::string::npos) << message;
+    EXPECT_NE(message.find("character 2"), std::string::npos) << message;
+    EXPECT_NE(errorOf("\uff11\uff12").find("character 0"), std::string::npos)
+        << "full-width digits are no hex digits";
+}
+
+} // namespace
