@@ -1,0 +1,39 @@
+#pragma once
+// Reading the values of KAT fields that the hash suites share: a decimal integer, a prefix
+// of a byte string given by a signed count, and a message cut into fixed-size chunks.
+
+#include <zorvan/bytes.hpp>
+
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string_view>
+
+namespace Test::KatValues {
+
+/// KatValueError: a KAT field whose text does not read as the value it should hold; what()
+/// names the field and quotes the text.
+class KatValueError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+/// readInteger: the signed 64-bit decimal integer that the text of field fieldName holds,
+/// with an optional leading '-' and white space allowed around it. Throws KatValueError
+/// naming the field and the text when it holds anything else or a value out of range.
+std::int64_t readInteger(std::string_view fieldName, std::string_view text);
+
+/// takeOctets: the first count octets of bytes; none when count is 0 or negative, all of
+/// them when count is at least the length. Never fails.
+zorvan::Bytes takeOctets(zorvan::Bytes bytes, std::int64_t count);
+
+/// messageChunkSize: the chunk length in octets that the suites feed chunked messages in,
+/// chosen to fall across block boundaries of every hash.
+inline constexpr std::size_t messageChunkSize = 37;
+
+/// chunkMessage: the message as consecutive chunks of messageChunkSize octets, the last
+/// holding the remaining 1 to messageChunkSize; no chunk at all for the empty message.
+/// Never fails.
+zorvan::LazyBytes chunkMessage(const zorvan::Bytes& message);
+
+} // namespace Test::KatValues

@@ -1,0 +1,129 @@
+#include <Test/HMAC.hpp>
+
+#include "unicode.hpp"
+
+#include <Test/Crypto/hex.hpp>
+#include <Test/KatFiles.hpp>
+#include <Test/KatValues.hpp>
+#include <zorvan/testing/assertion.hpp>
+
+#include <array>
+#include <stdexcept>
+
+namespace Test::HMAC {
+
+namespace {
+
+constexpr std::string_view katDirectory = "Test/KAT_HMAC";
+constexpr std::string_view testNamePrefix = "NistHMAC";
+constexpr std::string_view countSeparator = "-";
+constexpr std::string_view sectionLengthProperty = "L";
+constexpr std::string_view countField = "Count";
+constexpr std::string_view macLengthField = "Tlen";
+constexpr std::string_view keyField = "Key";
+constexpr std::string_view messageField = "Msg";
+constexpr std::string_view macField = "Mac";
+constexpr std::string_view unknownLabelMessage = "algToLen: no HMAC section length for the label ";
+
+struct LabelLength {
+    std::string_view label;
+    std::string_view length;
+};
+
+constexpr std::array<LabelLength, 5> labelLengths{{
+    {"SHA1", "20"},
+    {"SHA224", "28"},
+    {"SHA256", "32"},
+    {"SHA384", "48"},
+    {"SHA512", "64"},
+}};
+
+bool isDecimalDigit(char32_t codePoint) noexcept {
+    return codePoint >= U'0' && codePoint <= U'9';
+}
+
+bool isPrintableAscii(char32_t codePoint) noexcept {
+    return codePoint >= U' ' && codePoint <= U'~';
+}
+
+} // namespace
+
+std::string_view algToLen(std::string_view label) {
+    for (const LabelLength& each : labelLengths) {
+        if (each.label == label) {
+            return each.length;
+        }
+    }
+    throw std::invalid_argument(std::string(unknownLabelMessage) + quoteCount(label));
+}
+
+std::string quoteCount(std::string_view count) {
+    std::string quoted = "\"";
+    bool afterNumericEscape = false;
+    for (std::size_t offset = 0; offset < count.size();) {
+        const Unicode::Character character = Unicode::readCharacter(count, offset);
+        const char32_t codePoint = character.codePoint;
+        // "\12" then "3" would read back as "\123": Haskell's empty escape "\&" separates them.
+        if (afterNumericEscape && isDecimalDigit(codePoint)) {
+            quoted += "\\&";
+        }
+        afterNumericEscape = !isPrintableAscii(codePoint);
+        if (afterNumericEscape) {
+            quoted += '\\' + std::to_string(static_cast<std::uint32_t>(codePoint));
+        } else {
+            if (codePoint == U'"' || codePoint == U'\\') {
+                quoted += '\\';
+            }
+            quoted += static_cast<char>(codePoint);
+        }
+        offset += character.length;
+    }
+    return quoted + '"';
+}
+
+std::vector<HmacVector> readVectors(std::string_view label) {
+    const std::string_view sectionLength = algToLen(label);
+    const std::vector<KatFiles::KatFile> files =
+        KatFiles::readKatDirectory(katDirectory, countField);
+    std::vector<HmacVector> vectors;
+    for (const KatFiles::KatFile& file : files) {
+        for (const ParseNistKATs::KatCategory& category : file.categories) {
+            if (category.property(sectionLengthProperty) != sectionLength) {
+                continue;
+            }
+            for (const ParseNistKATs::KatRecord& record : category.records) {
+                const auto count = record.field(countField);
+                const auto macLength = record.field(macLengthField);
+                const auto key = record.field(keyField);
+                const auto message = record.field(messageField);
+                const auto mac = record.field(macField);
+                if (count && macLength && key && message && mac) {
+                    vectors.push_back({std::string(testNamePrefix) + std::string(label) +
+                                           std::string(countSeparator) + quoteCount(*count),
+                                       std::string(*macLength), std::string(*key),
+                                       std::string(*message), std::string(*mac)});
+                }
+            }
+        }
+    }
+    return vectors;
+}
+
+HmacInputs decode(const HmacVector& vector) {
+    zorvan::Bytes message = Crypto::hexStringToBS(vector.message);
+    zorvan::LazyBytes chunkedMessage = KatValues::chunkMessage(message);
+    return {Crypto::hexStringToBS(vector.key), std::move(message), std::move(chunkedMessage),
+            Crypto::hexStringToBS(vector.mac),
+            KatValues::readInteger(macLengthField, vector.macLength)};
+}
+
+void assertMacs(const HmacVector& vector, const HmacInputs& inputs, zorvan::Bytes contiguousMac,
+                zorvan::Bytes chunkedMac) {
+    zorvan::testing::assertEqual(
+        vector.name,
+        std::pair(KatValues::takeOctets(std::move(contiguousMac), inputs.macLength),
+                  KatValues::takeOctets(std::move(chunkedMac), inputs.macLength)),
+        std::pair(inputs.knownMac, inputs.knownMac));
+}
+
+} // namespace Test::HMAC

@@ -1,0 +1,55 @@
+#include <Test/KatValues.hpp>
+
+#include <charconv>
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace Test::KatValues {
+
+namespace {
+
+constexpr std::string_view asciiWhiteSpace = " \t\n\v\f\r";
+
+std::string notAnIntegerMessage(std::string_view fieldName, std::string_view text) {
+    return "the " + std::string(fieldName) + " field \"" + std::string(text) +
+           "\" does not read as one signed 64-bit integer";
+}
+
+std::string_view trimmed(std::string_view text) noexcept {
+    const std::size_t first = text.find_first_not_of(asciiWhiteSpace);
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(asciiWhiteSpace) - first + 1);
+}
+
+} // namespace
+
+std::int64_t readInteger(std::string_view fieldName, std::string_view text) {
+    const std::string_view digits = trimmed(text);
+    std::int64_t value = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (error != std::errc{} || end != digits.data() + digits.size()) {
+        throw KatValueError(notAnIntegerMessage(fieldName, text));
+    }
+    return value;
+}
+
+zorvan::Bytes takeOctets(zorvan::Bytes bytes, std::int64_t count) {
+    if (count <= 0) {
+        return {};
+    }
+    if (static_cast<std::uint64_t>(count) >= bytes.size()) {
+        return bytes;
+    }
+    std::vector<std::uint8_t> octets = std::move(bytes).release();
+    octets.resize(static_cast<std::size_t>(count));
+    return zorvan::Bytes(std::move(octets));
+}
+
+zorvan::LazyBytes chunkMessage(const zorvan::Bytes& message) {
+    return zorvan::LazyBytes::chunksOf(message, messageChunkSize);
+}
+
+} // namespace Test::KatValues

@@ -1,0 +1,65 @@
+#include <Test/SHA.hpp>
+
+#include <Test/Crypto/hex.hpp>
+#include <Test/KatFiles.hpp>
+#include <Test/KatValues.hpp>
+#include <zorvan/testing/assertion.hpp>
+
+#include <cstdint>
+
+namespace Test::SHA {
+
+namespace {
+
+constexpr std::string_view katDirectory = "Test/KAT_SHA";
+constexpr std::string_view testNamePrefix = "Nist";
+constexpr std::string_view numberSeparator = "-";
+constexpr std::string_view lengthField = "Len";
+constexpr std::string_view messageField = "Msg";
+constexpr std::string_view digestField = "MD";
+
+std::string testName(std::string_view label, std::uint64_t number) {
+    return std::string(testNamePrefix) + std::string(label) + std::string(numberSeparator) +
+           std::to_string(number);
+}
+
+} // namespace
+
+std::vector<ShaVector> readVectors(std::string_view label) {
+    const std::vector<KatFiles::KatFile> files =
+        KatFiles::readKatDirectory(katDirectory, lengthField, [label](std::string_view fileName) {
+            return fileName.starts_with(label);
+        });
+    std::vector<ShaVector> vectors;
+    for (const KatFiles::KatFile& file : files) {
+        for (const ParseNistKATs::KatCategory& category : file.categories) {
+            for (const ParseNistKATs::KatRecord& record : category.records) {
+                const auto length = record.field(lengthField);
+                const auto message = record.field(messageField);
+                const auto digest = record.field(digestField);
+                if (length && message && digest) {
+                    vectors.push_back({testName(label, vectors.size() + 1), std::string(*length),
+                                       std::string(*message), std::string(*digest)});
+                }
+            }
+        }
+    }
+    return vectors;
+}
+
+ShaInputs decode(const ShaVector& vector) {
+    // Len counts bits; a trailing partial octet is not part of the message.
+    const std::int64_t octets = KatValues::readInteger(lengthField, vector.length) >> 3;
+    zorvan::Bytes message = KatValues::takeOctets(Crypto::hexStringToBS(vector.message), octets);
+    zorvan::LazyBytes chunkedMessage = KatValues::chunkMessage(message);
+    return {std::move(message), std::move(chunkedMessage), Crypto::hexStringToBS(vector.digest)};
+}
+
+void assertDigests(const ShaVector& vector, zorvan::Bytes contiguousDigest,
+                   zorvan::Bytes chunkedDigest, const zorvan::Bytes& knownDigest) {
+    zorvan::testing::assertEqual(vector.name,
+                                 std::pair(std::move(contiguousDigest), std::move(chunkedDigest)),
+                                 std::pair(knownDigest, knownDigest));
+}
+
+} // namespace Test::SHA
