@@ -1,0 +1,159 @@
+#include <Test/HMAC.hpp>
+#include <Test/KatFiles.hpp>
+
+#include "hash_suite_support.hpp"
+#include "temporary_data_directory.hpp"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+namespace hmac = ::Test::HMAC;
+namespace openssl = zorvan::openssl;
+using hash_suites::failingNames;
+using hash_suites::runUnitLeaves;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using zorvan::Bytes;
+
+std::multiset<std::string> names(const std::vector<hmac::HmacVector>& vectors) {
+    std::multiset<std::string> result;
+    for (const hmac::HmacVector& vector : vectors) {
+        result.insert(vector.name);
+    }
+    return result;
+}
+
+// Every unit test of a builder's list passes, and there is one per "Count" line of the
+// installed sections [L=<length>] (the parser is not trusted to count them).
+void expectPassesWithOneTestPerRecord(const std::vector<zorvan::testing::Test>& tests,
+                                      const std::string& label, const std::string& length) {
+    const std::size_t records = hash_suites::countLines(
+        "Test/KAT_HMAC", [](const std::string&) { return true; },
+        [&](const std::string& line, const std::string& header) {
+            return header == "[L=" + length + "]" && line.starts_with("Count =");
+        });
+    ::testing::Test::RecordProperty(label, std::to_string(records));
+    ASSERT_GT(records, 0u) << label;
+    const auto runs = runUnitLeaves(tests);
+    EXPECT_EQ(tests.size(), records) << label;
+    ASSERT_EQ(runs.size(), records) << label;
+    EXPECT_EQ(runs.front().name, "NistHMAC" + label + "-\"0\"");
+    EXPECT_THAT(failingNames(runs), IsEmpty()) << label;
+}
+
+template <class Backend> class HmacSuite : public ::testing::Test {};
+TYPED_TEST_SUITE(HmacSuite, hash_suites::HashBackends);
+
+TYPED_TEST(HmacSuite, EveryBuilderPassesWithOneTestPerInstalledRecord) {
+    using B = TypeParam;
+    const auto witness = zorvan::hashStrict<typename B::SHA1>(Bytes{});
+    expectPassesWithOneTestPerRecord(hmac::makeSHA1HMACTests(witness), "SHA1", "20");
+    expectPassesWithOneTestPerRecord(hmac::makeSHA224HMACTests<typename B::SHA224>(), "SHA224",
+                                     "28");
+    expectPassesWithOneTestPerRecord(hmac::makeSHA256HMACTests<typename B::SHA256>(), "SHA256",
+                                     "32");
+    expectPassesWithOneTestPerRecord(hmac::makeSHA384HMACTests<typename B::SHA384>(), "SHA384",
+                                     "48");
+    expectPassesWithOneTestPerRecord(hmac::makeSHA512HMACTests<typename B::SHA512>(), "SHA512",
+                                     "64");
+}
+
+// Truncation: only the first Tlen octets of a MAC are compared, so octets after them may be
+// anything, and the octets within them may not.
+template <std::size_t goodOctets> struct GarbageAfterFault : hash_suites::NoFault {
+    static Bytes afterMac(Bytes mac) {
+        return mac.take(goodOctets)
+            .concat(Bytes(std::vector<std::uint8_t>(mac.size() - goodOctets, 0xa5)));
+    }
+};
+struct FirstOctetFault : hash_suites::NoFault {
+    static Bytes afterMac(Bytes mac) { return hash_suites::flipFirstOctet(std::move(mac)); }
+};
+
+TEST(HmacSuiteFaults, OctetsBeyondTlenAreNotComparedAndThoseWithinAre) {
+    std::multiset<std::string> tlenOver12;
+    std::multiset<std::string> all;
+    for (const hmac::HmacVector& vector : hmac::readVectors("SHA1")) {
+        all.insert(vector.name);
+        if (std::stoi(vector.macLength) > 12) {
+            tlenOver12.insert(vector.name);
+        }
+    }
+    ASSERT_FALSE(tlenOver12.empty());
+    ASSERT_NE(tlenOver12.size(), all.size());
+
+    using GarbageAfter12 = hash_suites::FaultyDigest<openssl::SHA1, GarbageAfterFault<12>>;
+    EXPECT_EQ(failingNames(runUnitLeaves(hmac::makeSHA1HMACTests<GarbageAfter12>())), tlenOver12);
+    using FirstOctetWrong = hash_suites::FaultyDigest<openssl::SHA1, FirstOctetFault>;
+    EXPECT_EQ(failingNames(runUnitLeaves(hmac::makeSHA1HMACTests<FirstOctetWrong>())), all);
+}
+
+TEST(HmacSuiteFiles, ReadsEveryFileAndKeepsTheSectionsWhoseLMatches) {
+    const TemporaryDataDirectory data;
+    const std::string record = "Tlen = 1\nKey = 00\nMsg = 00\nMac = 00\n";
+    data.write("Test/KAT_HMAC/HMAC.rsp",
+               "[L=20]\nCount = 0\n" + record + "Count = 1\n" + record +
+                   "Count = 8\nKey = 00\nMsg = 00\nMac = 00\n" + "[L = 28]\nCount = 2\n" + record +
+                   "[L=32]\nCount = 3\n" + record + "[Other = 20]\nCount = 4\n" + record);
+    data.write("Test/KAT_HMAC/more.txt", "[L=20]\nCount = 0\n" + record);
+    data.write("Test/KAT_HMAC/notes", "not a KAT file at all\n");
+    data.write("Test/KAT_HMAC/inner/HMAC.rsp", "[L=20]\nCount = 9\n" + record);
+
+    EXPECT_THAT(names(hmac::readVectors("SHA1")),
+                ElementsAre("NistHMACSHA1-\"0\"", "NistHMACSHA1-\"0\"", "NistHMACSHA1-\"1\""));
+    EXPECT_THAT(names(hmac::readVectors("SHA224")), ElementsAre("NistHMACSHA224-\"2\""));
+    EXPECT_THAT(names(hmac::readVectors("SHA256")), ElementsAre("NistHMACSHA256-\"3\""));
+    EXPECT_THAT(hmac::readVectors("SHA384"), IsEmpty());
+}
+
+TEST(HmacSuiteFiles, AnEmptyDirectoryGivesNoTestsAndAMissingOneFailsTheCall) {
+    const TemporaryDataDirectory data;
+    EXPECT_THROW(hmac::makeSHA1HMACTests<openssl::SHA1>(), ::Test::KatFiles::KatDirectoryError);
+    data.makeFolder("Test/KAT_HMAC");
+    EXPECT_THAT(hmac::makeSHA1HMACTests<openssl::SHA1>(), IsEmpty());
+}
+
+TEST(HmacSuiteRuns, ComparesTheFirstTlenOctetsOfBothMacsWithMac) {
+    const TemporaryDataDirectory data;
+    // RFC 2202, HMAC-SHA-1 test case 1.
+    const std::string vector = "Key = 0b0b0b0b0b0b0b0b0b0b0b0b0b0b0b0b0b0b0b0b\n"
+                               "Msg = 4869205468657265\n";
+    const std::string mac = "b617318655057264e28bc0b6fb378c8ef146be00";
+    data.write("Test/KAT_HMAC/HMAC.rsp",
+               "[L=20]\n"
+               "Count = whole\nTlen = 20\n" +
+                   vector + "Mac = " + mac + "\nCount = cut\nTlen = 10\n" + vector +
+                   "Mac = " + mac.substr(0, 20) + "\nCount = uncut\nTlen = 10\n" + vector +
+                   "Mac = " + mac + "\nCount = none\nTlen = 0\n" + vector +
+                   "Mac =" + "\nCount = beyond\nTlen = 100\n" + vector + "Mac = " + mac +
+                   "\nCount = unread\nTlen = 1O\n" + vector + "Mac = " + mac.substr(0, 20) + "\n");
+    const auto runs = runUnitLeaves(hmac::makeSHA1HMACTests<openssl::SHA1>());
+    ASSERT_EQ(runs.size(), 6u);
+    EXPECT_THAT(failingNames(runs),
+                ElementsAre("NistHMACSHA1-\"uncut\"", "NistHMACSHA1-\"unread\""));
+    EXPECT_THAT(runs[5].report, ::testing::HasSubstr("\"1O\""));
+}
+
+TEST(HmacSuiteNames, QuotesTheCountWithEscapes) {
+    EXPECT_EQ(hmac::quoteCount("17"), "\"17\"");
+    EXPECT_EQ(hmac::quoteCount(""), "\"\"");
+    EXPECT_EQ(hmac::quoteCount("a\"b\\c"), "\"a\\\"b\\\\c\"");
+    EXPECT_EQ(hmac::quoteCount("\xc3\xa9"), "\"\\233\"");
+    EXPECT_EQ(hmac::quoteCount("\x01"
+                               "2\x7f"
+                               "x"),
+              "\"\\1\\&2\\127x\"");
+}
+
+TEST(HmacSuiteNames, AlgToLenGivesTheDigestOctetsOfTheFiveLabels) {
+    EXPECT_EQ(hmac::algToLen("SHA1"), "20");
+    EXPECT_EQ(hmac::algToLen("SHA224"), "28");
+    EXPECT_EQ(hmac::algToLen("SHA256"), "32");
+    EXPECT_EQ(hmac::algToLen("SHA384"), "48");
+    EXPECT_EQ(hmac::algToLen("SHA512"), "64");
+    EXPECT_THROW(hmac::algToLen("sha1"), std::invalid_argument);
+}
+
+} // namespace
