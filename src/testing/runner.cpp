@@ -184,6 +184,9 @@ public:
     }
 
     RunSummary finish() {
+        if (options_.beforeClosingLine) {
+            options_.beforeClosingLine(out_);
+        }
         out_ << closingLine(summary_) << std::endl;
         if (options_.junitPath) {
             writeJUnit(*options_.junitPath, leaves_, outcomes_, summary_);

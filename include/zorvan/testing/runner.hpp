@@ -84,6 +84,8 @@ struct RunOptions {
     Executor executor;
     /// onReported: told of each leaf as the report reaches it, in tree order.
     std::function<void(const Leaf&, const LeafOutcome&)> onReported;
+    /// beforeClosingLine: writes what the report shows between the last leaf and the closing line.
+    std::function<void(std::ostream&)> beforeClosingLine;
 };
 
 /// selectLeaves: the leaves that a run with these options runs, in tree order: those whose path
@@ -126,5 +128,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv);
 
 /// usage: the help text of the ready main.
 std::string usage(std::string_view program);
+/// runOptionsHelp: the lines of that help text that describe the options parseCommandLine reads.
+std::string runOptionsHelp();
 
 } // namespace zorvan::testing
