@@ -27,15 +27,16 @@ public:
     public:
         void update(std::span<const std::uint8_t> octets) {
             for (const std::uint8_t octet : octets) {
-                state_ = (state_ ^ octet) * 16777619u;
+                state_ = (state_ ^ octet) * 16777619u; // the 32-bit FNV prime
             }
         }
         [[nodiscard]] Fnv1a32 finalize() const { return Fnv1a32{state_}; }
 
     private:
-        std::uint32_t state_ = 2166136261u;
+        std::uint32_t state_ = 2166136261u; // the 32-bit FNV offset basis
     };
 
+    // The builders take a witness of the type; makeHashPropTests<Fnv1a32>() makes one this way.
     Fnv1a32() = default;
 
     /// encode: the four octets, most significant first, as FNV test vectors print them.
