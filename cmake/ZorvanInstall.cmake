@@ -187,7 +187,9 @@ foreach(target IN LISTS zorvan_install_targets)
   endif()
 endforeach()
 
-# zorvan-check, the command-line checker, is installed here once tools/ builds it.
+if(TARGET zorvan-check)
+  install(TARGETS zorvan-check RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 
 # The KAT folders with their origin README and the vectors' notice, and the project's licence.
 install(DIRECTORY "${PROJECT_SOURCE_DIR}/data/Test" DESTINATION ${zorvan_data_destination})
