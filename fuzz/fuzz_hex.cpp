@@ -15,14 +15,6 @@ namespace {
 constexpr std::string_view oddLengthMessage =
     "Not an even number of hex characters in input to hexStringToBS!";
 
-std::size_t countCharacters(std::string_view text) {
-    std::size_t count = 0;
-    for (std::size_t offset = 0; offset < text.size(); ++count) {
-        offset += Test::Unicode::readCharacter(text, offset).length;
-    }
-    return count;
-}
-
 void require(bool invariant) {
     if (!invariant) {
         std::abort();
@@ -33,7 +25,7 @@ void require(bool invariant) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    const std::size_t characters = countCharacters(text);
+    const std::size_t characters = Test::Unicode::countCharacters(text);
     try {
         const zorvan::Bytes octets = Test::Crypto::hexStringToBS(text);
         require(octets.size() * 2 == characters);
