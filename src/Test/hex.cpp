@@ -2,10 +2,8 @@
 
 #include "unicode.hpp"
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,13 +20,11 @@ std::string noReadingMessage(std::string_view pair, std::size_t position) {
 }
 
 constexpr int notADigit = -1;
-constexpr int notAscii = -2;
 
-// Indexed by byte: the hex digit value, notADigit for other ASCII, notAscii from 0x80.
-constexpr std::array<std::int8_t, 256> asciiDigitValues = [] {
+// Indexed by any code point below 256, so that a byte needs no range check.
+constexpr std::array<std::int8_t, 256> digitValues = [] {
     std::array<std::int8_t, 256> values{};
-    values.fill(notAscii);
-    std::fill_n(values.begin(), 0x80, static_cast<std::int8_t>(notADigit));
+    values.fill(notADigit);
     for (int digit = 0; digit < 10; ++digit) {
         values[static_cast<std::size_t>('0' + digit)] = static_cast<std::int8_t>(digit);
     }
@@ -40,32 +36,32 @@ constexpr std::array<std::int8_t, 256> asciiDigitValues = [] {
 }();
 
 int hexDigitValue(char32_t codePoint) noexcept {
-    return codePoint < 0x80 ? asciiDigitValues[codePoint] : notADigit;
+    return codePoint < digitValues.size() ? digitValues[codePoint] : notADigit;
 }
 
-std::size_t countCharacters(std::string_view text) noexcept {
-    std::size_t count = 0;
-    for (std::size_t offset = 0; offset < text.size(); ++count) {
-        offset += Unicode::readCharacter(text, offset).length;
-    }
-    return count;
-}
+// When every byte is a character of its own, the pairs can be read byte by byte: a stray
+// byte is no digit either way. Function objects, so that each reader is inlined.
+constexpr auto readByteAsCharacter = [](std::string_view text, std::size_t offset) noexcept {
+    return Unicode::Character{static_cast<unsigned char>(text[offset]), 1};
+};
+constexpr auto readUtf8Character = [](std::string_view text, std::size_t offset) noexcept {
+    return Unicode::readCharacter(text, offset);
+};
 
-// Vector files hold megabytes of hex, decoded again on every run: plain ASCII hex of even
-// length is decoded a byte pair at a time without the UTF-8 reader. Nothing for any other
-// text, which the general reading decodes or reports.
-std::optional<zorvan::Bytes> decodePlainAscii(std::string_view text) {
-    if (text.size() % 2 != 0) {
-        return std::nullopt;
-    }
-    std::vector<std::uint8_t> octets(text.size() / 2);
-    for (std::size_t index = 0; index < octets.size(); ++index) {
-        const int high = asciiDigitValues[static_cast<unsigned char>(text[2 * index])];
-        const int low = asciiDigitValues[static_cast<unsigned char>(text[2 * index + 1])];
-        if (high < 0 || low == notAscii) {
-            return std::nullopt;
+template <typename ReadCharacter>
+zorvan::Bytes decodePairs(std::string_view text, std::size_t pairs, ReadCharacter readCharacter) {
+    std::vector<std::uint8_t> octets(pairs);
+    for (std::size_t offset = 0, index = 0; index < pairs; ++index) {
+        const Unicode::Character first = readCharacter(text, offset);
+        const Unicode::Character second = readCharacter(text, offset + first.length);
+        const std::size_t pairLength = first.length + second.length;
+        const int high = hexDigitValue(first.codePoint);
+        if (high == notADigit) {
+            throw HexDecodingError(noReadingMessage(text.substr(offset, pairLength), index * 2));
         }
+        const int low = hexDigitValue(second.codePoint);
         octets[index] = static_cast<std::uint8_t>(low == notADigit ? high : high * 16 + low);
+        offset += pairLength;
     }
     return zorvan::Bytes(std::move(octets));
 }
@@ -73,27 +69,14 @@ std::optional<zorvan::Bytes> decodePlainAscii(std::string_view text) {
 } // namespace
 
 zorvan::Bytes hexStringToBS(std::string_view text) {
-    if (std::optional<zorvan::Bytes> plain = decodePlainAscii(text)) {
-        return std::move(*plain);
-    }
-    if (countCharacters(text) % 2 != 0) {
+    const std::size_t characters = Unicode::countCharacters(text);
+    if (characters % 2 != 0) {
         throw HexDecodingError(std::string(oddLengthMessage));
     }
-    std::vector<std::uint8_t> octets;
-    octets.reserve(text.size() / 2);
-    for (std::size_t offset = 0, position = 0; offset < text.size(); position += 2) {
-        const Unicode::Character first = Unicode::readCharacter(text, offset);
-        const Unicode::Character second = Unicode::readCharacter(text, offset + first.length);
-        const std::size_t pairLength = first.length + second.length;
-        const int high = hexDigitValue(first.codePoint);
-        if (high == notADigit) {
-            throw HexDecodingError(noReadingMessage(text.substr(offset, pairLength), position));
-        }
-        const int low = hexDigitValue(second.codePoint);
-        octets.push_back(static_cast<std::uint8_t>(low == notADigit ? high : high * 16 + low));
-        offset += pairLength;
+    if (characters == text.size()) {
+        return decodePairs(text, characters / 2, readByteAsCharacter);
     }
-    return zorvan::Bytes(std::move(octets));
+    return decodePairs(text, characters / 2, readUtf8Character);
 }
 
 } // namespace Test::Crypto

@@ -56,6 +56,18 @@ struct LeafOutcome {
 /// leaf with its message, and TestSkipped skips it.
 LeafOutcome runLeaf(const Leaf& leaf, const CheckSettings& settings);
 
+/// LeafFinished: told once per leaf, from any thread and in any order, how it ended.
+using LeafFinished = std::function<void(std::size_t index, LeafOutcome outcome)>;
+/// Executor: runs every leaf of the list and reports each through finished before returning.
+using Executor = std::function<void(const std::vector<Leaf>& leaves, const CheckSettings& settings,
+                                    const LeafFinished& finished)>;
+
+/// LeafRunner: runs one leaf; runLeaf is the one every executor uses unless told otherwise.
+using LeafRunner = std::function<LeafOutcome(const Leaf&, const CheckSettings&)>;
+
+/// threadedExecutor: runs the leaves with runOne on `jobs` threads (the caller's own when 1).
+Executor threadedExecutor(std::size_t jobs, LeafRunner runOne = runLeaf);
+
 /// RunOptions: what run selects and how it reports.
 struct RunOptions {
     CheckSettings check;
@@ -71,9 +83,12 @@ struct RunOptions {
     /// rerunCommand: the command line, up to the filter and seed, that failures print for
     /// rerunning one leaf.
     std::string rerunCommand = "test";
-    /// execute: how a leaf runs (runLeaf by default); callers may run it elsewhere, for
-    /// instance in a child process.
-    std::function<LeafOutcome(const Leaf&, const CheckSettings&)> execute = runLeaf;
+    /// executor: how the leaves run; threadedExecutor(jobs) when empty.
+    Executor executor;
+    /// onReported: told of each leaf as the report reaches it, in tree order.
+    std::function<void(const Leaf&, const LeafOutcome&)> onReported;
+    /// beforeClosingLine: writes what the report shows between the last leaf and the closing line.
+    std::function<void(std::ostream&)> beforeClosingLine;
 };
 
 /// selectLeaves: the leaves that a run with these options runs, in tree order: those whose path
@@ -116,5 +131,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv);
 
 /// usage: the help text of the ready main.
 std::string usage(std::string_view program);
+/// runOptionsHelp: the lines of that help text that describe the options parseCommandLine reads.
+std::string runOptionsHelp();
 
 } // namespace zorvan::testing
