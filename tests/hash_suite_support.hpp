@@ -4,12 +4,15 @@
 // parser, and digests broken one way each.
 
 #include <Paths_zorvan_tests.hpp>
+#include <zorvan/backends/gcrypt.hpp>
+#include <zorvan/backends/nettle.hpp>
 #include <zorvan/backends/openssl.hpp>
 #include <zorvan/hash.hpp>
 #include <zorvan/testing/runner.hpp>
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -25,15 +28,31 @@
 namespace hash_suites {
 
 /// One backend's digest types, by the names the builders are named after.
-struct OpenSSLBackend {
-    using SHA1 = zorvan::openssl::SHA1;
-    using SHA224 = zorvan::openssl::SHA224;
-    using SHA256 = zorvan::openssl::SHA256;
-    using SHA384 = zorvan::openssl::SHA384;
-    using SHA512 = zorvan::openssl::SHA512;
+template <class Sha1, class Sha224, class Sha256, class Sha384, class Sha512> struct Backend {
+    using SHA1 = Sha1;
+    using SHA224 = Sha224;
+    using SHA256 = Sha256;
+    using SHA384 = Sha384;
+    using SHA512 = Sha512;
 };
 
-using HashBackends = ::testing::Types<OpenSSLBackend>;
+namespace openssl = zorvan::openssl;
+namespace gcrypt = zorvan::gcrypt;
+namespace nettle = zorvan::nettle;
+using OpenSSLBackend =
+    Backend<openssl::SHA1, openssl::SHA224, openssl::SHA256, openssl::SHA384, openssl::SHA512>;
+using GcryptBackend =
+    Backend<gcrypt::SHA1, gcrypt::SHA224, gcrypt::SHA256, gcrypt::SHA384, gcrypt::SHA512>;
+using NettleBackend =
+    Backend<nettle::SHA1, nettle::SHA224, nettle::SHA256, nettle::SHA384, nettle::SHA512>;
+
+using HashBackends = ::testing::Types<OpenSSLBackend, GcryptBackend, NettleBackend>;
+/// HashBackendNames: the libraries' names in the typed tests' names, in HashBackends' order.
+struct HashBackendNames {
+    template <class Backend> static std::string GetName(int index) {
+        return std::array{"OpenSSL", "libgcrypt", "nettle"}.at(static_cast<std::size_t>(index));
+    }
+};
 
 /// LeafRun: how one unit leaf of a built list ended.
 struct LeafRun {

@@ -44,7 +44,7 @@ void expectPassesWithOneTestPerRecord(const std::vector<zorvan::testing::Test>& 
 }
 
 template <class Backend> class HmacSuite : public ::testing::Test {};
-TYPED_TEST_SUITE(HmacSuite, hash_suites::HashBackends);
+TYPED_TEST_SUITE(HmacSuite, hash_suites::HashBackends, hash_suites::HashBackendNames);
 
 TYPED_TEST(HmacSuite, EveryBuilderPassesWithOneTestPerInstalledRecord) {
     using B = TypeParam;

@@ -63,7 +63,7 @@ void expectPassesWithOneTestPerRecord(const std::vector<zorvan::testing::Test>& 
 }
 
 template <class Backend> class ShaSuite : public ::testing::Test {};
-TYPED_TEST_SUITE(ShaSuite, hash_suites::HashBackends);
+TYPED_TEST_SUITE(ShaSuite, hash_suites::HashBackends, hash_suites::HashBackendNames);
 
 TYPED_TEST(ShaSuite, EveryBuilderPassesWithOneTestPerInstalledRecord) {
     using B = TypeParam;
