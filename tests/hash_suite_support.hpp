@@ -74,6 +74,15 @@ inline std::vector<LeafRun> runUnitLeaves(const std::vector<zorvan::testing::Tes
     return runs;
 }
 
+/// namesOf: the names of vectors (Test::SHA::ShaVector, Test::HMAC::HmacVector) in order.
+template <class Vector> std::vector<std::string> namesOf(const std::vector<Vector>& vectors) {
+    std::vector<std::string> names;
+    for (const Vector& vector : vectors) {
+        names.push_back(vector.name);
+    }
+    return names;
+}
+
 /// failingNames: the names of the runs that failed.
 inline std::multiset<std::string> failingNames(const std::vector<LeafRun>& runs) {
     std::multiset<std::string> names;

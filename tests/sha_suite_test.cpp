@@ -12,18 +12,11 @@ namespace {
 namespace sha = ::Test::SHA;
 namespace openssl = zorvan::openssl;
 using hash_suites::failingNames;
+using hash_suites::namesOf;
 using hash_suites::runUnitLeaves;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using zorvan::Bytes;
-
-std::vector<std::string> names(const std::vector<sha::ShaVector>& vectors) {
-    std::vector<std::string> result;
-    for (const sha::ShaVector& vector : vectors) {
-        result.push_back(vector.name);
-    }
-    return result;
-}
 
 std::multiset<std::string> digests(const std::vector<sha::ShaVector>& vectors) {
     std::multiset<std::string> result;
@@ -143,7 +136,7 @@ TEST(ShaSuiteFiles, NumbersCompleteRecordsAcrossFilesInListingOrder) {
         inOrder.push_back(vector.digest);
     }
     EXPECT_EQ(inOrder, expected);
-    EXPECT_THAT(names(vectors),
+    EXPECT_THAT(namesOf(vectors),
                 ElementsAre("NistSHA1-1", "NistSHA1-2", "NistSHA1-3", "NistSHA1-4", "NistSHA1-5"));
 }
 
