@@ -1,8 +1,9 @@
 // The SHA-256 suite over the installed vectors: building its list, and running its unit tests
 // against OpenSSL beside a plain loop that hashes the same decoded messages the same two ways
-// (contiguous, and in 37-octet chunks) with libcrypto directly. The difference between the
-// last two is what the suite adds: decoding, chunk copies, the runner and the comparison.
+// (contiguous, and in 37-octet chunks) with libcrypto directly, and through the backend. The
+// difference is what the suite adds: decoding, chunk copies, the runner and the comparison.
 
+#include <Test/KatValues.hpp>
 #include <Test/SHA.hpp>
 
 #include <zorvan/backends/openssl.hpp>
@@ -20,7 +21,6 @@
 
 namespace {
 
-constexpr std::size_t chunkOctets = 37;
 // A chunk length no message reaches: the message goes in one update.
 constexpr std::size_t wholeMessage = std::numeric_limits<std::size_t>::max();
 
@@ -88,7 +88,7 @@ void hashDecodedMessagesDirectly(benchmark::State& state) {
     for (auto _ : state) {
         for (const Test::SHA::ShaInputs& inputs : decoded) {
             const Digest contiguous = sha256(inputs.message.view(), wholeMessage);
-            const Digest chunked = sha256(inputs.message.view(), chunkOctets);
+            const Digest chunked = sha256(inputs.message.view(), Test::KatValues::messageChunkSize);
             if (!std::ranges::equal(contiguous, inputs.knownDigest) ||
                 !std::ranges::equal(chunked, inputs.knownDigest)) {
                 state.SkipWithError("a SHA-256 vector failed");
