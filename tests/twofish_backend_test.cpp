@@ -17,16 +17,13 @@ using zorvan::Bytes;
 using zorvan::IV;
 using zorvan::LazyBytes;
 using zorvan::backend_tests::fromHex;
+using zorvan::backend_tests::keyFrom;
 using zorvan::backend_tests::Random;
 using GcryptTwofish = zorvan::gcrypt::Twofish;
 using NettleTwofish = zorvan::nettle::Twofish;
 
 Bytes zeros(std::size_t length) {
     return Bytes(std::vector<std::uint8_t>(length));
-}
-
-template <class K> K keyFrom(const Bytes& octets) {
-    return *K::buildKey(octets);
 }
 
 template <class K> class TwofishKey : public testing::Test {};
