@@ -16,7 +16,6 @@
 namespace {
 
 using zorvan::Bytes;
-using zorvan::IV;
 using zorvan::LazyBytes;
 using zorvan::backend_tests::forEachIvMode;
 using zorvan::backend_tests::keyFrom;
