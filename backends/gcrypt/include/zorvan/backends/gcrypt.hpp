@@ -18,9 +18,9 @@ namespace zorvan::gcrypt {
 
 namespace detail {
 
-/// initialiseLibgcrypt: checks the version and finishes libgcrypt's initialisation (no secure
-/// memory), once per process; throws std::runtime_error when the library is older than the
-/// headers built against.
+/// initialiseLibgcrypt: unless the program has done so, checks the version and finishes
+/// libgcrypt's initialisation (no secure memory), once per process; throws std::runtime_error
+/// when the library is older than the headers built against.
 void initialiseLibgcrypt();
 
 /// CloseDigest: closes a libgcrypt hash handle.
