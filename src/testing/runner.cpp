@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <fstream>
 #include <mutex>
 #include <ostream>
@@ -149,43 +148,103 @@ void writeJUnit(const std::string& path, const std::vector<Leaf>& leaves,
     }
 }
 
-// Runs the leaves on several threads; the caller sees each outcome in tree order, as soon
-// as it and every leaf before it are done.
-void runInOrder(const std::vector<Leaf>& leaves, const RunOptions& options,
-                std::vector<LeafOutcome>& outcomes,
-                const std::function<void(std::size_t)>& reportInOrder) {
-    outcomes.assign(leaves.size(), {});
-    std::vector<char> done(leaves.size(), 0);
-    std::mutex mutex;
-    std::condition_variable finished;
-    std::atomic<std::size_t> next{0};
-    const auto work = [&] {
-        for (std::size_t i = next++; i < leaves.size(); i = next++) {
-            LeafOutcome outcome = options.execute(leaves[i], options.check);
-            const std::lock_guard lock(mutex);
-            outcomes[i] = std::move(outcome);
-            done[i] = 1;
-            finished.notify_all();
+// The report of a run: failures and skips as the leaves reach it in tree order, then the
+// closing line and the JUnit file.
+class Report {
+public:
+    Report(const std::vector<Leaf>& all, const std::vector<Leaf>& leaves, const RunOptions& options,
+           std::ostream& out)
+        : all_(all), leaves_(leaves), options_(options), out_(out), outcomes_(leaves.size()) {
+        out_ << "seed: " << options_.check.seed << std::endl;
+    }
+
+    void add(std::size_t index, LeafOutcome outcome) {
+        const Leaf& leaf = leaves_[index];
+        switch (outcome.status) {
+        case LeafStatus::passed:
+            ++summary_.passed;
+            if (options_.verbose) {
+                out_ << "ok    " << leaf.path << '\n';
+            }
+            break;
+        case LeafStatus::skipped:
+            ++summary_.skipped;
+            out_ << "SKIP  " << leaf.path << "\n  " << outcome.report << '\n';
+            break;
+        case LeafStatus::failed:
+            ++summary_.failed;
+            out_ << "FAIL  " << leaf.path << "\n  " << outcome.report << "\n  seed "
+                 << options_.check.seed << "; rerun: " << rerunCommand(leaf) << '\n';
+            break;
         }
-    };
-    std::vector<std::jthread> workers;
-    for (std::size_t j = 1; j < std::max<std::size_t>(options.jobs, 1); ++j) {
-        workers.emplace_back(work);
-    }
-    if (workers.empty()) {
-        for (std::size_t i = 0; i < leaves.size(); ++i) {
-            outcomes[i] = options.execute(leaves[i], options.check);
-            reportInOrder(i);
+        if (options_.onReported) {
+            options_.onReported(leaf, outcome);
         }
-        return;
+        outcomes_[index] = std::move(outcome);
     }
-    for (std::size_t i = 0; i < leaves.size(); ++i) {
-        std::unique_lock lock(mutex);
-        finished.wait(lock, [&] { return done[i] != 0; });
-        lock.unlock();
-        reportInOrder(i);
+
+    RunSummary finish() {
+        out_ << closingLine(summary_) << std::endl;
+        if (options_.junitPath) {
+            writeJUnit(*options_.junitPath, leaves_, outcomes_, summary_);
+        }
+        return summary_;
     }
-}
+
+private:
+    // Names the leaf by path, and by occurrence where the path is shared, so that the command
+    // runs exactly that leaf.
+    std::string rerunCommand(const Leaf& leaf) const {
+        std::size_t occurrence = 0;
+        std::size_t sharing = 0;
+        for (const Leaf& other : all_) {
+            if (other.path == leaf.path) {
+                ++sharing;
+                if (other.test == leaf.test) {
+                    occurrence = sharing;
+                }
+            }
+        }
+        std::string command = options_.rerunCommand + " --filter " +
+                              shellQuote(escapeGlob(leaf.path)) + " --seed " +
+                              std::to_string(options_.check.seed);
+        if (sharing > 1) {
+            command += " --occurrence " + std::to_string(occurrence);
+        }
+        if (options_.check.cases != CheckSettings{}.cases) {
+            command += " --cases " + std::to_string(options_.check.cases);
+        }
+        return command;
+    }
+
+    const std::vector<Leaf>& all_;
+    const std::vector<Leaf>& leaves_;
+    const RunOptions& options_;
+    std::ostream& out_;
+    std::vector<LeafOutcome> outcomes_;
+    RunSummary summary_;
+};
+
+// Hands outcomes that arrive in any order to the report in tree order.
+class InTreeOrder {
+public:
+    InTreeOrder(std::size_t count, Report& report) : waiting_(count), report_(report) {}
+
+    void finished(std::size_t index, LeafOutcome outcome) {
+        const std::lock_guard lock(mutex_);
+        waiting_[index] = std::move(outcome);
+        while (next_ < waiting_.size() && waiting_[next_]) {
+            report_.add(next_, std::move(*waiting_[next_]));
+            waiting_[next_++].reset();
+        }
+    }
+
+private:
+    std::mutex mutex_;
+    std::vector<std::optional<LeafOutcome>> waiting_;
+    std::size_t next_ = 0;
+    Report& report_;
+};
 
 } // namespace
 
@@ -244,6 +303,23 @@ std::string closingLine(const RunSummary& summary) {
     return line;
 }
 
+Executor threadedExecutor(std::size_t jobs) {
+    return [jobs](const std::vector<Leaf>& leaves, const CheckSettings& settings,
+                  const LeafFinished& finished) {
+        std::atomic<std::size_t> next{0};
+        const auto work = [&] {
+            for (std::size_t i = next++; i < leaves.size(); i = next++) {
+                finished(i, runLeaf(leaves[i], settings));
+            }
+        };
+        std::vector<std::jthread> helpers;
+        for (std::size_t j = 1; j < jobs; ++j) {
+            helpers.emplace_back(work);
+        }
+        work();
+    };
+}
+
 RunSummary run(const std::vector<Test>& tests, const RunOptions& options, std::ostream& out) {
     const std::vector<Leaf> all = flatten(tests);
     const std::vector<Leaf> leaves = selectLeaves(all, options);
@@ -253,61 +329,12 @@ RunSummary run(const std::vector<Test>& tests, const RunOptions& options, std::o
         }
         return {};
     }
-    out << "seed: " << options.check.seed << std::endl;
-
-    // A failure's rerun command names its leaf by path, and by occurrence where the path is
-    // shared, so that it runs exactly that leaf.
-    const auto rerun = [&](const Leaf& leaf) {
-        std::size_t occurrence = 0;
-        std::size_t sharing = 0;
-        for (const Leaf& other : all) {
-            if (other.path == leaf.path) {
-                ++sharing;
-                if (other.test == leaf.test) {
-                    occurrence = sharing;
-                }
-            }
-        }
-        std::string command = options.rerunCommand + " --filter " +
-                              shellQuote(escapeGlob(leaf.path)) + " --seed " +
-                              std::to_string(options.check.seed);
-        if (sharing > 1) {
-            command += " --occurrence " + std::to_string(occurrence);
-        }
-        if (options.check.cases != CheckSettings{}.cases) {
-            command += " --cases " + std::to_string(options.check.cases);
-        }
-        return command;
-    };
-
-    RunSummary summary;
-    std::vector<LeafOutcome> outcomes;
-    runInOrder(leaves, options, outcomes, [&](std::size_t i) {
-        const Leaf& leaf = leaves[i];
-        const LeafOutcome& outcome = outcomes[i];
-        switch (outcome.status) {
-        case LeafStatus::passed:
-            ++summary.passed;
-            if (options.verbose) {
-                out << "ok    " << leaf.path << '\n';
-            }
-            break;
-        case LeafStatus::skipped:
-            ++summary.skipped;
-            out << "SKIP  " << leaf.path << "\n  " << outcome.report << '\n';
-            break;
-        case LeafStatus::failed:
-            ++summary.failed;
-            out << "FAIL  " << leaf.path << "\n  " << outcome.report << "\n  seed "
-                << options.check.seed << "; rerun: " << rerun(leaf) << '\n';
-            break;
-        }
-    });
-    out << closingLine(summary) << std::endl;
-    if (options.junitPath) {
-        writeJUnit(*options.junitPath, leaves, outcomes, summary);
-    }
-    return summary;
+    Report report(all, leaves, options, out);
+    InTreeOrder inOrder(leaves.size(), report);
+    const Executor execute = options.executor ? options.executor : threadedExecutor(options.jobs);
+    execute(leaves, options.check,
+            [&](std::size_t index, LeafOutcome outcome) { inOrder.finished(index, std::move(outcome)); });
+    return report.finish();
 }
 
 } // namespace zorvan::testing

@@ -56,6 +56,15 @@ struct LeafOutcome {
 /// leaf with its message, and TestSkipped skips it.
 LeafOutcome runLeaf(const Leaf& leaf, const CheckSettings& settings);
 
+/// LeafFinished: told once per leaf, from any thread and in any order, how it ended.
+using LeafFinished = std::function<void(std::size_t index, LeafOutcome outcome)>;
+/// Executor: runs every leaf of the list and reports each through finished before returning.
+using Executor = std::function<void(const std::vector<Leaf>& leaves, const CheckSettings& settings,
+                                    const LeafFinished& finished)>;
+
+/// threadedExecutor: runs the leaves with runLeaf on `jobs` threads (the caller's own when 1).
+Executor threadedExecutor(std::size_t jobs);
+
 /// RunOptions: what run selects and how it reports.
 struct RunOptions {
     CheckSettings check;
@@ -71,9 +80,10 @@ struct RunOptions {
     /// rerunCommand: the command line, up to the filter and seed, that failures print for
     /// rerunning one leaf.
     std::string rerunCommand = "test";
-    /// execute: how a leaf runs (runLeaf by default); callers may run it elsewhere, for
-    /// instance in a child process.
-    std::function<LeafOutcome(const Leaf&, const CheckSettings&)> execute = runLeaf;
+    /// executor: how the leaves run; threadedExecutor(jobs) when empty.
+    Executor executor;
+    /// onReported: told of each leaf as the report reaches it, in tree order.
+    std::function<void(const Leaf&, const LeafOutcome&)> onReported;
 };
 
 /// selectLeaves: the leaves that a run with these options runs, in tree order: those whose path

@@ -1,0 +1,40 @@
+#include <Test/MD5.hpp>
+
+#include <algorithm>
+#include <array>
+
+namespace Test::MD5 {
+
+namespace {
+
+constexpr std::array<Md5Vector, 7> vectors{{
+    {"md5KAT1", "", "d41d8cd98f00b204e9800998ecf8427e"},
+    {"md5KAT2", "a", "0cc175b9c0f1b6a831c399e269772661"},
+    {"md5KAT3", "abc", "900150983cd24fb0d6963f7d28e17f72"},
+    {"md5KAT4", "message digest", "f96b697d7cb7938d525a2f31aaf161d0"},
+    {"md5KAT5", "abcdefghijklmnopqrstuvwxyz", "c3fcd3d76192e4007dfb496cca67e13b"},
+    {"md5KAT6", "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789",
+     "d174ab98d277d9f5a5611c2c9f419d9f"},
+    {"md5KAT7",
+     "12345678901234567890123456789012345678901234567890123456789012345678901234567890",
+     "57edf4a22be3c955ac49da2e2107b67a"},
+}};
+
+constexpr std::size_t firstChunkOctets = 32;
+
+} // namespace
+
+std::span<const Md5Vector> md5Vectors() noexcept {
+    return vectors;
+}
+
+zorvan::LazyBytes packInDoublingChunks(const zorvan::Bytes& octets) {
+    std::vector<zorvan::Bytes> chunks;
+    std::size_t chunkOctets = firstChunkOctets;
+    for (std::size_t start = 0; start < octets.size(); start += chunkOctets, chunkOctets *= 2) {
+        chunks.emplace_back(octets.view().subspan(start, std::min(chunkOctets, octets.size() - start)));
+    }
+    return zorvan::LazyBytes::fromChunks(std::move(chunks));
+}
+
+} // namespace Test::MD5
