@@ -145,6 +145,7 @@ template <zorvan::BlockCipher K> std::vector<zorvan::testing::Test> makeAESTests
     return tests;
 }
 
+/// makeAESTests: the same for the key type of the witness, whose value is never read.
 template <zorvan::BlockCipher K>
 std::vector<zorvan::testing::Test> makeAESTests(const K& /*witness*/) {
     return makeAESTests<K>();

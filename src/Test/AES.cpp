@@ -36,9 +36,8 @@ bool encrypts(Operation operation) {
            operation == Operation::cfb || operation == Operation::ofb;
 }
 
-// The vector of one record, or nothing when a field it needs is missing. The fields are
-// looked up, and the IV and key decoded, in the order that decides which error a record
-// with several faults raises: the IV first.
+// The vector of one record, or nothing when a field it needs is missing. The IV is read
+// first, so a malformed IV fails the call even in a record that lacks another field.
 std::optional<KnownAnswer> knownAnswer(std::string_view fileName, Operation operation,
                                        const ParseNistKATs::KatRecord& record) {
     std::optional<zorvan::Bytes> iv;
