@@ -1,6 +1,8 @@
 // Throughput of parseCategories on the NIST SHA-1 and SHA-2 message files, beside a plain
-// memchr scan of the same bytes for line feeds (the floor any line-based parser stands on).
+// memchr scan of the same bytes for line feeds (the floor any line-based parser stands on),
+// and of hexStringToBS on the messages of those files.
 
+#include <Test/Crypto/hex.hpp>
 #include <Test/ParseNistKATs.hpp>
 
 #include <benchmark/benchmark.h>
@@ -92,8 +94,31 @@ void countLineFeedsOfShaMessageFiles(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * totalBytes(texts));
 }
 
+std::vector<std::string> shaMessages() {
+    std::vector<std::string> messages;
+    for (const std::string& text : shaTexts()) {
+        for (const auto& category : Test::ParseNistKATs::parseCategories("Len", text)) {
+            for (const auto& record : category.records) {
+                messages.emplace_back(record.field("Msg").value_or(""));
+            }
+        }
+    }
+    return messages;
+}
+
+void decodeShaMessages(benchmark::State& state) {
+    const std::vector<std::string> messages = shaMessages();
+    for (auto _ : state) {
+        for (const std::string& message : messages) {
+            benchmark::DoNotOptimize(Test::Crypto::hexStringToBS(message));
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * totalBytes(messages));
+}
+
 BENCHMARK(parseShaMessageFiles);
 BENCHMARK(countLineFeedsOfShaMessageFiles);
+BENCHMARK(decodeShaMessages);
 
 } // namespace
 

@@ -5,10 +5,20 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ostream>
 #include <random>
 #include <stdexcept>
 #include <string_view>
 #include <vector>
+
+namespace zorvan {
+
+/// PrintTo: GoogleTest shows Bytes in hex, as operator<< does, not as a list of characters.
+inline void PrintTo(const Bytes& bytes, std::ostream* out) {
+    *out << bytes;
+}
+
+} // namespace zorvan
 
 namespace zorvan::backend_tests {
 

@@ -101,6 +101,9 @@ TEST(ParseCategories, StrayBytesAreKeptAsTheyAreAndAreNoWhiteSpace) {
     EXPECT_EQ(onlyFieldOf("KEY = \xc2 \xa0\xff\xe2\x80"),
               (KatField{"KEY", "\xc2\xa0\xff\xe2\x80"}));
     EXPECT_EQ(onlyPropertyOf("[ \xe3\x80 ]"), (KatField{"\xe3\x80", ""}));
+    // Overlong forms of U+0020 and U+00A0 are stray bytes too, not white space.
+    EXPECT_EQ(onlyFieldOf("KEY = \xc0\xa0\xe0\x80\xa0\xe0\x82\xa0"),
+              (KatField{"KEY", "\xc0\xa0\xe0\x80\xa0\xe0\x82\xa0"}));
 }
 
 TEST(ParseCategories, HeaderRunsOpenCategoriesThatRecordsNeverCross) {

@@ -20,7 +20,7 @@ struct KatField {
 };
 
 /// findField: the value of the first field named exactly (case-sensitively) `name`, or
-/// nothing when there is none.
+/// nothing when there is none. Never fails.
 std::optional<std::string_view> findField(std::span<const KatField> fields,
                                           std::string_view name) noexcept;
 
@@ -29,7 +29,7 @@ std::optional<std::string_view> findField(std::span<const KatField> fields,
 struct KatRecord {
     std::vector<KatField> fields;
 
-    /// field: the value of the first field of that name, or nothing.
+    /// field: the value of the first field of that name, or nothing. Never fails.
     [[nodiscard]] std::optional<std::string_view> field(std::string_view name) const noexcept {
         return findField(fields, name);
     }
@@ -42,7 +42,7 @@ struct KatCategory {
     std::vector<KatField> properties;
     std::vector<KatRecord> records;
 
-    /// property: the value of the first property of that name, or nothing.
+    /// property: the value of the first property of that name, or nothing. Never fails.
     [[nodiscard]] std::optional<std::string_view> property(std::string_view name) const noexcept {
         return findField(properties, name);
     }

@@ -21,8 +21,9 @@ std::string noReadingMessage(std::string_view pair, std::size_t position) {
 
 constexpr int notADigit = -1;
 
-constexpr std::array<std::int8_t, 128> asciiDigitValues = [] {
-    std::array<std::int8_t, 128> values{};
+// Indexed by any code point below 256, so that a byte needs no range check.
+constexpr std::array<std::int8_t, 256> digitValues = [] {
+    std::array<std::int8_t, 256> values{};
     values.fill(notADigit);
     for (int digit = 0; digit < 10; ++digit) {
         values[static_cast<std::size_t>('0' + digit)] = static_cast<std::int8_t>(digit);
@@ -35,38 +36,47 @@ constexpr std::array<std::int8_t, 128> asciiDigitValues = [] {
 }();
 
 int hexDigitValue(char32_t codePoint) noexcept {
-    return codePoint < asciiDigitValues.size() ? asciiDigitValues[codePoint] : notADigit;
+    return codePoint < digitValues.size() ? digitValues[codePoint] : notADigit;
 }
 
-std::size_t countCharacters(std::string_view text) noexcept {
-    std::size_t count = 0;
-    for (std::size_t offset = 0; offset < text.size(); ++count) {
-        offset += Unicode::readCharacter(text, offset).length;
+// When every byte is a character of its own, the pairs can be read byte by byte: a stray
+// byte is no digit either way. Function objects, so that each reader is inlined.
+constexpr auto readByteAsCharacter = [](std::string_view text, std::size_t offset) noexcept {
+    return Unicode::Character{static_cast<unsigned char>(text[offset]), 1};
+};
+constexpr auto readUtf8Character = [](std::string_view text, std::size_t offset) noexcept {
+    return Unicode::readCharacter(text, offset);
+};
+
+template <typename ReadCharacter>
+zorvan::Bytes decodePairs(std::string_view text, std::size_t pairs, ReadCharacter readCharacter) {
+    std::vector<std::uint8_t> octets(pairs);
+    for (std::size_t offset = 0, index = 0; index < pairs; ++index) {
+        const Unicode::Character first = readCharacter(text, offset);
+        const Unicode::Character second = readCharacter(text, offset + first.length);
+        const std::size_t pairLength = first.length + second.length;
+        const int high = hexDigitValue(first.codePoint);
+        if (high == notADigit) {
+            throw HexDecodingError(noReadingMessage(text.substr(offset, pairLength), index * 2));
+        }
+        const int low = hexDigitValue(second.codePoint);
+        octets[index] = static_cast<std::uint8_t>(low == notADigit ? high : high * 16 + low);
+        offset += pairLength;
     }
-    return count;
+    return zorvan::Bytes(std::move(octets));
 }
 
 } // namespace
 
 zorvan::Bytes hexStringToBS(std::string_view text) {
-    if (countCharacters(text) % 2 != 0) {
+    const std::size_t characters = Unicode::countCharacters(text);
+    if (characters % 2 != 0) {
         throw HexDecodingError(std::string(oddLengthMessage));
     }
-    std::vector<std::uint8_t> octets;
-    octets.reserve(text.size() / 2);
-    for (std::size_t offset = 0, position = 0; offset < text.size(); position += 2) {
-        const Unicode::Character first = Unicode::readCharacter(text, offset);
-        const Unicode::Character second = Unicode::readCharacter(text, offset + first.length);
-        const std::size_t pairLength = first.length + second.length;
-        const int high = hexDigitValue(first.codePoint);
-        if (high == notADigit) {
-            throw HexDecodingError(noReadingMessage(text.substr(offset, pairLength), position));
-        }
-        const int low = hexDigitValue(second.codePoint);
-        octets.push_back(static_cast<std::uint8_t>(low == notADigit ? high : high * 16 + low));
-        offset += pairLength;
+    if (characters == text.size()) {
+        return decodePairs(text, characters / 2, readByteAsCharacter);
     }
-    return zorvan::Bytes(std::move(octets));
+    return decodePairs(text, characters / 2, readUtf8Character);
 }
 
 } // namespace Test::Crypto

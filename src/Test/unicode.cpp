@@ -1,5 +1,9 @@
 #include "unicode.hpp"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
 namespace Test::Unicode {
 
 namespace {
@@ -46,6 +50,20 @@ constexpr SequenceShape shapeOf(unsigned char lead) noexcept {
     return invalidShape;
 }
 
+// Eight bytes at a time: a text without a byte from 0x80 up is all characters of one byte.
+bool isAscii(std::string_view text) noexcept {
+    constexpr std::uint64_t topBits = 0x8080808080808080;
+    std::size_t offset = 0;
+    for (std::uint64_t word = 0; offset + sizeof word <= text.size(); offset += sizeof word) {
+        std::memcpy(&word, text.data() + offset, sizeof word);
+        if ((word & topBits) != 0) {
+            return false;
+        }
+    }
+    return std::all_of(text.begin() + static_cast<std::ptrdiff_t>(offset), text.end(),
+                       [](char byte) { return static_cast<unsigned char>(byte) < 0x80; });
+}
+
 } // namespace
 
 Character readMultiByteCharacter(std::string_view text, std::size_t offset) noexcept {
@@ -68,6 +86,17 @@ Character readMultiByteCharacter(std::string_view text, std::size_t offset) noex
         codePoint = (codePoint << 6) | (next & 0x3Fu);
     }
     return {codePoint, shape.length};
+}
+
+std::size_t countCharacters(std::string_view text) noexcept {
+    if (isAscii(text)) {
+        return text.size();
+    }
+    std::size_t count = 0;
+    for (std::size_t offset = 0; offset < text.size(); ++count) {
+        offset += readCharacter(text, offset).length;
+    }
+    return count;
 }
 
 bool isWellFormed(std::string_view text) noexcept {

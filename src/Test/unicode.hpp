@@ -38,6 +38,9 @@ constexpr bool isWhiteSpace(char32_t codePoint) noexcept {
            codePoint == 0x205F || codePoint == 0x3000;
 }
 
+/// countCharacters: the number of characters of the text, a stray byte counting as one.
+std::size_t countCharacters(std::string_view text) noexcept;
+
 /// isWellFormed: whether the whole text is well-formed UTF-8.
 bool isWellFormed(std::string_view text) noexcept;
 

@@ -107,13 +107,8 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
     return line;
 }
 
-std::string usage(std::string_view program) {
-    return "usage: " + std::string(program) + R"( [options]
-
-Runs the tests of this program and reports each failure with a command that reruns it.
-
-options:
-  --list             print the path of every selected leaf (group/leaf), one a line
+std::string runOptionsHelp() {
+    return R"(  --list             print the path of every selected leaf (group/leaf), one a line
   --filter GLOB      run only the leaves whose path matches GLOB ('*' any run, '?' any
                      character, '\' quotes the next one); default '*'
   --occurrence N     of the leaves selected, run only the N-th (for paths that repeat)
@@ -124,10 +119,17 @@ options:
   --junit FILE       also write a JUnit XML report to FILE
   --verbose          also print each leaf that passed
   --help             print this text
-
-GTEST_TOTAL_SHARDS and GTEST_SHARD_INDEX, when set, select one shard of the leaves.
-Exit status: 0 when nothing failed, 1 when something did, 2 on a usage error.
 )";
+}
+
+std::string usage(std::string_view program) {
+    return "usage: " + std::string(program) +
+           " [options]\n\nRuns the tests of this program and reports each failure with a "
+           "command that reruns it.\n\noptions:\n" +
+           runOptionsHelp() +
+           "\nGTEST_TOTAL_SHARDS and GTEST_SHARD_INDEX, when set, select one shard of the "
+           "leaves.\nExit status: 0 when nothing failed, 1 when something did, 2 on a usage "
+           "error.\n";
 }
 
 int main(int argc, const char* const* argv, const std::vector<Test>& tests) {

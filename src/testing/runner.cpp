@@ -184,6 +184,9 @@ public:
     }
 
     RunSummary finish() {
+        if (options_.beforeClosingLine) {
+            options_.beforeClosingLine(out_);
+        }
         out_ << closingLine(summary_) << std::endl;
         if (options_.junitPath) {
             writeJUnit(*options_.junitPath, leaves_, outcomes_, summary_);
@@ -303,13 +306,14 @@ std::string closingLine(const RunSummary& summary) {
     return line;
 }
 
-Executor threadedExecutor(std::size_t jobs) {
-    return [jobs](const std::vector<Leaf>& leaves, const CheckSettings& settings,
-                  const LeafFinished& finished) {
+Executor threadedExecutor(std::size_t jobs, LeafRunner runOne) {
+    return [jobs, runOne = std::move(runOne)](const std::vector<Leaf>& leaves,
+                                              const CheckSettings& settings,
+                                              const LeafFinished& finished) {
         std::atomic<std::size_t> next{0};
         const auto work = [&] {
             for (std::size_t i = next++; i < leaves.size(); i = next++) {
-                finished(i, runLeaf(leaves[i], settings));
+                finished(i, runOne(leaves[i], settings));
             }
         };
         std::vector<std::jthread> helpers;

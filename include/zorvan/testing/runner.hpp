@@ -62,8 +62,11 @@ using LeafFinished = std::function<void(std::size_t index, LeafOutcome outcome)>
 using Executor = std::function<void(const std::vector<Leaf>& leaves, const CheckSettings& settings,
                                     const LeafFinished& finished)>;
 
-/// threadedExecutor: runs the leaves with runLeaf on `jobs` threads (the caller's own when 1).
-Executor threadedExecutor(std::size_t jobs);
+/// LeafRunner: runs one leaf; runLeaf is the one every executor uses unless told otherwise.
+using LeafRunner = std::function<LeafOutcome(const Leaf&, const CheckSettings&)>;
+
+/// threadedExecutor: runs the leaves with runOne on `jobs` threads (the caller's own when 1).
+Executor threadedExecutor(std::size_t jobs, LeafRunner runOne = runLeaf);
 
 /// RunOptions: what run selects and how it reports.
 struct RunOptions {
@@ -84,6 +87,8 @@ struct RunOptions {
     Executor executor;
     /// onReported: told of each leaf as the report reaches it, in tree order.
     std::function<void(const Leaf&, const LeafOutcome&)> onReported;
+    /// beforeClosingLine: writes what the report shows between the last leaf and the closing line.
+    std::function<void(std::ostream&)> beforeClosingLine;
 };
 
 /// selectLeaves: the leaves that a run with these options runs, in tree order: those whose path
@@ -126,5 +131,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv);
 
 /// usage: the help text of the ready main.
 std::string usage(std::string_view program);
+/// runOptionsHelp: the lines of that help text that describe the options parseCommandLine reads.
+std::string runOptionsHelp();
 
 } // namespace zorvan::testing

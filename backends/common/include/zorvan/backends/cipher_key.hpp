@@ -1,5 +1,5 @@
 #pragma once
-// CipherKey<Engine>: the key type each backend builds its block ciphers on, with the library's
+// CipherKey<Traits>: the key type each backend builds its block ciphers on, with the library's
 // own modes as members, and the helper that gives whole-block library calls the generic modes'
 // partial blocks and next IVs.
 
@@ -25,18 +25,39 @@ struct ModeOutput {
     Bytes nextIv;
 };
 
-/// CipherEngine: a library's cipher under one key. run applies a mode to the input (ECB and
-/// CBC get whole blocks only; ECB gets an empty IV) and throws when the library fails.
-template <class E>
-concept CipherEngine = std::copy_constructible<E> &&
-    std::constructible_from<E, std::span<const std::uint8_t>> &&
-    requires(const E& engine, Mode mode, Direction direction, std::span<const std::uint8_t> octets,
-             std::size_t length) {
-    { E::blockOctets } -> std::convertible_to<std::size_t>;
-    { E::keyBits } -> std::convertible_to<std::size_t>;
-    { E::acceptsKeyOctets(length) } -> std::same_as<bool>;
-    { E::native(mode) } -> std::same_as<bool>;
-    { engine.run(mode, direction, octets, octets) } -> std::same_as<ModeOutput>;
+/// CipherSchedule: a library's cipher under one key, built from a Selection (which of the
+/// library's ciphers to use) and the key octets. run applies a mode to the input (ECB and CBC
+/// get whole blocks only, ECB an empty IV) and throws when the library fails.
+template <class S, class Selection>
+concept CipherSchedule = std::copy_constructible<S> &&
+    std::constructible_from<S, Selection, std::span<const std::uint8_t>> &&
+    requires(const S& schedule, Mode mode, Direction direction,
+             std::span<const std::uint8_t> octets) {
+    { schedule.run(mode, direction, octets, octets) } -> std::same_as<ModeOutput>;
+};
+
+/// CipherTraits: one cipher as a backend offers it: its lengths, which modes the library runs
+/// natively, and select, which gives the Selection for a key of that many octets or nothing
+/// when the library does not take such keys.
+template <class T>
+concept CipherTraits = requires(std::size_t keyOctets, Mode mode) {
+    { T::blockOctets } -> std::convertible_to<std::size_t>;
+    { T::keyBits } -> std::convertible_to<std::size_t>;
+    { T::native(mode) } -> std::same_as<bool>;
+    requires CipherSchedule<typename T::Schedule,
+                            typename decltype(T::select(keyOctets))::value_type>;
+};
+
+/// FixedKeyCipher: traits of a 128-bit-block cipher taking keys of exactly Bits bits, all modes
+/// native, run by Schedule built from the library's Selection for it.
+template <std::size_t Bits, class Schedule_, auto Selection> struct FixedKeyCipher {
+    using Schedule = Schedule_;
+    static constexpr std::size_t blockOctets = 16;
+    static constexpr std::size_t keyBits = Bits;
+    static constexpr bool native(Mode /*mode*/) { return true; }
+    static constexpr std::optional<decltype(Selection)> select(std::size_t keyOctets) {
+        return keyOctets == Bits / 8 ? std::optional(Selection) : std::nullopt;
+    }
 };
 
 namespace detail {
@@ -102,24 +123,25 @@ requires std::invocable<WholeBlocks, std::span<const std::uint8_t>>
     return {Bytes(std::move(output)), std::move(nextIv)};
 }
 
-/// CipherKey: a key of the cipher that Engine drives, satisfying zorvan::BlockCipher. Every
-/// mode the engine calls native is a member, so the free mode functions use the library's
+/// CipherKey: a key of the cipher that Traits describes, satisfying zorvan::BlockCipher. Every
+/// mode the traits call native is a member, so the free mode functions use the library's
 /// mode instead of the generic one. ECB and CBC throw std::invalid_argument on input that is
 /// not a whole number of blocks, as the generic modes do; library failures throw too.
-template <CipherEngine Engine> class CipherKey {
+template <CipherTraits Traits> class CipherKey {
 public:
     using Iv = IV<CipherKey>;
     using IvResult = std::pair<Bytes, Iv>;
 
-    static constexpr std::size_t blockSize() { return Engine::blockOctets * 8; }
-    static constexpr std::size_t keyLength() { return Engine::keyBits; }
+    static constexpr std::size_t blockSize() { return Traits::blockOctets * 8; }
+    static constexpr std::size_t keyLength() { return Traits::keyBits; }
 
     /// buildKey: a key from exactly the octets the cipher accepts; nothing otherwise.
     static std::optional<CipherKey> buildKey(const Bytes& key) {
-        if (!Engine::acceptsKeyOctets(key.size())) {
+        const auto selection = Traits::select(key.size());
+        if (!selection) {
             return std::nullopt;
         }
-        return CipherKey(Engine(key.view()));
+        return CipherKey(Schedule(*selection, key.view()));
     }
 
     [[nodiscard]] Bytes encryptBlock(const Bytes& blocks) const { return ecb(blocks); }
@@ -132,54 +154,56 @@ public:
         return electronic(Direction::decrypt, data);
     }
 
-    IvResult cbc(const Iv& iv, const Bytes& data) const requires(Engine::native(Mode::cbc)) {
+    IvResult cbc(const Iv& iv, const Bytes& data) const requires(Traits::native(Mode::cbc)) {
         return chained(Mode::cbc, Direction::encrypt, iv, data);
     }
-    IvResult unCbc(const Iv& iv, const Bytes& data) const requires(Engine::native(Mode::cbc)) {
+    IvResult unCbc(const Iv& iv, const Bytes& data) const requires(Traits::native(Mode::cbc)) {
         return chained(Mode::cbc, Direction::decrypt, iv, data);
     }
-    IvResult cfb(const Iv& iv, const Bytes& data) const requires(Engine::native(Mode::cfb)) {
+    IvResult cfb(const Iv& iv, const Bytes& data) const requires(Traits::native(Mode::cfb)) {
         return chained(Mode::cfb, Direction::encrypt, iv, data);
     }
-    IvResult unCfb(const Iv& iv, const Bytes& data) const requires(Engine::native(Mode::cfb)) {
+    IvResult unCfb(const Iv& iv, const Bytes& data) const requires(Traits::native(Mode::cfb)) {
         return chained(Mode::cfb, Direction::decrypt, iv, data);
     }
-    IvResult ofb(const Iv& iv, const Bytes& data) const requires(Engine::native(Mode::ofb)) {
+    IvResult ofb(const Iv& iv, const Bytes& data) const requires(Traits::native(Mode::ofb)) {
         return chained(Mode::ofb, Direction::encrypt, iv, data);
     }
-    IvResult unOfb(const Iv& iv, const Bytes& data) const requires(Engine::native(Mode::ofb)) {
+    IvResult unOfb(const Iv& iv, const Bytes& data) const requires(Traits::native(Mode::ofb)) {
         return chained(Mode::ofb, Direction::decrypt, iv, data);
     }
-    IvResult ctr(const Iv& iv, const Bytes& data) const requires(Engine::native(Mode::ctr)) {
+    IvResult ctr(const Iv& iv, const Bytes& data) const requires(Traits::native(Mode::ctr)) {
         return chained(Mode::ctr, Direction::encrypt, iv, data);
     }
-    IvResult unCtr(const Iv& iv, const Bytes& data) const requires(Engine::native(Mode::ctr)) {
+    IvResult unCtr(const Iv& iv, const Bytes& data) const requires(Traits::native(Mode::ctr)) {
         return chained(Mode::ctr, Direction::decrypt, iv, data);
     }
 
 private:
-    explicit CipherKey(Engine engine) : engine_(std::move(engine)) {}
+    using Schedule = typename Traits::Schedule;
+
+    explicit CipherKey(Schedule schedule) : schedule_(std::move(schedule)) {}
 
     static void requireWholeBlocks(const char* mode, const Bytes& data) {
-        if (data.size() % Engine::blockOctets != 0) {
-            zorvan::detail::throwPartialBlock(mode, data.size(), Engine::blockOctets);
+        if (data.size() % Traits::blockOctets != 0) {
+            zorvan::detail::throwPartialBlock(mode, data.size(), Traits::blockOctets);
         }
     }
 
     Bytes electronic(Direction direction, const Bytes& data) const {
         requireWholeBlocks("ECB", data);
-        return engine_.run(Mode::ecb, direction, {}, data.view()).output;
+        return schedule_.run(Mode::ecb, direction, {}, data.view()).output;
     }
 
     IvResult chained(Mode mode, Direction direction, const Iv& iv, const Bytes& data) const {
         if (mode == Mode::cbc) {
             requireWholeBlocks("CBC", data);
         }
-        ModeOutput result = engine_.run(mode, direction, iv.encode().view(), data.view());
+        ModeOutput result = schedule_.run(mode, direction, iv.encode().view(), data.view());
         return {std::move(result.output), *Iv::get(result.nextIv)};
     }
 
-    Engine engine_;
+    Schedule schedule_;
 };
 
 } // namespace zorvan::backends

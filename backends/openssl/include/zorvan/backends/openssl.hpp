@@ -54,25 +54,25 @@ backends::ModeOutput runEvpAes(std::size_t keyBits, backends::Mode mode,
                                std::span<const std::uint8_t> iv,
                                std::span<const std::uint8_t> input);
 
-/// AesEngine: AES with a Bits-bit key, every mode through libcrypto's EVP ciphers.
-template <std::size_t Bits> class AesEngine {
+/// EvpAesKey: an AES key of keyBits bits whose modes run through libcrypto's EVP ciphers.
+class EvpAesKey {
 public:
-    static constexpr std::size_t blockOctets = 16;
-    static constexpr std::size_t keyBits = Bits;
-    static constexpr bool acceptsKeyOctets(std::size_t octets) { return octets == Bits / 8; }
-    static constexpr bool native(backends::Mode /*mode*/) { return true; }
-
-    explicit AesEngine(std::span<const std::uint8_t> key) : key_(key.begin(), key.end()) {}
+    EvpAesKey(std::size_t keyBits, std::span<const std::uint8_t> key)
+        : keyBits_(keyBits), key_(key.begin(), key.end()) {}
 
     [[nodiscard]] backends::ModeOutput run(backends::Mode mode, backends::Direction direction,
                                            std::span<const std::uint8_t> iv,
                                            std::span<const std::uint8_t> input) const {
-        return runEvpAes(Bits, mode, direction, key_, iv, input);
+        return runEvpAes(keyBits_, mode, direction, key_, iv, input);
     }
 
 private:
+    std::size_t keyBits_;
     std::vector<std::uint8_t> key_;
 };
+
+template <std::size_t Bits>
+using AesKey = backends::CipherKey<backends::FixedKeyCipher<Bits, EvpAesKey, Bits>>;
 
 } // namespace detail
 
@@ -84,9 +84,9 @@ using SHA384 = backends::Digest<detail::EvpAlgorithm<EVP_sha384>>;
 using SHA512 = backends::Digest<detail::EvpAlgorithm<EVP_sha512>>;
 
 /// AES128, AES192, AES256: AES keys with libcrypto's own ECB, CBC, CFB128, OFB and CTR.
-using AES128 = backends::CipherKey<detail::AesEngine<128>>;
-using AES192 = backends::CipherKey<detail::AesEngine<192>>;
-using AES256 = backends::CipherKey<detail::AesEngine<256>>;
+using AES128 = detail::AesKey<128>;
+using AES192 = detail::AesKey<192>;
+using AES256 = detail::AesKey<256>;
 
 /// nativeHmac: libcrypto's HMAC (EVP_MAC "HMAC") over the digest named digestName ("SHA256",
 /// say); throws std::runtime_error when libcrypto fails or does not know the digest.

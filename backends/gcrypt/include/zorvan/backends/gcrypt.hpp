@@ -1,0 +1,115 @@
+#pragma once
+// zorvan::gcrypt: libgcrypt's hashes, HMAC, AES and Twofish behind the zorvan interfaces.
+
+#include <zorvan/backends/cipher_key.hpp>
+#include <zorvan/backends/digest.hpp>
+#include <zorvan/bytes.hpp>
+
+#include <gcrypt.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace zorvan::gcrypt {
+
+namespace detail {
+
+/// initialiseLibgcrypt: checks the version and finishes libgcrypt's initialisation (no secure
+/// memory), once per process; throws std::runtime_error when the library is older than the
+/// headers built against.
+void initialiseLibgcrypt();
+
+struct CloseDigest {
+    void operator()(gcry_md_hd_t handle) const noexcept { gcry_md_close(handle); }
+};
+
+/// GcryptDigestState: one running hash computation of libgcrypt, or an HMAC one when built with
+/// a key; throws std::runtime_error when libgcrypt reports a failure.
+class GcryptDigestState {
+public:
+    GcryptDigestState(int algorithm, std::optional<std::span<const std::uint8_t>> hmacKey);
+    void update(std::span<const std::uint8_t> octets);
+    Bytes finish();
+
+private:
+    int algorithm_;
+    std::unique_ptr<gcry_md_handle, CloseDigest> handle_;
+};
+
+/// GcryptAlgorithm: libgcrypt's hash Algorithm (GCRY_MD_SHA256, say) with its HMAC.
+/// libgcrypt does not publish hash block lengths, hence BlockBits.
+template <int Algorithm, std::size_t BlockBits> struct GcryptAlgorithm {
+    static std::size_t outputBits() {
+        initialiseLibgcrypt();
+        return std::size_t{gcry_md_get_algo_dlen(Algorithm)} * 8;
+    }
+    static std::size_t blockBits() { return BlockBits; }
+    static GcryptDigestState start() { return GcryptDigestState(Algorithm, std::nullopt); }
+    static GcryptDigestState startHmac(std::span<const std::uint8_t> key) {
+        return GcryptDigestState(Algorithm, key);
+    }
+};
+
+/// GcryptCipherKey: a key for libgcrypt's block cipher `algorithm`; run opens a cipher handle
+/// per call and throws std::runtime_error when libgcrypt fails.
+class GcryptCipherKey {
+public:
+    GcryptCipherKey(int algorithm, std::span<const std::uint8_t> key)
+        : algorithm_(algorithm), key_(key.begin(), key.end()) {}
+
+    [[nodiscard]] backends::ModeOutput run(backends::Mode mode, backends::Direction direction,
+                                           std::span<const std::uint8_t> iv,
+                                           std::span<const std::uint8_t> input) const;
+
+private:
+    int algorithm_;
+    std::vector<std::uint8_t> key_;
+};
+
+/// TwofishCipher: libgcrypt's Twofish takes 128- and 256-bit keys only (no 192); ECB and CBC
+/// are native.
+struct TwofishCipher {
+    using Schedule = GcryptCipherKey;
+    static constexpr std::size_t blockOctets = 16;
+    static constexpr std::size_t keyBits = 256;
+    static constexpr bool native(backends::Mode mode) {
+        return mode == backends::Mode::ecb || mode == backends::Mode::cbc;
+    }
+    static constexpr std::optional<int> select(std::size_t keyOctets) {
+        if (keyOctets == 16) {
+            return GCRY_CIPHER_TWOFISH128;
+        }
+        if (keyOctets == 32) {
+            return GCRY_CIPHER_TWOFISH;
+        }
+        return std::nullopt;
+    }
+};
+
+template <std::size_t Bits, int Algorithm>
+using AesKey = backends::CipherKey<backends::FixedKeyCipher<Bits, GcryptCipherKey, Algorithm>>;
+
+} // namespace detail
+
+/// MD5 ... SHA512: libgcrypt's hashes, with libgcrypt's own HMAC as hmac and hmacStrict.
+using MD5 = backends::Digest<detail::GcryptAlgorithm<GCRY_MD_MD5, 512>>;
+using SHA1 = backends::Digest<detail::GcryptAlgorithm<GCRY_MD_SHA1, 512>>;
+using SHA224 = backends::Digest<detail::GcryptAlgorithm<GCRY_MD_SHA224, 512>>;
+using SHA256 = backends::Digest<detail::GcryptAlgorithm<GCRY_MD_SHA256, 512>>;
+using SHA384 = backends::Digest<detail::GcryptAlgorithm<GCRY_MD_SHA384, 1024>>;
+using SHA512 = backends::Digest<detail::GcryptAlgorithm<GCRY_MD_SHA512, 1024>>;
+
+/// AES128, AES192, AES256: AES keys with libgcrypt's own ECB, CBC, CFB, OFB and CTR.
+using AES128 = detail::AesKey<128, GCRY_CIPHER_AES128>;
+using AES192 = detail::AesKey<192, GCRY_CIPHER_AES192>;
+using AES256 = detail::AesKey<256, GCRY_CIPHER_AES256>;
+
+/// Twofish: a Twofish key of 16 or 32 octets (buildKey refuses 24) with libgcrypt's own ECB
+/// and CBC; keyLength is 256.
+using Twofish = backends::CipherKey<detail::TwofishCipher>;
+
+} // namespace zorvan::gcrypt

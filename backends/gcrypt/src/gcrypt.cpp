@@ -1,0 +1,105 @@
+#include <zorvan/backends/gcrypt.hpp>
+
+#include <stdexcept>
+#include <string>
+
+namespace zorvan::gcrypt::detail {
+namespace {
+
+void check(gcry_error_t error, const char* call) {
+    if (error != 0) {
+        throw std::runtime_error(std::string("libgcrypt: ") + call + ": " + gcry_strerror(error));
+    }
+}
+
+struct CloseCipher {
+    void operator()(gcry_cipher_hd_t handle) const noexcept { gcry_cipher_close(handle); }
+};
+
+int cipherMode(backends::Mode mode) {
+    switch (mode) {
+    case backends::Mode::ecb:
+        return GCRY_CIPHER_MODE_ECB;
+    case backends::Mode::cbc:
+        return GCRY_CIPHER_MODE_CBC;
+    case backends::Mode::cfb:
+        return GCRY_CIPHER_MODE_CFB;
+    case backends::Mode::ofb:
+        return GCRY_CIPHER_MODE_OFB;
+    case backends::Mode::ctr:
+        return GCRY_CIPHER_MODE_CTR;
+    }
+    throw std::invalid_argument("unknown cipher mode");
+}
+
+} // namespace
+
+void initialiseLibgcrypt() {
+    static const bool initialised = [] {
+        if (gcry_check_version(GCRYPT_VERSION) == nullptr) {
+            throw std::runtime_error("libgcrypt is older than " GCRYPT_VERSION);
+        }
+        gcry_control(GCRYCTL_DISABLE_SECMEM, 0);
+        gcry_control(GCRYCTL_INITIALIZATION_FINISHED, 0);
+        return true;
+    }();
+    (void)initialised;
+}
+
+GcryptDigestState::GcryptDigestState(int algorithm,
+                                     std::optional<std::span<const std::uint8_t>> hmacKey)
+    : algorithm_(algorithm) {
+    initialiseLibgcrypt();
+    gcry_md_hd_t handle = nullptr;
+    check(gcry_md_open(&handle, algorithm, hmacKey ? unsigned{GCRY_MD_FLAG_HMAC} : 0u),
+          "gcry_md_open");
+    handle_.reset(handle);
+    if (hmacKey) {
+        check(gcry_md_setkey(handle, hmacKey->data(), hmacKey->size()), "gcry_md_setkey");
+    }
+}
+
+void GcryptDigestState::update(std::span<const std::uint8_t> octets) {
+    gcry_md_write(handle_.get(), octets.data(), octets.size());
+}
+
+// gcry_md_reset keeps an HMAC key, so the state starts afresh under the same key.
+Bytes GcryptDigestState::finish() {
+    const unsigned char* digest = gcry_md_read(handle_.get(), algorithm_);
+    if (digest == nullptr) {
+        throw std::runtime_error("libgcrypt: gcry_md_read gave no digest");
+    }
+    Bytes result(std::span<const std::uint8_t>(digest, gcry_md_get_algo_dlen(algorithm_)));
+    gcry_md_reset(handle_.get());
+    return result;
+}
+
+backends::ModeOutput GcryptCipherKey::run(backends::Mode mode, backends::Direction direction,
+                                          std::span<const std::uint8_t> iv,
+                                          std::span<const std::uint8_t> input) const {
+    initialiseLibgcrypt();
+    const std::size_t block = gcry_cipher_get_algo_blklen(algorithm_);
+    return backends::runOnWholeBlocks(mode, direction, block, iv, input, [&](auto padded) {
+        gcry_cipher_hd_t opened = nullptr;
+        check(gcry_cipher_open(&opened, algorithm_, cipherMode(mode), 0), "gcry_cipher_open");
+        const std::unique_ptr<gcry_cipher_handle, CloseCipher> handle(opened);
+        check(gcry_cipher_setkey(opened, key_.data(), key_.size()), "gcry_cipher_setkey");
+        if (mode == backends::Mode::ctr) {
+            check(gcry_cipher_setctr(opened, iv.data(), iv.size()), "gcry_cipher_setctr");
+        } else if (mode != backends::Mode::ecb) {
+            check(gcry_cipher_setiv(opened, iv.data(), iv.size()), "gcry_cipher_setiv");
+        }
+        std::vector<std::uint8_t> output(padded.size());
+        if (!padded.empty()) {
+            const bool encrypt = direction == backends::Direction::encrypt;
+            check(encrypt ? gcry_cipher_encrypt(opened, output.data(), output.size(), padded.data(),
+                                                padded.size())
+                          : gcry_cipher_decrypt(opened, output.data(), output.size(), padded.data(),
+                                                padded.size()),
+                  encrypt ? "gcry_cipher_encrypt" : "gcry_cipher_decrypt");
+        }
+        return output;
+    });
+}
+
+} // namespace zorvan::gcrypt::detail

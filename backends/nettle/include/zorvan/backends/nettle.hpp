@@ -1,0 +1,115 @@
+#pragma once
+// zorvan::nettle: nettle's hashes, HMAC, AES and Twofish behind the zorvan interfaces, reached
+// through nettle's algorithm descriptors (struct nettle_hash, struct nettle_cipher).
+
+#include <zorvan/backends/cipher_key.hpp>
+#include <zorvan/backends/digest.hpp>
+#include <zorvan/bytes.hpp>
+
+#include <nettle/nettle-meta.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace zorvan::nettle {
+
+namespace detail {
+
+/// ContextStorage: suitably aligned, copyable room for one nettle context.
+using ContextStorage = std::vector<std::max_align_t>;
+
+/// contextStorage: zeroed storage for a context of that many octets.
+ContextStorage contextStorage(std::size_t octets);
+
+/// NettleHashState: one running hash computation over a nettle_hash descriptor.
+class NettleHashState {
+public:
+    explicit NettleHashState(const nettle_hash* hash);
+    void update(std::span<const std::uint8_t> octets);
+    Bytes finish();
+
+private:
+    const nettle_hash* hash_;
+    ContextStorage context_;
+};
+
+/// NettleHmacState: one running HMAC computation of nettle's generic hmac_* functions.
+class NettleHmacState {
+public:
+    NettleHmacState(const nettle_hash* hash, std::span<const std::uint8_t> key);
+    void update(std::span<const std::uint8_t> octets);
+    Bytes finish();
+
+private:
+    const nettle_hash* hash_;
+    ContextStorage outer_;
+    ContextStorage inner_;
+    ContextStorage state_;
+};
+
+/// NettleAlgorithm: the hash that nettle's descriptor Hash (&nettle_sha256, say) describes.
+template <const nettle_hash* Hash> struct NettleAlgorithm {
+    static std::size_t outputBits() { return std::size_t{Hash->digest_size} * 8; }
+    static std::size_t blockBits() { return std::size_t{Hash->block_size} * 8; }
+    static NettleHashState start() { return NettleHashState(Hash); }
+    static NettleHmacState startHmac(std::span<const std::uint8_t> key) {
+        return NettleHmacState(Hash, key);
+    }
+};
+
+/// NettleCipherKey: the encryption and decryption key schedules of a nettle_cipher. run throws
+/// std::logic_error for OFB, which nettle lacks.
+class NettleCipherKey {
+public:
+    NettleCipherKey(const nettle_cipher* cipher, std::span<const std::uint8_t> key);
+
+    [[nodiscard]] backends::ModeOutput run(backends::Mode mode, backends::Direction direction,
+                                           std::span<const std::uint8_t> iv,
+                                           std::span<const std::uint8_t> input) const;
+
+private:
+    const nettle_cipher* cipher_;
+    ContextStorage encryption_;
+    ContextStorage decryption_;
+};
+
+/// AesCipher: AES with a Bits-bit key; nettle has no OFB, so OFB stays generic.
+template <std::size_t Bits, const nettle_cipher* Cipher>
+struct AesCipher : backends::FixedKeyCipher<Bits, NettleCipherKey, Cipher> {
+    static constexpr bool native(backends::Mode mode) { return mode != backends::Mode::ofb; }
+};
+
+/// TwofishCipher: Twofish with 128-, 192- or 256-bit keys; ECB and CBC are native.
+struct TwofishCipher {
+    using Schedule = NettleCipherKey;
+    static constexpr std::size_t blockOctets = 16;
+    static constexpr std::size_t keyBits = 256;
+    static constexpr bool native(backends::Mode mode) {
+        return mode == backends::Mode::ecb || mode == backends::Mode::cbc;
+    }
+    static std::optional<const nettle_cipher*> select(std::size_t keyOctets);
+};
+
+} // namespace detail
+
+/// MD5 ... SHA512: nettle's hashes, with nettle's own HMAC as hmac and hmacStrict.
+using MD5 = backends::Digest<detail::NettleAlgorithm<&nettle_md5>>;
+using SHA1 = backends::Digest<detail::NettleAlgorithm<&nettle_sha1>>;
+using SHA224 = backends::Digest<detail::NettleAlgorithm<&nettle_sha224>>;
+using SHA256 = backends::Digest<detail::NettleAlgorithm<&nettle_sha256>>;
+using SHA384 = backends::Digest<detail::NettleAlgorithm<&nettle_sha384>>;
+using SHA512 = backends::Digest<detail::NettleAlgorithm<&nettle_sha512>>;
+
+/// AES128, AES192, AES256: AES keys with nettle's own ECB, CBC, CFB and CTR; OFB is generic.
+using AES128 = backends::CipherKey<detail::AesCipher<128, &nettle_aes128>>;
+using AES192 = backends::CipherKey<detail::AesCipher<192, &nettle_aes192>>;
+using AES256 = backends::CipherKey<detail::AesCipher<256, &nettle_aes256>>;
+
+/// Twofish: a Twofish key of 16, 24 or 32 octets with nettle's own ECB and CBC; keyLength is
+/// 256.
+using Twofish = backends::CipherKey<detail::TwofishCipher>;
+
+} // namespace zorvan::nettle

@@ -1,0 +1,108 @@
+#include <zorvan/backends/nettle.hpp>
+
+#include <nettle/cbc.h>
+#include <nettle/cfb.h>
+#include <nettle/ctr.h>
+#include <nettle/hmac.h>
+
+#include <stdexcept>
+
+namespace zorvan::nettle::detail {
+
+ContextStorage contextStorage(std::size_t octets) {
+    return ContextStorage((octets + sizeof(std::max_align_t) - 1) / sizeof(std::max_align_t));
+}
+
+NettleHashState::NettleHashState(const nettle_hash* hash)
+    : hash_(hash), context_(contextStorage(hash->context_size)) {
+    hash_->init(context_.data());
+}
+
+void NettleHashState::update(std::span<const std::uint8_t> octets) {
+    hash_->update(context_.data(), octets.size(), octets.data());
+}
+
+// nettle's digest functions leave the context freshly initialised.
+Bytes NettleHashState::finish() {
+    std::vector<std::uint8_t> digest(hash_->digest_size);
+    hash_->digest(context_.data(), digest.size(), digest.data());
+    return Bytes(std::move(digest));
+}
+
+NettleHmacState::NettleHmacState(const nettle_hash* hash, std::span<const std::uint8_t> key)
+    : hash_(hash), outer_(contextStorage(hash->context_size)),
+      inner_(contextStorage(hash->context_size)), state_(contextStorage(hash->context_size)) {
+    hmac_set_key(outer_.data(), inner_.data(), state_.data(), hash_, key.size(), key.data());
+}
+
+void NettleHmacState::update(std::span<const std::uint8_t> octets) {
+    hmac_update(state_.data(), hash_, octets.size(), octets.data());
+}
+
+// hmac_digest leaves the state ready for a new message under the same key.
+Bytes NettleHmacState::finish() {
+    std::vector<std::uint8_t> digest(hash_->digest_size);
+    hmac_digest(outer_.data(), inner_.data(), state_.data(), hash_, digest.size(), digest.data());
+    return Bytes(std::move(digest));
+}
+
+NettleCipherKey::NettleCipherKey(const nettle_cipher* cipher, std::span<const std::uint8_t> key)
+    : cipher_(cipher), encryption_(contextStorage(cipher->context_size)),
+      decryption_(contextStorage(cipher->context_size)) {
+    cipher_->set_encrypt_key(encryption_.data(), key.data());
+    cipher_->set_decrypt_key(decryption_.data(), key.data());
+}
+
+backends::ModeOutput NettleCipherKey::run(backends::Mode mode, backends::Direction direction,
+                                          std::span<const std::uint8_t> iv,
+                                          std::span<const std::uint8_t> input) const {
+    const bool encrypt = direction == backends::Direction::encrypt;
+    const void* encryption = encryption_.data();
+    const void* decryption = decryption_.data();
+    return backends::runOnWholeBlocks(
+        mode, direction, cipher_->block_size, iv, input, [&](std::span<const std::uint8_t> padded) {
+            std::vector<std::uint8_t> output(padded.size());
+            std::vector<std::uint8_t> register_(iv.begin(), iv.end());
+            const std::size_t block = cipher_->block_size;
+            switch (mode) {
+            case backends::Mode::ecb:
+                (encrypt ? cipher_->encrypt : cipher_->decrypt)(
+                    encrypt ? encryption : decryption, padded.size(), output.data(), padded.data());
+                break;
+            case backends::Mode::cbc:
+                (encrypt ? cbc_encrypt : cbc_decrypt)(encrypt ? encryption : decryption,
+                                                      encrypt ? cipher_->encrypt : cipher_->decrypt,
+                                                      block, register_.data(), padded.size(),
+                                                      output.data(), padded.data());
+                break;
+            case backends::Mode::cfb:
+                // CFB runs the block cipher forwards in both directions.
+                (encrypt ? cfb_encrypt : cfb_decrypt)(encryption, cipher_->encrypt, block,
+                                                      register_.data(), padded.size(),
+                                                      output.data(), padded.data());
+                break;
+            case backends::Mode::ctr:
+                ctr_crypt(encryption, cipher_->encrypt, block, register_.data(), padded.size(),
+                          output.data(), padded.data());
+                break;
+            case backends::Mode::ofb:
+                throw std::logic_error("nettle has no OFB mode");
+            }
+            return output;
+        });
+}
+
+std::optional<const nettle_cipher*> TwofishCipher::select(std::size_t keyOctets) {
+    switch (keyOctets) {
+    case 16:
+        return &nettle_twofish128;
+    case 24:
+        return &nettle_twofish192;
+    case 32:
+        return &nettle_twofish256;
+    default:
+        return std::nullopt;
+    }
+}
+
+} // namespace zorvan::nettle::detail

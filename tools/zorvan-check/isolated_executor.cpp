@@ -1,0 +1,263 @@
+#include "isolated_executor.hpp"
+
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace zorvan::check {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using zorvan::testing::LeafOutcome;
+using zorvan::testing::LeafStatus;
+
+[[noreturn]] void throwSystemError(const char* what) {
+    throw std::system_error(errno, std::generic_category(), what);
+}
+
+bool writeAll(int fd, const void* data, std::size_t size) {
+    const auto* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t written = ::write(fd, bytes, size);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return false;
+        }
+        bytes += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+bool readAll(int fd, void* data, std::size_t size) {
+    auto* bytes = static_cast<char*>(data);
+    while (size > 0) {
+        const ssize_t got = ::read(fd, bytes, size);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            return false;
+        }
+        bytes += got;
+        size -= static_cast<std::size_t>(got);
+    }
+    return true;
+}
+
+// A leaf's outcome crosses the pipe as: status, seconds, report length, report.
+bool sendOutcome(int fd, const LeafOutcome& outcome) {
+    const auto status = static_cast<std::uint8_t>(outcome.status);
+    const std::uint64_t length = outcome.report.size();
+    return writeAll(fd, &status, sizeof status) &&
+           writeAll(fd, &outcome.seconds, sizeof outcome.seconds) &&
+           writeAll(fd, &length, sizeof length) && writeAll(fd, outcome.report.data(), length);
+}
+
+std::optional<LeafOutcome> receiveOutcome(int fd) {
+    std::uint8_t status = 0;
+    LeafOutcome outcome;
+    std::uint64_t length = 0;
+    if (!readAll(fd, &status, sizeof status) || !readAll(fd, &outcome.seconds, sizeof outcome.seconds) ||
+        !readAll(fd, &length, sizeof length)) {
+        return std::nullopt;
+    }
+    outcome.status = static_cast<LeafStatus>(status);
+    outcome.report.resize(length);
+    if (!readAll(fd, outcome.report.data(), length)) {
+        return std::nullopt;
+    }
+    return outcome;
+}
+
+std::string describeEnd(int waitStatus) {
+    if (WIFSIGNALED(waitStatus)) {
+        const int signal = WTERMSIG(waitStatus);
+        return "crashed: the leaf's process was killed by signal " + std::to_string(signal) + " (" +
+               ::strsignal(signal) + ")";
+    }
+    if (WIFEXITED(waitStatus)) {
+        return "the leaf's process exited with status " + std::to_string(WEXITSTATUS(waitStatus)) +
+               " before reporting";
+    }
+    return "the leaf's process ended before reporting";
+}
+
+// One child process and the leaf it is running, if any.
+class Worker {
+public:
+    Worker(const std::vector<zorvan::testing::Leaf>& leaves,
+           const zorvan::testing::CheckSettings& settings, const zorvan::testing::LeafRunner& runOne) {
+        int toChild[2];
+        int fromChild[2];
+        if (::pipe(toChild) != 0 || ::pipe(fromChild) != 0) {
+            throwSystemError("cannot make a pipe to a leaf's process");
+        }
+        pid_ = ::fork();
+        if (pid_ < 0) {
+            throwSystemError("cannot start a process for the leaves");
+        }
+        if (pid_ == 0) {
+            ::close(toChild[1]);
+            ::close(fromChild[0]);
+            serve(leaves, settings, runOne, toChild[0], fromChild[1]);
+        }
+        ::close(toChild[0]);
+        ::close(fromChild[1]);
+        toChild_ = toChild[1];
+        fromChild_ = fromChild[0];
+    }
+    Worker(const Worker&) = delete;
+    Worker& operator=(const Worker&) = delete;
+    ~Worker() {
+        ::close(toChild_);
+        ::close(fromChild_);
+        if (pid_ > 0) {
+            int status = 0;
+            ::waitpid(pid_, &status, 0);
+        }
+    }
+
+    [[nodiscard]] int output() const noexcept { return fromChild_; }
+    [[nodiscard]] const std::optional<std::size_t>& running() const noexcept { return running_; }
+    [[nodiscard]] bool alive() const noexcept { return pid_ > 0; }
+    [[nodiscard]] Clock::duration timeLeft(std::chrono::seconds timeout) const noexcept {
+        return std::max(Clock::duration::zero(), timeout - (Clock::now() - started_));
+    }
+
+    bool start(std::size_t index) {
+        const std::uint64_t wire = index;
+        running_ = index;
+        started_ = Clock::now();
+        return writeAll(toChild_, &wire, sizeof wire);
+    }
+
+    /// finish: the outcome of the running leaf, read from the child or made from how it
+    /// died. The worker is then idle, or no longer alive.
+    LeafOutcome finish() {
+        std::optional<LeafOutcome> outcome = receiveOutcome(fromChild_);
+        if (!outcome) {
+            outcome = LeafOutcome{LeafStatus::failed, endOfChild(), secondsRunning()};
+        }
+        running_.reset();
+        return *outcome;
+    }
+
+    /// kill: ends the child of a leaf that ran too long; the worker is no longer alive.
+    LeafOutcome kill(std::chrono::seconds timeout) {
+        ::kill(pid_, SIGKILL);
+        endOfChild();
+        running_.reset();
+        return {LeafStatus::failed,
+                "timed out: the leaf ran longer than " + std::to_string(timeout.count()) + " s",
+                secondsRunning()};
+    }
+
+private:
+    [[noreturn]] static void serve(const std::vector<zorvan::testing::Leaf>& leaves,
+                                   const zorvan::testing::CheckSettings& settings,
+                                   const zorvan::testing::LeafRunner& runOne, int input,
+                                   int output) {
+        std::uint64_t index = 0;
+        while (readAll(input, &index, sizeof index) && index < leaves.size()) {
+            if (!sendOutcome(output, runOne(leaves[index], settings))) {
+                break;
+            }
+        }
+        ::_exit(0);
+    }
+
+    std::string endOfChild() {
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+        pid_ = -1;
+        return describeEnd(status);
+    }
+
+    double secondsRunning() const {
+        return std::chrono::duration<double>(Clock::now() - started_).count();
+    }
+
+    pid_t pid_ = -1;
+    int toChild_ = -1;
+    int fromChild_ = -1;
+    std::optional<std::size_t> running_;
+    Clock::time_point started_;
+};
+
+} // namespace
+
+zorvan::testing::Executor isolatedExecutor(std::size_t jobs, std::chrono::seconds timeout,
+                                           zorvan::testing::LeafRunner runOne) {
+    return [jobs, timeout, runOne = std::move(runOne)](const std::vector<zorvan::testing::Leaf>& leaves,
+                           const zorvan::testing::CheckSettings& settings,
+                           const zorvan::testing::LeafFinished& finished) {
+        // A child that dies must not take this process with it through a broken pipe.
+        ::signal(SIGPIPE, SIG_IGN);
+        std::vector<std::unique_ptr<Worker>> workers(jobs);
+        std::size_t next = 0;
+        std::size_t done = 0;
+        const auto end = [&](std::size_t index, LeafOutcome outcome) {
+            finished(index, std::move(outcome));
+            ++done;
+        };
+        while (done < leaves.size()) {
+            // Give each idle worker the next leaf, replacing children that have ended.
+            for (auto& worker : workers) {
+                if (next == leaves.size()) {
+                    break;
+                }
+                if (!worker || !worker->alive()) {
+                    worker = std::make_unique<Worker>(leaves, settings, runOne);
+                }
+                if (!worker->running()) {
+                    const std::size_t index = next++;
+                    if (!worker->start(index)) {
+                        end(index, worker->finish());
+                    }
+                }
+            }
+            std::vector<pollfd> busy;
+            std::vector<Worker*> owners;
+            Clock::duration wait = timeout;
+            for (const auto& worker : workers) {
+                if (worker && worker->running()) {
+                    busy.push_back({worker->output(), POLLIN, 0});
+                    owners.push_back(worker.get());
+                    wait = std::min(wait, worker->timeLeft(timeout));
+                }
+            }
+            if (busy.empty()) {
+                continue;
+            }
+            const auto waitMilliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(wait);
+            if (::poll(busy.data(), busy.size(), static_cast<int>(waitMilliseconds.count()) + 1) < 0 &&
+                errno != EINTR) {
+                throwSystemError("cannot wait for the leaves' processes");
+            }
+            for (std::size_t i = 0; i < busy.size(); ++i) {
+                const std::size_t index = *owners[i]->running();
+                if ((busy[i].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+                    end(index, owners[i]->finish());
+                } else if (owners[i]->timeLeft(timeout) <= Clock::duration::zero()) {
+                    end(index, owners[i]->kill(timeout));
+                }
+            }
+        }
+    };
+}
+
+} // namespace zorvan::check

@@ -1,0 +1,271 @@
+// zorvan-check: tests the crypto libraries this build knows (OpenSSL, libgcrypt, nettle)
+// against every installed vector and every property, and reports what failed.
+
+#include "catalogue.hpp"
+#include "isolated_executor.hpp"
+#include "progress.hpp"
+#include "summary_table.hpp"
+
+#include <zorvan/testing/main.hpp>
+#include <zorvan/testing/runner.hpp>
+
+#include <unistd.h>
+
+#include <charconv>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <sstream>
+
+namespace {
+
+using namespace zorvan::check;
+using zorvan::testing::UsageError;
+
+struct CheckOptions {
+    std::vector<std::string> backends;
+    std::vector<std::string> suites;
+    std::optional<std::string> dataDirectory;
+    bool isolate = false;
+    std::chrono::seconds timeout{600};
+    std::vector<const char*> runnerArguments;
+};
+
+void appendList(std::vector<std::string>& list, std::string_view commaSeparated) {
+    std::size_t start = 0;
+    while (start <= commaSeparated.size()) {
+        const std::size_t comma = std::min(commaSeparated.find(',', start), commaSeparated.size());
+        if (comma > start) {
+            list.emplace_back(commaSeparated.substr(start, comma - start));
+        }
+        start = comma + 1;
+    }
+}
+
+// Takes zorvan-check's own options out of the command line; the runner reads the rest.
+CheckOptions splitOptions(int argc, char** argv) {
+    CheckOptions options;
+    options.runnerArguments.push_back(argv[0]);
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        const std::size_t equals = argument.find('=');
+        const std::string_view name = argument.substr(0, equals);
+        const auto value = [&]() -> std::string_view {
+            if (equals != std::string_view::npos) {
+                return argument.substr(equals + 1);
+            }
+            if (i + 1 >= argc) {
+                throw UsageError(std::string(name) + " needs a value");
+            }
+            return argv[++i];
+        };
+        if (name == "--backend") {
+            appendList(options.backends, value());
+        } else if (name == "--suite") {
+            appendList(options.suites, value());
+        } else if (name == "--data-dir") {
+            options.dataDirectory = std::string(value());
+        } else if (name == "--isolate" && equals == std::string_view::npos) {
+            options.isolate = true;
+        } else if (name == "--timeout") {
+            const std::string_view text = value();
+            unsigned seconds = 0;
+            const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+            if (error != std::errc() || end != text.data() + text.size() || seconds == 0) {
+                throw UsageError("--timeout needs a number of seconds above 0, not '" +
+                                 std::string(text) + "'");
+            }
+            options.timeout = std::chrono::seconds(seconds);
+        } else {
+            options.runnerArguments.push_back(argv[i]);
+        }
+    }
+    return options;
+}
+
+std::string usage(std::string_view program) {
+    std::string backends;
+    for (const BackendInfo& backend : knownBackends()) {
+        backends += "\n                     " + std::string(backend.name) + " (" +
+                    std::string(backend.library) + (backend.built ? ")" : ", not built)");
+    }
+    return "usage: " + std::string(program) + R"( [options]
+
+Tests the crypto libraries this build knows against every installed known-answer vector and
+every property: MD5, SHA-1 to SHA-512, HMAC over SHA-1 to SHA-512, AES, Twofish.
+
+options:
+  --backend NAMES    only these backends (comma-separated, or the option repeated):)" +
+           backends + R"(
+  --suite GLOBS      only the suites whose name matches (MD5, SHA256, HMAC-SHA256, AES128,
+                     Twofish, ...; comma-separated globs)
+  --data-dir DIR     read the KAT files under DIR (sets zorvan_tests_datadir); by default
+                     the installed data, or the source tree's when run from the build tree
+  --isolate          run the leaves in child processes: a crash or a hang fails that leaf
+                     only, naming the signal or the time-out
+  --timeout SECONDS  with --isolate, the time one leaf may take; default 600
+)" + zorvan::testing::runOptionsHelp() +
+           R"(
+Leaf paths are backend/suite/..., for example openssl/SHA256/NistSHA256-17.
+Exit status: 0 when nothing failed, 1 when something did, 2 on a usage error.
+)";
+}
+
+bool matchesAny(const std::vector<std::string>& patterns, std::string_view name) {
+    return patterns.empty() || std::any_of(patterns.begin(), patterns.end(), [&](const std::string& pattern) {
+               return zorvan::testing::globMatch(pattern, name);
+           });
+}
+
+// The literal start of a glob: every path it matches begins with it.
+std::string literalPrefix(std::string_view glob) {
+    std::string prefix;
+    for (std::size_t i = 0; i < glob.size(); ++i) {
+        if (glob[i] == '*' || glob[i] == '?') {
+            break;
+        }
+        if (glob[i] == '\\' && i + 1 < glob.size()) {
+            ++i;
+        }
+        prefix += glob[i];
+    }
+    return prefix;
+}
+
+std::vector<SuiteEntry> selectSuites(const CheckOptions& options, std::string_view filter) {
+    const std::vector<BackendInfo> known = knownBackends();
+    for (const std::string& name : options.backends) {
+        const auto backend = std::find_if(known.begin(), known.end(),
+                                          [&](const BackendInfo& info) { return info.name == name; });
+        if (backend == known.end()) {
+            throw UsageError("unknown backend '" + name + "' (known: openssl, gcrypt, nettle)");
+        }
+        if (!backend->built) {
+            throw UsageError("backend '" + name + "' was not built: " + std::string(backend->library) +
+                             " was not found when zorvan-tests was configured");
+        }
+    }
+    // Suites that the filter cannot reach are not built, so reading their files costs nothing.
+    const std::string prefix = literalPrefix(filter);
+    std::vector<SuiteEntry> selected;
+    for (SuiteEntry& entry : builtSuites()) {
+        const std::string start = entry.backend + "/" + entry.suite + "/";
+        const bool reachable = start.starts_with(prefix) || prefix.starts_with(start);
+        if (reachable && matchesAny(options.backends, entry.backend) &&
+            matchesAny(options.suites, entry.suite)) {
+            selected.push_back(std::move(entry));
+        }
+    }
+    if (selected.empty()) {
+        throw UsageError("no suite is selected by these --backend, --suite and --filter options");
+    }
+    return selected;
+}
+
+// In the build tree the checker reads the source tree's data; installed, the installed data.
+void chooseDataDirectory(const CheckOptions& options) {
+    if (options.dataDirectory) {
+        ::setenv("zorvan_tests_datadir", options.dataDirectory->c_str(), 1);
+        return;
+    }
+    std::error_code error;
+    const auto executable = std::filesystem::canonical("/proc/self/exe", error);
+    const std::string buildTree = ZORVAN_CHECK_BUILD_DIR;
+    if (!error && executable.string().starts_with(buildTree + "/") &&
+        std::getenv("zorvan_tests_datadir") == nullptr) {
+        ::setenv("zorvan_tests_datadir", ZORVAN_CHECK_SOURCE_DATA_DIR, 1);
+    }
+}
+
+// A suite that cannot be built (its KAT directory missing, say) becomes one failing leaf that
+// says why, so that the run reports it and counts it.
+std::vector<zorvan::testing::Test> buildSuite(const SuiteEntry& entry) {
+    try {
+        return entry.build();
+    } catch (const std::exception& error) {
+        const std::string message = std::string("cannot build the suite: ") + error.what() +
+                                    "; point --data-dir (or zorvan_tests_datadir) at the folder "
+                                    "that holds Test/KAT_*";
+        return {zorvan::testing::testCase("building the suite",
+                                          [message] { throw std::runtime_error(message); })};
+    }
+}
+
+// For the checker's own tests: ZORVAN_CHECK_ABORT_IN names a leaf path whose run aborts the
+// process, as a crashing library call would.
+zorvan::testing::LeafRunner leafRunner() {
+    const char* abortIn = std::getenv("ZORVAN_CHECK_ABORT_IN");
+    if (abortIn == nullptr) {
+        return zorvan::testing::runLeaf;
+    }
+    return [path = std::string(abortIn)](const zorvan::testing::Leaf& leaf,
+                                         const zorvan::testing::CheckSettings& settings) {
+        if (leaf.path == path) {
+            std::abort();
+        }
+        return zorvan::testing::runLeaf(leaf, settings);
+    };
+}
+
+int check(int argc, char** argv) {
+    const CheckOptions options = splitOptions(argc, argv);
+    zorvan::testing::CommandLine line = zorvan::testing::parseCommandLine(
+        static_cast<int>(options.runnerArguments.size()), options.runnerArguments.data());
+    if (line.helpRequested) {
+        std::cout << usage(argv[0]);
+        return 0;
+    }
+    chooseDataDirectory(options);
+    zorvan::testing::RunOptions& run = line.options;
+    if (options.dataDirectory) {
+        run.rerunCommand += " --data-dir " + *options.dataDirectory;
+    }
+
+    SummaryTable table;
+    std::vector<zorvan::testing::TestGroup> backendGroups;
+    for (const SuiteEntry& entry : selectSuites(options, run.filter)) {
+        if (backendGroups.empty() || backendGroups.back().name != entry.backend) {
+            backendGroups.push_back({entry.backend, {}});
+        }
+        backendGroups.back().children.push_back(zorvan::testing::TestGroup{entry.suite, buildSuite(entry)});
+        table.addRow(entry.backend, entry.suite);
+    }
+    const std::vector<zorvan::testing::Test> tree(std::make_move_iterator(backendGroups.begin()),
+                                                  std::make_move_iterator(backendGroups.end()));
+
+    ProgressLine progress(std::cout, ::isatty(STDOUT_FILENO) != 0 && !run.list);
+    std::ostream report(&progress);
+    const std::size_t total = zorvan::testing::selectLeaves(zorvan::testing::flatten(tree), run).size();
+    std::size_t reported = 0;
+    std::size_t failed = 0;
+    run.onReported = [&](const zorvan::testing::Leaf& leaf, const zorvan::testing::LeafOutcome& outcome) {
+        table.count(leaf, outcome);
+        failed += outcome.status == zorvan::testing::LeafStatus::failed ? 1 : 0;
+        const std::string suite = leaf.path.substr(0, leaf.path.find('/', leaf.path.find('/') + 1));
+        progress.show("[" + suite + "] " + std::to_string(++reported) + "/" + std::to_string(total) +
+                      " leaves, " + std::to_string(failed) + " failed");
+    };
+    run.beforeClosingLine = [&](std::ostream& out) {
+        progress.clear();
+        table.print(out);
+    };
+    const zorvan::testing::LeafRunner runOne = leafRunner();
+    run.executor = options.isolate ? isolatedExecutor(run.jobs, options.timeout, runOne)
+                                   : zorvan::testing::threadedExecutor(run.jobs, runOne);
+    const zorvan::testing::RunSummary summary = zorvan::testing::run(tree, run, report);
+    return summary.failed == 0 ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return check(argc, argv);
+    } catch (const UsageError& error) {
+        std::cerr << argv[0] << ": " << error.what() << "\n(see " << argv[0] << " --help)\n";
+        return 2;
+    } catch (const std::exception& error) {
+        std::cerr << argv[0] << ": " << error.what() << '\n';
+        return 1;
+    }
+}
