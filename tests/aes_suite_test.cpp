@@ -1,7 +1,10 @@
-// makeAESTests over the installed vectors with real AES, and with AES broken one way at a time.
+// makeAESTests over the installed vectors with the three libraries' AES, and with AES broken one
+// way at a time.
 
 #include <Test/AES.hpp>
 
+#include <zorvan/backends/gcrypt.hpp>
+#include <zorvan/backends/nettle.hpp>
 #include <zorvan/backends/openssl.hpp>
 #include <zorvan/testing/runner.hpp>
 
@@ -50,7 +53,9 @@ SuiteRun runSuite(const std::vector<zorvan::testing::Test>& tests) {
 template <class K> class AESSuite : public ::testing::Test {};
 
 using Backends =
-    ::testing::Types<zorvan::openssl::AES128, zorvan::openssl::AES192, zorvan::openssl::AES256>;
+    ::testing::Types<zorvan::openssl::AES128, zorvan::openssl::AES192, zorvan::openssl::AES256,
+                     zorvan::gcrypt::AES128, zorvan::gcrypt::AES192, zorvan::gcrypt::AES256,
+                     zorvan::nettle::AES128, zorvan::nettle::AES192, zorvan::nettle::AES256>;
 TYPED_TEST_SUITE(AESSuite, Backends);
 
 // A key size takes the records of its own files only: per direction and mode, the GFSbox,
