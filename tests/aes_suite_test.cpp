@@ -121,6 +121,7 @@ public:
         requires(fault == Fault::cbcDecryptionKeepsIV) {
         return {zorvan::unCbcLazy(correct_, toCorrect(iv), data).first, iv};
     }
+    // Each chunk starts the counter from the IV again: the counter is not carried over.
     std::pair<LazyBytes, Iv> ctrLazy(const Iv& iv, const LazyBytes& data) const
         requires(fault == Fault::ctrLazyRestartsCounter) {
         std::vector<Bytes> chunks;
