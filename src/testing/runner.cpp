@@ -169,7 +169,9 @@ public:
             break;
         case LeafStatus::skipped:
             ++summary_.skipped;
-            out_ << "SKIP  " << leaf.path << "\n  " << outcome.report << '\n';
+            if (options_.reportEachSkip || options_.verbose) {
+                out_ << "SKIP  " << leaf.path << "\n  " << outcome.report << '\n';
+            }
             break;
         case LeafStatus::failed:
             ++summary_.failed;

@@ -77,7 +77,10 @@ struct RunOptions {
     std::size_t shardCount = 1;
     std::size_t shardIndex = 0;
     bool list = false;
+    /// verbose: also report each leaf that passed.
     bool verbose = false;
+    /// reportEachSkip: report every skipped leaf with its reason (always when verbose).
+    bool reportEachSkip = true;
     std::size_t jobs = 1;
     std::optional<std::string> junitPath;
     /// rerunCommand: the command line, up to the filter and seed, that failures print for

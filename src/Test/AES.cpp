@@ -1,0 +1,121 @@
+#include <Test/AES.hpp>
+
+#include <array>
+#include <utility>
+
+namespace Test::AES {
+
+namespace {
+
+struct ModeRow {
+    std::string_view code;
+    Operation operation;
+};
+
+constexpr std::array<ModeRow, 8> modeTable{{
+    {"ECBd", Operation::decryptBlock},
+    {"ECBe", Operation::encryptBlock},
+    {"CBCd", Operation::unCbc},
+    {"CBCe", Operation::cbc},
+    {"CFBd", Operation::unCfb},
+    {"CFBe", Operation::cfb},
+    {"OFBd", Operation::unOfb},
+    {"OFBe", Operation::ofb},
+}};
+
+constexpr std::string_view cfb = "CFB";
+constexpr std::string_view cfb128 = "CFB128";
+constexpr std::string_view countField = names::recordStart;
+constexpr std::string_view keyField = "KEY";
+constexpr std::string_view ivField = "IV";
+constexpr std::string_view plaintextField = "PLAINTEXT";
+constexpr std::string_view ciphertextField = "CIPHERTEXT";
+
+bool encrypts(Operation operation) {
+    return operation == Operation::encryptBlock || operation == Operation::cbc ||
+           operation == Operation::cfb || operation == Operation::ofb;
+}
+
+// The vector of one record, or nothing when a field it needs is missing. The IV is read
+// first, so a malformed IV fails the call even in a record that lacks another field.
+std::optional<KnownAnswer> knownAnswer(std::string_view fileName, Operation operation,
+                                       const ParseNistKATs::KatRecord& record) {
+    std::optional<zorvan::Bytes> iv;
+    if (needsIV(operation)) {
+        const std::optional<std::string_view> ivText = record.field(ivField);
+        if (!ivText) {
+            return std::nullopt;
+        }
+        iv = Crypto::hexStringToBS(*ivText);
+    }
+    const auto count = record.field(countField);
+    const auto ciphertext = record.field(ciphertextField);
+    const auto plaintext = record.field(plaintextField);
+    const auto key = record.field(keyField);
+    if (!count || !ciphertext || !plaintext || !key) {
+        return std::nullopt;
+    }
+    const bool encryption = encrypts(operation);
+    return KnownAnswer{
+        .name = std::string(fileName) + "-" + std::string(*count),
+        .operation = operation,
+        .key = Crypto::hexStringToBS(*key),
+        .iv = std::move(iv),
+        .inputHex = std::string(encryption ? *plaintext : *ciphertext),
+        .answerHex = std::string(encryption ? *ciphertext : *plaintext),
+    };
+}
+
+} // namespace
+
+std::optional<std::string> modeCode(std::string_view fileName) {
+    const std::string_view fileStem = KatFiles::stem(fileName);
+    if (fileStem.empty()) {
+        return std::nullopt;
+    }
+    std::string code(fileName.substr(0, 3));
+    code.push_back(fileStem.back());
+    if (code.find(cfb) != std::string::npos && fileName.find(cfb128) == std::string_view::npos) {
+        return names::unsupportedCipher;
+    }
+    return code;
+}
+
+std::optional<Operation> operationFor(std::string_view modeCode) noexcept {
+    for (const ModeRow& row : modeTable) {
+        if (row.code == modeCode) {
+            return row.operation;
+        }
+    }
+    return std::nullopt;
+}
+
+bool needsIV(Operation operation) noexcept {
+    return operation != Operation::encryptBlock && operation != Operation::decryptBlock;
+}
+
+std::vector<KnownAnswer> knownAnswers(std::span<const KatFiles::KatFile> files) {
+    std::vector<KnownAnswer> vectors;
+    for (const KatFiles::KatFile& file : files) {
+        const std::optional<std::string> code = modeCode(file.name);
+        const std::optional<Operation> operation = code ? operationFor(*code) : std::nullopt;
+        if (!operation) {
+            continue;
+        }
+        for (const ParseNistKATs::KatCategory& category : file.categories) {
+            for (const ParseNistKATs::KatRecord& record : category.records) {
+                if (std::optional<KnownAnswer> vector =
+                        knownAnswer(file.name, *operation, record)) {
+                    vectors.push_back(std::move(*vector));
+                }
+            }
+        }
+    }
+    return vectors;
+}
+
+std::vector<KnownAnswer> readKnownAnswers() {
+    return knownAnswers(KatFiles::readKatDirectory(names::katDirectory, names::recordStart));
+}
+
+} // namespace Test::AES

@@ -1,0 +1,100 @@
+// The non-generic half of the AES suite: which files and records yield vectors, and how.
+
+#include <Test/AES.hpp>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+namespace aes = ::Test::AES;
+using ::Test::KatFiles::KatFile;
+using ::testing::ElementsAre;
+using ::testing::Field;
+
+KatFile file(std::string name, std::string_view text) {
+    return {.path = "/kat/" + name,
+            .name = name,
+            .categories = ::Test::ParseNistKATs::parseCategories("COUNT", text)};
+}
+
+std::vector<std::string> namesOf(const std::vector<aes::KnownAnswer>& vectors) {
+    std::vector<std::string> names;
+    for (const aes::KnownAnswer& vector : vectors) {
+        names.push_back(vector.name);
+    }
+    return names;
+}
+
+constexpr std::string_view cbcRecord = "[ENCRYPT]\n"
+                                       "COUNT = 0\nKEY = 00\nIV = 0102\n"
+                                       "PLAINTEXT = aa\nCIPHERTEXT = bb\n";
+
+TEST(AESModeCode, TakesTheNamesFirstThreeCharactersAndItsStemsLast) {
+    EXPECT_EQ(aes::modeCode("ECBGFSbox128-e.rsp"), "ECBe");
+    EXPECT_EQ(aes::modeCode("CFB128MMT256-d.rsp"), "CFBd");
+    EXPECT_EQ(aes::modeCode("CB"), "CBB");
+    // Only full-block CFB is served; CFB1 and CFB8 files must not run as CFB128.
+    EXPECT_EQ(aes::modeCode("CFB8MMT128-e.rsp"), "THIS IS NOT A SUPPORTED CIPHER");
+    EXPECT_EQ(aes::modeCode(".rsp"), std::nullopt);
+    EXPECT_EQ(aes::operationFor("CBCd"), aes::Operation::unCbc);
+    EXPECT_EQ(aes::operationFor("THIS IS NOT A SUPPORTED CIPHER"), std::nullopt);
+    EXPECT_EQ(aes::operationFor("ecbe"), std::nullopt);
+}
+
+TEST(AESKnownAnswers, EachFileKeepsItsOwnRecordsWhateverSectionsTheOthersHold) {
+    const std::vector<KatFile> files{
+        file("ECBempty-d.rsp", "# only a comment\n"),
+        file("CBCsample-e.rsp", cbcRecord),
+        file("OFBtwo-d.rsp", "[ENCRYPT]\nCOUNT = 1\nKEY = 00\nIV = 00\nPLAINTEXT = 01\n"
+                             "CIPHERTEXT = 02\n[DECRYPT]\nCOUNT = 2\nKEY = 00\nIV = 00\n"
+                             "CIPHERTEXT = 03\nPLAINTEXT = 04\n"),
+        file("ECBlast-e.rsp", "[ENCRYPT]\nCOUNT = 3\nKEY = 00\nPLAINTEXT = 05\nCIPHERTEXT = 06\n"),
+    };
+    const auto vectors = aes::knownAnswers(files);
+    EXPECT_THAT(namesOf(vectors), ElementsAre("CBCsample-e.rsp-0", "OFBtwo-d.rsp-1",
+                                              "OFBtwo-d.rsp-2", "ECBlast-e.rsp-3"));
+    ASSERT_EQ(vectors.size(), 4u);
+    EXPECT_EQ(vectors[0].operation, aes::Operation::cbc);
+    EXPECT_EQ(vectors[0].iv, (zorvan::Bytes{1, 2}));
+    EXPECT_EQ(vectors[0].inputHex, "aa");
+    EXPECT_EQ(vectors[0].answerHex, "bb");
+    EXPECT_EQ(vectors[2].operation, aes::Operation::unOfb);
+    EXPECT_EQ(vectors[2].inputHex, "03");
+    EXPECT_EQ(vectors[2].answerHex, "04");
+    EXPECT_EQ(vectors[3].operation, aes::Operation::encryptBlock);
+}
+
+TEST(AESKnownAnswers, SkipsRecordsAndFilesThatCannotYieldATest) {
+    const std::vector<KatFile> files{
+        file("CBCnoiv-e.rsp", "COUNT = 0\nKEY = 00\nPLAINTEXT = 01\nCIPHERTEXT = 02\n"
+                              "COUNT = 1\nKEY = 00\nIV = 00\nPLAINTEXT = 01\n"),
+        file("CFB8MMT128-e.rsp", cbcRecord),
+        file(".rsp", cbcRecord),
+        file("README", cbcRecord),
+        file("CFB128same-e.rsp", "COUNT = 5\nKEY = 00\nIV = 00\nPLAINTEXT = 01\nCIPHERTEXT = 02\n"
+                                 "COUNT = 5\nKEY = 01\nIV = 00\nPLAINTEXT = 03\nCIPHERTEXT = 04\n"),
+        file("ECBiv-d.rsp", cbcRecord),
+    };
+    const auto vectors = aes::knownAnswers(files);
+    EXPECT_THAT(vectors, ElementsAre(Field(&aes::KnownAnswer::inputHex, "01"),
+                                     Field(&aes::KnownAnswer::inputHex, "03"),
+                                     Field(&aes::KnownAnswer::iv, std::nullopt)));
+    EXPECT_THAT(namesOf(vectors),
+                ElementsAre("CFB128same-e.rsp-5", "CFB128same-e.rsp-5", "ECBiv-d.rsp-0"));
+}
+
+TEST(AESKnownAnswers, AMalformedKeyOrIVFailsTheCallButAMalformedInputWaitsForItsTest) {
+    const auto withIV = [](std::string_view iv) {
+        return std::vector{file("CBCx-e.rsp", "COUNT = 0\nKEY = 00\nIV = " + std::string(iv) +
+                                                  "\nPLAINTEXT = zz\nCIPHERTEXT = 0\n")};
+    };
+    EXPECT_EQ(aes::knownAnswers(withIV("00")).size(), 1u);
+    EXPECT_THROW(aes::knownAnswers(withIV("0")), ::Test::Crypto::HexDecodingError);
+    EXPECT_THROW(
+        aes::knownAnswers(std::vector{file("ECBx-e.rsp", "COUNT = 0\nKEY = g0\nPLAINTEXT = 00\n"
+                                                         "CIPHERTEXT = 00\n")}),
+        ::Test::Crypto::HexDecodingError);
+}
+
+} // namespace
