@@ -1,6 +1,7 @@
 #pragma once
 // The catalogue of zorvan-check: every suite for every backend that was built.
 
+#include <Test/AES.hpp>
 #include <Test/MD5.hpp>
 
 #include <zorvan/testing/test.hpp>
@@ -36,6 +37,14 @@ std::vector<SuiteEntry> builtSuites();
 template <class MD5>
 void addHashSuites(std::vector<SuiteEntry>& entries, const std::string& backend) {
     entries.push_back({backend, "MD5", [] { return ::Test::MD5::makeMD5Tests<MD5>(); }});
+}
+
+/// addAESSuites: AES with each of the three key sizes of one backend.
+template <class AES128, class AES192, class AES256>
+void addAESSuites(std::vector<SuiteEntry>& entries, const std::string& backend) {
+    entries.push_back({backend, "AES128", [] { return ::Test::AES::makeAESTests<AES128>(); }});
+    entries.push_back({backend, "AES192", [] { return ::Test::AES::makeAESTests<AES192>(); }});
+    entries.push_back({backend, "AES256", [] { return ::Test::AES::makeAESTests<AES256>(); }});
 }
 
 void addOpenSSLSuites(std::vector<SuiteEntry>& entries);

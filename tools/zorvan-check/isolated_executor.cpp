@@ -99,8 +99,11 @@ std::string describeEnd(int waitStatus) {
 // One child process and the leaf it is running, if any.
 class Worker {
 public:
+    /// Worker: forks a child; siblingPipes are the other workers' pipe ends, which the child
+    /// closes so that each child sees the end of its own input when the parent closes it.
     Worker(const std::vector<zorvan::testing::Leaf>& leaves,
-           const zorvan::testing::CheckSettings& settings, const zorvan::testing::LeafRunner& runOne) {
+           const zorvan::testing::CheckSettings& settings, const zorvan::testing::LeafRunner& runOne,
+           const std::vector<int>& siblingPipes) {
         int toChild[2];
         int fromChild[2];
         if (::pipe(toChild) != 0 || ::pipe(fromChild) != 0) {
@@ -113,6 +116,9 @@ public:
         if (pid_ == 0) {
             ::close(toChild[1]);
             ::close(fromChild[0]);
+            for (const int fd : siblingPipes) {
+                ::close(fd);
+            }
             serve(leaves, settings, runOne, toChild[0], fromChild[1]);
         }
         ::close(toChild[0]);
@@ -132,6 +138,7 @@ public:
     }
 
     [[nodiscard]] int output() const noexcept { return fromChild_; }
+    [[nodiscard]] int input() const noexcept { return toChild_; }
     [[nodiscard]] const std::optional<std::size_t>& running() const noexcept { return running_; }
     [[nodiscard]] bool alive() const noexcept { return pid_ > 0; }
     [[nodiscard]] Clock::duration timeLeft(std::chrono::seconds timeout) const noexcept {
@@ -210,6 +217,15 @@ zorvan::testing::Executor isolatedExecutor(std::size_t jobs, std::chrono::second
         std::vector<std::unique_ptr<Worker>> workers(jobs);
         std::size_t next = 0;
         std::size_t done = 0;
+        const auto startWorker = [&] {
+            std::vector<int> siblingPipes;
+            for (const auto& worker : workers) {
+                if (worker) {
+                    siblingPipes.insert(siblingPipes.end(), {worker->input(), worker->output()});
+                }
+            }
+            return std::make_unique<Worker>(leaves, settings, runOne, siblingPipes);
+        };
         const auto end = [&](std::size_t index, LeafOutcome outcome) {
             finished(index, std::move(outcome));
             ++done;
@@ -221,7 +237,8 @@ zorvan::testing::Executor isolatedExecutor(std::size_t jobs, std::chrono::second
                     break;
                 }
                 if (!worker || !worker->alive()) {
-                    worker = std::make_unique<Worker>(leaves, settings, runOne);
+                    worker.reset();
+                    worker = startWorker();
                 }
                 if (!worker->running()) {
                     const std::size_t index = next++;

@@ -6,6 +6,7 @@ namespace zorvan::check {
 
 void addNettleSuites(std::vector<SuiteEntry>& entries) {
     addHashSuites<nettle::MD5>(entries, "nettle");
+    addAESSuites<nettle::AES128, nettle::AES192, nettle::AES256>(entries, "nettle");
 }
 
 } // namespace zorvan::check

@@ -6,6 +6,7 @@ namespace zorvan::check {
 
 void addOpenSSLSuites(std::vector<SuiteEntry>& entries) {
     addHashSuites<openssl::MD5>(entries, "openssl");
+    addAESSuites<openssl::AES128, openssl::AES192, openssl::AES256>(entries, "openssl");
 }
 
 } // namespace zorvan::check
