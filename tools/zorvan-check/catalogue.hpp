@@ -2,7 +2,9 @@
 // The catalogue of zorvan-check: every suite for every backend that was built.
 
 #include <Test/AES.hpp>
+#include <Test/HMAC.hpp>
 #include <Test/MD5.hpp>
+#include <Test/SHA.hpp>
 
 #include <zorvan/testing/test.hpp>
 
@@ -34,9 +36,24 @@ std::vector<BackendInfo> knownBackends();
 std::vector<SuiteEntry> builtSuites();
 
 /// addHashSuites: MD5, SHA-1 to SHA-512 and HMAC over SHA-1 to SHA-512 of one backend.
-template <class MD5>
+template <class MD5, class SHA1, class SHA224, class SHA256, class SHA384, class SHA512>
 void addHashSuites(std::vector<SuiteEntry>& entries, const std::string& backend) {
-    entries.push_back({backend, "MD5", [] { return ::Test::MD5::makeMD5Tests<MD5>(); }});
+    namespace sha = ::Test::SHA;
+    namespace hmac = ::Test::HMAC;
+    const auto add = [&](std::string suite, std::function<std::vector<zorvan::testing::Test>()> build) {
+        entries.push_back({backend, std::move(suite), std::move(build)});
+    };
+    add("MD5", [] { return ::Test::MD5::makeMD5Tests<MD5>(); });
+    add("SHA1", [] { return sha::makeSHA1Tests<SHA1>(); });
+    add("SHA224", [] { return sha::makeSHA224Tests<SHA224>(); });
+    add("SHA256", [] { return sha::makeSHA256Tests<SHA256>(); });
+    add("SHA384", [] { return sha::makeSHA384Tests<SHA384>(); });
+    add("SHA512", [] { return sha::makeSHA512Tests<SHA512>(); });
+    add("HMAC-SHA1", [] { return hmac::makeSHA1HMACTests<SHA1>(); });
+    add("HMAC-SHA224", [] { return hmac::makeSHA224HMACTests<SHA224>(); });
+    add("HMAC-SHA256", [] { return hmac::makeSHA256HMACTests<SHA256>(); });
+    add("HMAC-SHA384", [] { return hmac::makeSHA384HMACTests<SHA384>(); });
+    add("HMAC-SHA512", [] { return hmac::makeSHA512HMACTests<SHA512>(); });
 }
 
 /// addAESSuites: AES with each of the three key sizes of one backend.

@@ -5,7 +5,8 @@
 namespace zorvan::check {
 
 void addOpenSSLSuites(std::vector<SuiteEntry>& entries) {
-    addHashSuites<openssl::MD5>(entries, "openssl");
+    addHashSuites<openssl::MD5, openssl::SHA1, openssl::SHA224, openssl::SHA256, openssl::SHA384, openssl::SHA512>(
+        entries, "openssl");
     addAESSuites<openssl::AES128, openssl::AES192, openssl::AES256>(entries, "openssl");
 }
 
