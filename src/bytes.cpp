@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <ostream>
+#include <stdexcept>
 
 namespace zorvan {
 
@@ -61,6 +62,9 @@ LazyBytes LazyBytes::fromChunks(std::vector<Bytes> chunks) {
 }
 
 LazyBytes LazyBytes::chunksOf(const Bytes& bytes, std::size_t chunkSize) {
+    if (chunkSize == 0) {
+        throw std::invalid_argument("LazyBytes::chunksOf needs chunks of at least one octet");
+    }
     std::vector<Bytes> chunks;
     for (std::size_t start = 0; start < bytes.size(); start += chunkSize) {
         chunks.emplace_back(bytes.view().subspan(start, std::min(chunkSize, bytes.size() - start)));

@@ -45,6 +45,7 @@ TEST(LazyBytes, ChunksOfCutsConsecutiveChunksWithAShortLastOne) {
     EXPECT_EQ(chunked.toChunks()[1].size(), 1u);
     EXPECT_EQ(chunked.toStrict(), message);
     EXPECT_TRUE(LazyBytes::chunksOf(Bytes{}, 37).toChunks().empty());
+    EXPECT_THROW(LazyBytes::chunksOf(message, 0), std::invalid_argument);
 }
 
 TEST(Bytes, PrintsLowerCaseHexAndAbbreviatesLongValues) {

@@ -63,6 +63,7 @@ public:
     /// fromChunks: the value made of these chunks in order; empty chunks are dropped.
     static LazyBytes fromChunks(std::vector<Bytes> chunks);
     /// chunksOf: a value cut into consecutive chunks of chunkSize octets, the last shorter.
+    /// Throws std::invalid_argument for a chunk size of 0.
     static LazyBytes chunksOf(const Bytes& bytes, std::size_t chunkSize);
 
     [[nodiscard]] const std::vector<Bytes>& toChunks() const noexcept { return chunks_; }
