@@ -1,6 +1,8 @@
 #pragma once
-// Helpers the backend tests share: hex vectors and reproducible random inputs.
+// Helpers the backend tests share: hex vectors, reproducible random inputs, keys and IVs, and
+// the IV modes as one list.
 
+#include <zorvan/block_cipher.hpp>
 #include <zorvan/bytes.hpp>
 
 #include <cstddef>
@@ -9,6 +11,8 @@
 #include <random>
 #include <stdexcept>
 #include <string_view>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace zorvan {
@@ -77,5 +81,87 @@ public:
 private:
     std::mt19937 engine_;
 };
+
+/// keyFrom: the key K builds from the octets; throws std::invalid_argument when it refuses them.
+template <class K> K keyFrom(const Bytes& octets) {
+    const auto key = K::buildKey(octets);
+    if (!key) {
+        throw std::invalid_argument("key refused");
+    }
+    return *key;
+}
+
+/// ivFrom: the IV of K read from the octets; throws std::invalid_argument when too few.
+template <class K> IV<K> ivFrom(const Bytes& octets) {
+    const auto iv = IV<K>::get(octets);
+    if (!iv) {
+        throw std::invalid_argument("too few octets for an IV");
+    }
+    return *iv;
+}
+
+/// ModeInput: random input for one IV-mode call: key and IV octets, and data both contiguous
+/// and chunked.
+struct ModeInput {
+    Bytes key;
+    Bytes iv;
+    Bytes data;
+    LazyBytes chunked;
+};
+
+/// modeInput: random lengths give partial last blocks (unless the mode takes whole blocks only)
+/// and mid-block chunk boundaries; every eighth IV is all ff octets, so a CTR counter wraps.
+inline ModeInput modeInput(Random& random, std::size_t keyOctets, bool wholeBlocksOnly, int round) {
+    ModeInput input;
+    input.key = random.bytes(keyOctets);
+    input.iv = round % 8 == 0 ? Bytes(std::vector<std::uint8_t>(16, 0xff)) : random.bytes(16);
+    std::size_t length = random.below(90);
+    if (wholeBlocksOnly) {
+        length -= length % 16;
+    }
+    input.data = random.bytes(length);
+    input.chunked = random.chunked(input.data);
+    return input;
+}
+
+/// IvMode: one IV mode in strict and lazy form, for any key type; both give the output as
+/// contiguous octets and the next IV's octets.
+template <class Strict, class Lazy> struct IvMode {
+    const char* name;
+    bool wholeBlocksOnly;
+    Strict strict;
+    Lazy lazy;
+
+    template <class K> std::pair<Bytes, Bytes> runStrict(const ModeInput& input) const {
+        return strict(keyFrom<K>(input.key), ivFrom<K>(input.iv), input.data);
+    }
+    template <class K> std::pair<Bytes, Bytes> runLazy(const ModeInput& input) const {
+        return lazy(keyFrom<K>(input.key), ivFrom<K>(input.iv), input.chunked);
+    }
+};
+
+#define ZORVAN_IV_MODE(operation, wholeBlocksOnly)                                                 \
+    IvMode {                                                                                       \
+#operation, wholeBlocksOnly,                                                               \
+            [](const auto& key, const auto& iv, const Bytes& data) {                               \
+                auto [output, next] = zorvan::operation(key, iv, data);                            \
+                return std::pair{output, next.encode()};                                           \
+            },                                                                                     \
+            [](const auto& key, const auto& iv, const LazyBytes& data) {                           \
+                auto [output, next] = zorvan::operation##Lazy(key, iv, data);                      \
+                return std::pair{output.toStrict(), next.encode()};                                \
+            }       \
+    }
+
+/// forEachIvMode: calls check with each of the eight IV modes (cbc ... unCtr) in turn.
+template <class Check> void forEachIvMode(Check check) {
+    const auto modes = std::tuple{ZORVAN_IV_MODE(cbc, true),  ZORVAN_IV_MODE(unCbc, true),
+                                  ZORVAN_IV_MODE(cfb, false), ZORVAN_IV_MODE(unCfb, false),
+                                  ZORVAN_IV_MODE(ofb, false), ZORVAN_IV_MODE(unOfb, false),
+                                  ZORVAN_IV_MODE(ctr, false), ZORVAN_IV_MODE(unCtr, false)};
+    std::apply([&](const auto&... mode) { (check(mode), ...); }, modes);
+}
+
+#undef ZORVAN_IV_MODE
 
 } // namespace zorvan::backend_tests

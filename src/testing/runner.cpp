@@ -169,7 +169,9 @@ public:
             break;
         case LeafStatus::skipped:
             ++summary_.skipped;
-            out_ << "SKIP  " << leaf.path << "\n  " << outcome.report << '\n';
+            if (options_.reportEachSkip || options_.verbose) {
+                out_ << "SKIP  " << leaf.path << "\n  " << outcome.report << '\n';
+            }
             break;
         case LeafStatus::failed:
             ++summary_.failed;
@@ -306,13 +308,14 @@ std::string closingLine(const RunSummary& summary) {
     return line;
 }
 
-Executor threadedExecutor(std::size_t jobs) {
-    return [jobs](const std::vector<Leaf>& leaves, const CheckSettings& settings,
-                  const LeafFinished& finished) {
+Executor threadedExecutor(std::size_t jobs, LeafRunner runOne) {
+    return [jobs, runOne = std::move(runOne)](const std::vector<Leaf>& leaves,
+                                              const CheckSettings& settings,
+                                              const LeafFinished& finished) {
         std::atomic<std::size_t> next{0};
         const auto work = [&] {
             for (std::size_t i = next++; i < leaves.size(); i = next++) {
-                finished(i, runLeaf(leaves[i], settings));
+                finished(i, runOne(leaves[i], settings));
             }
         };
         std::vector<std::jthread> helpers;

@@ -100,7 +100,7 @@ std::string describeEnd(int waitStatus) {
 class Worker {
 public:
     Worker(const std::vector<zorvan::testing::Leaf>& leaves,
-           const zorvan::testing::CheckSettings& settings) {
+           const zorvan::testing::CheckSettings& settings, const zorvan::testing::LeafRunner& runOne) {
         int toChild[2];
         int fromChild[2];
         if (::pipe(toChild) != 0 || ::pipe(fromChild) != 0) {
@@ -113,7 +113,7 @@ public:
         if (pid_ == 0) {
             ::close(toChild[1]);
             ::close(fromChild[0]);
-            serve(leaves, settings, toChild[0], fromChild[1]);
+            serve(leaves, settings, runOne, toChild[0], fromChild[1]);
         }
         ::close(toChild[0]);
         ::close(fromChild[1]);
@@ -168,11 +168,12 @@ public:
 
 private:
     [[noreturn]] static void serve(const std::vector<zorvan::testing::Leaf>& leaves,
-                                   const zorvan::testing::CheckSettings& settings, int input,
+                                   const zorvan::testing::CheckSettings& settings,
+                                   const zorvan::testing::LeafRunner& runOne, int input,
                                    int output) {
         std::uint64_t index = 0;
         while (readAll(input, &index, sizeof index) && index < leaves.size()) {
-            if (!sendOutcome(output, zorvan::testing::runLeaf(leaves[index], settings))) {
+            if (!sendOutcome(output, runOne(leaves[index], settings))) {
                 break;
             }
         }
@@ -199,8 +200,9 @@ private:
 
 } // namespace
 
-zorvan::testing::Executor isolatedExecutor(std::size_t jobs, std::chrono::seconds timeout) {
-    return [jobs, timeout](const std::vector<zorvan::testing::Leaf>& leaves,
+zorvan::testing::Executor isolatedExecutor(std::size_t jobs, std::chrono::seconds timeout,
+                                           zorvan::testing::LeafRunner runOne) {
+    return [jobs, timeout, runOne = std::move(runOne)](const std::vector<zorvan::testing::Leaf>& leaves,
                            const zorvan::testing::CheckSettings& settings,
                            const zorvan::testing::LeafFinished& finished) {
         // A child that dies must not take this process with it through a broken pipe.
@@ -219,7 +221,7 @@ zorvan::testing::Executor isolatedExecutor(std::size_t jobs, std::chrono::second
                     break;
                 }
                 if (!worker || !worker->alive()) {
-                    worker = std::make_unique<Worker>(leaves, settings);
+                    worker = std::make_unique<Worker>(leaves, settings, runOne);
                 }
                 if (!worker->running()) {
                     const std::size_t index = next++;

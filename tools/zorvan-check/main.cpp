@@ -191,6 +191,22 @@ std::vector<zorvan::testing::Test> buildSuite(const SuiteEntry& entry) {
     }
 }
 
+// For the checker's own tests: ZORVAN_CHECK_ABORT_IN names a leaf path whose run aborts the
+// process, as a crashing library call would.
+zorvan::testing::LeafRunner leafRunner() {
+    const char* abortIn = std::getenv("ZORVAN_CHECK_ABORT_IN");
+    if (abortIn == nullptr) {
+        return zorvan::testing::runLeaf;
+    }
+    return [path = std::string(abortIn)](const zorvan::testing::Leaf& leaf,
+                                         const zorvan::testing::CheckSettings& settings) {
+        if (leaf.path == path) {
+            std::abort();
+        }
+        return zorvan::testing::runLeaf(leaf, settings);
+    };
+}
+
 int check(int argc, char** argv) {
     const CheckOptions options = splitOptions(argc, argv);
     zorvan::testing::CommandLine line = zorvan::testing::parseCommandLine(
@@ -201,6 +217,8 @@ int check(int argc, char** argv) {
     }
     chooseDataDirectory(options);
     zorvan::testing::RunOptions& run = line.options;
+    // Skips are listed by reason under the table; --verbose lists each one.
+    run.reportEachSkip = false;
     if (options.dataDirectory) {
         run.rerunCommand += " --data-dir " + *options.dataDirectory;
     }
@@ -233,9 +251,9 @@ int check(int argc, char** argv) {
         progress.clear();
         table.print(out);
     };
-    if (options.isolate) {
-        run.executor = isolatedExecutor(run.jobs, options.timeout);
-    }
+    const zorvan::testing::LeafRunner runOne = leafRunner();
+    run.executor = options.isolate ? isolatedExecutor(run.jobs, options.timeout, runOne)
+                                   : zorvan::testing::threadedExecutor(run.jobs, runOne);
     const zorvan::testing::RunSummary summary = zorvan::testing::run(tree, run, report);
     return summary.failed == 0 ? 0 : 1;
 }

@@ -7,7 +7,7 @@
 namespace zorvan::check {
 
 void SummaryTable::addRow(const std::string& backend, const std::string& suite) {
-    rows_.push_back({backend, suite, {}, 0});
+    rows_.push_back({backend, suite, {}, 0, {}});
 }
 
 void SummaryTable::count(const zorvan::testing::Leaf& leaf,
@@ -17,7 +17,10 @@ void SummaryTable::count(const zorvan::testing::Leaf& leaf,
             switch (outcome.status) {
             case zorvan::testing::LeafStatus::passed: ++row.summary.passed; break;
             case zorvan::testing::LeafStatus::failed: ++row.summary.failed; break;
-            case zorvan::testing::LeafStatus::skipped: ++row.summary.skipped; break;
+            case zorvan::testing::LeafStatus::skipped:
+                ++row.summary.skipped;
+                ++row.skipReasons[outcome.report];
+                break;
             }
             row.seconds += outcome.seconds;
             return;
@@ -48,6 +51,12 @@ void SummaryTable::print(std::ostream& out) const {
     }
     out.unsetf(std::ios::fixed);
     out << std::setprecision(6) << '\n';
+    for (const Row& row : rows_) {
+        for (const auto& [reason, count] : row.skipReasons) {
+            out << "skipped: " << count << " of " << row.backend << '/' << row.suite << ": "
+                << reason << '\n';
+        }
+    }
 }
 
 } // namespace zorvan::check

@@ -36,6 +36,10 @@ int cipherMode(backends::Mode mode) {
 
 void initialiseLibgcrypt() {
     static const bool initialised = [] {
+        // A host program that set libgcrypt up itself keeps its own settings.
+        if (gcry_control(GCRYCTL_INITIALIZATION_FINISHED_P) != 0) {
+            return true;
+        }
         if (gcry_check_version(GCRYPT_VERSION) == nullptr) {
             throw std::runtime_error("libgcrypt is older than " GCRYPT_VERSION);
         }

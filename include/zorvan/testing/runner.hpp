@@ -62,8 +62,11 @@ using LeafFinished = std::function<void(std::size_t index, LeafOutcome outcome)>
 using Executor = std::function<void(const std::vector<Leaf>& leaves, const CheckSettings& settings,
                                     const LeafFinished& finished)>;
 
-/// threadedExecutor: runs the leaves with runLeaf on `jobs` threads (the caller's own when 1).
-Executor threadedExecutor(std::size_t jobs);
+/// LeafRunner: runs one leaf; runLeaf is the one every executor uses unless told otherwise.
+using LeafRunner = std::function<LeafOutcome(const Leaf&, const CheckSettings&)>;
+
+/// threadedExecutor: runs the leaves with runOne on `jobs` threads (the caller's own when 1).
+Executor threadedExecutor(std::size_t jobs, LeafRunner runOne = runLeaf);
 
 /// RunOptions: what run selects and how it reports.
 struct RunOptions {
@@ -74,7 +77,10 @@ struct RunOptions {
     std::size_t shardCount = 1;
     std::size_t shardIndex = 0;
     bool list = false;
+    /// verbose: also report each leaf that passed.
     bool verbose = false;
+    /// reportEachSkip: report every skipped leaf with its reason (always when verbose).
+    bool reportEachSkip = true;
     std::size_t jobs = 1;
     std::optional<std::string> junitPath;
     /// rerunCommand: the command line, up to the filter and seed, that failures print for

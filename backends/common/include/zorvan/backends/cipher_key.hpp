@@ -16,7 +16,9 @@
 
 namespace zorvan::backends {
 
+/// Mode: the modes of operation a backend may run natively.
 enum class Mode { ecb, cbc, cfb, ofb, ctr };
+/// Direction: whether a mode encrypts or decrypts.
 enum class Direction { encrypt, decrypt };
 
 /// ModeOutput: what one mode operation gives: the output and the IV to continue from.
@@ -48,24 +50,30 @@ concept CipherTraits = requires(std::size_t keyOctets, Mode mode) {
                             typename decltype(T::select(keyOctets))::value_type>;
 };
 
-/// FixedKeyCipher: traits of a 128-bit-block cipher taking keys of exactly Bits bits, all modes
-/// native, run by Schedule built from the library's Selection for it.
-template <std::size_t Bits, class Schedule_, auto Selection> struct FixedKeyCipher {
+/// CipherTraitsBase: the lengths and schedule of a 128-bit-block cipher whose keyLength is
+/// Bits, with every mode native; backends derive from it to narrow the modes or add select.
+template <std::size_t Bits, class Schedule_> struct CipherTraitsBase {
     using Schedule = Schedule_;
     static constexpr std::size_t blockOctets = 16;
     static constexpr std::size_t keyBits = Bits;
     static constexpr bool native(Mode /*mode*/) { return true; }
+};
+
+/// FixedKeyCipher: traits of a cipher taking keys of exactly Bits bits, all modes native, run
+/// by Schedule built from the library's Selection for it.
+template <std::size_t Bits, class Schedule, auto Selection>
+struct FixedKeyCipher : CipherTraitsBase<Bits, Schedule> {
     static constexpr std::optional<decltype(Selection)> select(std::size_t keyOctets) {
         return keyOctets == Bits / 8 ? std::optional(Selection) : std::nullopt;
     }
 };
 
-namespace detail {
-
-inline std::span<const std::uint8_t> lastBlock(std::span<const std::uint8_t> octets,
-                                               std::size_t block) {
-    return octets.last(block);
+/// ecbAndCbcOnly: the native-mode rule of a cipher whose backend runs only ECB and CBC itself.
+constexpr bool ecbAndCbcOnly(Mode mode) {
+    return mode == Mode::ecb || mode == Mode::cbc;
 }
+
+namespace detail {
 
 // The IV the generic modes leave after `length` input octets, given the zero-padded input and
 // the output a whole-block library call made of it. Padding with zeros makes the output's
@@ -77,8 +85,8 @@ inline Bytes nextIvAfterPadding(Mode mode, Direction direction, std::span<const 
     if (length == 0 || mode == Mode::ecb) {
         return Bytes(iv);
     }
-    const auto lastIn = lastBlock(paddedInput, block);
-    const auto lastOut = lastBlock(output, block);
+    const auto lastIn = paddedInput.last(block);
+    const auto lastOut = output.last(block);
     const std::size_t usedInLastBlock = length - (paddedInput.size() - block);
     std::vector<std::uint8_t> next(lastOut.begin(), lastOut.end());
     switch (mode) {
@@ -132,6 +140,7 @@ public:
     using Iv = IV<CipherKey>;
     using IvResult = std::pair<Bytes, Iv>;
 
+    /// blockSize, keyLength: in bits.
     static constexpr std::size_t blockSize() { return Traits::blockOctets * 8; }
     static constexpr std::size_t keyLength() { return Traits::keyBits; }
 
@@ -144,6 +153,7 @@ public:
         return CipherKey(Schedule(*selection, key.view()));
     }
 
+    /// encryptBlock, decryptBlock, ecb, unEcb: the library's ECB over whole blocks.
     [[nodiscard]] Bytes encryptBlock(const Bytes& blocks) const { return ecb(blocks); }
     [[nodiscard]] Bytes decryptBlock(const Bytes& blocks) const { return unEcb(blocks); }
 
@@ -154,6 +164,8 @@ public:
         return electronic(Direction::decrypt, data);
     }
 
+    /// cbc, unCbc ... ctr, unCtr: the library's modes, each present only where it is native;
+    /// the IV returned is the one the generic mode would leave.
     IvResult cbc(const Iv& iv, const Bytes& data) const requires(Traits::native(Mode::cbc)) {
         return chained(Mode::cbc, Direction::encrypt, iv, data);
     }

@@ -41,6 +41,7 @@ concept NativeHmac = requires(std::span<const std::uint8_t> key) {
 /// the generic FIPS 198 construction is not used for it. Library failures throw.
 template <DigestAlgorithm Algorithm> class Digest {
 public:
+    /// outputLength, blockLength: in bits.
     static std::size_t outputLength() { return Algorithm::outputBits(); }
     static std::size_t blockLength() { return Algorithm::blockBits(); }
 
@@ -54,6 +55,7 @@ public:
         decltype(Algorithm::start()) state_ = Algorithm::start();
     };
 
+    /// encode: the digest's octets, in the order published vectors print them.
     [[nodiscard]] Bytes encode() const { return octets_; }
 
     /// get: a digest from the first outputLength/8 octets; nothing when there are fewer.

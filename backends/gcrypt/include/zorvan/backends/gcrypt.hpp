@@ -18,11 +18,12 @@ namespace zorvan::gcrypt {
 
 namespace detail {
 
-/// initialiseLibgcrypt: checks the version and finishes libgcrypt's initialisation (no secure
-/// memory), once per process; throws std::runtime_error when the library is older than the
-/// headers built against.
+/// initialiseLibgcrypt: unless the program has done so, checks the version and finishes
+/// libgcrypt's initialisation (no secure memory), once per process; throws std::runtime_error
+/// when the library is older than the headers built against.
 void initialiseLibgcrypt();
 
+/// CloseDigest: closes a libgcrypt hash handle.
 struct CloseDigest {
     void operator()(gcry_md_hd_t handle) const noexcept { gcry_md_close(handle); }
 };
@@ -72,13 +73,8 @@ private:
 
 /// TwofishCipher: libgcrypt's Twofish takes 128- and 256-bit keys only (no 192); ECB and CBC
 /// are native.
-struct TwofishCipher {
-    using Schedule = GcryptCipherKey;
-    static constexpr std::size_t blockOctets = 16;
-    static constexpr std::size_t keyBits = 256;
-    static constexpr bool native(backends::Mode mode) {
-        return mode == backends::Mode::ecb || mode == backends::Mode::cbc;
-    }
+struct TwofishCipher : backends::CipherTraitsBase<256, GcryptCipherKey> {
+    static constexpr bool native(backends::Mode mode) { return backends::ecbAndCbcOnly(mode); }
     static constexpr std::optional<int> select(std::size_t keyOctets) {
         if (keyOctets == 16) {
             return GCRY_CIPHER_TWOFISH128;
@@ -90,6 +86,7 @@ struct TwofishCipher {
     }
 };
 
+/// AesKey: the AES key type for Bits-bit keys, libgcrypt's cipher Algorithm.
 template <std::size_t Bits, int Algorithm>
 using AesKey = backends::CipherKey<backends::FixedKeyCipher<Bits, GcryptCipherKey, Algorithm>>;
 

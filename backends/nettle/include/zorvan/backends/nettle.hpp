@@ -83,13 +83,8 @@ struct AesCipher : backends::FixedKeyCipher<Bits, NettleCipherKey, Cipher> {
 };
 
 /// TwofishCipher: Twofish with 128-, 192- or 256-bit keys; ECB and CBC are native.
-struct TwofishCipher {
-    using Schedule = NettleCipherKey;
-    static constexpr std::size_t blockOctets = 16;
-    static constexpr std::size_t keyBits = 256;
-    static constexpr bool native(backends::Mode mode) {
-        return mode == backends::Mode::ecb || mode == backends::Mode::cbc;
-    }
+struct TwofishCipher : backends::CipherTraitsBase<256, NettleCipherKey> {
+    static constexpr bool native(backends::Mode mode) { return backends::ecbAndCbcOnly(mode); }
     static std::optional<const nettle_cipher*> select(std::size_t keyOctets);
 };
 

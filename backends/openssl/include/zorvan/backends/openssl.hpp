@@ -20,6 +20,7 @@ namespace zorvan::openssl {
 
 namespace detail {
 
+/// FreeDigestContext: releases an EVP_MD_CTX.
 struct FreeDigestContext {
     void operator()(EVP_MD_CTX* context) const noexcept { EVP_MD_CTX_free(context); }
 };
@@ -71,11 +72,13 @@ private:
     std::vector<std::uint8_t> key_;
 };
 
+/// AesKey: the AES key type for Bits-bit keys.
 template <std::size_t Bits>
 using AesKey = backends::CipherKey<backends::FixedKeyCipher<Bits, EvpAesKey, Bits>>;
 
 } // namespace detail
 
+/// MD5 ... SHA512: libcrypto's hashes; hmac and hmacStrict are the generic ones.
 using MD5 = backends::Digest<detail::EvpAlgorithm<EVP_md5>>;
 using SHA1 = backends::Digest<detail::EvpAlgorithm<EVP_sha1>>;
 using SHA224 = backends::Digest<detail::EvpAlgorithm<EVP_sha224>>;
