@@ -187,4 +187,18 @@ TEST(WholeBlocks, CutsToWholeBlocksKeepingChunkBoundaries) {
     EXPECT_TRUE(crypto::wholeBlocks(LazyBytes::fromChunks({filled(5), filled(10)}), 128).empty());
 }
 
+TEST(IVGet, ReadsTheFirstBlockFromCopiesAndFromTemporariesAlike) {
+    using ToyIV = IV<Toy<Fault::none>>;
+    const Bytes nine{1, 2, 3, 4, 5, 6, 7, 8, 9};
+    for (const Bytes& octets : {nine, nine.take(8), nine.take(7)}) {
+        const auto copied = ToyIV::get(octets);
+        const auto taken = ToyIV::get(Bytes(octets));
+        ASSERT_EQ(copied.has_value(), octets.size() >= 8);
+        ASSERT_EQ(taken, copied);
+        if (copied) {
+            EXPECT_EQ(copied->encode(), nine.take(8));
+        }
+    }
+}
+
 } // namespace

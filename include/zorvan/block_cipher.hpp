@@ -46,6 +46,13 @@ public:
         }
         return IV(bytes.take(octets));
     }
+    /// get: the same, taking over the octets without a copy when they are exactly one block.
+    static std::optional<IV> get(Bytes&& bytes) {
+        if (bytes.size() == K::blockSize() / 8) {
+            return IV(std::move(bytes));
+        }
+        return get(std::as_const(bytes));
+    }
 
     [[nodiscard]] const Bytes& encode() const noexcept { return octets_; }
 

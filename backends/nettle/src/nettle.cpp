@@ -5,9 +5,18 @@
 #include <nettle/ctr.h>
 #include <nettle/hmac.h>
 
+#include <algorithm>
+#include <array>
 #include <stdexcept>
 
 namespace zorvan::nettle::detail {
+
+namespace {
+
+// nettle's ciphers have blocks of 8 or 16 octets.
+constexpr std::size_t largestBlockOctets = 16;
+
+} // namespace
 
 ContextStorage contextStorage(std::size_t octets) {
     return ContextStorage((octets + sizeof(std::max_align_t) - 1) / sizeof(std::max_align_t));
@@ -62,7 +71,13 @@ backends::ModeOutput NettleCipherKey::run(backends::Mode mode, backends::Directi
     return backends::runOnWholeBlocks(
         mode, direction, cipher_->block_size, iv, input, [&](std::span<const std::uint8_t> padded) {
             std::vector<std::uint8_t> output(padded.size());
-            std::vector<std::uint8_t> register_(iv.begin(), iv.end());
+            // The chaining register lives on the stack: on single blocks an allocation per call
+            // costs a good part of what the cipher does.
+            std::array<std::uint8_t, largestBlockOctets> register_{};
+            if (iv.size() > register_.size()) {
+                throw std::invalid_argument("nettle: an IV longer than any nettle block");
+            }
+            std::copy(iv.begin(), iv.end(), register_.begin());
             const std::size_t block = cipher_->block_size;
             switch (mode) {
             case backends::Mode::ecb:

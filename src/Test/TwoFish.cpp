@@ -1,0 +1,114 @@
+#include <Test/TwoFish.hpp>
+
+#include <string_view>
+
+namespace Test::TwoFish {
+
+namespace {
+
+using ParseNistKATs::KatCategory;
+using ParseNistKATs::KatRecord;
+
+/// Where a kind of file keeps a field: in each record, or in its section's header lines.
+enum class Source { record, category };
+
+/// FileKind: one kind of vector file, the stem that names it, where its KEY and PT stand,
+/// how its records are checked and the prefix of their test names.
+struct FileKind {
+    std::string_view stem;
+    Source keySource;
+    Source plaintextSource;
+    Operation operation;
+    std::size_t steps;
+    std::string_view namePrefix;
+};
+
+// The designers name their table file ECB_TBL; the kind table has the transposed ECB_TLB,
+// which still matches too, so that files named after it keep working. Both give tests named
+// "ECB-TLB-E-".
+constexpr std::string_view designersTableStem = "ECB_TBL";
+constexpr std::string_view tableStem = "ECB_TLB";
+
+constexpr FileKind fileKinds[] = {
+    {"CBC_D_M", Source::record, Source::record, Operation::cbcDecrypt, monteCarloSteps, "CBC-D-"},
+    {"CBC_E_M", Source::record, Source::record, Operation::cbcEncrypt, monteCarloSteps, "CBC-E-"},
+    {"ECB_D_M", Source::record, Source::record, Operation::ecbDecrypt, monteCarloSteps, "ECB-D-"},
+    {"ECB_E_M", Source::record, Source::record, Operation::ecbEncrypt, monteCarloSteps, "ECB-E-"},
+    {tableStem, Source::record, Source::record, Operation::ecbEncrypt, 1, "ECB-TLB-E-"},
+    {"ECB_VK", Source::record, Source::category, Operation::ecbEncrypt, 1, "ECB-E-VK"},
+    {"ECB_VT", Source::category, Source::record, Operation::ecbEncrypt, 1, "ECB-E-VT-"},
+};
+
+const FileKind& kindOf(std::string_view stem) {
+    const std::string_view known = stem == designersTableStem ? tableStem : stem;
+    for (const FileKind& kind : fileKinds) {
+        if (kind.stem == known) {
+            return kind;
+        }
+    }
+    throw IncompleteMatch(unknownStemError);
+}
+
+bool isCbc(Operation operation) {
+    return operation == Operation::cbcEncrypt || operation == Operation::cbcDecrypt;
+}
+
+bool decrypts(Operation operation) {
+    return operation == Operation::ecbDecrypt || operation == Operation::cbcDecrypt;
+}
+
+std::optional<std::string_view> lookUp(Source source, const KatCategory& category,
+                                       const KatRecord& record, std::string_view name) {
+    return source == Source::record ? record.field(name) : category.property(name);
+}
+
+// One record as a vector of its file's kind, or nothing when a field it needs is missing.
+std::optional<TwoFishVector> recordVector(const FileKind& kind, const KatCategory& category,
+                                          const KatRecord& record) {
+    const auto key = lookUp(kind.keySource, category, record, "KEY");
+    const auto plaintext = lookUp(kind.plaintextSource, category, record, "PT");
+    const auto ciphertext = record.field("CT");
+    const auto number = record.field("I");
+    const auto iv = record.field("IV");
+    if (!key || !plaintext || !ciphertext || !number || (isCbc(kind.operation) && !iv)) {
+        return std::nullopt;
+    }
+    const bool decrypt = decrypts(kind.operation);
+    return TwoFishVector{
+        .name = std::string(kind.namePrefix).append(*number),
+        .operation = kind.operation,
+        .steps = kind.steps,
+        .keyHex = std::string(*key),
+        .inputHex = std::string(decrypt ? *ciphertext : *plaintext),
+        .answerHex = std::string(decrypt ? *plaintext : *ciphertext),
+        .iv = isCbc(kind.operation) ? std::optional(Crypto::hexStringToBS(*iv)) : std::nullopt,
+    };
+}
+
+} // namespace
+
+std::vector<TwoFishVector> fileVectors(const KatFiles::KatFile& file) {
+    std::vector<TwoFishVector> vectors;
+    for (const KatCategory& category : file.categories) {
+        for (const KatRecord& record : category.records) {
+            // Only a file that holds a record must be of a known kind.
+            const FileKind& kind = kindOf(KatFiles::stem(file.name));
+            if (auto vector = recordVector(kind, category, record)) {
+                vectors.push_back(std::move(*vector));
+            }
+        }
+    }
+    return vectors;
+}
+
+std::vector<TwoFishVector> twoFishVectors() {
+    std::vector<TwoFishVector> vectors;
+    for (const KatFiles::KatFile& file : KatFiles::readKatDirectory("Test/KAT_TWOFISH", "I")) {
+        for (TwoFishVector& vector : fileVectors(file)) {
+            vectors.push_back(std::move(vector));
+        }
+    }
+    return vectors;
+}
+
+} // namespace Test::TwoFish
