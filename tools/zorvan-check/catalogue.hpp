@@ -5,6 +5,7 @@
 #include <Test/HMAC.hpp>
 #include <Test/MD5.hpp>
 #include <Test/SHA.hpp>
+#include <Test/TwoFish.hpp>
 
 #include <zorvan/testing/test.hpp>
 
@@ -62,6 +63,12 @@ void addAESSuites(std::vector<SuiteEntry>& entries, const std::string& backend) 
     entries.push_back({backend, "AES128", [] { return ::Test::AES::makeAESTests<AES128>(); }});
     entries.push_back({backend, "AES192", [] { return ::Test::AES::makeAESTests<AES192>(); }});
     entries.push_back({backend, "AES256", [] { return ::Test::AES::makeAESTests<AES256>(); }});
+}
+
+/// addTwofishSuite: Twofish of one backend.
+template <class Twofish>
+void addTwofishSuite(std::vector<SuiteEntry>& entries, const std::string& backend) {
+    entries.push_back({backend, "Twofish", [] { return ::Test::TwoFish::makeTwoFishTests<Twofish>(); }});
 }
 
 void addOpenSSLSuites(std::vector<SuiteEntry>& entries);

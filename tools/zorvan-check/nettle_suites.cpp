@@ -8,6 +8,7 @@ void addNettleSuites(std::vector<SuiteEntry>& entries) {
     addHashSuites<nettle::MD5, nettle::SHA1, nettle::SHA224, nettle::SHA256, nettle::SHA384, nettle::SHA512>(
         entries, "nettle");
     addAESSuites<nettle::AES128, nettle::AES192, nettle::AES256>(entries, "nettle");
+    addTwofishSuite<nettle::Twofish>(entries, "nettle");
 }
 
 } // namespace zorvan::check

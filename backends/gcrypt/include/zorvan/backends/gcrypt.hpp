@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <span>
 #include <vector>
@@ -55,12 +56,16 @@ template <int Algorithm, std::size_t BlockBits> struct GcryptAlgorithm {
     }
 };
 
-/// GcryptCipherKey: a key for libgcrypt's block cipher `algorithm`; run opens a cipher handle
-/// per call and throws std::runtime_error when libgcrypt fails.
+/// KeyedHandles: one libgcrypt cipher handle per mode, each opened and keyed on first use and
+/// kept: keying per call (a Twofish key schedule for every block of a Monte Carlo test) costs
+/// more than the cipher itself. The mutex guards the handles, which copies of a key share.
+struct KeyedHandles;
+
+/// GcryptCipherKey: a key for libgcrypt's block cipher `algorithm`; run throws
+/// std::runtime_error when libgcrypt fails.
 class GcryptCipherKey {
 public:
-    GcryptCipherKey(int algorithm, std::span<const std::uint8_t> key)
-        : algorithm_(algorithm), key_(key.begin(), key.end()) {}
+    GcryptCipherKey(int algorithm, std::span<const std::uint8_t> key);
 
     [[nodiscard]] backends::ModeOutput run(backends::Mode mode, backends::Direction direction,
                                            std::span<const std::uint8_t> iv,
@@ -68,7 +73,7 @@ public:
 
 private:
     int algorithm_;
-    std::vector<std::uint8_t> key_;
+    std::shared_ptr<KeyedHandles> handles_;
 };
 
 /// TwofishCipher: libgcrypt's Twofish takes 128- and 256-bit keys only (no 192); ECB and CBC
