@@ -53,9 +53,9 @@ std::string describeCurrentException() {
     } catch (const AssertionFailure& failure) {
         return failure.what();
     } catch (const std::exception& error) {
-        return std::string("exception: ") + error.what();
+        return std::string("error: ") + error.what();
     } catch (...) {
-        return "exception of an unknown type";
+        return "error: an exception of an unknown type";
     }
 }
 

@@ -39,18 +39,6 @@ Gen leafGenerator(const CheckSettings& settings, const std::string& path) {
     return Gen(Gen(settings.seed ^ fnv1a(path)).next());
 }
 
-std::string describeError() {
-    try {
-        throw;
-    } catch (const AssertionFailure& failure) {
-        return failure.what();
-    } catch (const std::exception& error) {
-        return std::string("error: ") + error.what();
-    } catch (...) {
-        return "error: an exception of an unknown type";
-    }
-}
-
 LeafOutcome checkProperty(const Property& property, const Leaf& leaf,
                           const CheckSettings& settings) {
     Gen generator = leafGenerator(settings, leaf.path);
@@ -274,7 +262,7 @@ LeafOutcome runLeaf(const Leaf& leaf, const CheckSettings& settings) {
     } catch (const TestSkipped& skipped) {
         outcome = {LeafStatus::skipped, skipped.what()};
     } catch (...) {
-        outcome = {LeafStatus::failed, describeError()};
+        outcome = {LeafStatus::failed, detail::describeCurrentException()};
     }
     outcome.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

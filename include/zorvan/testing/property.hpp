@@ -126,6 +126,8 @@ std::vector<std::string> describeArguments(const Tuple& arguments) {
                       arguments);
 }
 
+/// describeCurrentException: the report of the exception being handled: an assertion's own
+/// report, or "error: " and the message of any other.
 std::string describeCurrentException();
 
 } // namespace detail
