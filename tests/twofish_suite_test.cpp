@@ -338,15 +338,18 @@ TEST(TwoFishInstalled, NettlePassesEveryRecordOfTheDesignersFiles) {
     }
 }
 
+// libgcrypt has no 192-bit Twofish.
+constexpr std::size_t gcryptMissingKeyOctets = 24;
+
 TEST(TwoFishInstalled, LibgcryptPasses128And256BitRecordsAnd192BitOnesErrWithFromJust) {
     Counts passed;
     Counts refused;
     // A refused key errs before any step: those tests all run, also under the sanitizers.
     const auto runs = [](const TwoFishVector& vector) {
-        return sampled(vector) || vector.keyHex.size() == 48;
+        return sampled(vector) || vector.keyHex.size() / 2 == gcryptMissingKeyOctets;
     };
     for (const Outcome& outcome : runUnitTests<GcryptTwofish>(runs)) {
-        if (outcome.keyOctets == 24) {
+        if (outcome.keyOctets == gcryptMissingKeyOctets) {
             EXPECT_EQ(outcome.report, refusedKeyReport) << outcome.name;
             ++refused[fileOf(outcome.name)];
         } else {
