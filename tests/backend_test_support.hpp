@@ -2,6 +2,8 @@
 // Helpers the backend tests share: hex vectors, reproducible random inputs, keys and IVs, and
 // the IV modes as one list.
 
+#include <Test/Crypto/hex.hpp>
+
 #include <zorvan/block_cipher.hpp>
 #include <zorvan/bytes.hpp>
 
@@ -26,28 +28,9 @@ inline void PrintTo(const Bytes& bytes, std::ostream* out) {
 
 namespace zorvan::backend_tests {
 
-/// fromHex: the octets of an even-length hex text; throws std::invalid_argument otherwise.
+/// fromHex: the octets of a hex text, as the suites decode vector fields.
 inline Bytes fromHex(std::string_view hex) {
-    const auto nibble = [](char digit) -> std::uint8_t {
-        if (digit >= '0' && digit <= '9') {
-            return static_cast<std::uint8_t>(digit - '0');
-        }
-        if (digit >= 'a' && digit <= 'f') {
-            return static_cast<std::uint8_t>(digit - 'a' + 10);
-        }
-        if (digit >= 'A' && digit <= 'F') {
-            return static_cast<std::uint8_t>(digit - 'A' + 10);
-        }
-        throw std::invalid_argument("not a hex digit");
-    };
-    if (hex.size() % 2 != 0) {
-        throw std::invalid_argument("odd-length hex");
-    }
-    std::vector<std::uint8_t> octets;
-    for (std::size_t i = 0; i < hex.size(); i += 2) {
-        octets.push_back(static_cast<std::uint8_t>(nibble(hex[i]) << 4 | nibble(hex[i + 1])));
-    }
-    return Bytes(std::move(octets));
+    return ::Test::Crypto::hexStringToBS(hex);
 }
 
 /// Random: a seeded source of octet strings, so a failure reproduces run after run.
