@@ -79,8 +79,9 @@ std::vector<PlainRecord> plainRecords() {
     std::vector<PlainRecord> records;
     for (const twofish::TwoFishVector& vector : twofish::twoFishVectors()) {
         if (isMonteCarlo(vector)) {
+            const zorvan::Bytes key = ::Test::Crypto::hexStringToBS(vector.keyHex);
             records.push_back(
-                {vector.operation, ::Test::Crypto::hexStringToBS(vector.keyHex).release(),
+                {vector.operation, std::vector<std::uint8_t>(key.begin(), key.end()),
                  block(::Test::Crypto::hexStringToBS(vector.inputHex)),
                  vector.iv ? block(*vector.iv) : std::array<std::uint8_t, blockOctets>{},
                  block(::Test::Crypto::hexStringToBS(vector.answerHex))});

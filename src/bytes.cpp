@@ -1,6 +1,7 @@
 #include <zorvan/bytes.hpp>
 
 #include <algorithm>
+#include <memory>
 #include <ostream>
 #include <stdexcept>
 
@@ -20,27 +21,30 @@ void writeHex(std::ostream& out, std::span<const std::uint8_t> octets) {
 
 } // namespace
 
+std::span<std::uint8_t> Bytes::allocateOnHeap(std::size_t size) {
+    auto buffer = std::make_shared_for_overwrite<std::uint8_t[]>(size);
+    const std::span<std::uint8_t> octets(buffer.get(), size);
+    std::destroy_at(&inline_);
+    std::construct_at(&heap_, std::move(buffer));
+    size_ = size;
+    return octets;
+}
+
 Bytes Bytes::fromText(std::string_view text) {
-    std::vector<std::uint8_t> octets(text.size());
-    std::transform(text.begin(), text.end(), octets.begin(),
-                   [](char c) { return static_cast<std::uint8_t>(c); });
-    return Bytes(std::move(octets));
-}
-
-Bytes Bytes::take(std::size_t n) const {
-    return Bytes(view().first(std::min(n, size())));
-}
-
-Bytes Bytes::drop(std::size_t n) const {
-    return Bytes(view().subspan(std::min(n, size())));
+    return create(text.size(), [text](std::span<std::uint8_t> octets) {
+        std::ranges::transform(text, octets.begin(),
+                               [](char c) { return static_cast<std::uint8_t>(c); });
+    });
 }
 
 Bytes Bytes::concat(const Bytes& tail) const {
-    std::vector<std::uint8_t> octets;
-    octets.reserve(size() + tail.size());
-    octets.insert(octets.end(), begin(), end());
-    octets.insert(octets.end(), tail.begin(), tail.end());
-    return Bytes(std::move(octets));
+    return create(size_ + tail.size_, [&](std::span<std::uint8_t> octets) {
+        std::ranges::copy(tail.view(), std::ranges::copy(view(), octets.begin()).out);
+    });
+}
+
+bool operator==(const Bytes& a, const Bytes& b) noexcept {
+    return std::ranges::equal(a.view(), b.view());
 }
 
 std::ostream& operator<<(std::ostream& out, const Bytes& bytes) {
@@ -66,8 +70,9 @@ LazyBytes LazyBytes::chunksOf(const Bytes& bytes, std::size_t chunkSize) {
         throw std::invalid_argument("LazyBytes::chunksOf needs chunks of at least one octet");
     }
     std::vector<Bytes> chunks;
+    chunks.reserve((bytes.size() + chunkSize - 1) / chunkSize);
     for (std::size_t start = 0; start < bytes.size(); start += chunkSize) {
-        chunks.emplace_back(bytes.view().subspan(start, std::min(chunkSize, bytes.size() - start)));
+        chunks.push_back(bytes.slice(start, std::min(chunkSize, bytes.size() - start)));
     }
     return fromChunks(std::move(chunks));
 }
@@ -76,12 +81,12 @@ Bytes LazyBytes::toStrict() const {
     if (chunks_.size() == 1) {
         return chunks_.front();
     }
-    std::vector<std::uint8_t> octets;
-    octets.reserve(static_cast<std::size_t>(length()));
-    for (const Bytes& chunk : chunks_) {
-        octets.insert(octets.end(), chunk.begin(), chunk.end());
-    }
-    return Bytes(std::move(octets));
+    return Bytes::create(static_cast<std::size_t>(length()), [this](std::span<std::uint8_t> octets) {
+        auto next = octets.begin();
+        for (const Bytes& chunk : chunks_) {
+            next = std::ranges::copy(chunk.view(), next).out;
+        }
+    });
 }
 
 std::uint64_t LazyBytes::length() const noexcept {

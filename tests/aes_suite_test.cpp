@@ -140,7 +140,7 @@ public:
         for (std::size_t i = 0; i < output.size(); ++i) {
             output[i] ^= keystream[i % keystream.size()];
         }
-        return {Bytes(std::move(output)), iv};
+        return {Bytes(output), iv};
     }
     std::pair<Bytes, Iv> unOfb(const Iv& iv, const Bytes& data) const
         requires(fault == Fault::ofbNeverAdvances) {

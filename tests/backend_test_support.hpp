@@ -47,7 +47,7 @@ public:
         for (auto& octet : octets) {
             octet = static_cast<std::uint8_t>(below(256));
         }
-        return Bytes(std::move(octets));
+        return Bytes(octets);
     }
 
     /// chunked: the octets cut at random points, so chunk boundaries fall mid-block too.

@@ -90,7 +90,7 @@ private:
             x = transform(x);
             std::memcpy(out.data() + at, &x, 8);
         }
-        return Bytes(std::move(out));
+        return Bytes(out);
     }
 
     std::uint64_t key_;

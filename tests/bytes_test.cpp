@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
+#include <span>
 #include <sstream>
+#include <vector>
 
 namespace {
 
@@ -46,6 +50,49 @@ TEST(LazyBytes, ChunksOfCutsConsecutiveChunksWithAShortLastOne) {
     EXPECT_EQ(chunked.toStrict(), message);
     EXPECT_TRUE(LazyBytes::chunksOf(Bytes{}, 37).toChunks().empty());
     EXPECT_THROW(LazyBytes::chunksOf(message, 0), std::invalid_argument);
+}
+
+std::vector<std::uint8_t> countingOctets(std::size_t length) {
+    std::vector<std::uint8_t> octets(length);
+    for (std::size_t i = 0; i < length; ++i) {
+        octets[i] = static_cast<std::uint8_t>(i);
+    }
+    return octets;
+}
+
+// Short values live in the object and long ones in a shared buffer: every operation must give
+// the same octets on both sides of that line, and a copy or slice must outlive its source.
+TEST(Bytes, ValuesAroundTheInlineCapacityKeepTheirOctetsThroughEveryOperation) {
+    for (const std::size_t length : {std::size_t{0}, Bytes::inlineCapacity - 1, Bytes::inlineCapacity,
+                                     Bytes::inlineCapacity + 1, std::size_t{100}}) {
+        const std::vector<std::uint8_t> octets = countingOctets(length);
+        std::optional<Bytes> source(Bytes{octets});
+        const Bytes copy = *source;
+        const Bytes head = source->take(length / 2 + 30);
+        const Bytes tail = source->drop(3);
+        Bytes moved = std::move(*source);
+        EXPECT_TRUE(source->empty()) << "a moved-from value is empty";
+        source.reset();
+
+        EXPECT_EQ(copy, Bytes(octets)) << length;
+        EXPECT_EQ(moved, copy) << length;
+        EXPECT_TRUE(std::ranges::equal(head, std::span(octets).first(std::min(length, length / 2 + 30))));
+        EXPECT_TRUE(std::ranges::equal(tail, std::span(octets).subspan(std::min<std::size_t>(3, length))));
+        EXPECT_EQ(head.concat(copy.drop(head.size())), copy) << length;
+
+        Bytes assigned{9};
+        assigned = copy;
+        EXPECT_EQ(assigned, copy) << length;
+        assigned = std::move(moved);
+        EXPECT_EQ(assigned, copy) << length;
+        const Bytes& alias = assigned;
+        assigned = alias;
+        EXPECT_EQ(assigned, copy) << "self-assignment keeps the value";
+        const Bytes written = Bytes::create(length, [&](std::span<std::uint8_t> out) {
+            std::ranges::copy(octets, out.begin());
+        });
+        EXPECT_EQ(written, copy) << length;
+    }
 }
 
 TEST(Bytes, PrintsLowerCaseHexAndAbbreviatesLongValues) {

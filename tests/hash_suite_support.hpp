@@ -132,10 +132,10 @@ struct NoFault {
 };
 
 /// flipFirstOctet: the octets with the first one inverted.
-inline zorvan::Bytes flipFirstOctet(zorvan::Bytes octets) {
-    std::vector<std::uint8_t> changed = std::move(octets).release();
+inline zorvan::Bytes flipFirstOctet(const zorvan::Bytes& octets) {
+    std::vector<std::uint8_t> changed(octets.begin(), octets.end());
     changed.at(0) ^= 0xff;
-    return zorvan::Bytes(std::move(changed));
+    return zorvan::Bytes(changed);
 }
 
 /// FaultyDigest: the digest of Inner with the paths that Fault replaces going wrong.

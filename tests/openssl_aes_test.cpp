@@ -46,7 +46,7 @@ Bytes countingOctets(std::size_t length) {
     for (std::size_t i = 0; i < length; ++i) {
         octets[i] = static_cast<std::uint8_t>(i);
     }
-    return Bytes(std::move(octets));
+    return Bytes(octets);
 }
 
 TYPED_TEST(OpensslAesKey, EncryptsAndDecryptsTheFips197Block) {

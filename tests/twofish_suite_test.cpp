@@ -230,14 +230,14 @@ public:
 
 private:
     explicit FlawedTwofish(NettleTwofish inner) : inner_(std::move(inner)) {}
-    static Bytes spoil(const Bytes& input, Bytes output) {
-        std::vector<std::uint8_t> octets = std::move(output).release();
+    static Bytes spoil(const Bytes& input, const Bytes& output) {
+        std::vector<std::uint8_t> octets(output.begin(), output.end());
         for (std::size_t start = 0; start + 16 <= octets.size(); start += 16) {
             if (input[start + 15] == 0xa5) {
                 octets[start] ^= 1;
             }
         }
-        return Bytes(std::move(octets));
+        return Bytes(octets);
     }
     NettleTwofish inner_;
 };

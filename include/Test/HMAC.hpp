@@ -59,8 +59,8 @@ HmacInputs decode(const HmacVector& vector);
 /// assertMacs: assertEqual with the vector's name as the message, the pair (contiguous MAC,
 /// chunked MAC), each cut to the first macLength octets, first and (known MAC, known MAC)
 /// second. Throws zorvan::testing::AssertionFailure when they differ.
-void assertMacs(const HmacVector& vector, const HmacInputs& inputs, zorvan::Bytes contiguousMac,
-                zorvan::Bytes chunkedMac);
+void assertMacs(const HmacVector& vector, const HmacInputs& inputs,
+                const zorvan::Bytes& contiguousMac, const zorvan::Bytes& chunkedMac);
 
 /// getTests: one unit test per vector of label for the digest type D, in vector order; each
 /// decodes, computes the HMAC contiguously and in chunks, and compares when it runs. Throws

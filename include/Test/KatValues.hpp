@@ -25,7 +25,7 @@ std::int64_t readInteger(std::string_view fieldName, std::string_view text);
 
 /// takeOctets: the first count octets of bytes; none when count is 0 or negative, all of
 /// them when count is at least the length. Never fails.
-zorvan::Bytes takeOctets(zorvan::Bytes bytes, std::int64_t count);
+zorvan::Bytes takeOctets(const zorvan::Bytes& bytes, std::int64_t count);
 
 /// messageChunkSize: the chunk length in octets that the suites feed chunked messages in,
 /// chosen to fall across block boundaries of every hash.

@@ -76,7 +76,7 @@ Bytes padESPBlockSize(const K& /*key*/, const Bytes& message) {
         padded.push_back(static_cast<std::uint8_t>(i));
     }
     padded.push_back(static_cast<std::uint8_t>(padLength));
-    return Bytes(std::move(padded));
+    return Bytes(padded);
 }
 
 /// unpadESP: the message without its RFC 4303 padding, or nothing when the padding is
@@ -109,9 +109,10 @@ inline void incrementBigEndian(std::span<std::uint8_t> counter) {
     }
 }
 
+// Replaces the block in place by its encryption.
 template <BlockCipher K>
-std::vector<std::uint8_t> encryptOne(const K& key, std::span<const std::uint8_t> block) {
-    return key.encryptBlock(Bytes(block)).release();
+void encryptInPlace(const K& key, std::span<std::uint8_t> block) {
+    std::ranges::copy(key.encryptBlock(Bytes(block)), block.begin());
 }
 
 // The generic IV modes share one loop over the blocks. A step sees the feedback register, one
@@ -124,31 +125,31 @@ std::pair<Bytes, IV<K>> chainBlocks(const IV<K>& iv, const Bytes& input, bool wh
     if (wholeBlocksOnly && input.size() % block != 0) {
         throwPartialBlock(mode, input.size(), block);
     }
-    std::vector<std::uint8_t> output(input.size());
     std::vector<std::uint8_t> feedback(iv.encode().begin(), iv.encode().end());
-    for (std::size_t start = 0; start < input.size(); start += block) {
-        const std::size_t length = std::min(block, input.size() - start);
-        step(feedback, input.view().subspan(start, length),
-             std::span<std::uint8_t>(output).subspan(start, length));
-    }
-    return {Bytes(std::move(output)), *IV<K>::get(Bytes(std::move(feedback)))};
+    Bytes output = Bytes::create(input.size(), [&](std::span<std::uint8_t> octets) {
+        for (std::size_t start = 0; start < input.size(); start += block) {
+            const std::size_t length = std::min(block, input.size() - start);
+            step(std::span<std::uint8_t>(feedback), input.view().subspan(start, length),
+                 octets.subspan(start, length));
+        }
+    });
+    return {std::move(output), *IV<K>::get(Bytes(feedback))};
 }
 
 template <BlockCipher K>
 std::pair<Bytes, IV<K>> cbcEncrypt(const K& key, const IV<K>& iv, const Bytes& input) {
-    return chainBlocks(iv, input, true, "CBC", [&](auto& feedback, auto in, auto out) {
+    return chainBlocks(iv, input, true, "CBC", [&](auto feedback, auto in, auto out) {
         xorOctets(feedback, feedback, in);
-        feedback = encryptOne(key, feedback);
-        std::copy(feedback.begin(), feedback.end(), out.begin());
+        encryptInPlace(key, feedback);
+        std::ranges::copy(feedback, out.begin());
     });
 }
 
 template <BlockCipher K>
 std::pair<Bytes, IV<K>> cbcDecrypt(const K& key, const IV<K>& iv, const Bytes& input) {
-    return chainBlocks(iv, input, true, "CBC", [&](auto& feedback, auto in, auto out) {
-        const std::vector<std::uint8_t> decrypted = key.decryptBlock(Bytes(in)).release();
-        xorOctets(out, decrypted, feedback);
-        feedback.assign(in.begin(), in.end());
+    return chainBlocks(iv, input, true, "CBC", [&](auto feedback, auto in, auto out) {
+        xorOctets(out, key.decryptBlock(Bytes(in)).view(), feedback);
+        std::ranges::copy(in, feedback.begin());
     });
 }
 
@@ -156,8 +157,8 @@ std::pair<Bytes, IV<K>> cbcDecrypt(const K& key, const IV<K>& iv, const Bytes& i
 // short last block the register holds that ciphertext followed by the unused keystream.
 template <BlockCipher K>
 std::pair<Bytes, IV<K>> cfbWith(const K& key, const IV<K>& iv, const Bytes& input, bool decrypt) {
-    return chainBlocks(iv, input, false, "CFB", [&](auto& feedback, auto in, auto out) {
-        feedback = encryptOne(key, feedback);
+    return chainBlocks(iv, input, false, "CFB", [&](auto feedback, auto in, auto out) {
+        encryptInPlace(key, feedback);
         xorOctets(out, in, feedback);
         const auto ciphertext = decrypt ? in : std::span<const std::uint8_t>(out);
         std::copy(ciphertext.begin(), ciphertext.end(), feedback.begin());
@@ -166,16 +167,16 @@ std::pair<Bytes, IV<K>> cfbWith(const K& key, const IV<K>& iv, const Bytes& inpu
 
 template <BlockCipher K>
 std::pair<Bytes, IV<K>> ofbApply(const K& key, const IV<K>& iv, const Bytes& input) {
-    return chainBlocks(iv, input, false, "OFB", [&](auto& feedback, auto in, auto out) {
-        feedback = encryptOne(key, feedback);
+    return chainBlocks(iv, input, false, "OFB", [&](auto feedback, auto in, auto out) {
+        encryptInPlace(key, feedback);
         xorOctets(out, in, feedback);
     });
 }
 
 template <BlockCipher K>
 std::pair<Bytes, IV<K>> ctrApply(const K& key, const IV<K>& iv, const Bytes& input) {
-    return chainBlocks(iv, input, false, "CTR", [&](auto& counter, auto in, auto out) {
-        xorOctets(out, in, encryptOne(key, counter));
+    return chainBlocks(iv, input, false, "CTR", [&](auto counter, auto in, auto out) {
+        xorOctets(out, in, key.encryptBlock(Bytes(counter)).view());
         incrementBigEndian(counter);
     });
 }

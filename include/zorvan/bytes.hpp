@@ -1,10 +1,14 @@
 #pragma once
 // Bytes and LazyBytes: the octet strings every primitive consumes and produces.
 
+#include <algorithm>
+#include <array>
+#include <concepts>
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <iosfwd>
+#include <memory>
 #include <span>
 #include <string_view>
 #include <utility>
@@ -14,41 +18,134 @@ namespace zorvan {
 
 /// Bytes: an immutable, contiguous octet string. Equal when lengths and octets are equal;
 /// printed as lower-case hex, abbreviated with its length when long.
+///
+/// Values of up to inlineCapacity octets (a block, an IV, an MD5 or SHA-1 digest) live inside
+/// the object, so making one costs no allocation; longer ones live in a heap buffer that
+/// copies and slices share, so copying, take, drop and cutting into chunks cost none either.
+/// Sharing is safe because no value is ever changed.
 class Bytes {
 public:
     using value_type = std::uint8_t;
-    using const_iterator = std::vector<std::uint8_t>::const_iterator;
+    using const_iterator = const std::uint8_t*;
 
-    Bytes() = default;
-    explicit Bytes(std::vector<std::uint8_t> octets) noexcept : octets_(std::move(octets)) {}
-    explicit Bytes(std::span<const std::uint8_t> octets) : octets_(octets.begin(), octets.end()) {}
-    Bytes(std::initializer_list<std::uint8_t> octets) : octets_(octets) {}
+    static constexpr std::size_t inlineCapacity = 24;
+
+    Bytes() noexcept : inline_{} {}
+    explicit Bytes(std::span<const std::uint8_t> octets) : Bytes() {
+        std::ranges::copy(octets, allocate(octets.size()).begin());
+    }
+    Bytes(std::initializer_list<std::uint8_t> octets)
+        : Bytes(std::span<const std::uint8_t>(octets.begin(), octets.size())) {}
+
+    Bytes(const Bytes& other) noexcept : size_(other.size_) {
+        if (onHeap()) {
+            std::construct_at(&heap_, other.heap_);
+        } else {
+            std::construct_at(&inline_, other.inline_);
+        }
+    }
+    /// A moved-from value is empty.
+    Bytes(Bytes&& other) noexcept : size_(other.size_) {
+        if (onHeap()) {
+            std::construct_at(&heap_, std::move(other.heap_));
+            other.clear();
+        } else {
+            std::construct_at(&inline_, other.inline_);
+            other.size_ = 0;
+        }
+    }
+    // Copying and moving never throw, so assignment can end this value and build a new one.
+    Bytes& operator=(const Bytes& other) noexcept {
+        if (this != &other) {
+            std::destroy_at(this);
+            std::construct_at(this, other);
+        }
+        return *this;
+    }
+    Bytes& operator=(Bytes&& other) noexcept {
+        if (this != &other) {
+            std::destroy_at(this);
+            std::construct_at(this, std::move(other));
+        }
+        return *this;
+    }
+    ~Bytes() {
+        if (onHeap()) {
+            std::destroy_at(&heap_);
+        }
+    }
+
+    /// create: a value of size octets that write, given them as a std::span<std::uint8_t>,
+    /// fills in place: how a producer avoids a buffer of its own and the copy out of it.
+    template <std::invocable<std::span<std::uint8_t>> Write>
+    static Bytes create(std::size_t size, Write&& write) {
+        Bytes bytes;
+        std::forward<Write>(write)(bytes.allocate(size));
+        return bytes;
+    }
 
     /// fromText: the octets of a text, one per character (for ASCII vectors such as "abc").
     static Bytes fromText(std::string_view text);
 
-    [[nodiscard]] std::size_t size() const noexcept { return octets_.size(); }
-    [[nodiscard]] bool empty() const noexcept { return octets_.empty(); }
-    [[nodiscard]] const std::uint8_t* data() const noexcept { return octets_.data(); }
-    [[nodiscard]] const_iterator begin() const noexcept { return octets_.begin(); }
-    [[nodiscard]] const_iterator end() const noexcept { return octets_.end(); }
-    [[nodiscard]] std::uint8_t operator[](std::size_t index) const noexcept { return octets_[index]; }
-    [[nodiscard]] std::span<const std::uint8_t> view() const noexcept { return octets_; }
+    [[nodiscard]] std::size_t size() const noexcept { return size_; }
+    [[nodiscard]] bool empty() const noexcept { return size_ == 0; }
+    [[nodiscard]] const std::uint8_t* data() const noexcept {
+        return onHeap() ? heap_.get() : inline_.data();
+    }
+    [[nodiscard]] const_iterator begin() const noexcept { return data(); }
+    [[nodiscard]] const_iterator end() const noexcept { return data() + size_; }
+    [[nodiscard]] std::uint8_t operator[](std::size_t index) const noexcept { return data()[index]; }
+    [[nodiscard]] std::span<const std::uint8_t> view() const noexcept { return {data(), size_}; }
 
     /// take: the first n octets (all of them when n is at least the length).
-    [[nodiscard]] Bytes take(std::size_t n) const;
+    [[nodiscard]] Bytes take(std::size_t n) const { return slice(0, std::min(n, size_)); }
     /// drop: all but the first n octets (empty when n is at least the length).
-    [[nodiscard]] Bytes drop(std::size_t n) const;
+    [[nodiscard]] Bytes drop(std::size_t n) const {
+        const std::size_t dropped = std::min(n, size_);
+        return slice(dropped, size_ - dropped);
+    }
+    /// slice: length octets from offset on; both must lie within the value.
+    [[nodiscard]] Bytes slice(std::size_t offset, std::size_t length) const {
+        if (length <= inlineCapacity) {
+            return Bytes(view().subspan(offset, length));
+        }
+        Bytes part;
+        part.size_ = length;
+        std::construct_at(&part.heap_, heap_, heap_.get() + offset);
+        return part;
+    }
     /// concat: this string followed by another.
     [[nodiscard]] Bytes concat(const Bytes& tail) const;
 
-    /// release: moves the octets out, leaving this value empty.
-    [[nodiscard]] std::vector<std::uint8_t> release() && noexcept { return std::move(octets_); }
-
-    friend bool operator==(const Bytes&, const Bytes&) = default;
+    friend bool operator==(const Bytes& a, const Bytes& b) noexcept;
 
 private:
-    std::vector<std::uint8_t> octets_;
+    [[nodiscard]] bool onHeap() const noexcept { return size_ > inlineCapacity; }
+
+    // Makes this empty value size octets long and gives them for writing.
+    std::span<std::uint8_t> allocate(std::size_t size) {
+        if (size <= inlineCapacity) {
+            size_ = size;
+            return std::span(inline_).first(size);
+        }
+        return allocateOnHeap(size);
+    }
+    std::span<std::uint8_t> allocateOnHeap(std::size_t size);
+
+    // Ends a heap value, leaving this one empty.
+    void clear() noexcept {
+        std::destroy_at(&heap_);
+        std::construct_at(&inline_);
+        size_ = 0;
+    }
+
+    std::size_t size_ = 0;
+    // inline_ is the live member up to inlineCapacity octets, heap_ beyond: a pointer to the
+    // first octet that shares ownership of the whole buffer.
+    union {
+        std::array<std::uint8_t, inlineCapacity> inline_;
+        std::shared_ptr<const std::uint8_t[]> heap_;
+    };
 };
 
 /// operator<<: lower-case hex; values over 64 octets show their head, tail and length.

@@ -14,9 +14,9 @@ constexpr std::uint64_t maxChunks = 10;
 zorvan::Bytes arbitraryBytes(zorvan::testing::Gen& gen) {
     zorvan::testing::Gen lengthPart = gen.split();
     zorvan::testing::Gen contentsPart = gen.split();
-    std::vector<std::uint8_t> octets(static_cast<std::size_t>(lengthPart.uniform(maxExtraOctets)) + 1);
-    contentsPart.fill(octets);
-    return zorvan::Bytes(std::move(octets));
+    const auto length = static_cast<std::size_t>(lengthPart.uniform(maxExtraOctets)) + 1;
+    return zorvan::Bytes::create(
+        length, [&](std::span<std::uint8_t> octets) { contentsPart.fill(octets); });
 }
 
 zorvan::LazyBytes arbitraryLazyBytes(zorvan::testing::Gen& gen) {
@@ -40,7 +40,7 @@ zorvan::Bytes keyMaterial(const zorvan::Bytes& seed, std::size_t keyLengthBits) 
             material.push_back(0);
         }
     }
-    return zorvan::Bytes(std::move(material));
+    return zorvan::Bytes(material);
 }
 
 void requireWholeOctetBlocks(std::size_t blockSizeBits) {

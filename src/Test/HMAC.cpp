@@ -117,12 +117,12 @@ HmacInputs decode(const HmacVector& vector) {
             KatValues::readInteger(macLengthField, vector.macLength)};
 }
 
-void assertMacs(const HmacVector& vector, const HmacInputs& inputs, zorvan::Bytes contiguousMac,
-                zorvan::Bytes chunkedMac) {
+void assertMacs(const HmacVector& vector, const HmacInputs& inputs,
+                const zorvan::Bytes& contiguousMac, const zorvan::Bytes& chunkedMac) {
     zorvan::testing::assertEqual(
         vector.name,
-        std::pair(KatValues::takeOctets(std::move(contiguousMac), inputs.macLength),
-                  KatValues::takeOctets(std::move(chunkedMac), inputs.macLength)),
+        std::pair(KatValues::takeOctets(contiguousMac, inputs.macLength),
+                  KatValues::takeOctets(chunkedMac, inputs.macLength)),
         std::pair(inputs.knownMac, inputs.knownMac));
 }
 

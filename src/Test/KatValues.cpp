@@ -1,9 +1,9 @@
 #include <Test/KatValues.hpp>
 
+#include <algorithm>
 #include <charconv>
 #include <string>
 #include <system_error>
-#include <vector>
 
 namespace Test::KatValues {
 
@@ -36,16 +36,11 @@ std::int64_t readInteger(std::string_view fieldName, std::string_view text) {
     return value;
 }
 
-zorvan::Bytes takeOctets(zorvan::Bytes bytes, std::int64_t count) {
+zorvan::Bytes takeOctets(const zorvan::Bytes& bytes, std::int64_t count) {
     if (count <= 0) {
         return {};
     }
-    if (static_cast<std::uint64_t>(count) >= bytes.size()) {
-        return bytes;
-    }
-    std::vector<std::uint8_t> octets = std::move(bytes).release();
-    octets.resize(static_cast<std::size_t>(count));
-    return zorvan::Bytes(std::move(octets));
+    return bytes.take(static_cast<std::size_t>(std::min<std::uint64_t>(static_cast<std::uint64_t>(count), bytes.size())));
 }
 
 zorvan::LazyBytes chunkMessage(const zorvan::Bytes& message) {

@@ -95,7 +95,8 @@ backends::ModeOutput GcryptCipherKey::run(backends::Mode mode, backends::Directi
                                           std::span<const std::uint8_t> input) const {
     initialiseLibgcrypt();
     const std::size_t block = gcry_cipher_get_algo_blklen(algorithm_);
-    return backends::runOnWholeBlocks(mode, direction, block, iv, input, [&](auto padded) {
+    return backends::runOnWholeBlocks(mode, direction, block, iv, input, [&](auto padded,
+                                                                             auto output) {
         const std::lock_guard lock(handles_->mutex);
         auto& handle = handles_->byMode[static_cast<std::size_t>(mode)];
         if (!handle) {
@@ -111,7 +112,6 @@ backends::ModeOutput GcryptCipherKey::run(backends::Mode mode, backends::Directi
         } else if (mode != backends::Mode::ecb) {
             check(gcry_cipher_setiv(handle.get(), iv.data(), iv.size()), "gcry_cipher_setiv");
         }
-        std::vector<std::uint8_t> output(padded.size());
         if (!padded.empty()) {
             const bool encrypt = direction == backends::Direction::encrypt;
             check(encrypt ? gcry_cipher_encrypt(handle.get(), output.data(), output.size(),
@@ -120,7 +120,6 @@ backends::ModeOutput GcryptCipherKey::run(backends::Mode mode, backends::Directi
                                                 padded.data(), padded.size()),
                   encrypt ? "gcry_cipher_encrypt" : "gcry_cipher_decrypt");
         }
-        return output;
     });
 }
 

@@ -33,9 +33,9 @@ void NettleHashState::update(std::span<const std::uint8_t> octets) {
 
 // nettle's digest functions leave the context freshly initialised.
 Bytes NettleHashState::finish() {
-    std::vector<std::uint8_t> digest(hash_->digest_size);
-    hash_->digest(context_.data(), digest.size(), digest.data());
-    return Bytes(std::move(digest));
+    return Bytes::create(hash_->digest_size, [this](std::span<std::uint8_t> digest) {
+        hash_->digest(context_.data(), digest.size(), digest.data());
+    });
 }
 
 NettleHmacState::NettleHmacState(const nettle_hash* hash, std::span<const std::uint8_t> key)
@@ -50,9 +50,10 @@ void NettleHmacState::update(std::span<const std::uint8_t> octets) {
 
 // hmac_digest leaves the state ready for a new message under the same key.
 Bytes NettleHmacState::finish() {
-    std::vector<std::uint8_t> digest(hash_->digest_size);
-    hmac_digest(outer_.data(), inner_.data(), state_.data(), hash_, digest.size(), digest.data());
-    return Bytes(std::move(digest));
+    return Bytes::create(hash_->digest_size, [this](std::span<std::uint8_t> digest) {
+        hmac_digest(outer_.data(), inner_.data(), state_.data(), hash_, digest.size(),
+                    digest.data());
+    });
 }
 
 NettleCipherKey::NettleCipherKey(const nettle_cipher* cipher, std::span<const std::uint8_t> key)
@@ -69,8 +70,8 @@ backends::ModeOutput NettleCipherKey::run(backends::Mode mode, backends::Directi
     const void* encryption = encryption_.data();
     const void* decryption = decryption_.data();
     return backends::runOnWholeBlocks(
-        mode, direction, cipher_->block_size, iv, input, [&](std::span<const std::uint8_t> padded) {
-            std::vector<std::uint8_t> output(padded.size());
+        mode, direction, cipher_->block_size, iv, input,
+        [&](std::span<const std::uint8_t> padded, std::span<std::uint8_t> output) {
             // The chaining register lives on the stack: on single blocks an allocation per call
             // costs a good part of what the cipher does.
             std::array<std::uint8_t, largestBlockOctets> register_{};
@@ -103,7 +104,6 @@ backends::ModeOutput NettleCipherKey::run(backends::Mode mode, backends::Directi
             case backends::Mode::ofb:
                 throw std::logic_error("nettle has no OFB mode");
             }
-            return output;
         });
 }
 

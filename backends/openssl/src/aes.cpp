@@ -85,7 +85,7 @@ backends::ModeOutput runEvpAes(std::size_t keyBits, backends::Mode mode,
         check(EVP_CIPHER_CTX_get_updated_iv(context.get(), nextIv.data(), nextIv.size()),
               "EVP_CIPHER_CTX_get_updated_iv");
     }
-    return {Bytes(std::move(output)), Bytes(std::move(nextIv))};
+    return {Bytes(output), Bytes(nextIv)};
 }
 
 } // namespace zorvan::openssl::detail

@@ -88,38 +88,39 @@ inline Bytes nextIvAfterPadding(Mode mode, Direction direction, std::span<const 
     const auto lastIn = paddedInput.last(block);
     const auto lastOut = output.last(block);
     const std::size_t usedInLastBlock = length - (paddedInput.size() - block);
-    std::vector<std::uint8_t> next(lastOut.begin(), lastOut.end());
-    switch (mode) {
-    case Mode::cbc:
-    case Mode::cfb: {
-        const auto ciphertext = direction == Direction::decrypt ? lastIn : lastOut;
-        std::copy_n(ciphertext.begin(), usedInLastBlock, next.begin());
-        break;
-    }
-    case Mode::ofb:
-        zorvan::detail::xorOctets(next, lastIn, lastOut);
-        break;
-    case Mode::ctr:
-        next.assign(iv.begin(), iv.end());
-        for (std::size_t start = 0; start < length; start += block) {
-            zorvan::detail::incrementBigEndian(next);
+    return Bytes::create(block, [&](std::span<std::uint8_t> next) {
+        switch (mode) {
+        case Mode::cbc:
+        case Mode::cfb: {
+            const auto ciphertext = direction == Direction::decrypt ? lastIn : lastOut;
+            std::ranges::copy(lastOut, next.begin());
+            std::copy_n(ciphertext.begin(), usedInLastBlock, next.begin());
+            break;
         }
-        break;
-    case Mode::ecb:
-        break;
-    }
-    return Bytes(std::move(next));
+        case Mode::ofb:
+            zorvan::detail::xorOctets(next, lastIn, lastOut);
+            break;
+        case Mode::ctr:
+            std::ranges::copy(iv, next.begin());
+            for (std::size_t start = 0; start < length; start += block) {
+                zorvan::detail::incrementBigEndian(next);
+            }
+            break;
+        case Mode::ecb:
+            break;
+        }
+    });
 }
 
 } // namespace detail
 
 /// runOnWholeBlocks: runs a mode through `wholeBlocks`, a library call that takes whole blocks
-/// only, by zero-padding an input that ends in a partial block; keeps as many output octets as were
+/// only and writes as many output octets into the span it is given, by zero-padding an input that ends in a partial block; keeps as many output octets as were
 /// input and works out the next IV as the generic modes do (CBC, CFB: the last ciphertext block,
 /// after a short block followed by the unused keystream; OFB: the last keystream block; CTR: the
 /// counter after the last block used). Errors are those `wholeBlocks` throws.
 template <class WholeBlocks>
-requires std::invocable<WholeBlocks, std::span<const std::uint8_t>>
+requires std::invocable<WholeBlocks, std::span<const std::uint8_t>, std::span<std::uint8_t>>
     ModeOutput runOnWholeBlocks(Mode mode, Direction direction, std::size_t block,
                                 std::span<const std::uint8_t> iv,
                                 std::span<const std::uint8_t> input, WholeBlocks wholeBlocks) {
@@ -131,10 +132,11 @@ requires std::invocable<WholeBlocks, std::span<const std::uint8_t>>
         padded.resize((input.size() + block - 1) / block * block);
     }
     const auto blocks = padded.empty() ? input : std::span<const std::uint8_t>(padded);
-    std::vector<std::uint8_t> output = wholeBlocks(blocks);
-    Bytes nextIv = detail::nextIvAfterPadding(mode, direction, iv, input.size(), blocks, output);
-    output.resize(input.size());
-    return {Bytes(std::move(output)), std::move(nextIv)};
+    Bytes output = Bytes::create(
+        blocks.size(), [&](std::span<std::uint8_t> octets) { wholeBlocks(blocks, octets); });
+    Bytes nextIv =
+        detail::nextIvAfterPadding(mode, direction, iv, input.size(), blocks, output.view());
+    return {padded.empty() ? std::move(output) : output.take(input.size()), std::move(nextIv)};
 }
 
 /// CipherKey: a key of the cipher that Traits describes, satisfying zorvan::BlockCipher. Every
