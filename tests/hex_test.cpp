@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -62,6 +64,38 @@ TEST(HexStringToBS, PairNotStartingWithADigitFailsNamingThePairAndItsPlace) {
     EXPECT_NE(message.find("character 2"), std::string::npos) << message;
     EXPECT_NE(errorOf("\uff11\uff12").find("character 0"), std::string::npos)
         << "full-width digits are no hex digits";
+}
+
+// Long runs of digits are decoded many characters at a time; whatever character breaks a run,
+// wherever it stands, the result must be the one the pair rules give.
+TEST(HexStringToBS, AnyCharacterAnywhereInALongRunDecodesByThePairRules) {
+    const std::string digits = "0123456789abcdefABCDEF0123456789abcdef0123456789";
+    const auto expectedOf = [](const std::string& text) {
+        std::vector<std::uint8_t> octets;
+        for (std::size_t i = 0; i < text.size(); i += 2) {
+            const int high = std::isxdigit(static_cast<unsigned char>(text[i])) != 0
+                                 ? std::stoi(text.substr(i, 1), nullptr, 16)
+                                 : -1;
+            const int low = std::isxdigit(static_cast<unsigned char>(text[i + 1])) != 0
+                                ? std::stoi(text.substr(i + 1, 1), nullptr, 16)
+                                : -1;
+            octets.push_back(static_cast<std::uint8_t>(low < 0 ? high : high * 16 + low));
+        }
+        return Bytes(octets);
+    };
+    EXPECT_EQ(hexStringToBS(digits), expectedOf(digits));
+    for (const char intruder : {'g', 'G', '/', ':', '@', '`', ' ', '\x10', '\x19'}) {
+        for (std::size_t position = 1; position < digits.size(); position += 2) {
+            std::string text = digits;
+            text[position] = intruder;
+            EXPECT_EQ(hexStringToBS(text), expectedOf(text)) << text;
+            text = digits;
+            text[position - 1] = intruder;
+            EXPECT_NE(errorOf(text).find("character " + std::to_string(position - 1)),
+                      std::string::npos)
+                << text;
+        }
+    }
 }
 
 } // namespace
