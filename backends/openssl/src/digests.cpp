@@ -3,6 +3,7 @@
 #include <openssl/core_names.h>
 #include <openssl/params.h>
 
+#include <array>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -27,16 +28,26 @@ EvpDigestState::EvpDigestState(const EVP_MD* digest) : digest_(digest), context_
 }
 
 void EvpDigestState::update(std::span<const std::uint8_t> octets) {
+    restartIfFinished();
     check(EVP_DigestUpdate(context_.get(), octets.data(), octets.size()), "EVP_DigestUpdate");
 }
 
 Bytes EvpDigestState::finish() {
-    std::vector<std::uint8_t> digest(static_cast<std::size_t>(EVP_MD_get_size(digest_)));
+    restartIfFinished();
+    std::array<std::uint8_t, EVP_MAX_MD_SIZE> digest{};
     unsigned int written = 0;
     check(EVP_DigestFinal_ex(context_.get(), digest.data(), &written), "EVP_DigestFinal_ex");
-    digest.resize(written);
-    check(EVP_DigestInit_ex(context_.get(), digest_, nullptr), "EVP_DigestInit_ex");
-    return Bytes(std::move(digest));
+    finished_ = true;
+    return Bytes(std::span(digest).first(written));
+}
+
+// A finished context starts afresh only when it is used again: most are finished once and
+// dropped, and starting one costs libcrypto a lock.
+void EvpDigestState::restartIfFinished() {
+    if (finished_) {
+        check(EVP_DigestInit_ex(context_.get(), digest_, nullptr), "EVP_DigestInit_ex");
+        finished_ = false;
+    }
 }
 
 } // namespace detail
@@ -77,7 +88,7 @@ Bytes nativeHmac(const char* digestName, const Bytes& key, const Bytes& message)
     detail::check(EVP_MAC_final(context.get(), result.data(), &written, result.size()),
                   "EVP_MAC_final");
     result.resize(written);
-    return Bytes(std::move(result));
+    return Bytes(result);
 }
 
 } // namespace zorvan::openssl

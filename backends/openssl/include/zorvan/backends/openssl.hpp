@@ -34,8 +34,11 @@ public:
     Bytes finish();
 
 private:
+    void restartIfFinished();
+
     const EVP_MD* digest_;
     std::unique_ptr<EVP_MD_CTX, FreeDigestContext> context_;
+    bool finished_ = false;
 };
 
 /// EvpAlgorithm: the hash that the libcrypto getter Md (EVP_sha256, say) names.
