@@ -80,6 +80,8 @@ TYPED_TEST(OpensslDigest, ContextStartsAfreshAfterFinalize) {
     (void)context.finalize();
     context.update(Bytes::fromText("abc").view());
     EXPECT_EQ(context.finalize().encode(), fromHex(vectorsOf<TypeParam>.abc));
+    EXPECT_EQ(context.finalize().encode(), fromHex(vectorsOf<TypeParam>.empty))
+        << "finalize straight after finalize digests the empty message";
 }
 
 TYPED_TEST(OpensslDigest, GetReadsExactlyTheDigestLengthAndRefusesFewerOctets) {
