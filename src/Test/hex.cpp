@@ -82,14 +82,16 @@ bool decodeSixteenDigits(const char* text, std::uint8_t* octets) noexcept {
     CharacterLanes characters;
     std::memcpy(&characters, text, sizeof characters);
     const CharacterLanes lowerCase = characters | 0x20;
-    const auto digits = ((characters - '0') < 10) | ((lowerCase - 'a') < 6);
-    std::array<std::uint64_t, 2> allDigits{};
-    std::memcpy(allDigits.data(), &digits, sizeof digits);
-    if ((allDigits[0] & allDigits[1]) != ~std::uint64_t{0}) {
+    // Comparisons give lanes of all ones where true.
+    const auto letters = (CharacterLanes)((lowerCase - 'a') < 6);
+    const auto hexDigits = (CharacterLanes)((characters - '0') < 10) | letters;
+    std::array<std::uint64_t, 2> allHexDigits{};
+    std::memcpy(allHexDigits.data(), &hexDigits, sizeof hexDigits);
+    if ((allHexDigits[0] & allHexDigits[1]) != ~std::uint64_t{0}) {
         return false;
     }
-    // A digit's value is its low four bits; a letter's, those plus 9 (bit 6 marks letters).
-    const CharacterLanes values = (lowerCase & 0x0F) + ((lowerCase >> 6) & 1) * 9;
+    // A digit's value is its low four bits; a letter's, those plus 9.
+    const CharacterLanes values = (lowerCase & 0x0F) + (letters & 9);
     // Little-endian: each pair is a 16-bit lane holding its first character in the low byte.
     const auto pairs = reinterpret_cast<const PairLanes&>(values);
     const OctetLanes decoded = __builtin_convertvector(((pairs & 0xFF) << 4) | (pairs >> 8), OctetLanes);
