@@ -81,12 +81,13 @@ Bytes LazyBytes::toStrict() const {
     if (chunks_.size() == 1) {
         return chunks_.front();
     }
-    return Bytes::create(static_cast<std::size_t>(length()), [this](std::span<std::uint8_t> octets) {
-        auto next = octets.begin();
-        for (const Bytes& chunk : chunks_) {
-            next = std::ranges::copy(chunk.view(), next).out;
-        }
-    });
+    return Bytes::create(static_cast<std::size_t>(length()),
+                         [this](std::span<std::uint8_t> octets) {
+                             auto next = octets.begin();
+                             for (const Bytes& chunk : chunks_) {
+                                 next = std::ranges::copy(chunk.view(), next).out;
+                             }
+                         });
 }
 
 std::uint64_t LazyBytes::length() const noexcept {

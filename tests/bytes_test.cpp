@@ -30,9 +30,9 @@ TEST(LazyBytes, FromChunksDropsEmptyChunksAndComparesByContents) {
 }
 
 TEST(LazyBytes, TakeKeepsChunkBoundariesAndShortensTheLastChunk) {
-    const LazyBytes message = LazyBytes::fromChunks(
-        {Bytes(std::vector<std::uint8_t>(10, 1)), Bytes(std::vector<std::uint8_t>(20, 2)),
-         Bytes(std::vector<std::uint8_t>(7, 3))});
+    const LazyBytes message = LazyBytes::fromChunks({Bytes(std::vector<std::uint8_t>(10, 1)),
+                                                     Bytes(std::vector<std::uint8_t>(20, 2)),
+                                                     Bytes(std::vector<std::uint8_t>(7, 3))});
     const LazyBytes cut = message.take(32);
     ASSERT_EQ(cut.toChunks().size(), 3u);
     EXPECT_EQ(cut.toChunks()[0].size(), 10u);
@@ -63,8 +63,9 @@ std::vector<std::uint8_t> countingOctets(std::size_t length) {
 // Short values live in the object and long ones in a shared buffer: every operation must give
 // the same octets on both sides of that line, and a copy or slice must outlive its source.
 TEST(Bytes, ValuesAroundTheInlineCapacityKeepTheirOctetsThroughEveryOperation) {
-    for (const std::size_t length : {std::size_t{0}, Bytes::inlineCapacity - 1, Bytes::inlineCapacity,
-                                     Bytes::inlineCapacity + 1, std::size_t{100}}) {
+    for (const std::size_t length :
+         {std::size_t{0}, Bytes::inlineCapacity - 1, Bytes::inlineCapacity,
+          Bytes::inlineCapacity + 1, std::size_t{100}}) {
         const std::vector<std::uint8_t> octets = countingOctets(length);
         std::optional<Bytes> source(Bytes{octets});
         const Bytes copy = *source;
@@ -76,8 +77,10 @@ TEST(Bytes, ValuesAroundTheInlineCapacityKeepTheirOctetsThroughEveryOperation) {
 
         EXPECT_EQ(copy, Bytes(octets)) << length;
         EXPECT_EQ(moved, copy) << length;
-        EXPECT_TRUE(std::ranges::equal(head, std::span(octets).first(std::min(length, length / 2 + 30))));
-        EXPECT_TRUE(std::ranges::equal(tail, std::span(octets).subspan(std::min<std::size_t>(3, length))));
+        EXPECT_TRUE(
+            std::ranges::equal(head, std::span(octets).first(std::min(length, length / 2 + 30))));
+        EXPECT_TRUE(
+            std::ranges::equal(tail, std::span(octets).subspan(std::min<std::size_t>(3, length))));
         EXPECT_EQ(head.concat(copy.drop(head.size())), copy) << length;
 
         Bytes assigned{9};
@@ -88,9 +91,8 @@ TEST(Bytes, ValuesAroundTheInlineCapacityKeepTheirOctetsThroughEveryOperation) {
         const Bytes& alias = assigned;
         assigned = alias;
         EXPECT_EQ(assigned, copy) << "self-assignment keeps the value";
-        const Bytes written = Bytes::create(length, [&](std::span<std::uint8_t> out) {
-            std::ranges::copy(octets, out.begin());
-        });
+        const Bytes written = Bytes::create(
+            length, [&](std::span<std::uint8_t> out) { std::ranges::copy(octets, out.begin()); });
         EXPECT_EQ(written, copy) << length;
     }
 }

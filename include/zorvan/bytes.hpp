@@ -94,7 +94,9 @@ public:
     }
     [[nodiscard]] const_iterator begin() const noexcept { return data(); }
     [[nodiscard]] const_iterator end() const noexcept { return data() + size_; }
-    [[nodiscard]] std::uint8_t operator[](std::size_t index) const noexcept { return data()[index]; }
+    [[nodiscard]] std::uint8_t operator[](std::size_t index) const noexcept {
+        return data()[index];
+    }
     [[nodiscard]] std::span<const std::uint8_t> view() const noexcept { return {data(), size_}; }
 
     /// take: the first n octets (all of them when n is at least the length).

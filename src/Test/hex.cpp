@@ -3,10 +3,10 @@
 #include "unicode.hpp"
 
 #include <array>
-#include <cstring>
 #include <cstdint>
-#include <span>
+#include <cstring>
 #include <optional>
+#include <span>
 #include <string>
 
 namespace Test::Crypto {
@@ -59,7 +59,8 @@ zorvan::Bytes decodePairs(std::string_view text, std::size_t pairs, ReadCharacte
             const std::size_t pairLength = first.length + second.length;
             const int high = hexDigitValue(first.codePoint);
             if (high == notADigit) {
-                throw HexDecodingError(noReadingMessage(text.substr(offset, pairLength), index * 2));
+                throw HexDecodingError(
+                    noReadingMessage(text.substr(offset, pairLength), index * 2));
             }
             const int low = hexDigitValue(second.codePoint);
             octets[index] = static_cast<std::uint8_t>(low == notADigit ? high : high * 16 + low);
@@ -94,7 +95,8 @@ bool decodeSixteenDigits(const char* text, std::uint8_t* octets) noexcept {
     const CharacterLanes values = (lowerCase & 0x0F) + (letters & 9);
     // Little-endian: each pair is a 16-bit lane holding its first character in the low byte.
     const auto pairs = reinterpret_cast<const PairLanes&>(values);
-    const OctetLanes decoded = __builtin_convertvector(((pairs & 0xFF) << 4) | (pairs >> 8), OctetLanes);
+    const OctetLanes decoded =
+        __builtin_convertvector(((pairs & 0xFF) << 4) | (pairs >> 8), OctetLanes);
     std::memcpy(octets, &decoded, sizeof decoded);
     return true;
 }
@@ -107,19 +109,20 @@ bool decodeSixteenDigits(const char* /*text*/, std::uint8_t* /*octets*/) noexcep
 // The octets of a text of hex digits only, or nothing when it holds any other character.
 std::optional<zorvan::Bytes> decodeDigitsOnly(std::string_view text) {
     bool allDigits = true;
-    zorvan::Bytes decoded = zorvan::Bytes::create(text.size() / 2, [&](std::span<std::uint8_t> octets) {
-        std::size_t index = 0;
-        while (index * 2 + charactersAtOnce <= text.size() &&
-               decodeSixteenDigits(text.data() + index * 2, octets.data() + index)) {
-            index += charactersAtOnce / 2;
-        }
-        for (; allDigits && index < octets.size(); ++index) {
-            const int high = digitValues[static_cast<unsigned char>(text[index * 2])];
-            const int low = digitValues[static_cast<unsigned char>(text[index * 2 + 1])];
-            allDigits = high != notADigit && low != notADigit;
-            octets[index] = static_cast<std::uint8_t>(high * 16 + low);
-        }
-    });
+    zorvan::Bytes decoded =
+        zorvan::Bytes::create(text.size() / 2, [&](std::span<std::uint8_t> octets) {
+            std::size_t index = 0;
+            while (index * 2 + charactersAtOnce <= text.size() &&
+                   decodeSixteenDigits(text.data() + index * 2, octets.data() + index)) {
+                index += charactersAtOnce / 2;
+            }
+            for (; allDigits && index < octets.size(); ++index) {
+                const int high = digitValues[static_cast<unsigned char>(text[index * 2])];
+                const int low = digitValues[static_cast<unsigned char>(text[index * 2 + 1])];
+                allDigits = high != notADigit && low != notADigit;
+                octets[index] = static_cast<std::uint8_t>(high * 16 + low);
+            }
+        });
     return allDigits ? std::optional(std::move(decoded)) : std::nullopt;
 }
 

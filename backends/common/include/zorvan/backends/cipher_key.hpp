@@ -115,10 +115,11 @@ inline Bytes nextIvAfterPadding(Mode mode, Direction direction, std::span<const 
 } // namespace detail
 
 /// runOnWholeBlocks: runs a mode through `wholeBlocks`, a library call that takes whole blocks
-/// only and writes as many output octets into the span it is given, by zero-padding an input that ends in a partial block; keeps as many output octets as were
-/// input and works out the next IV as the generic modes do (CBC, CFB: the last ciphertext block,
-/// after a short block followed by the unused keystream; OFB: the last keystream block; CTR: the
-/// counter after the last block used). Errors are those `wholeBlocks` throws.
+/// only and writes as many output octets into the span it is given, by zero-padding an input that
+/// ends in a partial block; keeps as many output octets as were input and works out the next IV as
+/// the generic modes do (CBC, CFB: the last ciphertext block, after a short block followed by the
+/// unused keystream; OFB: the last keystream block; CTR: the counter after the last block used).
+/// Errors are those `wholeBlocks` throws.
 template <class WholeBlocks>
 requires std::invocable<WholeBlocks, std::span<const std::uint8_t>, std::span<std::uint8_t>>
     ModeOutput runOnWholeBlocks(Mode mode, Direction direction, std::size_t block,
@@ -132,11 +133,15 @@ requires std::invocable<WholeBlocks, std::span<const std::uint8_t>, std::span<st
         padded.resize((input.size() + block - 1) / block * block);
     }
     const auto blocks = padded.empty() ? input : std::span<const std::uint8_t>(padded);
-    Bytes output = Bytes::create(
-        blocks.size(), [&](std::span<std::uint8_t> octets) { wholeBlocks(blocks, octets); });
-    Bytes nextIv =
-        detail::nextIvAfterPadding(mode, direction, iv, input.size(), blocks, output.view());
-    return {padded.empty() ? std::move(output) : output.take(input.size()), std::move(nextIv)};
+    // Built in place: on single blocks every copy of the result shows in the run time.
+    const auto writeBlocks = [&](std::span<std::uint8_t> octets) { wholeBlocks(blocks, octets); };
+    ModeOutput result{Bytes::create(blocks.size(), writeBlocks), {}};
+    result.nextIv =
+        detail::nextIvAfterPadding(mode, direction, iv, input.size(), blocks, result.output.view());
+    if (!padded.empty()) {
+        result.output = result.output.take(input.size());
+    }
+    return result;
 }
 
 /// CipherKey: a key of the cipher that Traits describes, satisfying zorvan::BlockCipher. Every
