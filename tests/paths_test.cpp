@@ -1,40 +1,16 @@
 #include <Paths_zorvan_tests.hpp>
 
+#include "scoped_variable.hpp"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <optional>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
 using namespace Paths_zorvan_tests;
-
-// Sets or unsets one environment variable for a test and puts the old value back after.
-class ScopedVariable {
-public:
-    explicit ScopedVariable(const char* name) : name_(name) {
-        if (const char* value = std::getenv(name)) {
-            saved_ = value;
-        }
-    }
-    ScopedVariable(const ScopedVariable&) = delete;
-    ScopedVariable& operator=(const ScopedVariable&) = delete;
-    ~ScopedVariable() {
-        if (saved_) {
-            ::setenv(name_, saved_->c_str(), 1);
-        } else {
-            ::unsetenv(name_);
-        }
-    }
-
-    void set(const std::string& value) { ::setenv(name_, value.c_str(), 1); }
-    void unset() { ::unsetenv(name_); }
-
-private:
-    const char* name_;
-    std::optional<std::string> saved_;
-};
 
 struct Directory {
     const char* variable;

@@ -2,10 +2,10 @@
 // TemporaryDataDirectory: a data directory of the test's own, holding small KAT folders, that
 // zorvan_tests_datadir points at while it lives.
 
-#include <cstdlib>
+#include "scoped_variable.hpp"
+
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <random>
 #include <string>
 #include <string_view>
@@ -17,19 +17,11 @@ public:
         root_ = std::filesystem::temp_directory_path() /
                 ("zorvan-data-" + std::to_string(entropy()) + std::to_string(entropy()));
         std::filesystem::create_directories(root_);
-        if (const char* previous = std::getenv(variable)) {
-            previous_ = previous;
-        }
-        ::setenv(variable, root_.c_str(), 1);
+        dataDirectory_.set(root_.string());
     }
     TemporaryDataDirectory(const TemporaryDataDirectory&) = delete;
     TemporaryDataDirectory& operator=(const TemporaryDataDirectory&) = delete;
     ~TemporaryDataDirectory() {
-        if (previous_) {
-            ::setenv(variable, previous_->c_str(), 1);
-        } else {
-            ::unsetenv(variable);
-        }
         std::error_code ignored;
         std::filesystem::remove_all(root_, ignored);
     }
@@ -47,7 +39,6 @@ public:
     [[nodiscard]] const std::filesystem::path& root() const noexcept { return root_; }
 
 private:
-    static constexpr const char* variable = "zorvan_tests_datadir";
+    ScopedVariable dataDirectory_{"zorvan_tests_datadir"};
     std::filesystem::path root_;
-    std::optional<std::string> previous_;
 };
