@@ -46,13 +46,6 @@ public:
         }
         return IV(bytes.take(octets));
     }
-    /// get: the same, taking over the octets without a copy when they are exactly one block.
-    static std::optional<IV> get(Bytes&& bytes) {
-        if (bytes.size() == K::blockSize() / 8) {
-            return IV(std::move(bytes));
-        }
-        return get(std::as_const(bytes));
-    }
 
     [[nodiscard]] const Bytes& encode() const noexcept { return octets_; }
 
@@ -71,12 +64,13 @@ template <BlockCipher K>
 Bytes padESPBlockSize(const K& /*key*/, const Bytes& message) {
     const std::size_t block = K::blockSize() / 8;
     const std::size_t padLength = (block - (message.size() + 1) % block) % block;
-    std::vector<std::uint8_t> padded(message.begin(), message.end());
-    for (std::size_t i = 1; i <= padLength; ++i) {
-        padded.push_back(static_cast<std::uint8_t>(i));
-    }
-    padded.push_back(static_cast<std::uint8_t>(padLength));
-    return Bytes(padded);
+    return Bytes::create(message.size() + padLength + 1, [&](std::span<std::uint8_t> padded) {
+        auto next = std::ranges::copy(message, padded.begin()).out;
+        for (std::size_t i = 1; i <= padLength; ++i) {
+            *next++ = static_cast<std::uint8_t>(i);
+        }
+        *next = static_cast<std::uint8_t>(padLength);
+    });
 }
 
 /// unpadESP: the message without its RFC 4303 padding, or nothing when the padding is
@@ -220,7 +214,8 @@ std::pair<LazyBytes, IV<K>> streamChunks(IV<K> iv, const LazyBytes& input, Stric
 template <BlockCipher K, class Strict>
 LazyBytes streamChunksWithoutIV(const LazyBytes& input, Strict strict) {
     // ECB carries no state between calls; a zero IV only drives the shared streaming loop.
-    const auto zeroIV = *IV<K>::get(Bytes(std::vector<std::uint8_t>(blockOctets<K>())));
+    const auto zeroes = [](std::span<std::uint8_t> octets) { std::ranges::fill(octets, 0); };
+    const auto zeroIV = *IV<K>::get(Bytes::create(blockOctets<K>(), zeroes));
     return streamChunks<K>(zeroIV, input, [&](const IV<K>& iv, const Bytes& data) {
                return std::pair{strict(data), iv};
            }).first;

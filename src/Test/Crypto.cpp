@@ -1,8 +1,9 @@
 #include <Test/Crypto.hpp>
 
-#include <algorithm>
+#include <span>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace Test::Crypto {
 
@@ -30,17 +31,14 @@ zorvan::LazyBytes arbitraryLazyBytes(zorvan::testing::Gen& gen) {
 }
 
 zorvan::Bytes keyMaterial(const zorvan::Bytes& seed, std::size_t keyLengthBits) {
-    const std::size_t length = keyLengthBits / 8;
-    std::vector<std::uint8_t> material;
-    material.reserve(length);
-    while (material.size() < length) {
-        const std::size_t fromSeed = std::min(seed.size(), length - material.size());
-        material.insert(material.end(), seed.begin(), seed.begin() + static_cast<std::ptrdiff_t>(fromSeed));
-        if (material.size() < length) {
-            material.push_back(0);
+    // The seed followed by one zero octet, repeated and cut to the key's length.
+    const std::size_t unit = seed.size() + 1;
+    return zorvan::Bytes::create(keyLengthBits / 8, [&](std::span<std::uint8_t> material) {
+        for (std::size_t i = 0; i < material.size(); ++i) {
+            const std::size_t place = i % unit;
+            material[i] = place < seed.size() ? seed[place] : 0;
         }
-    }
-    return zorvan::Bytes(material);
+    });
 }
 
 void requireWholeOctetBlocks(std::size_t blockSizeBits) {

@@ -41,21 +41,13 @@ int hexDigitValue(char32_t codePoint) noexcept {
     return codePoint < digitValues.size() ? digitValues[codePoint] : notADigit;
 }
 
-// When every byte is a character of its own, the pairs can be read byte by byte: a stray
-// byte is no digit either way. Function objects, so that each reader is inlined.
-constexpr auto readByteAsCharacter = [](std::string_view text, std::size_t offset) noexcept {
-    return Unicode::Character{static_cast<unsigned char>(text[offset]), 1};
-};
-constexpr auto readUtf8Character = [](std::string_view text, std::size_t offset) noexcept {
-    return Unicode::readCharacter(text, offset);
-};
-
-template <typename ReadCharacter>
-zorvan::Bytes decodePairs(std::string_view text, std::size_t pairs, ReadCharacter readCharacter) {
+// The pair-by-pair reader, for texts holding something other than hex digits: it reads UTF-8
+// characters, so the pairs and positions it reports are those of characters, not bytes.
+zorvan::Bytes decodePairs(std::string_view text, std::size_t pairs) {
     return zorvan::Bytes::create(pairs, [&](std::span<std::uint8_t> octets) {
         for (std::size_t offset = 0, index = 0; index < pairs; ++index) {
-            const Unicode::Character first = readCharacter(text, offset);
-            const Unicode::Character second = readCharacter(text, offset + first.length);
+            const Unicode::Character first = Unicode::readCharacter(text, offset);
+            const Unicode::Character second = Unicode::readCharacter(text, offset + first.length);
             const std::size_t pairLength = first.length + second.length;
             const int high = hexDigitValue(first.codePoint);
             if (high == notADigit) {
@@ -138,10 +130,7 @@ zorvan::Bytes hexStringToBS(std::string_view text) {
     if (characters % 2 != 0) {
         throw HexDecodingError(std::string(oddLengthMessage));
     }
-    if (characters == text.size()) {
-        return decodePairs(text, characters / 2, readByteAsCharacter);
-    }
-    return decodePairs(text, characters / 2, readUtf8Character);
+    return decodePairs(text, characters / 2);
 }
 
 } // namespace Test::Crypto
