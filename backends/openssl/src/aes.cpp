@@ -80,12 +80,13 @@ backends::ModeOutput runEvpAes(std::size_t keyBits, backends::Mode mode,
           "EVP_CipherFinal_ex");
     output.resize(static_cast<std::size_t>(written + finalWritten));
 
-    std::vector<std::uint8_t> nextIv(iv.size());
-    if (!nextIv.empty()) {
-        check(EVP_CIPHER_CTX_get_updated_iv(context.get(), nextIv.data(), nextIv.size()),
-              "EVP_CIPHER_CTX_get_updated_iv");
-    }
-    return {Bytes(output), Bytes(nextIv)};
+    Bytes nextIv = Bytes::create(iv.size(), [&](std::span<std::uint8_t> octets) {
+        if (!octets.empty()) {
+            check(EVP_CIPHER_CTX_get_updated_iv(context.get(), octets.data(), octets.size()),
+                  "EVP_CIPHER_CTX_get_updated_iv");
+        }
+    });
+    return {Bytes(output), std::move(nextIv)};
 }
 
 } // namespace zorvan::openssl::detail

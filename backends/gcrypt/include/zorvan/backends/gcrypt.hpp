@@ -10,10 +10,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <span>
-#include <vector>
 
 namespace zorvan::gcrypt {
 
@@ -73,6 +71,7 @@ public:
 
 private:
     int algorithm_;
+    std::size_t blockOctets_ = 0;
     std::shared_ptr<KeyedHandles> handles_;
 };
 
