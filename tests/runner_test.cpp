@@ -127,6 +127,24 @@ TEST(Runner, ParallelJobsReportInTreeOrderWithTheSameOutcomes) {
     EXPECT_EQ(runWith(sampleTree(), parallel).output, runWith(sampleTree(), serial).output);
 }
 
+// Progress shown while a run goes (zorvan-check's status line) comes from these counts.
+TEST(Runner, TellsEachReportedLeafWithTheCountsSoFarAndTheLeafTotal) {
+    RunOptions options = seeded(5, "Group/*");
+    options.jobs = 2;
+    std::vector<std::string> seen;
+    options.onReported = [&](const Leaf& leaf, const LeafOutcome&, const RunSummary& soFar,
+                             std::size_t leaves) {
+        seen.push_back(leaf.path + " " + std::to_string(soFar.passed) + "/" +
+                       std::to_string(soFar.failed) + "/" + std::to_string(soFar.skipped) + " of " +
+                       std::to_string(leaves));
+    };
+    runWith(sampleTree(), options);
+    EXPECT_THAT(seen, testing::ElementsAre("Group/passes 1/0/0 of 6", "Group/mismatch 1/1/0 of 6",
+                                           "Group/throws 1/2/0 of 6", "Group/skips 1/2/1 of 6",
+                                           "Group/shortBytes 1/3/1 of 6",
+                                           "Group/neverChecked 1/4/1 of 6"));
+}
+
 TEST(Runner, WritesAJUnitReport) {
     const std::string path = ::testing::TempDir() + "zorvan-runner-junit.xml";
     RunOptions options = seeded(5, "Group/*");

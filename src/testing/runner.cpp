@@ -168,7 +168,7 @@ public:
             break;
         }
         if (options_.onReported) {
-            options_.onReported(leaf, outcome);
+            options_.onReported(leaf, outcome, summary_, leaves_.size());
         }
         outcomes_[index] = std::move(outcome);
     }

@@ -237,15 +237,13 @@ int check(int argc, char** argv) {
 
     ProgressLine progress(std::cout, ::isatty(STDOUT_FILENO) != 0 && !run.list);
     std::ostream report(&progress);
-    const std::size_t total = zorvan::testing::selectLeaves(zorvan::testing::flatten(tree), run).size();
-    std::size_t reported = 0;
-    std::size_t failed = 0;
-    run.onReported = [&](const zorvan::testing::Leaf& leaf, const zorvan::testing::LeafOutcome& outcome) {
+    run.onReported = [&](const zorvan::testing::Leaf& leaf, const zorvan::testing::LeafOutcome& outcome,
+                         const zorvan::testing::RunSummary& soFar, std::size_t leaves) {
         table.count(leaf, outcome);
-        failed += outcome.status == zorvan::testing::LeafStatus::failed ? 1 : 0;
+        const std::size_t reported = soFar.passed + soFar.failed + soFar.skipped;
         const std::string suite = leaf.path.substr(0, leaf.path.find('/', leaf.path.find('/') + 1));
-        progress.show("[" + suite + "] " + std::to_string(++reported) + "/" + std::to_string(total) +
-                      " leaves, " + std::to_string(failed) + " failed");
+        progress.show("[" + suite + "] " + std::to_string(reported) + "/" + std::to_string(leaves) +
+                      " leaves, " + std::to_string(soFar.failed) + " failed");
     };
     run.beforeClosingLine = [&](std::ostream& out) {
         progress.clear();

@@ -68,6 +68,13 @@ using LeafRunner = std::function<LeafOutcome(const Leaf&, const CheckSettings&)>
 /// threadedExecutor: runs the leaves with runOne on `jobs` threads (the caller's own when 1).
 Executor threadedExecutor(std::size_t jobs, LeafRunner runOne = runLeaf);
 
+/// RunSummary: the counts of a run.
+struct RunSummary {
+    std::size_t passed = 0;
+    std::size_t failed = 0;
+    std::size_t skipped = 0;
+};
+
 /// RunOptions: what run selects and how it reports.
 struct RunOptions {
     CheckSettings check;
@@ -88,8 +95,11 @@ struct RunOptions {
     std::string rerunCommand = "test";
     /// executor: how the leaves run; threadedExecutor(jobs) when empty.
     Executor executor;
-    /// onReported: told of each leaf as the report reaches it, in tree order.
-    std::function<void(const Leaf&, const LeafOutcome&)> onReported;
+    /// onReported: told of each leaf as the report reaches it, in tree order, with the counts
+    /// so far (this leaf included) and the number of leaves the run has.
+    std::function<void(const Leaf&, const LeafOutcome&, const RunSummary& soFar,
+                       std::size_t leaves)>
+        onReported;
     /// beforeClosingLine: writes what the report shows between the last leaf and the closing line.
     std::function<void(std::ostream&)> beforeClosingLine;
 };
@@ -97,13 +107,6 @@ struct RunOptions {
 /// selectLeaves: the leaves that a run with these options runs, in tree order: those whose path
 /// matches the filter, then the occurrence, then this shard's share.
 std::vector<Leaf> selectLeaves(const std::vector<Leaf>& leaves, const RunOptions& options);
-
-/// RunSummary: the counts of a run.
-struct RunSummary {
-    std::size_t passed = 0;
-    std::size_t failed = 0;
-    std::size_t skipped = 0;
-};
 
 /// closingLine: "N passed, N failed", with ", N skipped" where some were.
 std::string closingLine(const RunSummary& summary);
