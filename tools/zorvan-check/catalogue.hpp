@@ -1,5 +1,5 @@
 #pragma once
-// The catalogue of zorvan-check: every suite for every backend that was built.
+// The catalogue of zorvan-check: every suite for every backend.
 
 #include <Test/AES.hpp>
 #include <Test/HMAC.hpp>
@@ -23,17 +23,16 @@ struct SuiteEntry {
     std::function<std::vector<zorvan::testing::Test>()> build;
 };
 
-/// BackendInfo: a backend zorvan-check knows, and whether this build has it.
+/// BackendInfo: a backend zorvan-check knows, and the library it adapts.
 struct BackendInfo {
     std::string_view name;
     std::string_view library;
-    bool built;
 };
 
-/// knownBackends: openssl, gcrypt and nettle, with whether each was built.
+/// knownBackends: openssl, gcrypt and nettle.
 std::vector<BackendInfo> knownBackends();
 
-/// builtSuites: every suite of every backend that was built, backend by backend.
+/// builtSuites: every suite of every backend, backend by backend.
 std::vector<SuiteEntry> builtSuites();
 
 /// addHashSuites: MD5, SHA-1 to SHA-512 and HMAC over SHA-1 to SHA-512 of one backend.
