@@ -171,6 +171,14 @@ TEST(Glob, MatchesStarsAndQuestionMarksAndEscapes) {
     EXPECT_FALSE(globMatch(escapeGlob("a*"), "ab"));
 }
 
+TEST(Glob, LiteralPrefixStopsAtTheFirstWildcardAndUnescapes) {
+    EXPECT_EQ(globLiteralPrefix("nettle/SHA*/x"), "nettle/SHA");
+    EXPECT_EQ(globLiteralPrefix("open?sl"), "open");
+    EXPECT_EQ(globLiteralPrefix("a\\*b\\?c*"), "a*b?c");
+    EXPECT_EQ(globLiteralPrefix("*"), "");
+    EXPECT_EQ(globLiteralPrefix(escapeGlob("HMAC-\"*\"")), "HMAC-\"*\"");
+}
+
 TEST(Main, ExitsZeroOnlyWhenNothingFailedAndTwoOnABadCommandLine) {
     const Tree passing{testCase("fine", [] {})};
     const auto exitCode = [](const Tree& tests, std::vector<const char*> argv) {

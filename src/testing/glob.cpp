@@ -57,6 +57,17 @@ bool globMatch(std::string_view pattern, std::string_view text) {
     return p == elements.size();
 }
 
+std::string globLiteralPrefix(std::string_view pattern) {
+    std::string prefix;
+    for (const PatternElement& element : compile(pattern)) {
+        if (element.star || element.any) {
+            break;
+        }
+        prefix += element.literal;
+    }
+    return prefix;
+}
+
 std::string escapeGlob(std::string_view text) {
     std::string escaped;
     for (const char c : text) {

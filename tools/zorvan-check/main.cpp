@@ -117,21 +117,6 @@ bool matchesAny(const std::vector<std::string>& patterns, std::string_view name)
            });
 }
 
-// The literal start of a glob: every path it matches begins with it.
-std::string literalPrefix(std::string_view glob) {
-    std::string prefix;
-    for (std::size_t i = 0; i < glob.size(); ++i) {
-        if (glob[i] == '*' || glob[i] == '?') {
-            break;
-        }
-        if (glob[i] == '\\' && i + 1 < glob.size()) {
-            ++i;
-        }
-        prefix += glob[i];
-    }
-    return prefix;
-}
-
 std::vector<SuiteEntry> selectSuites(const CheckOptions& options, std::string_view filter) {
     const std::vector<BackendInfo> known = knownBackends();
     for (const std::string& name : options.backends) {
@@ -146,7 +131,7 @@ std::vector<SuiteEntry> selectSuites(const CheckOptions& options, std::string_vi
         }
     }
     // Suites that the filter cannot reach are not built, so reading their files costs nothing.
-    const std::string prefix = literalPrefix(filter);
+    const std::string prefix = zorvan::testing::globLiteralPrefix(filter);
     std::vector<SuiteEntry> selected;
     for (SuiteEntry& entry : builtSuites()) {
         const std::string start = entry.backend + "/" + entry.suite + "/";

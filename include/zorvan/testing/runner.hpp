@@ -32,6 +32,9 @@ std::vector<Leaf> flatten(const std::vector<Test>&& tests) = delete; // the leav
 /// globMatch: whether text matches pattern, where '*' matches any run of characters (also
 /// '/'), '?' any one character, and '\' makes the next character literal.
 bool globMatch(std::string_view pattern, std::string_view text);
+/// globLiteralPrefix: the literal start of a pattern, before its first '*' or '?': every text
+/// the pattern matches begins with it.
+std::string globLiteralPrefix(std::string_view pattern);
 /// escapeGlob: a pattern that matches exactly this text.
 std::string escapeGlob(std::string_view text);
 
