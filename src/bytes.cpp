@@ -30,6 +30,19 @@ std::span<std::uint8_t> Bytes::allocateOnHeap(std::size_t size) {
     return octets;
 }
 
+void Bytes::shareHeapOf(const Bytes& other) noexcept {
+    std::construct_at(&heap_, other.heap_);
+}
+
+void Bytes::takeHeapOf(Bytes& other) noexcept {
+    std::construct_at(&heap_, std::move(other.heap_));
+    other.clear();
+}
+
+void Bytes::releaseHeap() noexcept {
+    std::destroy_at(&heap_);
+}
+
 Bytes Bytes::fromText(std::string_view text) {
     return create(text.size(), [text](std::span<std::uint8_t> octets) {
         std::ranges::transform(text, octets.begin(),

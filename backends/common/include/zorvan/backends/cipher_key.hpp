@@ -9,6 +9,7 @@
 #include <concepts>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <span>
 #include <utility>
@@ -93,15 +94,15 @@ inline Bytes nextIvAfterPadding(Mode mode, Direction direction, std::span<const 
         case Mode::cbc:
         case Mode::cfb: {
             const auto ciphertext = direction == Direction::decrypt ? lastIn : lastOut;
-            std::ranges::copy(lastOut, next.begin());
-            std::copy_n(ciphertext.begin(), usedInLastBlock, next.begin());
+            std::memcpy(next.data(), lastOut.data(), block);
+            std::memcpy(next.data(), ciphertext.data(), usedInLastBlock);
             break;
         }
         case Mode::ofb:
             zorvan::detail::xorOctets(next, lastIn, lastOut);
             break;
         case Mode::ctr:
-            std::ranges::copy(iv, next.begin());
+            std::memcpy(next.data(), iv.data(), block);
             for (std::size_t start = 0; start < length; start += block) {
                 zorvan::detail::incrementBigEndian(next);
             }
