@@ -61,40 +61,111 @@ zorvan::Bytes decodePairs(std::string_view text, std::size_t pairs) {
     });
 }
 
-constexpr std::size_t charactersAtOnce = 16;
-
 #if defined(__GNUC__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-// Sixteen characters at once as the lanes of a vector (GCC and Clang vector extensions):
-// vector fields are long runs of hex digits, and a character at a time is what decoding them
-// costs most. Gives false, writing nothing, unless all sixteen are hex digits.
-using CharacterLanes = std::uint8_t __attribute__((vector_size(charactersAtOnce)));
-using PairLanes = std::uint16_t __attribute__((vector_size(charactersAtOnce)));
-using OctetLanes = std::uint8_t __attribute__((vector_size(charactersAtOnce / 2)));
+// Many characters at once as the lanes of a vector (GCC and Clang vector extensions): vector
+// fields are long runs of hex digits, and decoding them is most of what a suite run costs
+// besides the primitive itself.
+template <std::size_t Characters> struct Lanes;
+#define ZORVAN_HEX_LANES(characters)                                                              \
+    template <> struct Lanes<characters> {                                                        \
+        using Text = std::uint8_t __attribute__((vector_size(characters)));                      \
+        using Pairs = std::uint16_t __attribute__((vector_size(characters)));                    \
+        using Octets = std::uint8_t __attribute__((vector_size(characters / 2)));                \
+    };
+ZORVAN_HEX_LANES(16)
+ZORVAN_HEX_LANES(32)
+ZORVAN_HEX_LANES(64)
+#undef ZORVAN_HEX_LANES
 
-bool decodeSixteenDigits(const char* text, std::uint8_t* octets) noexcept {
-    CharacterLanes characters;
+// Decodes Characters hex digits into Characters/2 octets; gives false, writing nothing, unless
+// all of them are hex digits. Always inlined, so each caller's target decides the instructions.
+template <std::size_t Characters>
+[[gnu::always_inline]] inline bool decodeDigitLanes(const char* text,
+                                                    std::uint8_t* octets) noexcept {
+    using Vectors = Lanes<Characters>;
+    typename Vectors::Text characters;
     std::memcpy(&characters, text, sizeof characters);
-    const CharacterLanes lowerCase = characters | 0x20;
+    const typename Vectors::Text lowerCase = characters | 0x20;
     // Comparisons give lanes of all ones where true.
-    const auto letters = (CharacterLanes)((lowerCase - 'a') < 6);
-    const auto hexDigits = (CharacterLanes)((characters - '0') < 10) | letters;
-    std::array<std::uint64_t, 2> allHexDigits{};
-    std::memcpy(allHexDigits.data(), &hexDigits, sizeof hexDigits);
-    if ((allHexDigits[0] & allHexDigits[1]) != ~std::uint64_t{0}) {
+    const auto letters = (typename Vectors::Text)((lowerCase - 'a') < 6);
+    const auto hexDigits = (typename Vectors::Text)((characters - '0') < 10) | letters;
+    std::array<std::uint64_t, Characters / 8> words{};
+    std::memcpy(words.data(), &hexDigits, sizeof hexDigits);
+    std::uint64_t allHexDigits = ~std::uint64_t{0};
+    for (const std::uint64_t word : words) {
+        allHexDigits &= word;
+    }
+    if (allHexDigits != ~std::uint64_t{0}) {
         return false;
     }
     // A digit's value is its low four bits; a letter's, those plus 9.
-    const CharacterLanes values = (lowerCase & 0x0F) + (letters & 9);
+    const typename Vectors::Text values = (lowerCase & 0x0F) + (letters & 9);
     // Little-endian: each pair is a 16-bit lane holding its first character in the low byte.
-    const auto pairs = reinterpret_cast<const PairLanes&>(values);
-    const OctetLanes decoded =
-        __builtin_convertvector(((pairs & 0xFF) << 4) | (pairs >> 8), OctetLanes);
+    typename Vectors::Pairs pairs;
+    std::memcpy(&pairs, &values, sizeof pairs);
+    const auto decoded = __builtin_convertvector(((pairs & 0xFF) << 4) | (pairs >> 8),
+                                                 typename Vectors::Octets);
     std::memcpy(octets, &decoded, sizeof decoded);
     return true;
 }
+
+// Decodes whole groups of Characters digits from octet `index` on, each width in turn, and
+// gives the index of the first octet left undecoded.
+template <std::size_t... Characters>
+[[gnu::always_inline]] inline std::size_t decodeDigitGroups(std::string_view text,
+                                                            std::uint8_t* octets,
+                                                            std::size_t index) noexcept {
+    const auto decodeGroups = [&](auto width) {
+        while (index * 2 + width() <= text.size() &&
+               decodeDigitLanes<width()>(text.data() + index * 2, octets + index)) {
+            index += width() / 2;
+        }
+    };
+    (decodeGroups(std::integral_constant<std::size_t, Characters>()), ...);
+    return index;
+}
+
+std::size_t decodeDigitGroupsPortably(std::string_view text, std::uint8_t* octets) noexcept {
+    return decodeDigitGroups<16>(text, octets, 0);
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+// Wider vectors where the processor has them: 32 lanes without AVX2 cost more than 16.
+[[gnu::target("avx2")]] std::size_t decodeDigitGroupsAvx2(std::string_view text,
+                                                          std::uint8_t* octets) noexcept {
+    return decodeDigitGroups<32, 16>(text, octets, 0);
+}
+
+[[gnu::target("avx512bw")]] std::size_t decodeDigitGroupsAvx512(std::string_view text,
+                                                                std::uint8_t* octets) noexcept {
+    return decodeDigitGroups<64, 32, 16>(text, octets, 0);
+}
+
+using DigitGroupDecoder = std::size_t (*)(std::string_view, std::uint8_t*) noexcept;
+
+DigitGroupDecoder widestDigitGroupDecoder() noexcept {
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx512bw")) {
+        return decodeDigitGroupsAvx512;
+    }
+    if (__builtin_cpu_supports("avx2")) {
+        return decodeDigitGroupsAvx2;
+    }
+    return decodeDigitGroupsPortably;
+}
+
+std::size_t decodeLeadingDigitGroups(std::string_view text, std::uint8_t* octets) noexcept {
+    static const DigitGroupDecoder decoder = widestDigitGroupDecoder();
+    return decoder(text, octets);
+}
 #else
-bool decodeSixteenDigits(const char* /*text*/, std::uint8_t* /*octets*/) noexcept {
-    return false;
+std::size_t decodeLeadingDigitGroups(std::string_view text, std::uint8_t* octets) noexcept {
+    return decodeDigitGroupsPortably(text, octets);
+}
+#endif
+#else
+std::size_t decodeLeadingDigitGroups(std::string_view /*text*/, std::uint8_t* /*octets*/) noexcept {
+    return 0;
 }
 #endif
 
@@ -103,11 +174,7 @@ std::optional<zorvan::Bytes> decodeDigitsOnly(std::string_view text) {
     bool allDigits = true;
     zorvan::Bytes decoded =
         zorvan::Bytes::create(text.size() / 2, [&](std::span<std::uint8_t> octets) {
-            std::size_t index = 0;
-            while (index * 2 + charactersAtOnce <= text.size() &&
-                   decodeSixteenDigits(text.data() + index * 2, octets.data() + index)) {
-                index += charactersAtOnce / 2;
-            }
+            std::size_t index = decodeLeadingDigitGroups(text, octets.data());
             for (; allDigits && index < octets.size(); ++index) {
                 const int high = digitValues[static_cast<unsigned char>(text[index * 2])];
                 const int low = digitValues[static_cast<unsigned char>(text[index * 2 + 1])];
