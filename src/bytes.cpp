@@ -1,6 +1,7 @@
 #include <zorvan/bytes.hpp>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <ostream>
 #include <stdexcept>
@@ -17,6 +18,14 @@ void writeHex(std::ostream& out, std::span<const std::uint8_t> octets) {
     for (std::uint8_t octet : octets) {
         out << digits[octet >> 4] << digits[octet & 0x0f];
     }
+}
+
+// memcpy, not std::ranges::copy: over span iterators GCC 12 copies octet by octet.
+std::uint8_t* copyOctets(std::span<const std::uint8_t> octets, std::uint8_t* target) {
+    if (!octets.empty()) {
+        std::memcpy(target, octets.data(), octets.size());
+    }
+    return target + octets.size();
 }
 
 } // namespace
@@ -52,7 +61,7 @@ Bytes Bytes::fromText(std::string_view text) {
 
 Bytes Bytes::concat(const Bytes& tail) const {
     return create(size_ + tail.size_, [&](std::span<std::uint8_t> octets) {
-        std::ranges::copy(tail.view(), std::ranges::copy(view(), octets.begin()).out);
+        copyOctets(tail.view(), copyOctets(view(), octets.data()));
     });
 }
 
@@ -82,12 +91,13 @@ LazyBytes LazyBytes::chunksOf(const Bytes& bytes, std::size_t chunkSize) {
     if (chunkSize == 0) {
         throw std::invalid_argument("LazyBytes::chunksOf needs chunks of at least one octet");
     }
-    std::vector<Bytes> chunks;
-    chunks.reserve((bytes.size() + chunkSize - 1) / chunkSize);
+    // Every chunk holds at least one octet, so none needs fromChunks' filter.
+    LazyBytes result;
+    result.chunks_.reserve((bytes.size() + chunkSize - 1) / chunkSize);
     for (std::size_t start = 0; start < bytes.size(); start += chunkSize) {
-        chunks.push_back(bytes.slice(start, std::min(chunkSize, bytes.size() - start)));
+        result.chunks_.emplace_back(bytes, start, std::min(chunkSize, bytes.size() - start));
     }
-    return fromChunks(std::move(chunks));
+    return result;
 }
 
 Bytes LazyBytes::toStrict() const {
@@ -96,9 +106,9 @@ Bytes LazyBytes::toStrict() const {
     }
     return Bytes::create(static_cast<std::size_t>(length()),
                          [this](std::span<std::uint8_t> octets) {
-                             auto next = octets.begin();
+                             std::uint8_t* next = octets.data();
                              for (const Bytes& chunk : chunks_) {
-                                 next = std::ranges::copy(chunk.view(), next).out;
+                                 next = copyOctets(chunk.view(), next);
                              }
                          });
 }

@@ -40,6 +40,16 @@ public:
     }
     Bytes(std::initializer_list<std::uint8_t> octets)
         : Bytes(std::span<const std::uint8_t>(octets.begin(), octets.size())) {}
+    /// The length octets of whole from offset on, as slice gives them; both must lie within
+    /// whole. For building slices in place (a vector's emplace_back, say).
+    Bytes(const Bytes& whole, std::size_t offset, std::size_t length) : size_(length) {
+        if (onHeap()) {
+            std::construct_at(&heap_, whole.heap_, whole.heap_.get() + offset);
+        } else {
+            std::construct_at(&inline_);
+            std::memcpy(inline_.data(), whole.data() + offset, length);
+        }
+    }
 
     // The inline paths are kept small enough to be inlined everywhere, since blocks and IVs
     // are copied on every step of a cipher's loop; the heap paths, which touch a shared count
@@ -114,13 +124,7 @@ public:
     }
     /// slice: length octets from offset on; both must lie within the value.
     [[nodiscard]] Bytes slice(std::size_t offset, std::size_t length) const {
-        if (length <= inlineCapacity) {
-            return Bytes(view().subspan(offset, length));
-        }
-        Bytes part;
-        part.size_ = length;
-        std::construct_at(&part.heap_, heap_, heap_.get() + offset);
-        return part;
+        return Bytes(*this, offset, length);
     }
     /// concat: this string followed by another.
     [[nodiscard]] Bytes concat(const Bytes& tail) const;
