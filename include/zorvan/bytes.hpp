@@ -20,16 +20,16 @@ namespace zorvan {
 /// Bytes: an immutable, contiguous octet string. Equal when lengths and octets are equal;
 /// printed as lower-case hex, abbreviated with its length when long.
 ///
-/// Values of up to inlineCapacity octets (a block, an IV, an MD5 or SHA-1 digest) live inside
-/// the object, so making one costs no allocation; longer ones live in a heap buffer that
-/// copies and slices share, so copying, take, drop and cutting into chunks cost none either.
-/// Sharing is safe because no value is ever changed.
+/// Values of up to inlineCapacity octets (a block, an IV, a digest of up to 256 bits) live
+/// inside the object, so making one costs no allocation; longer ones live in a heap buffer
+/// that copies and slices share, so copying, take, drop and cutting into chunks cost none
+/// either. Sharing is safe because no value is ever changed.
 class Bytes {
 public:
     using value_type = std::uint8_t;
     using const_iterator = const std::uint8_t*;
 
-    static constexpr std::size_t inlineCapacity = 24;
+    static constexpr std::size_t inlineCapacity = 32;
 
     Bytes() noexcept : inline_{} {}
     explicit Bytes(std::span<const std::uint8_t> octets) : Bytes() {
