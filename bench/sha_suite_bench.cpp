@@ -2,6 +2,10 @@
 // against OpenSSL beside a plain loop that hashes the same decoded messages the same two ways
 // (contiguous, and in 37-octet chunks) with libcrypto directly, and through the backend. The
 // difference is what the suite adds: decoding, chunk copies, the runner and the comparison.
+//
+// The host's load drifts between runs, so compare medians of interleaved repetitions:
+//   sha_suite_bench --benchmark_min_time=0.2 --benchmark_repetitions=20
+//                   --benchmark_enable_random_interleaving=true
 
 #include <Test/KatValues.hpp>
 #include <Test/SHA.hpp>

@@ -1,6 +1,9 @@
 // The Twofish Monte Carlo tests (the 4,800 records of CBC_D_M, CBC_E_M, ECB_D_M and ECB_E_M,
 // 10,000 chained block operations each) as the suite runs them on nettle's Twofish, beside a
 // plain loop of the same operations on nettle's twofish_encrypt and twofish_decrypt.
+//
+// The host's load drifts between runs, so compare the two over interleaved repetitions:
+//   twofish_monte_carlo_bench --benchmark_repetitions=4 --benchmark_enable_random_interleaving=true
 
 #include <Test/Crypto/hex.hpp>
 #include <Test/TwoFish.hpp>
