@@ -1,7 +1,6 @@
 #include <zorvan/bytes.hpp>
 
 #include <algorithm>
-#include <cstring>
 #include <memory>
 #include <ostream>
 #include <stdexcept>
@@ -18,14 +17,6 @@ void writeHex(std::ostream& out, std::span<const std::uint8_t> octets) {
     for (std::uint8_t octet : octets) {
         out << digits[octet >> 4] << digits[octet & 0x0f];
     }
-}
-
-// memcpy, not std::ranges::copy: over span iterators GCC 12 copies octet by octet.
-std::uint8_t* copyOctets(std::span<const std::uint8_t> octets, std::uint8_t* target) {
-    if (!octets.empty()) {
-        std::memcpy(target, octets.data(), octets.size());
-    }
-    return target + octets.size();
 }
 
 } // namespace
@@ -61,7 +52,7 @@ Bytes Bytes::fromText(std::string_view text) {
 
 Bytes Bytes::concat(const Bytes& tail) const {
     return create(size_ + tail.size_, [&](std::span<std::uint8_t> octets) {
-        copyOctets(tail.view(), copyOctets(view(), octets.data()));
+        detail::copyOctets(tail.view(), detail::copyOctets(view(), octets.data()));
     });
 }
 
@@ -108,7 +99,7 @@ Bytes LazyBytes::toStrict() const {
                          [this](std::span<std::uint8_t> octets) {
                              std::uint8_t* next = octets.data();
                              for (const Bytes& chunk : chunks_) {
-                                 next = copyOctets(chunk.view(), next);
+                                 next = detail::copyOctets(chunk.view(), next);
                              }
                          });
 }

@@ -65,7 +65,7 @@ Bytes padESPBlockSize(const K& /*key*/, const Bytes& message) {
     const std::size_t block = K::blockSize() / 8;
     const std::size_t padLength = (block - (message.size() + 1) % block) % block;
     return Bytes::create(message.size() + padLength + 1, [&](std::span<std::uint8_t> padded) {
-        auto next = std::ranges::copy(message, padded.begin()).out;
+        std::uint8_t* next = detail::copyOctets(message.view(), padded.data());
         for (std::size_t i = 1; i <= padLength; ++i) {
             *next++ = static_cast<std::uint8_t>(i);
         }
@@ -106,7 +106,7 @@ inline void incrementBigEndian(std::span<std::uint8_t> counter) {
 // Replaces the block in place by its encryption.
 template <BlockCipher K>
 void encryptInPlace(const K& key, std::span<std::uint8_t> block) {
-    std::ranges::copy(key.encryptBlock(Bytes(block)), block.begin());
+    copyOctets(key.encryptBlock(Bytes(block)).view(), block.data());
 }
 
 // The generic IV modes share one loop over the blocks. A step sees the feedback register, one
@@ -135,7 +135,7 @@ std::pair<Bytes, IV<K>> cbcEncrypt(const K& key, const IV<K>& iv, const Bytes& i
     return chainBlocks(iv, input, true, "CBC", [&](auto feedback, auto in, auto out) {
         xorOctets(feedback, feedback, in);
         encryptInPlace(key, feedback);
-        std::ranges::copy(feedback, out.begin());
+        copyOctets(feedback, out.data());
     });
 }
 
@@ -143,7 +143,7 @@ template <BlockCipher K>
 std::pair<Bytes, IV<K>> cbcDecrypt(const K& key, const IV<K>& iv, const Bytes& input) {
     return chainBlocks(iv, input, true, "CBC", [&](auto feedback, auto in, auto out) {
         xorOctets(out, key.decryptBlock(Bytes(in)).view(), feedback);
-        std::ranges::copy(in, feedback.begin());
+        copyOctets(in, feedback.data());
     });
 }
 
@@ -155,7 +155,7 @@ std::pair<Bytes, IV<K>> cfbWith(const K& key, const IV<K>& iv, const Bytes& inpu
         encryptInPlace(key, feedback);
         xorOctets(out, in, feedback);
         const auto ciphertext = decrypt ? in : std::span<const std::uint8_t>(out);
-        std::copy(ciphertext.begin(), ciphertext.end(), feedback.begin());
+        copyOctets(ciphertext, feedback.data());
     });
 }
 

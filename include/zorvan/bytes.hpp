@@ -17,6 +17,20 @@
 
 namespace zorvan {
 
+namespace detail {
+
+// Copies the octets to target and gives the end of the copy. memcpy, not std::ranges::copy:
+// over span iterators GCC 12 copies octet by octet.
+inline std::uint8_t* copyOctets(std::span<const std::uint8_t> octets,
+                                std::uint8_t* target) noexcept {
+    if (!octets.empty()) {
+        std::memcpy(target, octets.data(), octets.size());
+    }
+    return target + octets.size();
+}
+
+} // namespace detail
+
 /// Bytes: an immutable, contiguous octet string. Equal when lengths and octets are equal;
 /// printed as lower-case hex, abbreviated with its length when long.
 ///
@@ -33,10 +47,7 @@ public:
 
     Bytes() noexcept : inline_{} {}
     explicit Bytes(std::span<const std::uint8_t> octets) : Bytes() {
-        // memcpy, not std::ranges::copy: over span iterators GCC 12 copies octet by octet.
-        if (!octets.empty()) {
-            std::memcpy(allocate(octets.size()).data(), octets.data(), octets.size());
-        }
+        detail::copyOctets(octets, allocate(octets.size()).data());
     }
     Bytes(std::initializer_list<std::uint8_t> octets)
         : Bytes(std::span<const std::uint8_t>(octets.begin(), octets.size())) {}
@@ -47,7 +58,7 @@ public:
             std::construct_at(&heap_, whole.heap_, whole.heap_.get() + offset);
         } else {
             std::construct_at(&inline_);
-            std::memcpy(inline_.data(), whole.data() + offset, length);
+            detail::copyOctets(whole.view().subspan(offset, length), inline_.data());
         }
     }
 

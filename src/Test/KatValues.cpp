@@ -40,7 +40,9 @@ zorvan::Bytes takeOctets(const zorvan::Bytes& bytes, std::int64_t count) {
     if (count <= 0) {
         return {};
     }
-    return bytes.take(static_cast<std::size_t>(std::min<std::uint64_t>(static_cast<std::uint64_t>(count), bytes.size())));
+    // take keeps at most the whole value; the clamp only keeps the cast from narrowing.
+    const std::uint64_t wanted = static_cast<std::uint64_t>(count);
+    return bytes.take(static_cast<std::size_t>(std::min<std::uint64_t>(wanted, bytes.size())));
 }
 
 zorvan::LazyBytes chunkMessage(const zorvan::Bytes& message) {

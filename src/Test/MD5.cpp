@@ -32,7 +32,7 @@ zorvan::LazyBytes packInDoublingChunks(const zorvan::Bytes& octets) {
     std::vector<zorvan::Bytes> chunks;
     std::size_t chunkOctets = firstChunkOctets;
     for (std::size_t start = 0; start < octets.size(); start += chunkOctets, chunkOctets *= 2) {
-        chunks.push_back(octets.slice(start, std::min(chunkOctets, octets.size() - start)));
+        chunks.emplace_back(octets, start, std::min(chunkOctets, octets.size() - start));
     }
     return zorvan::LazyBytes::fromChunks(std::move(chunks));
 }

@@ -64,7 +64,8 @@ zorvan::Bytes decodePairs(std::string_view text, std::size_t pairs) {
 #if defined(__GNUC__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
 // Many characters at once as the lanes of a vector (GCC and Clang vector extensions): vector
 // fields are long runs of hex digits, and decoding them is most of what a suite run costs
-// besides the primitive itself.
+// besides the primitive itself. The lane types are spelled out per width: GCC takes no
+// dependent vector_size in an alias template.
 template <std::size_t Characters> struct Lanes;
 #define ZORVAN_HEX_LANES(characters)                                                              \
     template <> struct Lanes<characters> {                                                        \

@@ -5,7 +5,6 @@
 #include <nettle/ctr.h>
 #include <nettle/hmac.h>
 
-#include <algorithm>
 #include <array>
 #include <stdexcept>
 
@@ -78,7 +77,7 @@ backends::ModeOutput NettleCipherKey::run(backends::Mode mode, backends::Directi
             if (iv.size() > register_.size()) {
                 throw std::invalid_argument("nettle: an IV longer than any nettle block");
             }
-            std::copy(iv.begin(), iv.end(), register_.begin());
+            zorvan::detail::copyOctets(iv, register_.data());
             const std::size_t block = cipher_->block_size;
             switch (mode) {
             case backends::Mode::ecb:

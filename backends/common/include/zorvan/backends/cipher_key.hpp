@@ -9,7 +9,6 @@
 #include <concepts>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <optional>
 #include <span>
 #include <utility>
@@ -94,15 +93,15 @@ inline Bytes nextIvAfterPadding(Mode mode, Direction direction, std::span<const 
         case Mode::cbc:
         case Mode::cfb: {
             const auto ciphertext = direction == Direction::decrypt ? lastIn : lastOut;
-            std::memcpy(next.data(), lastOut.data(), block);
-            std::memcpy(next.data(), ciphertext.data(), usedInLastBlock);
+            zorvan::detail::copyOctets(lastOut, next.data());
+            zorvan::detail::copyOctets(ciphertext.first(usedInLastBlock), next.data());
             break;
         }
         case Mode::ofb:
             zorvan::detail::xorOctets(next, lastIn, lastOut);
             break;
         case Mode::ctr:
-            std::memcpy(next.data(), iv.data(), block);
+            zorvan::detail::copyOctets(iv, next.data());
             for (std::size_t start = 0; start < length; start += block) {
                 zorvan::detail::incrementBigEndian(next);
             }
