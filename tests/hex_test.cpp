@@ -72,9 +72,10 @@ TEST(HexStringToBS, PairNotStartingWithADigitFailsNamingThePairAndItsPlace) {
 // wherever it stands, the result must be the one the pair rules give.
 TEST(HexStringToBS, AnyCharacterAnywhereInALongRunDecodesByThePairRules) {
     // Long enough for every vector width (64, 32 and 16 characters) and a scalar tail.
+    constexpr std::size_t runLength = 158;
     std::string digits;
-    for (const std::string_view allDigits = "0123456789abcdefABCDEF"; digits.size() < 158;) {
-        digits += allDigits.substr(0, std::min(allDigits.size(), 158 - digits.size()));
+    for (const std::string_view allDigits = "0123456789abcdefABCDEF"; digits.size() < runLength;) {
+        digits += allDigits.substr(0, std::min(allDigits.size(), runLength - digits.size()));
     }
     const auto expectedOf = [](const std::string& text) {
         std::vector<std::uint8_t> octets;
