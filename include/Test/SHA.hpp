@@ -3,11 +3,13 @@
 // test per vector, followed by the hash property group.
 
 #include <Test/Crypto.hpp>
+#include <Test/KatFiles.hpp>
 
 #include <zorvan/bytes.hpp>
 #include <zorvan/hash.hpp>
 #include <zorvan/testing/test.hpp>
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -30,6 +32,11 @@ struct ShaVector {
 /// directory cannot be listed or a selected file cannot be read.
 std::vector<ShaVector> readVectors(std::string_view label);
 
+/// fileVectors: the vectors of files already read, in their order, the tests named after
+/// label as readVectors names them. Never fails.
+std::vector<ShaVector> fileVectors(std::string_view label,
+                                   std::span<const KatFiles::KatFile> files);
+
 /// ShaInputs: a vector decoded: the message cut to its "Len" bits rounded down to octets, the
 /// same message in chunks, and the known digest.
 struct ShaInputs {
@@ -49,12 +56,12 @@ ShaInputs decode(const ShaVector& vector);
 void assertDigests(const ShaVector& vector, zorvan::Bytes contiguousDigest,
                    zorvan::Bytes chunkedDigest, const zorvan::Bytes& knownDigest);
 
-/// getTests: one unit test per vector of label for the digest type D, in vector order; each
-/// decodes, hashes contiguously and in chunks, and compares when it runs. Throws as
-/// readVectors does.
-template <zorvan::Hash D> std::vector<zorvan::testing::Test> getTests(std::string_view label) {
+/// vectorTests: one unit test per vector for the digest type D, in vector order; each decodes,
+/// hashes contiguously and in chunks, and compares when it runs. Never fails itself.
+template <zorvan::Hash D>
+std::vector<zorvan::testing::Test> vectorTests(std::vector<ShaVector> vectors) {
     std::vector<zorvan::testing::Test> tests;
-    for (ShaVector& vector : readVectors(label)) {
+    for (ShaVector& vector : vectors) {
         std::string name = vector.name;
         tests.push_back(zorvan::testing::testCase(std::move(name), [vector = std::move(vector)] {
             const ShaInputs inputs = decode(vector);
@@ -63,6 +70,13 @@ template <zorvan::Hash D> std::vector<zorvan::testing::Test> getTests(std::strin
         }));
     }
     return tests;
+}
+
+/// getTests: one unit test per vector of label for the digest type D, in vector order; each
+/// decodes, hashes contiguously and in chunks, and compares when it runs. Throws as
+/// readVectors does.
+template <zorvan::Hash D> std::vector<zorvan::testing::Test> getTests(std::string_view label) {
+    return vectorTests<D>(readVectors(label));
 }
 
 namespace detail {

@@ -26,10 +26,14 @@ std::string testName(std::string_view label, std::uint64_t number) {
 } // namespace
 
 std::vector<ShaVector> readVectors(std::string_view label) {
-    const std::vector<KatFiles::KatFile> files =
-        KatFiles::readKatDirectory(katDirectory, lengthField, [label](std::string_view fileName) {
-            return fileName.starts_with(label);
-        });
+    return fileVectors(label, KatFiles::readKatDirectory(katDirectory, lengthField,
+                                                         [label](std::string_view fileName) {
+                                                             return fileName.starts_with(label);
+                                                         }));
+}
+
+std::vector<ShaVector> fileVectors(std::string_view label,
+                                   std::span<const KatFiles::KatFile> files) {
     std::vector<ShaVector> vectors;
     for (const KatFiles::KatFile& file : files) {
         for (const ParseNistKATs::KatCategory& category : file.categories) {

@@ -4,7 +4,10 @@
 #include <Test/AES.hpp>
 #include <Test/HMAC.hpp>
 #include <Test/MD5.hpp>
+#include <Test/MonteCarlo.hpp>
 #include <Test/SHA.hpp>
+#include <Test/SHA3.hpp>
+#include <Test/SHA512t.hpp>
 #include <Test/TwoFish.hpp>
 
 #include <zorvan/testing/test.hpp>
@@ -40,7 +43,8 @@ template <class MD5, class SHA1, class SHA224, class SHA256, class SHA384, class
 void addHashSuites(std::vector<SuiteEntry>& entries, const std::string& backend) {
     namespace sha = ::Test::SHA;
     namespace hmac = ::Test::HMAC;
-    const auto add = [&](std::string suite, std::function<std::vector<zorvan::testing::Test>()> build) {
+    const auto add = [&](std::string suite,
+                         std::function<std::vector<zorvan::testing::Test>()> build) {
         entries.push_back({backend, std::move(suite), std::move(build)});
     };
     add("MD5", [] { return ::Test::MD5::makeMD5Tests<MD5>(); });
@@ -67,7 +71,43 @@ void addAESSuites(std::vector<SuiteEntry>& entries, const std::string& backend) 
 /// addTwofishSuite: Twofish of one backend.
 template <class Twofish>
 void addTwofishSuite(std::vector<SuiteEntry>& entries, const std::string& backend) {
-    entries.push_back({backend, "Twofish", [] { return ::Test::TwoFish::makeTwoFishTests<Twofish>(); }});
+    entries.push_back(
+        {backend, "Twofish", [] { return ::Test::TwoFish::makeTwoFishTests<Twofish>(); }});
+}
+
+/// addSHA3AndMonteCarloSuites: SHA-3, SHA-512/224 and SHA-512/256 of one backend, then the
+/// Monte Carlo suites of SHA-1 to SHA-3. Library names the backend's digest types as the
+/// backends do (SHA1 ... SHA512, SHA512_224, SHA512_256, SHA3_224 ... SHA3_512).
+template <class Library>
+void addSHA3AndMonteCarloSuites(std::vector<SuiteEntry>& entries, const std::string& backend) {
+    namespace monte = ::Test::MonteCarlo;
+    const auto add = [&](std::string suite,
+                         std::function<std::vector<zorvan::testing::Test>()> build) {
+        entries.push_back({backend, std::move(suite), std::move(build)});
+    };
+    add("SHA3-224", [] { return ::Test::SHA3::makeSHA3_224Tests<typename Library::SHA3_224>(); });
+    add("SHA3-256", [] { return ::Test::SHA3::makeSHA3_256Tests<typename Library::SHA3_256>(); });
+    add("SHA3-384", [] { return ::Test::SHA3::makeSHA3_384Tests<typename Library::SHA3_384>(); });
+    add("SHA3-512", [] { return ::Test::SHA3::makeSHA3_512Tests<typename Library::SHA3_512>(); });
+    add("SHA512-224",
+        [] { return ::Test::SHA512t::makeSHA512_224Tests<typename Library::SHA512_224>(); });
+    add("SHA512-256",
+        [] { return ::Test::SHA512t::makeSHA512_256Tests<typename Library::SHA512_256>(); });
+    const auto addMonte = [&]<class D>(std::string suite, monte::Algorithm algorithm) {
+        add(std::move(suite), [algorithm] { return monte::makeMonteCarloTests<D>(algorithm); });
+    };
+    using A = monte::Algorithm;
+    addMonte.template operator()<typename Library::SHA1>("Monte-SHA1", A::sha1);
+    addMonte.template operator()<typename Library::SHA224>("Monte-SHA224", A::sha224);
+    addMonte.template operator()<typename Library::SHA256>("Monte-SHA256", A::sha256);
+    addMonte.template operator()<typename Library::SHA384>("Monte-SHA384", A::sha384);
+    addMonte.template operator()<typename Library::SHA512>("Monte-SHA512", A::sha512);
+    addMonte.template operator()<typename Library::SHA512_224>("Monte-SHA512-224", A::sha512_224);
+    addMonte.template operator()<typename Library::SHA512_256>("Monte-SHA512-256", A::sha512_256);
+    addMonte.template operator()<typename Library::SHA3_224>("Monte-SHA3-224", A::sha3_224);
+    addMonte.template operator()<typename Library::SHA3_256>("Monte-SHA3-256", A::sha3_256);
+    addMonte.template operator()<typename Library::SHA3_384>("Monte-SHA3-384", A::sha3_384);
+    addMonte.template operator()<typename Library::SHA3_512>("Monte-SHA3-512", A::sha3_512);
 }
 
 void addOpenSSLSuites(std::vector<SuiteEntry>& entries);

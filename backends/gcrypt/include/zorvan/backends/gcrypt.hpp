@@ -113,4 +113,13 @@ using AES256 = detail::AesKey<256, GCRY_CIPHER_AES256>;
 /// and CBC; keyLength is 256.
 using Twofish = backends::CipherKey<detail::TwofishCipher>;
 
+/// SHA3_224 ... SHA3_512, SHA512_224, SHA512_256: libgcrypt's SHA-3 (block length: the
+/// rate, 1600 bits less twice the output) and SHA-512/t hashes, with libgcrypt's own HMAC.
+using SHA3_224 = backends::Digest<detail::GcryptAlgorithm<GCRY_MD_SHA3_224, 1152>>;
+using SHA3_256 = backends::Digest<detail::GcryptAlgorithm<GCRY_MD_SHA3_256, 1088>>;
+using SHA3_384 = backends::Digest<detail::GcryptAlgorithm<GCRY_MD_SHA3_384, 832>>;
+using SHA3_512 = backends::Digest<detail::GcryptAlgorithm<GCRY_MD_SHA3_512, 576>>;
+using SHA512_224 = backends::Digest<detail::GcryptAlgorithm<GCRY_MD_SHA512_224, 1024>>;
+using SHA512_256 = backends::Digest<detail::GcryptAlgorithm<GCRY_MD_SHA512_256, 1024>>;
+
 } // namespace zorvan::gcrypt

@@ -107,4 +107,13 @@ using AES256 = backends::CipherKey<detail::AesCipher<256, &nettle_aes256>>;
 /// 256.
 using Twofish = backends::CipherKey<detail::TwofishCipher>;
 
+/// SHA3_224 ... SHA3_512, SHA512_224, SHA512_256: nettle's SHA-3 (block length: the rate)
+/// and SHA-512/t hashes, with nettle's own HMAC.
+using SHA3_224 = backends::Digest<detail::NettleAlgorithm<&nettle_sha3_224>>;
+using SHA3_256 = backends::Digest<detail::NettleAlgorithm<&nettle_sha3_256>>;
+using SHA3_384 = backends::Digest<detail::NettleAlgorithm<&nettle_sha3_384>>;
+using SHA3_512 = backends::Digest<detail::NettleAlgorithm<&nettle_sha3_512>>;
+using SHA512_224 = backends::Digest<detail::NettleAlgorithm<&nettle_sha512_224>>;
+using SHA512_256 = backends::Digest<detail::NettleAlgorithm<&nettle_sha512_256>>;
+
 } // namespace zorvan::nettle

@@ -98,4 +98,13 @@ using AES256 = detail::AesKey<256>;
 /// say); throws std::runtime_error when libcrypto fails or does not know the digest.
 Bytes nativeHmac(const char* digestName, const Bytes& key, const Bytes& message);
 
+/// SHA3_224 ... SHA3_512, SHA512_224, SHA512_256: libcrypto's SHA-3 (block length: the
+/// rate) and SHA-512/t hashes; hmac and hmacStrict are the generic ones.
+using SHA3_224 = backends::Digest<detail::EvpAlgorithm<EVP_sha3_224>>;
+using SHA3_256 = backends::Digest<detail::EvpAlgorithm<EVP_sha3_256>>;
+using SHA3_384 = backends::Digest<detail::EvpAlgorithm<EVP_sha3_384>>;
+using SHA3_512 = backends::Digest<detail::EvpAlgorithm<EVP_sha3_512>>;
+using SHA512_224 = backends::Digest<detail::EvpAlgorithm<EVP_sha512_224>>;
+using SHA512_256 = backends::Digest<detail::EvpAlgorithm<EVP_sha512_256>>;
+
 } // namespace zorvan::openssl

@@ -1,0 +1,136 @@
+#pragma once
+// Test::MonteCarlo: the NIST Monte Carlo hashing vectors (SHAVS for SHA-1 and SHA-2, SHA3VS
+// for SHA-3) installed under Test/KAT_SHA_MONTE. Each checkpoint record is a unit test that
+// runs its 1000 chained digests from the previous checkpoint's digest (the file's Seed for
+// the first), so every record stands alone and a fault names the first checkpoint it spoils.
+
+#include <Test/Crypto/hex.hpp>
+#include <Test/ParseNistKATs.hpp>
+
+#include <zorvan/bytes.hpp>
+#include <zorvan/hash.hpp>
+#include <zorvan/testing/assertion.hpp>
+#include <zorvan/testing/test.hpp>
+
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace Test::MonteCarlo {
+
+/// katDirectory: the folder of the data directory the suites read.
+inline constexpr const char* katDirectory = "Test/KAT_SHA_MONTE";
+
+/// digestsPerCheckpoint: the chained digests between two checkpoints.
+inline constexpr std::size_t digestsPerCheckpoint = 1000;
+
+/// Algorithm: a hash with NIST Monte Carlo vectors.
+enum class Algorithm {
+    sha1,
+    sha224,
+    sha256,
+    sha384,
+    sha512,
+    sha512_224,
+    sha512_256,
+    sha3_224,
+    sha3_256,
+    sha3_384,
+    sha3_512,
+};
+
+/// Chaining: how a Monte Carlo step makes its message. SHAVS hashes the last three digests
+/// concatenated (the first step starting from three copies of the seed); SHA3VS hashes the
+/// last digest alone.
+enum class Chaining { lastThreeDigests, lastDigest };
+
+/// chainingOf: the chaining NIST defines for the algorithm. Never fails.
+Chaining chainingOf(Algorithm algorithm) noexcept;
+
+/// labelOf: the algorithm's label in file and test names ("SHA256", "SHA3_256"). Never fails.
+std::string_view labelOf(Algorithm algorithm) noexcept;
+
+/// Checkpoint: one record as a test: its name ("NistSHA256Monte-7", after its COUNT), the
+/// seed it starts from and the digest it must reach, both hex until the test runs.
+struct Checkpoint {
+    std::string name;
+    std::string seedHex;
+    std::string digestHex;
+
+    friend bool operator==(const Checkpoint&, const Checkpoint&) = default;
+};
+
+/// seedField: the field that opens the one record of each section of a Monte file (its COUNT
+/// and MD pairs follow as fields of that record): the record-start field to parse them with.
+inline constexpr const char* seedField = "Seed";
+
+/// checkpoints: the checkpoints of a Monte file parsed with seedField, in file order, each
+/// seeded by the MD before it (the section's Seed for the first). A COUNT without an MD ends
+/// its section's list, since the seeds after it are unknown. Never fails.
+std::vector<Checkpoint> checkpoints(std::string_view label,
+                                    std::span<const ParseNistKATs::KatCategory> categories);
+
+/// readCheckpoints: the checkpoints of "<label>Monte.rsp" in Test/KAT_SHA_MONTE. Throws
+/// Test::KatFiles::KatDirectoryError when the folder cannot be listed or the file is missing
+/// or cannot be read.
+std::vector<Checkpoint> readCheckpoints(Algorithm algorithm);
+
+/// chainDigests: the digest that digestsPerCheckpoint chained steps of D reach from seed, as
+/// chaining defines the steps. Throws what D throws.
+template <zorvan::Hash D> zorvan::Bytes chainDigests(Chaining chaining, zorvan::Bytes seed) {
+    if (chaining == Chaining::lastDigest) {
+        for (std::size_t step = 0; step < digestsPerCheckpoint; ++step) {
+            seed = zorvan::hashStrict<D>(seed).encode();
+        }
+        return seed;
+    }
+    zorvan::Bytes oldest = seed;
+    zorvan::Bytes middle = seed;
+    zorvan::Bytes newest = std::move(seed);
+    for (std::size_t step = 0; step < digestsPerCheckpoint; ++step) {
+        // Fed as three pieces of one message: concatenating would cost two copies a step.
+        typename D::Context context;
+        context.update(oldest.view());
+        context.update(middle.view());
+        context.update(newest.view());
+        zorvan::Bytes next = context.finalize().encode();
+        oldest = std::move(middle);
+        middle = std::move(newest);
+        newest = std::move(next);
+    }
+    return newest;
+}
+
+/// makeMonteCarloTests: one unit test per checkpoint of the algorithm's Monte file for the
+/// digest type D, in file order, each chaining its digests when it runs and comparing the
+/// last with the record's MD (assertEqual, the test name as message; bad hex fails with
+/// Test::Crypto::HexDecodingError). No property group: the message suites of the same hash
+/// carry it. Building throws as readCheckpoints does.
+template <zorvan::Hash D>
+std::vector<zorvan::testing::Test> makeMonteCarloTests(Algorithm algorithm) {
+    std::vector<zorvan::testing::Test> tests;
+    const Chaining chaining = chainingOf(algorithm);
+    for (Checkpoint& checkpoint : readCheckpoints(algorithm)) {
+        std::string name = checkpoint.name;
+        tests.push_back(zorvan::testing::testCase(
+            std::move(name), [chaining, checkpoint = std::move(checkpoint)] {
+                zorvan::testing::assertEqual(
+                    checkpoint.name,
+                    chainDigests<D>(chaining, Crypto::hexStringToBS(checkpoint.seedHex)),
+                    Crypto::hexStringToBS(checkpoint.digestHex));
+            }));
+    }
+    return tests;
+}
+
+/// makeMonteCarloTests: the same for the digest type of the witness, whose value is never
+/// read. Reports errors as the overload above does.
+template <zorvan::Hash D>
+std::vector<zorvan::testing::Test> makeMonteCarloTests(const D& /*witness*/, Algorithm algorithm) {
+    return makeMonteCarloTests<D>(algorithm);
+}
+
+} // namespace Test::MonteCarlo

@@ -1,0 +1,92 @@
+#include <Test/MonteCarlo.hpp>
+
+#include <Test/NistHashFiles.hpp>
+#include <Test/ParseNistKATs.hpp>
+
+#include <algorithm>
+#include <array>
+#include <optional>
+
+namespace Test::MonteCarlo {
+
+namespace {
+
+constexpr std::string_view countField = "COUNT";
+constexpr std::string_view digestField = "MD";
+
+struct AlgorithmRow {
+    Algorithm algorithm;
+    std::string_view label;
+    Chaining chaining;
+};
+
+constexpr std::array<AlgorithmRow, 11> algorithms{{
+    {Algorithm::sha1, "SHA1", Chaining::lastThreeDigests},
+    {Algorithm::sha224, "SHA224", Chaining::lastThreeDigests},
+    {Algorithm::sha256, "SHA256", Chaining::lastThreeDigests},
+    {Algorithm::sha384, "SHA384", Chaining::lastThreeDigests},
+    {Algorithm::sha512, "SHA512", Chaining::lastThreeDigests},
+    {Algorithm::sha512_224, "SHA512_224", Chaining::lastThreeDigests},
+    {Algorithm::sha512_256, "SHA512_256", Chaining::lastThreeDigests},
+    {Algorithm::sha3_224, "SHA3_224", Chaining::lastDigest},
+    {Algorithm::sha3_256, "SHA3_256", Chaining::lastDigest},
+    {Algorithm::sha3_384, "SHA3_384", Chaining::lastDigest},
+    {Algorithm::sha3_512, "SHA3_512", Chaining::lastDigest},
+}};
+
+const AlgorithmRow& rowOf(Algorithm algorithm) noexcept {
+    return *std::ranges::find(algorithms, algorithm, &AlgorithmRow::algorithm);
+}
+
+std::vector<Checkpoint> recordCheckpoints(std::string_view label,
+                                          const ParseNistKATs::KatRecord& record) {
+    std::vector<Checkpoint> found;
+    std::string seed(record.fields.front().value);
+    std::optional<std::string> count;
+    for (const ParseNistKATs::KatField& field : record.fields) {
+        if (field.name == countField) {
+            if (count) {
+                break; // a COUNT without its MD: the seeds after it are unknown
+            }
+            count = field.value;
+        } else if (field.name == digestField && count) {
+            found.push_back({"Nist" + std::string(label) + "Monte-" + *count, seed, field.value});
+            seed = field.value;
+            count.reset();
+        }
+    }
+    return found;
+}
+
+} // namespace
+
+Chaining chainingOf(Algorithm algorithm) noexcept {
+    return rowOf(algorithm).chaining;
+}
+
+std::string_view labelOf(Algorithm algorithm) noexcept {
+    return rowOf(algorithm).label;
+}
+
+std::vector<Checkpoint> checkpoints(std::string_view label,
+                                    std::span<const ParseNistKATs::KatCategory> categories) {
+    std::vector<Checkpoint> found;
+    for (const ParseNistKATs::KatCategory& category : categories) {
+        for (const ParseNistKATs::KatRecord& record : category.records) {
+            for (Checkpoint& checkpoint : recordCheckpoints(label, record)) {
+                found.push_back(std::move(checkpoint));
+            }
+        }
+    }
+    return found;
+}
+
+std::vector<Checkpoint> readCheckpoints(Algorithm algorithm) {
+    const std::string_view label = labelOf(algorithm);
+    const std::array fileNames{std::string(label) + "Monte.rsp"};
+    return checkpoints(
+        label,
+        NistHashFiles::readNamedFiles(katDirectory, seedField, fileNames).front().categories);
+}
+
+} // namespace Test::MonteCarlo

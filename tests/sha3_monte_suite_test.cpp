@@ -1,0 +1,309 @@
+#include <Test/KatFiles.hpp>
+#include <Test/MonteCarlo.hpp>
+#include <Test/NistHashFiles.hpp>
+#include <Test/SHA.hpp>
+#include <Test/SHA3.hpp>
+#include <Test/SHA512t.hpp>
+
+#include "hash_suite_support.hpp"
+#include "temporary_data_directory.hpp"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <bit>
+#include <map>
+
+namespace {
+
+namespace monte = ::Test::MonteCarlo;
+using hash_suites::failingNames;
+using hash_suites::runUnitLeaves;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using zorvan::Bytes;
+
+// Every unit test of a builder's list passes, there is one per `recordLine` line of the
+// named file(s) of folder (the parser is not trusted to count them), named from first to
+// "<prefix><count>" when counted from 1.
+void expectPassesWithOneTestPerRecord(const std::vector<zorvan::testing::Test>& tests,
+                                      std::string_view folder,
+                                      const std::vector<std::string>& fileNames,
+                                      std::string_view recordLine, const std::string& firstName,
+                                      const std::string& lastName) {
+    const std::size_t records = hash_suites::countLines(
+        folder,
+        [&](const std::string& file) {
+            return std::ranges::find(fileNames, file) != fileNames.end();
+        },
+        [&](const std::string& line, const std::string&) { return line.starts_with(recordLine); });
+    ASSERT_GT(records, 0u) << firstName;
+    const auto runs = runUnitLeaves(tests);
+    ASSERT_EQ(runs.size(), records) << firstName;
+    EXPECT_EQ(runs.front().name, firstName);
+    EXPECT_EQ(runs.back().name, lastName);
+    EXPECT_THAT(failingNames(runs), IsEmpty()) << firstName;
+}
+
+void expectMessageSuite(const std::vector<zorvan::testing::Test>& tests, std::string_view folder,
+                        const std::string& label) {
+    const auto files = ::Test::NistHashFiles::messageFileNames(label);
+    const std::size_t records = hash_suites::countLines(
+        folder,
+        [&](const std::string& file) { return std::ranges::find(files, file) != files.end(); },
+        [](const std::string& line, const std::string&) { return line.starts_with("Len ="); });
+    expectPassesWithOneTestPerRecord(tests, folder, files, "Len =", "Nist" + label + "-1",
+                                     "Nist" + label + "-" + std::to_string(records));
+    EXPECT_EQ(tests.back().name(), ::Test::Crypto::names::hashGroup) << label;
+}
+
+template <class Library> class NewHashSuites : public ::testing::Test {};
+using Libraries = ::testing::Types<hash_suites::OpenSSLBackend, hash_suites::GcryptBackend,
+                                   hash_suites::NettleBackend>;
+TYPED_TEST_SUITE(NewHashSuites, Libraries, hash_suites::HashBackendNames);
+
+// The SHA-3 and SHA-512/t types of the library each shared backend list stands for.
+template <class Backend> struct LibraryOf;
+template <> struct LibraryOf<hash_suites::OpenSSLBackend> {
+    using SHA3_224 = zorvan::openssl::SHA3_224;
+    using SHA3_256 = zorvan::openssl::SHA3_256;
+    using SHA3_384 = zorvan::openssl::SHA3_384;
+    using SHA3_512 = zorvan::openssl::SHA3_512;
+    using SHA512_224 = zorvan::openssl::SHA512_224;
+    using SHA512_256 = zorvan::openssl::SHA512_256;
+};
+template <> struct LibraryOf<hash_suites::GcryptBackend> {
+    using SHA3_224 = zorvan::gcrypt::SHA3_224;
+    using SHA3_256 = zorvan::gcrypt::SHA3_256;
+    using SHA3_384 = zorvan::gcrypt::SHA3_384;
+    using SHA3_512 = zorvan::gcrypt::SHA3_512;
+    using SHA512_224 = zorvan::gcrypt::SHA512_224;
+    using SHA512_256 = zorvan::gcrypt::SHA512_256;
+};
+template <> struct LibraryOf<hash_suites::NettleBackend> {
+    using SHA3_224 = zorvan::nettle::SHA3_224;
+    using SHA3_256 = zorvan::nettle::SHA3_256;
+    using SHA3_384 = zorvan::nettle::SHA3_384;
+    using SHA3_512 = zorvan::nettle::SHA3_512;
+    using SHA512_224 = zorvan::nettle::SHA512_224;
+    using SHA512_256 = zorvan::nettle::SHA512_256;
+};
+
+TYPED_TEST(NewHashSuites, EveryMessageBuilderPassesWithOneTestPerRecordOfItsTwoFiles) {
+    using L = LibraryOf<TypeParam>;
+    namespace sha3 = ::Test::SHA3;
+    namespace sha512t = ::Test::SHA512t;
+    expectMessageSuite(sha3::makeSHA3_224Tests<typename L::SHA3_224>(), sha3::katDirectory,
+                       "SHA3_224");
+    expectMessageSuite(sha3::makeSHA3_256Tests<typename L::SHA3_256>(), sha3::katDirectory,
+                       "SHA3_256");
+    expectMessageSuite(sha3::makeSHA3_384Tests<typename L::SHA3_384>(), sha3::katDirectory,
+                       "SHA3_384");
+    expectMessageSuite(sha3::makeSHA3_512Tests<typename L::SHA3_512>(), sha3::katDirectory,
+                       "SHA3_512");
+    expectMessageSuite(sha512t::makeSHA512_224Tests<typename L::SHA512_224>(),
+                       sha512t::katDirectory, "SHA512_224");
+    expectMessageSuite(sha512t::makeSHA512_256Tests<typename L::SHA512_256>(),
+                       sha512t::katDirectory, "SHA512_256");
+}
+
+void expectMonteSuite(const std::vector<zorvan::testing::Test>& tests, monte::Algorithm algorithm) {
+    const std::string label(monte::labelOf(algorithm));
+    expectPassesWithOneTestPerRecord(tests, monte::katDirectory, {label + "Monte.rsp"},
+                                     "COUNT =", "Nist" + label + "Monte-0",
+                                     "Nist" + label + "Monte-99");
+}
+
+// One library is enough to show that every Monte file reads and chains as NIST defines it;
+// zorvan-check runs them all for every library.
+TEST(MonteCarloSuite, EveryCheckpointOfEveryFilePassesStandingAlone) {
+    namespace nettle = zorvan::nettle;
+    using A = monte::Algorithm;
+    expectMonteSuite(monte::makeMonteCarloTests<nettle::SHA1>(A::sha1), A::sha1);
+    expectMonteSuite(monte::makeMonteCarloTests<nettle::SHA224>(A::sha224), A::sha224);
+    expectMonteSuite(monte::makeMonteCarloTests<nettle::SHA256>(A::sha256), A::sha256);
+    expectMonteSuite(monte::makeMonteCarloTests<nettle::SHA384>(A::sha384), A::sha384);
+    expectMonteSuite(monte::makeMonteCarloTests<nettle::SHA512>(A::sha512), A::sha512);
+    expectMonteSuite(monte::makeMonteCarloTests<nettle::SHA512_224>(A::sha512_224), A::sha512_224);
+    expectMonteSuite(monte::makeMonteCarloTests<nettle::SHA512_256>(A::sha512_256), A::sha512_256);
+    expectMonteSuite(monte::makeMonteCarloTests<nettle::SHA3_224>(A::sha3_224), A::sha3_224);
+    expectMonteSuite(monte::makeMonteCarloTests<nettle::SHA3_256>(A::sha3_256), A::sha3_256);
+    expectMonteSuite(monte::makeMonteCarloTests<nettle::SHA3_384>(A::sha3_384), A::sha3_384);
+    expectMonteSuite(monte::makeMonteCarloTests<nettle::SHA3_512>(A::sha3_512), A::sha3_512);
+}
+
+TEST(MonteCarloFiles, EachCheckpointIsSeededByTheDigestBeforeItAndAGapEndsTheChain) {
+    const auto categories = ::Test::ParseNistKATs::parseCategories(
+        monte::seedField, "[L = 20]\n\nSeed = 00\n\nCOUNT = 0\nMD = 11\n\nCOUNT = 1\nMD = 22\n\n"
+                          "COUNT = 2\n\nCOUNT = 3\nMD = 44\n");
+    EXPECT_THAT(monte::checkpoints("SHA1", categories),
+                ElementsAre(monte::Checkpoint{"NistSHA1Monte-0", "00", "11"},
+                            monte::Checkpoint{"NistSHA1Monte-1", "11", "22"}));
+}
+
+TEST(MonteCarloFiles, AMissingFileFailsTheBuildNamingIt) {
+    const TemporaryDataDirectory data;
+    data.write("Test/KAT_SHA_MONTE/SHA1Monte.rsp", "Seed = 00\nCOUNT = 0\nMD = 11\n");
+    EXPECT_EQ(monte::readCheckpoints(monte::Algorithm::sha1).size(), 1u);
+    try {
+        monte::readCheckpoints(monte::Algorithm::sha256);
+        FAIL() << "a missing Monte file was not reported";
+    } catch (const ::Test::KatFiles::KatDirectoryError& error) {
+        EXPECT_THAT(error.what(), ::testing::HasSubstr("KAT_SHA_MONTE/SHA256Monte.rsp"));
+    }
+    EXPECT_THROW(::Test::SHA3::makeSHA3_256Tests<zorvan::nettle::SHA3_256>(),
+                 ::Test::KatFiles::KatDirectoryError);
+}
+
+// Keccak-f[1600] and the sponge of FIPS 202 with the domain byte as a parameter: 0x06 is
+// SHA-3; 0x01 is the original Keccak padding that some early implementations shipped.
+std::array<std::uint64_t, 25> keccakPermutation(std::array<std::uint64_t, 25> state) {
+    constexpr std::array<std::uint64_t, 24> roundConstants{
+        0x0000000000000001, 0x0000000000008082, 0x800000000000808a, 0x8000000080008000,
+        0x000000000000808b, 0x0000000080000001, 0x8000000080008081, 0x8000000000008009,
+        0x000000000000008a, 0x0000000000000088, 0x0000000080008009, 0x000000008000000a,
+        0x000000008000808b, 0x800000000000008b, 0x8000000000008089, 0x8000000000008003,
+        0x8000000000008002, 0x8000000000000080, 0x000000000000800a, 0x800000008000000a,
+        0x8000000080008081, 0x8000000000008080, 0x0000000080000001, 0x8000000080008008};
+    constexpr std::array<int, 25> rotations{0,  1,  62, 28, 27, 36, 44, 6,  55, 20, 3,  10, 43,
+                                            25, 39, 41, 45, 15, 21, 8,  18, 2,  61, 56, 14};
+    for (const std::uint64_t roundConstant : roundConstants) {
+        std::array<std::uint64_t, 5> column{};
+        for (std::size_t x = 0; x < 5; ++x) {
+            column[x] = state[x] ^ state[x + 5] ^ state[x + 10] ^ state[x + 15] ^ state[x + 20];
+        }
+        for (std::size_t x = 0; x < 5; ++x) {
+            const std::uint64_t theta = column[(x + 4) % 5] ^ std::rotl(column[(x + 1) % 5], 1);
+            for (std::size_t y = 0; y < 25; y += 5) {
+                state[x + y] ^= theta;
+            }
+        }
+        std::array<std::uint64_t, 25> moved{};
+        for (std::size_t x = 0; x < 5; ++x) {
+            for (std::size_t y = 0; y < 5; ++y) {
+                moved[y + 5 * ((2 * x + 3 * y) % 5)] =
+                    std::rotl(state[x + 5 * y], rotations[x + 5 * y]);
+            }
+        }
+        for (std::size_t y = 0; y < 25; y += 5) {
+            for (std::size_t x = 0; x < 5; ++x) {
+                state[x + y] = moved[x + y] ^ (~moved[(x + 1) % 5 + y] & moved[(x + 2) % 5 + y]);
+            }
+        }
+        state[0] ^= roundConstant;
+    }
+    return state;
+}
+
+template <std::size_t OutputBits, std::uint8_t DomainByte> class SpongeDigest {
+public:
+    static constexpr std::size_t rateOctets = 200 - 2 * OutputBits / 8;
+    static std::size_t outputLength() { return OutputBits; }
+    static std::size_t blockLength() { return rateOctets * 8; }
+
+    class Context {
+    public:
+        void update(std::span<const std::uint8_t> octets) {
+            message_.insert(message_.end(), octets.begin(), octets.end());
+        }
+        SpongeDigest finalize() {
+            std::vector<std::uint8_t> padded = std::exchange(message_, {});
+            padded.push_back(DomainByte);
+            padded.resize((padded.size() + rateOctets - 1) / rateOctets * rateOctets);
+            padded.back() |= 0x80;
+            std::array<std::uint64_t, 25> state{};
+            for (std::size_t block = 0; block < padded.size(); block += rateOctets) {
+                for (std::size_t octet = 0; octet < rateOctets; ++octet) {
+                    state[octet / 8] ^= std::uint64_t{padded[block + octet]} << (8 * (octet % 8));
+                }
+                state = keccakPermutation(state);
+            }
+            return SpongeDigest(Bytes::create(OutputBits / 8, [&](std::span<std::uint8_t> out) {
+                for (std::size_t octet = 0; octet < out.size(); ++octet) {
+                    out[octet] = static_cast<std::uint8_t>(state[octet / 8] >> (8 * (octet % 8)));
+                }
+            }));
+        }
+
+    private:
+        std::vector<std::uint8_t> message_;
+    };
+
+    [[nodiscard]] Bytes encode() const { return octets_; }
+    static std::optional<SpongeDigest> get(const Bytes& bytes) {
+        return bytes.size() < OutputBits / 8
+                   ? std::nullopt
+                   : std::optional(SpongeDigest(bytes.take(OutputBits / 8)));
+    }
+    friend bool operator==(const SpongeDigest&, const SpongeDigest&) = default;
+    friend std::ostream& operator<<(std::ostream& out, const SpongeDigest& digest) {
+        return out << digest.octets_;
+    }
+
+private:
+    explicit SpongeDigest(Bytes octets) : octets_(std::move(octets)) {}
+    Bytes octets_;
+};
+
+std::vector<hash_suites::LeafRun> failedRuns(const std::vector<hash_suites::LeafRun>& runs) {
+    std::vector<hash_suites::LeafRun> failed;
+    std::ranges::copy_if(runs, std::back_inserter(failed),
+                         [](const auto& run) { return !run.passed; });
+    return failed;
+}
+
+TEST(SHA3SuiteFaults, TheKeccakPaddingByteFailsEveryKnownAnswerAndTheRightOnePassesThem) {
+    const auto right = runUnitLeaves(::Test::SHA3::makeSHA3_256Tests<SpongeDigest<256, 0x06>>());
+    EXPECT_THAT(failingNames(right), IsEmpty());
+    const auto wrong = runUnitLeaves(::Test::SHA3::makeSHA3_256Tests<SpongeDigest<256, 0x01>>());
+    EXPECT_EQ(failedRuns(wrong).size(), wrong.size());
+    EXPECT_EQ(wrong.size(), right.size());
+}
+
+// SHA-512/224 is SHA-512 from its own initial values, cut to 224 bits; cutting SHA-512 is the
+// classic shortcut.
+struct SHA512InitialValues {
+    static Bytes afterHashing(Bytes digest, std::size_t /*octetsFed*/) { return digest.take(28); }
+    static std::vector<Bytes> chunksFed(const zorvan::LazyBytes& message) {
+        return message.toChunks();
+    }
+    static Bytes afterMac(Bytes mac) { return mac.take(28); }
+};
+
+TEST(SHA512tSuiteFaults, SHA512sInitialValuesFailEveryKnownAnswer) {
+    using Truncated = hash_suites::FaultyDigest<zorvan::openssl::SHA512, SHA512InitialValues>;
+    const auto runs = runUnitLeaves(::Test::SHA512t::makeSHA512_224Tests<Truncated>());
+    ASSERT_FALSE(runs.empty());
+    EXPECT_EQ(failedRuns(runs).size(), runs.size());
+}
+
+// A digest that memoises its results by message length: right on the message files, which
+// never repeat a length, but from the second step on a Monte chain gets the first step's
+// digest back instead of the one it must chain.
+struct Memo {
+    std::map<std::size_t, Bytes> byLength;
+};
+Memo memo;
+
+struct MemoisedByLength {
+    static Bytes afterHashing(Bytes digest, std::size_t octetsFed) {
+        return memo.byLength.try_emplace(octetsFed, std::move(digest)).first->second;
+    }
+    static std::vector<Bytes> chunksFed(const zorvan::LazyBytes& message) {
+        return message.toChunks();
+    }
+    static Bytes afterMac(Bytes mac) { return mac; }
+};
+
+TEST(MonteCarloSuiteFaults, ADigestThatChainsAStaleResultFailsEveryCheckpoint) {
+    using Stale = hash_suites::FaultyDigest<zorvan::nettle::SHA256, MemoisedByLength>;
+    memo.byLength.clear();
+    EXPECT_THAT(failingNames(runUnitLeaves(::Test::SHA::makeSHA256Tests<Stale>())), IsEmpty());
+    memo.byLength.clear();
+    const auto runs = runUnitLeaves(monte::makeMonteCarloTests<Stale>(monte::Algorithm::sha256));
+    ASSERT_EQ(runs.size(), 100u);
+    EXPECT_EQ(failedRuns(runs).size(), runs.size());
+}
+
+} // namespace
