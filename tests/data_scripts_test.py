@@ -1,5 +1,6 @@
 """Checks the KAT data scripts in scripts/data on small inputs: the section split of the AES
-files, the Twofish conversion, and the check mode that guards the installed folders."""
+files, the Twofish, HMAC-MD5 and Camellia conversions, and the check mode that guards the
+installed folders."""
 
 import importlib.machinery
 import importlib.util
@@ -23,6 +24,8 @@ def load_script(name):
 
 split_aes_vectors = load_script("split-aes-vectors")
 convert_twofish_vectors = load_script("convert-twofish-vectors")
+convert_hmac_md5_vectors = load_script("convert-hmac-md5-vectors")
+convert_camellia_vectors = load_script("convert-camellia-vectors")
 
 AES_FILE = (b"# CAVS 11.1\n# Key Length : 128\n\n[ENCRYPT]\n\nCOUNT = 0\nKEY = 00\n\n"
             b"[DECRYPT]\n\nCOUNT = 0\nKEY = 11\n")
@@ -51,6 +54,57 @@ class ConvertTwofishVectorsTest(unittest.TestCase):
                          b"\r\n# FILENAME:  \"ecb_vt.txt\"\r\n# ==========\r\n\r\n"
                          b"[KEYSIZE=128]\r\n\r\n[KEY=00]\r\n\r\nI=1\r\nPT=80\r\nCT=73\r\n\r\n"
                          b"I=2\r\nKEY=01\r\n# ==========\r\n")
+
+
+class ConvertHmacMd5VectorsTest(unittest.TestCase):
+    def test_cases_become_numbered_records_of_one_section_with_their_comments(self):
+        source = ("# 2. Test Cases\n\nLen = 16\n# \"Jefe\"\nKey = 4a65\nMsg = 7768\n"
+                  "MD = " + "ab" * 16 + "\n\nLen = 0\nKey = 0b\nMsg = \nMD = " + "cd" * 16 + "\n")
+        self.assertEqual(convert_hmac_md5_vectors.convert(source).decode().split("\n")[2:],
+                         ["[L=16]", "", "# 2. Test Cases", "# \"Jefe\"", "Count = 1",
+                          "Klen = 2", "Tlen = 16", "Key = 4a65", "Msg = 7768",
+                          "Mac = " + "ab" * 16, "", "Count = 2", "Klen = 1", "Tlen = 16",
+                          "Key = 0b", "Msg = ", "Mac = " + "cd" * 16, ""])
+
+    def test_a_case_whose_len_or_digest_does_not_fit_is_refused(self):
+        for source in ("Len = 8\nKey = 00\nMsg = 0102\nMD = " + "ab" * 16,
+                       "Len = 8\nKey = 00\nMsg = 01\nMD = ab",
+                       "Len = 8\nMsg = 01\nMD = " + "ab" * 16):
+            with self.assertRaises(ValueError):
+                convert_hmac_md5_vectors.convert(source)
+
+
+class ConvertCamelliaVectorsTest(unittest.TestCase):
+    NTT = ("# Camellia with 128-bit key\n\nK No.001 : 00 01\n\nP No.001 : 80 00\n"
+           "C No.001 : 07 92\n\nP No.002 : 40 00\nC No.002 : 48 CD\n\n"
+           "K No.002 : FF FF\n\nP No.001 : 80 00\nC No.001 : 06 C8\n")
+
+    def test_each_plaintext_pair_becomes_a_record_under_its_key(self):
+        records = convert_camellia_vectors.ntt_records(self.NTT)
+        self.assertEqual(records, [("001", "001", "0001", "8000", "0792"),
+                                   ("001", "002", "0001", "4000", "48CD"),
+                                   ("002", "001", "FFFF", "8000", "06C8")])
+        text = convert_camellia_vectors.ntt_file("x.txt", "[DECRYPT]", records[2:]).decode()
+        self.assertIn("[DECRYPT]\n\n# K No.002, P No.001\nCOUNT = 0\nKEY = FFFF\n"
+                      "PLAINTEXT = 8000\nCIPHERTEXT = 06C8\n", text)
+
+    def test_lines_out_of_place_are_refused(self):
+        for source in ("P No.001 : 80\nC No.001 : 07\n",
+                       "K No.001 : 00\nP No.001 : 80\nC No.002 : 07\n"):
+            with self.assertRaises(ValueError):
+                convert_camellia_vectors.ntt_records(source)
+
+    def test_mode_files_are_copied_for_encryption_and_turned_round_for_decryption(self):
+        with tempfile.TemporaryDirectory() as folder:
+            source = Path(folder)
+            for bits in (128, 192, 256):
+                (source / f"camellia-{bits}-ecb.txt").write_text(self.NTT)
+            for mode in ("cbc", "cfb", "ofb"):
+                (source / f"camellia-{mode}.txt").write_bytes(b"# x\n[ENCRYPT]\nCOUNT = 0\n")
+            files = convert_camellia_vectors.generate(source)
+        self.assertEqual(files["CFB128Camellia-e.rsp"], b"# x\n[ENCRYPT]\nCOUNT = 0\n")
+        self.assertEqual(files["CFB128Camellia-d.rsp"], b"# x\n[DECRYPT]\nCOUNT = 0\n")
+        self.assertEqual(len(files), 12)
 
 
 class CheckModeTest(unittest.TestCase):

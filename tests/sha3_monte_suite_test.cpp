@@ -58,40 +58,33 @@ void expectMessageSuite(const std::vector<zorvan::testing::Test>& tests, std::st
     EXPECT_EQ(tests.back().name(), ::Test::Crypto::names::hashGroup) << label;
 }
 
+// One library's SHA-3 and SHA-512/t digest types.
+template <class Sha3_224, class Sha3_256, class Sha3_384, class Sha3_512, class Sha512_224,
+          class Sha512_256>
+struct NewDigests {
+    using SHA3_224 = Sha3_224;
+    using SHA3_256 = Sha3_256;
+    using SHA3_384 = Sha3_384;
+    using SHA3_512 = Sha3_512;
+    using SHA512_224 = Sha512_224;
+    using SHA512_256 = Sha512_256;
+};
+namespace openssl = zorvan::openssl;
+namespace gcrypt = zorvan::gcrypt;
+namespace nettle = zorvan::nettle;
+using Libraries =
+    ::testing::Types<NewDigests<openssl::SHA3_224, openssl::SHA3_256, openssl::SHA3_384,
+                                openssl::SHA3_512, openssl::SHA512_224, openssl::SHA512_256>,
+                     NewDigests<gcrypt::SHA3_224, gcrypt::SHA3_256, gcrypt::SHA3_384,
+                                gcrypt::SHA3_512, gcrypt::SHA512_224, gcrypt::SHA512_256>,
+                     NewDigests<nettle::SHA3_224, nettle::SHA3_256, nettle::SHA3_384,
+                                nettle::SHA3_512, nettle::SHA512_224, nettle::SHA512_256>>;
+
 template <class Library> class NewHashSuites : public ::testing::Test {};
-using Libraries = ::testing::Types<hash_suites::OpenSSLBackend, hash_suites::GcryptBackend,
-                                   hash_suites::NettleBackend>;
 TYPED_TEST_SUITE(NewHashSuites, Libraries, hash_suites::HashBackendNames);
 
-// The SHA-3 and SHA-512/t types of the library each shared backend list stands for.
-template <class Backend> struct LibraryOf;
-template <> struct LibraryOf<hash_suites::OpenSSLBackend> {
-    using SHA3_224 = zorvan::openssl::SHA3_224;
-    using SHA3_256 = zorvan::openssl::SHA3_256;
-    using SHA3_384 = zorvan::openssl::SHA3_384;
-    using SHA3_512 = zorvan::openssl::SHA3_512;
-    using SHA512_224 = zorvan::openssl::SHA512_224;
-    using SHA512_256 = zorvan::openssl::SHA512_256;
-};
-template <> struct LibraryOf<hash_suites::GcryptBackend> {
-    using SHA3_224 = zorvan::gcrypt::SHA3_224;
-    using SHA3_256 = zorvan::gcrypt::SHA3_256;
-    using SHA3_384 = zorvan::gcrypt::SHA3_384;
-    using SHA3_512 = zorvan::gcrypt::SHA3_512;
-    using SHA512_224 = zorvan::gcrypt::SHA512_224;
-    using SHA512_256 = zorvan::gcrypt::SHA512_256;
-};
-template <> struct LibraryOf<hash_suites::NettleBackend> {
-    using SHA3_224 = zorvan::nettle::SHA3_224;
-    using SHA3_256 = zorvan::nettle::SHA3_256;
-    using SHA3_384 = zorvan::nettle::SHA3_384;
-    using SHA3_512 = zorvan::nettle::SHA3_512;
-    using SHA512_224 = zorvan::nettle::SHA512_224;
-    using SHA512_256 = zorvan::nettle::SHA512_256;
-};
-
 TYPED_TEST(NewHashSuites, EveryMessageBuilderPassesWithOneTestPerRecordOfItsTwoFiles) {
-    using L = LibraryOf<TypeParam>;
+    using L = TypeParam;
     namespace sha3 = ::Test::SHA3;
     namespace sha512t = ::Test::SHA512t;
     expectMessageSuite(sha3::makeSHA3_224Tests<typename L::SHA3_224>(), sha3::katDirectory,
@@ -118,7 +111,6 @@ void expectMonteSuite(const std::vector<zorvan::testing::Test>& tests, monte::Al
 // One library is enough to show that every Monte file reads and chains as NIST defines it;
 // zorvan-check runs them all for every library.
 TEST(MonteCarloSuite, EveryCheckpointOfEveryFilePassesStandingAlone) {
-    namespace nettle = zorvan::nettle;
     using A = monte::Algorithm;
     expectMonteSuite(monte::makeMonteCarloTests<nettle::SHA1>(A::sha1), A::sha1);
     expectMonteSuite(monte::makeMonteCarloTests<nettle::SHA224>(A::sha224), A::sha224);

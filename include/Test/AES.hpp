@@ -125,16 +125,14 @@ std::optional<zorvan::testing::Test> bindKnownAnswer(const KnownAnswer& vector) 
 
 } // namespace detail
 
-/// makeAESTests: one unit test per usable record of the installed "Test/KAT_AES" files for
-/// key type K (the witness only selects it), named after its file and COUNT
-/// ("ECBGFSbox128-e.rsp-7") and asserting that the file's operation turns the record's input
-/// into its answer; then the two block-cipher property groups. Records whose key or IV K
-/// refuses yield no test. Throws KatFiles::KatDirectoryError when the folder cannot be listed
-/// or a file cannot be read, Test::Crypto::HexDecodingError on a KEY or IV that is not hex,
-/// and std::invalid_argument when K's blocks are shorter than one octet.
-template <zorvan::BlockCipher K> std::vector<zorvan::testing::Test> makeAESTests() {
+/// makeKnownAnswerTests: one unit test per vector for key type K, in order (a vector whose key
+/// or IV K refuses gives none), each asserting that its operation turns its input into its
+/// answer; then the two block-cipher property groups. Throws std::invalid_argument when K's
+/// blocks are shorter than one octet.
+template <zorvan::BlockCipher K>
+std::vector<zorvan::testing::Test> makeKnownAnswerTests(std::span<const KnownAnswer> vectors) {
     std::vector<zorvan::testing::Test> tests;
-    for (const KnownAnswer& vector : readKnownAnswers()) {
+    for (const KnownAnswer& vector : vectors) {
         if (std::optional<zorvan::testing::Test> test = detail::bindKnownAnswer<K>(vector)) {
             tests.push_back(std::move(*test));
         }
@@ -143,6 +141,17 @@ template <zorvan::BlockCipher K> std::vector<zorvan::testing::Test> makeAESTests
         tests.push_back(std::move(group));
     }
     return tests;
+}
+
+/// makeAESTests: one unit test per usable record of the installed "Test/KAT_AES" files for
+/// key type K (the witness only selects it), named after its file and COUNT
+/// ("ECBGFSbox128-e.rsp-7") and asserting that the file's operation turns the record's input
+/// into its answer; then the two block-cipher property groups. Records whose key or IV K
+/// refuses yield no test. Throws KatFiles::KatDirectoryError when the folder cannot be listed
+/// or a file cannot be read, Test::Crypto::HexDecodingError on a KEY or IV that is not hex,
+/// and std::invalid_argument when K's blocks are shorter than one octet.
+template <zorvan::BlockCipher K> std::vector<zorvan::testing::Test> makeAESTests() {
+    return makeKnownAnswerTests<K>(readKnownAnswers());
 }
 
 /// makeAESTests: the same for the key type of the witness, whose value is never read.

@@ -2,11 +2,14 @@
 // Test::HMAC: the NIST HMAC vectors installed under Test/KAT_HMAC, one unit test per vector
 // of the sections whose digest length "L" belongs to the hash.
 
+#include <Test/KatFiles.hpp>
+
 #include <zorvan/bytes.hpp>
 #include <zorvan/hash.hpp>
 #include <zorvan/testing/test.hpp>
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -41,6 +44,12 @@ std::string quoteCount(std::string_view count);
 /// read, and std::invalid_argument for a label algToLen does not know.
 std::vector<HmacVector> readVectors(std::string_view label);
 
+/// sectionVectors: the vectors of the sections of files whose "L" property is sectionLength,
+/// in file, section and record order, each named namePrefix followed by its quoted "Count";
+/// records lacking "Count", "Tlen", "Key", "Msg" or "Mac" are skipped. Never fails.
+std::vector<HmacVector> sectionVectors(std::string_view namePrefix, std::string_view sectionLength,
+                                       std::span<const KatFiles::KatFile> files);
+
 /// HmacInputs: a vector decoded: key, message, the message in chunks, the known MAC and the
 /// number of octets compared.
 struct HmacInputs {
@@ -62,12 +71,12 @@ HmacInputs decode(const HmacVector& vector);
 void assertMacs(const HmacVector& vector, const HmacInputs& inputs,
                 const zorvan::Bytes& contiguousMac, const zorvan::Bytes& chunkedMac);
 
-/// getTests: one unit test per vector of label for the digest type D, in vector order; each
-/// decodes, computes the HMAC contiguously and in chunks, and compares when it runs. Throws
-/// as readVectors does.
-template <zorvan::Hash D> std::vector<zorvan::testing::Test> getTests(std::string_view label) {
+/// bindTests: one unit test per vector for the digest type D, in vector order; each decodes,
+/// computes the HMAC contiguously and in chunks, and compares when it runs. Never fails.
+template <zorvan::Hash D>
+std::vector<zorvan::testing::Test> bindTests(std::vector<HmacVector> vectors) {
     std::vector<zorvan::testing::Test> tests;
-    for (HmacVector& vector : readVectors(label)) {
+    for (HmacVector& vector : vectors) {
         std::string name = vector.name;
         tests.push_back(zorvan::testing::testCase(std::move(name), [vector = std::move(vector)] {
             const HmacInputs inputs = decode(vector);
@@ -76,6 +85,12 @@ template <zorvan::Hash D> std::vector<zorvan::testing::Test> getTests(std::strin
         }));
     }
     return tests;
+}
+
+/// getTests: bindTests of the vectors of label for the digest type D. Throws as readVectors
+/// does.
+template <zorvan::Hash D> std::vector<zorvan::testing::Test> getTests(std::string_view label) {
+    return bindTests<D>(readVectors(label));
 }
 
 /// makeSHA1HMACTests ... makeSHA512HMACTests: the HMAC vectors of the sections [L=20] ...

@@ -82,9 +82,15 @@ std::string quoteCount(std::string_view count) {
 }
 
 std::vector<HmacVector> readVectors(std::string_view label) {
+    // The label is checked before the folder is read.
     const std::string_view sectionLength = algToLen(label);
-    const std::vector<KatFiles::KatFile> files =
-        KatFiles::readKatDirectory(katDirectory, countField);
+    return sectionVectors(std::string(testNamePrefix) + std::string(label) +
+                              std::string(countSeparator),
+                          sectionLength, KatFiles::readKatDirectory(katDirectory, countField));
+}
+
+std::vector<HmacVector> sectionVectors(std::string_view namePrefix, std::string_view sectionLength,
+                                       std::span<const KatFiles::KatFile> files) {
     std::vector<HmacVector> vectors;
     for (const KatFiles::KatFile& file : files) {
         for (const ParseNistKATs::KatCategory& category : file.categories) {
@@ -98,8 +104,7 @@ std::vector<HmacVector> readVectors(std::string_view label) {
                 const auto message = record.field(messageField);
                 const auto mac = record.field(macField);
                 if (count && macLength && key && message && mac) {
-                    vectors.push_back({std::string(testNamePrefix) + std::string(label) +
-                                           std::string(countSeparator) + quoteCount(*count),
+                    vectors.push_back({std::string(namePrefix) + quoteCount(*count),
                                        std::string(*macLength), std::string(*key),
                                        std::string(*message), std::string(*mac)});
                 }
@@ -119,11 +124,10 @@ HmacInputs decode(const HmacVector& vector) {
 
 void assertMacs(const HmacVector& vector, const HmacInputs& inputs,
                 const zorvan::Bytes& contiguousMac, const zorvan::Bytes& chunkedMac) {
-    zorvan::testing::assertEqual(
-        vector.name,
-        std::pair(KatValues::takeOctets(contiguousMac, inputs.macLength),
-                  KatValues::takeOctets(chunkedMac, inputs.macLength)),
-        std::pair(inputs.knownMac, inputs.knownMac));
+    zorvan::testing::assertEqual(vector.name,
+                                 std::pair(KatValues::takeOctets(contiguousMac, inputs.macLength),
+                                           KatValues::takeOctets(chunkedMac, inputs.macLength)),
+                                 std::pair(inputs.knownMac, inputs.knownMac));
 }
 
 } // namespace Test::HMAC

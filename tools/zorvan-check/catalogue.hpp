@@ -2,7 +2,9 @@
 // The catalogue of zorvan-check: every suite for every backend.
 
 #include <Test/AES.hpp>
+#include <Test/Camellia.hpp>
 #include <Test/HMAC.hpp>
+#include <Test/HMACMD5.hpp>
 #include <Test/MD5.hpp>
 #include <Test/MonteCarlo.hpp>
 #include <Test/SHA.hpp>
@@ -76,8 +78,9 @@ void addTwofishSuite(std::vector<SuiteEntry>& entries, const std::string& backen
 }
 
 /// addSHA3AndMonteCarloSuites: SHA-3, SHA-512/224 and SHA-512/256 of one backend, then the
-/// Monte Carlo suites of SHA-1 to SHA-3. Library names the backend's digest types as the
-/// backends do (SHA1 ... SHA512, SHA512_224, SHA512_256, SHA3_224 ... SHA3_512).
+/// Monte Carlo suites of SHA-1 to SHA-3 and RFC 2202's HMAC-MD5. Library names the backend's
+/// digest types as the backends do (MD5, SHA1 ... SHA512, SHA512_224, SHA512_256, SHA3_224 ...
+/// SHA3_512).
 template <class Library>
 void addSHA3AndMonteCarloSuites(std::vector<SuiteEntry>& entries, const std::string& backend) {
     namespace monte = ::Test::MonteCarlo;
@@ -108,6 +111,19 @@ void addSHA3AndMonteCarloSuites(std::vector<SuiteEntry>& entries, const std::str
     addMonte.template operator()<typename Library::SHA3_256>("Monte-SHA3-256", A::sha3_256);
     addMonte.template operator()<typename Library::SHA3_384>("Monte-SHA3-384", A::sha3_384);
     addMonte.template operator()<typename Library::SHA3_512>("Monte-SHA3-512", A::sha3_512);
+    add("HMAC-MD5", [] { return ::Test::HMACMD5::makeMD5HMACTests<typename Library::MD5>(); });
+}
+
+/// addCamelliaSuites: Camellia with each of the three key sizes of one backend.
+template <class Camellia128, class Camellia192, class Camellia256>
+void addCamelliaSuites(std::vector<SuiteEntry>& entries, const std::string& backend) {
+    namespace camellia = ::Test::Camellia;
+    entries.push_back(
+        {backend, "Camellia128", [] { return camellia::makeCamelliaTests<Camellia128>(); }});
+    entries.push_back(
+        {backend, "Camellia192", [] { return camellia::makeCamelliaTests<Camellia192>(); }});
+    entries.push_back(
+        {backend, "Camellia256", [] { return camellia::makeCamelliaTests<Camellia256>(); }});
 }
 
 void addOpenSSLSuites(std::vector<SuiteEntry>& entries);

@@ -9,6 +9,7 @@ namespace {
 
 // The digest types addSHA3AndMonteCarloSuites takes.
 struct GcryptDigests {
+    using MD5 = gcrypt::MD5;
     using SHA1 = gcrypt::SHA1;
     using SHA224 = gcrypt::SHA224;
     using SHA256 = gcrypt::SHA256;
@@ -34,6 +35,8 @@ void addGcryptSuites(std::vector<SuiteEntry>& entries) {
                   gcrypt::SHA512>(entries, "gcrypt");
     addTwofishSuite<WithKeySizeGap<gcrypt::Twofish, NoTwofish192>>(entries, "gcrypt");
     addAESSuites<gcrypt::AES128, gcrypt::AES192, gcrypt::AES256>(entries, "gcrypt");
+    addCamelliaSuites<gcrypt::Camellia128, gcrypt::Camellia192, gcrypt::Camellia256>(entries,
+                                                                                     "gcrypt");
     addSHA3AndMonteCarloSuites<GcryptDigests>(entries, "gcrypt");
 }
 

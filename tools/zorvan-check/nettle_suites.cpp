@@ -8,6 +8,7 @@ namespace {
 
 // The digest types addSHA3AndMonteCarloSuites takes.
 struct NettleDigests {
+    using MD5 = nettle::MD5;
     using SHA1 = nettle::SHA1;
     using SHA224 = nettle::SHA224;
     using SHA256 = nettle::SHA256;
@@ -28,6 +29,8 @@ void addNettleSuites(std::vector<SuiteEntry>& entries) {
                   nettle::SHA512>(entries, "nettle");
     addAESSuites<nettle::AES128, nettle::AES192, nettle::AES256>(entries, "nettle");
     addTwofishSuite<nettle::Twofish>(entries, "nettle");
+    addCamelliaSuites<nettle::Camellia128, nettle::Camellia192, nettle::Camellia256>(entries,
+                                                                                     "nettle");
     addSHA3AndMonteCarloSuites<NettleDigests>(entries, "nettle");
 }
 

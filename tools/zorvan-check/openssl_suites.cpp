@@ -8,6 +8,7 @@ namespace {
 
 // The digest types addSHA3AndMonteCarloSuites takes.
 struct OpenSSLDigests {
+    using MD5 = openssl::MD5;
     using SHA1 = openssl::SHA1;
     using SHA224 = openssl::SHA224;
     using SHA256 = openssl::SHA256;
@@ -27,6 +28,8 @@ void addOpenSSLSuites(std::vector<SuiteEntry>& entries) {
     addHashSuites<openssl::MD5, openssl::SHA1, openssl::SHA224, openssl::SHA256, openssl::SHA384,
                   openssl::SHA512>(entries, "openssl");
     addAESSuites<openssl::AES128, openssl::AES192, openssl::AES256>(entries, "openssl");
+    addCamelliaSuites<openssl::Camellia128, openssl::Camellia192, openssl::Camellia256>(entries,
+                                                                                        "openssl");
     addSHA3AndMonteCarloSuites<OpenSSLDigests>(entries, "openssl");
 }
 

@@ -38,8 +38,10 @@ const char* modeName(backends::Mode mode) {
     throw std::invalid_argument("unknown cipher mode");
 }
 
-std::unique_ptr<EVP_CIPHER, FreeCipher> fetchAes(std::size_t keyBits, backends::Mode mode) {
-    const std::string name = "AES-" + std::to_string(keyBits) + "-" + modeName(mode);
+std::unique_ptr<EVP_CIPHER, FreeCipher> fetchCipher(std::string_view family, std::size_t keyBits,
+                                                    backends::Mode mode) {
+    const std::string name =
+        std::string(family) + "-" + std::to_string(keyBits) + "-" + modeName(mode);
     std::unique_ptr<EVP_CIPHER, FreeCipher> cipher(
         EVP_CIPHER_fetch(nullptr, name.c_str(), nullptr));
     if (!cipher) {
@@ -54,10 +56,17 @@ backends::ModeOutput runEvpAes(std::size_t keyBits, backends::Mode mode,
                                backends::Direction direction, std::span<const std::uint8_t> key,
                                std::span<const std::uint8_t> iv,
                                std::span<const std::uint8_t> input) {
+    return runEvpCipher("AES", keyBits, mode, direction, key, iv, input);
+}
+
+backends::ModeOutput runEvpCipher(std::string_view family, std::size_t keyBits, backends::Mode mode,
+                                  backends::Direction direction, std::span<const std::uint8_t> key,
+                                  std::span<const std::uint8_t> iv,
+                                  std::span<const std::uint8_t> input) {
     if (input.size() > static_cast<std::size_t>(INT_MAX) - 16) {
         throw std::length_error("libcrypto: cipher input too long for one call");
     }
-    const auto cipher = fetchAes(keyBits, mode);
+    const auto cipher = fetchCipher(family, keyBits, mode);
     const std::unique_ptr<EVP_CIPHER_CTX, FreeCipherContext> context(EVP_CIPHER_CTX_new());
     if (!context) {
         throw std::runtime_error("libcrypto: EVP_CIPHER_CTX_new failed");

@@ -122,4 +122,13 @@ using SHA3_512 = backends::Digest<detail::GcryptAlgorithm<GCRY_MD_SHA3_512, 576>
 using SHA512_224 = backends::Digest<detail::GcryptAlgorithm<GCRY_MD_SHA512_224, 1024>>;
 using SHA512_256 = backends::Digest<detail::GcryptAlgorithm<GCRY_MD_SHA512_256, 1024>>;
 
+/// Camellia128, Camellia192, Camellia256: Camellia keys with libgcrypt's own ECB, CBC, CFB,
+/// OFB and CTR.
+using Camellia128 = backends::CipherKey<
+    backends::FixedKeyCipher<128, detail::GcryptCipherKey, GCRY_CIPHER_CAMELLIA128>>;
+using Camellia192 = backends::CipherKey<
+    backends::FixedKeyCipher<192, detail::GcryptCipherKey, GCRY_CIPHER_CAMELLIA192>>;
+using Camellia256 = backends::CipherKey<
+    backends::FixedKeyCipher<256, detail::GcryptCipherKey, GCRY_CIPHER_CAMELLIA256>>;
+
 } // namespace zorvan::gcrypt

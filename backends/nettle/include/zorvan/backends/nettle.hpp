@@ -116,4 +116,10 @@ using SHA3_512 = backends::Digest<detail::NettleAlgorithm<&nettle_sha3_512>>;
 using SHA512_224 = backends::Digest<detail::NettleAlgorithm<&nettle_sha512_224>>;
 using SHA512_256 = backends::Digest<detail::NettleAlgorithm<&nettle_sha512_256>>;
 
+/// Camellia128, Camellia192, Camellia256: Camellia keys with nettle's own ECB, CBC, CFB and
+/// CTR; nettle has no OFB, which stays generic.
+using Camellia128 = backends::CipherKey<detail::AesCipher<128, &nettle_camellia128>>;
+using Camellia192 = backends::CipherKey<detail::AesCipher<192, &nettle_camellia192>>;
+using Camellia256 = backends::CipherKey<detail::AesCipher<256, &nettle_camellia256>>;
+
 } // namespace zorvan::nettle

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string_view>
 #include <vector>
 
 namespace zorvan::openssl {
@@ -106,5 +107,49 @@ using SHA3_384 = backends::Digest<detail::EvpAlgorithm<EVP_sha3_384>>;
 using SHA3_512 = backends::Digest<detail::EvpAlgorithm<EVP_sha3_512>>;
 using SHA512_224 = backends::Digest<detail::EvpAlgorithm<EVP_sha512_224>>;
 using SHA512_256 = backends::Digest<detail::EvpAlgorithm<EVP_sha512_256>>;
+
+namespace detail {
+
+/// runEvpCipher: one mode operation of libcrypto's cipher "<family>-<bits>-<mode>" (CFB being
+/// CFB128) with the next IV that libcrypto leaves; throws as runEvpAes does, and
+/// std::runtime_error naming the cipher when libcrypto has none of that name.
+backends::ModeOutput runEvpCipher(std::string_view family, std::size_t keyBits, backends::Mode mode,
+                                  backends::Direction direction, std::span<const std::uint8_t> key,
+                                  std::span<const std::uint8_t> iv,
+                                  std::span<const std::uint8_t> input);
+
+/// camelliaFamily: the name libcrypto's Camellia ciphers begin with.
+inline constexpr char camelliaFamily[] = "CAMELLIA";
+
+/// EvpFamilyKey: a key of keyBits bits of the cipher family Family whose modes run through
+/// libcrypto's EVP ciphers.
+template <const char* Family> class EvpFamilyKey {
+public:
+    EvpFamilyKey(std::size_t keyBits, std::span<const std::uint8_t> key)
+        : keyBits_(keyBits), key_(key.begin(), key.end()) {}
+
+    [[nodiscard]] backends::ModeOutput run(backends::Mode mode, backends::Direction direction,
+                                           std::span<const std::uint8_t> iv,
+                                           std::span<const std::uint8_t> input) const {
+        return runEvpCipher(Family, keyBits_, mode, direction, key_, iv, input);
+    }
+
+private:
+    std::size_t keyBits_;
+    std::vector<std::uint8_t> key_;
+};
+
+/// CamelliaKey: the Camellia key type for Bits-bit keys.
+template <std::size_t Bits>
+using CamelliaKey =
+    backends::CipherKey<backends::FixedKeyCipher<Bits, EvpFamilyKey<camelliaFamily>, Bits>>;
+
+} // namespace detail
+
+/// Camellia128, Camellia192, Camellia256: Camellia keys with libcrypto's own ECB, CBC,
+/// CFB128, OFB and CTR.
+using Camellia128 = detail::CamelliaKey<128>;
+using Camellia192 = detail::CamelliaKey<192>;
+using Camellia256 = detail::CamelliaKey<256>;
 
 } // namespace zorvan::openssl

@@ -1,0 +1,11 @@
+#include <Test/Camellia.hpp>
+
+#include <Test/KatFiles.hpp>
+
+namespace Test::Camellia {
+
+std::vector<AES::KnownAnswer> readKnownAnswers() {
+    return AES::knownAnswers(KatFiles::readKatDirectory(katDirectory, AES::names::recordStart));
+}
+
+} // namespace Test::Camellia
