@@ -146,6 +146,7 @@ TEST(MonteCarloFiles, AMissingFileFailsTheBuildNamingIt) {
     }
     EXPECT_THROW(::Test::SHA3::makeSHA3_256Tests<zorvan::nettle::SHA3_256>(),
                  ::Test::KatFiles::KatDirectoryError);
+    EXPECT_THROW(monte::readCheckpoints(static_cast<monte::Algorithm>(99)), std::invalid_argument);
 }
 
 // Keccak-f[1600] and the sponge of FIPS 202 with the domain byte as a parameter: 0x06 is

@@ -47,11 +47,13 @@ enum class Algorithm {
 /// last digest alone.
 enum class Chaining { lastThreeDigests, lastDigest };
 
-/// chainingOf: the chaining NIST defines for the algorithm. Never fails.
-Chaining chainingOf(Algorithm algorithm) noexcept;
+/// chainingOf: the chaining NIST defines for the algorithm. Throws std::invalid_argument for a
+/// value that names no Algorithm.
+Chaining chainingOf(Algorithm algorithm);
 
-/// labelOf: the algorithm's label in file and test names ("SHA256", "SHA3_256"). Never fails.
-std::string_view labelOf(Algorithm algorithm) noexcept;
+/// labelOf: the algorithm's label in file and test names ("SHA256", "SHA3_256"). Throws
+/// std::invalid_argument for a value that names no Algorithm.
+std::string_view labelOf(Algorithm algorithm);
 
 /// Checkpoint: one record as a test: its name ("NistSHA256Monte-7", after its COUNT), the
 /// seed it starts from and the digest it must reach, both hex until the test runs.
@@ -75,7 +77,7 @@ std::vector<Checkpoint> checkpoints(std::string_view label,
 
 /// readCheckpoints: the checkpoints of "<label>Monte.rsp" in Test/KAT_SHA_MONTE. Throws
 /// Test::KatFiles::KatDirectoryError when the folder cannot be listed or the file is missing
-/// or cannot be read.
+/// or cannot be read, and std::invalid_argument as labelOf does.
 std::vector<Checkpoint> readCheckpoints(Algorithm algorithm);
 
 /// chainDigests: the digest that digestsPerCheckpoint chained steps of D reach from seed, as

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <array>
 #include <optional>
+#include <stdexcept>
+#include <string>
 
 namespace Test::MonteCarlo {
 
@@ -34,8 +36,13 @@ constexpr std::array<AlgorithmRow, 11> algorithms{{
     {Algorithm::sha3_512, "SHA3_512", Chaining::lastDigest},
 }};
 
-const AlgorithmRow& rowOf(Algorithm algorithm) noexcept {
-    return *std::ranges::find(algorithms, algorithm, &AlgorithmRow::algorithm);
+const AlgorithmRow& rowOf(Algorithm algorithm) {
+    const auto* row = std::ranges::find(algorithms, algorithm, &AlgorithmRow::algorithm);
+    if (row == algorithms.end()) {
+        throw std::invalid_argument("Monte Carlo hashing: no algorithm numbered " +
+                                    std::to_string(static_cast<int>(algorithm)));
+    }
+    return *row;
 }
 
 std::vector<Checkpoint> recordCheckpoints(std::string_view label,
@@ -60,11 +67,11 @@ std::vector<Checkpoint> recordCheckpoints(std::string_view label,
 
 } // namespace
 
-Chaining chainingOf(Algorithm algorithm) noexcept {
+Chaining chainingOf(Algorithm algorithm) {
     return rowOf(algorithm).chaining;
 }
 
-std::string_view labelOf(Algorithm algorithm) noexcept {
+std::string_view labelOf(Algorithm algorithm) {
     return rowOf(algorithm).label;
 }
 
