@@ -16,7 +16,6 @@
 namespace {
 
 namespace ctr = ::Test::AESCTR;
-using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using zorvan::Bytes;
 using zorvan::IV;
@@ -33,7 +32,9 @@ TYPED_TEST_SUITE(AESCTRSuite, Backends);
 constexpr std::size_t vectorsPerKeySize = 3 + 12;
 
 TYPED_TEST(AESCTRSuite, PassesEveryVectorOfItsKeySize) {
-    const auto runs = hash_suites::runUnitLeaves(ctr::makeAESCTRTests<TypeParam>());
+    const auto witness =
+        TypeParam::buildKey(Bytes(std::vector<std::uint8_t>(TypeParam::keyLength() / 8)));
+    const auto runs = hash_suites::runUnitLeaves(ctr::makeAESCTRTests(*witness));
     EXPECT_EQ(runs.size(), vectorsPerKeySize);
     EXPECT_THAT(hash_suites::failingNames(runs), IsEmpty());
 }

@@ -14,7 +14,6 @@ namespace {
 namespace rfc = ::Test::RFCHMAC;
 using hash_suites::failingNames;
 using hash_suites::runUnitLeaves;
-using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using zorvan::Bytes;
 

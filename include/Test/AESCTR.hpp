@@ -78,6 +78,7 @@ template <zorvan::BlockCipher K> std::vector<zorvan::testing::Test> makeAESCTRTe
     return tests;
 }
 
+/// makeAESCTRTests: the same for the key type of the witness, whose value is never read.
 template <zorvan::BlockCipher K>
 std::vector<zorvan::testing::Test> makeAESCTRTests(const K& /*witness*/) {
     return makeAESCTRTests<K>();

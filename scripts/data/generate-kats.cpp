@@ -5,7 +5,8 @@
 // is left out and named on stderr.
 //
 // usage: generate-kats [--check] DATA_TEST_FOLDER (data/Test of the repository)
-// Exit status: 0 when all is well, 1 when --check finds a difference, 2 on a usage error.
+// Exit status: 0 when all is well, 1 when --check finds a difference or a file cannot be
+// written, 2 on a usage error or when a backend fails (its error is printed).
 
 #include <zorvan/backends/gcrypt.hpp>
 #include <zorvan/backends/nettle.hpp>
@@ -23,6 +24,7 @@
 #include <optional>
 #include <set>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -213,7 +215,8 @@ std::string ctrLines(const Bytes& keyOctets, const Bytes& iv, const Bytes& input
         zorvan::ctr(key, counter, Bytes(std::vector<std::uint8_t>(16 * (blocksUsed + 1), 0))).first;
     const std::string nextIV = hex(next.encode());
     if (Bytes(keystream.view().last(16)) != key.encryptBlock(next.encode())) {
-        return "next IV " + nextIV + " is not the library's next counter";
+        throw std::runtime_error("AES-CTR: the next IV " + nextIV +
+                                 " is not the library's own next counter");
     }
     return (decrypt ? "PLAINTEXT = " : "CIPHERTEXT = ") + hex(output) + "\nNEXTIV = " + nextIV +
            "\n";
@@ -359,8 +362,15 @@ int main(int argc, char** argv) {
         std::cerr << "generate-kats: " << target.string() << " is not a folder\n";
         return 2;
     }
+    Folders folders;
+    try {
+        folders = generate();
+    } catch (const std::exception& error) {
+        std::cerr << "generate-kats: " << error.what() << '\n';
+        return 2;
+    }
     int status = 0;
-    for (const auto& [folder, files] : generate()) {
+    for (const auto& [folder, files] : folders) {
         if (!check) {
             status = write(target / folder, files) ? status : 1;
             continue;
