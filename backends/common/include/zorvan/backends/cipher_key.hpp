@@ -2,6 +2,12 @@
 // CipherKey<Traits>: the key type each backend builds its block ciphers on, with the library's
 // own modes as members, and the helper that gives whole-block library calls the generic modes'
 // partial blocks and next IVs.
+//
+// A public helper for anyone adapting a crypto library's block cipher, installed with the
+// package (CMake target zorvan_tests::backend_common): runOnWholeBlocks alone suits a library
+// whose mode calls take whole blocks only; CipherKey, CipherTraits and FixedKeyCipher give a
+// complete key type from a description of the library's cipher. The README's "Writing a block
+// cipher adapter" states what every mode member must return.
 
 #include <zorvan/block_cipher.hpp>
 #include <zorvan/bytes.hpp>
