@@ -30,11 +30,14 @@ struct NoTwofish192 {
 
 } // namespace
 
-void addGcryptSuites(std::vector<SuiteEntry>& entries) {
+void addGcryptSuites(std::vector<SuiteEntry>& entries, LongMessage longMessage) {
     addHashSuites<gcrypt::MD5, gcrypt::SHA1, gcrypt::SHA224, gcrypt::SHA256, gcrypt::SHA384,
                   gcrypt::SHA512>(entries, "gcrypt");
     addTwofishSuite<WithKeySizeGap<gcrypt::Twofish, NoTwofish192>>(entries, "gcrypt");
     addAESSuites<gcrypt::AES128, gcrypt::AES192, gcrypt::AES256>(entries, "gcrypt");
+    addVectorSuites<gcrypt::AES128, gcrypt::AES192, gcrypt::AES256, gcrypt::MD5, gcrypt::SHA1,
+                    gcrypt::SHA224, gcrypt::SHA256, gcrypt::SHA384, gcrypt::SHA512>(
+        entries, "gcrypt", longMessage);
     addCamelliaSuites<gcrypt::Camellia128, gcrypt::Camellia192, gcrypt::Camellia256>(entries,
                                                                                      "gcrypt");
     addSHA3AndMonteCarloSuites<GcryptDigests>(entries, "gcrypt");

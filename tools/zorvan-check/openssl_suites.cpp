@@ -24,10 +24,13 @@ struct OpenSSLDigests {
 
 } // namespace
 
-void addOpenSSLSuites(std::vector<SuiteEntry>& entries) {
+void addOpenSSLSuites(std::vector<SuiteEntry>& entries, LongMessage longMessage) {
     addHashSuites<openssl::MD5, openssl::SHA1, openssl::SHA224, openssl::SHA256, openssl::SHA384,
                   openssl::SHA512>(entries, "openssl");
     addAESSuites<openssl::AES128, openssl::AES192, openssl::AES256>(entries, "openssl");
+    addVectorSuites<openssl::AES128, openssl::AES192, openssl::AES256, openssl::MD5, openssl::SHA1,
+                    openssl::SHA224, openssl::SHA256, openssl::SHA384, openssl::SHA512>(
+        entries, "openssl", longMessage);
     addCamelliaSuites<openssl::Camellia128, openssl::Camellia192, openssl::Camellia256>(entries,
                                                                                         "openssl");
     addSHA3AndMonteCarloSuites<OpenSSLDigests>(entries, "openssl");
