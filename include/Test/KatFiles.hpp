@@ -48,4 +48,20 @@ std::vector<KatFile> readKatDirectory(
         return true;
     });
 
+/// KatRecordCount: how many files a reading kept and how many records their sections held.
+struct KatRecordCount {
+    std::size_t files = 0;
+    std::size_t records = 0;
+
+    friend bool operator==(const KatRecordCount&, const KatRecordCount&) = default;
+};
+
+/// countRecords: the files, and the records of the sections that keepSection accepts (all by
+/// default), of a reading: what a suite that reads these files could turn into tests at most.
+/// Never fails.
+KatRecordCount countRecords(
+    const std::vector<KatFile>& files,
+    const std::function<bool(const ParseNistKATs::KatCategory&)>& keepSection =
+        [](const ParseNistKATs::KatCategory&) { return true; });
+
 } // namespace Test::KatFiles

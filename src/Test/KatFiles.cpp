@@ -151,4 +151,18 @@ std::vector<KatFile> readKatDirectory(std::string_view relativeDirectory,
     return files;
 }
 
+KatRecordCount
+countRecords(const std::vector<KatFile>& files,
+             const std::function<bool(const ParseNistKATs::KatCategory&)>& keepSection) {
+    KatRecordCount count{files.size(), 0};
+    for (const KatFile& file : files) {
+        for (const ParseNistKATs::KatCategory& category : file.categories) {
+            if (keepSection(category)) {
+                count.records += category.records.size();
+            }
+        }
+    }
+    return count;
+}
+
 } // namespace Test::KatFiles

@@ -5,8 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -71,7 +71,8 @@ std::optional<LeafOutcome> receiveOutcome(int fd) {
     std::uint8_t status = 0;
     LeafOutcome outcome;
     std::uint64_t length = 0;
-    if (!readAll(fd, &status, sizeof status) || !readAll(fd, &outcome.seconds, sizeof outcome.seconds) ||
+    if (!readAll(fd, &status, sizeof status) ||
+        !readAll(fd, &outcome.seconds, sizeof outcome.seconds) ||
         !readAll(fd, &length, sizeof length)) {
         return std::nullopt;
     }
@@ -102,8 +103,8 @@ public:
     /// Worker: forks a child; siblingPipes are the other workers' pipe ends, which the child
     /// closes so that each child sees the end of its own input when the parent closes it.
     Worker(const std::vector<zorvan::testing::Leaf>& leaves,
-           const zorvan::testing::CheckSettings& settings, const zorvan::testing::LeafRunner& runOne,
-           const std::vector<int>& siblingPipes) {
+           const zorvan::testing::CheckSettings& settings,
+           const zorvan::testing::LeafRunner& runOne, const std::vector<int>& siblingPipes) {
         int toChild[2];
         int fromChild[2];
         if (::pipe(toChild) != 0 || ::pipe(fromChild) != 0) {
@@ -209,9 +210,10 @@ private:
 
 zorvan::testing::Executor isolatedExecutor(std::size_t jobs, std::chrono::seconds timeout,
                                            zorvan::testing::LeafRunner runOne) {
-    return [jobs, timeout, runOne = std::move(runOne)](const std::vector<zorvan::testing::Leaf>& leaves,
-                           const zorvan::testing::CheckSettings& settings,
-                           const zorvan::testing::LeafFinished& finished) {
+    return [jobs, timeout,
+            runOne = std::move(runOne)](const std::vector<zorvan::testing::Leaf>& leaves,
+                                        const zorvan::testing::CheckSettings& settings,
+                                        const zorvan::testing::LeafFinished& finished) {
         // A child that dies must not take this process with it through a broken pipe.
         ::signal(SIGPIPE, SIG_IGN);
         std::vector<std::unique_ptr<Worker>> workers(jobs);
@@ -260,8 +262,10 @@ zorvan::testing::Executor isolatedExecutor(std::size_t jobs, std::chrono::second
             if (busy.empty()) {
                 continue;
             }
-            const auto waitMilliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(wait);
-            if (::poll(busy.data(), busy.size(), static_cast<int>(waitMilliseconds.count()) + 1) < 0 &&
+            const auto waitMilliseconds =
+                std::chrono::duration_cast<std::chrono::milliseconds>(wait);
+            if (::poll(busy.data(), busy.size(), static_cast<int>(waitMilliseconds.count()) + 1) <
+                    0 &&
                 errno != EINTR) {
                 throwSystemError("cannot wait for the leaves' processes");
             }

@@ -3,6 +3,7 @@
 
 #include "catalogue.hpp"
 #include "isolated_executor.hpp"
+#include "known_answer_audit.hpp"
 #include "progress.hpp"
 #include "summary_table.hpp"
 
@@ -70,7 +71,8 @@ CheckOptions splitOptions(int argc, char** argv) {
         } else if (name == "--timeout") {
             const std::string_view text = value();
             unsigned seconds = 0;
-            const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+            const auto [end, error] =
+                std::from_chars(text.data(), text.data() + text.size(), seconds);
             if (error != std::errc() || end != text.data() + text.size() || seconds == 0) {
                 throw UsageError("--timeout needs a number of seconds above 0, not '" +
                                  std::string(text) + "'");
@@ -112,7 +114,8 @@ Exit status: 0 when nothing failed, 1 when something did, 2 on a usage error.
 }
 
 bool matchesAny(const std::vector<std::string>& patterns, std::string_view name) {
-    return patterns.empty() || std::any_of(patterns.begin(), patterns.end(), [&](const std::string& pattern) {
+    return patterns.empty() ||
+           std::any_of(patterns.begin(), patterns.end(), [&](const std::string& pattern) {
                return zorvan::testing::globMatch(pattern, name);
            });
 }
@@ -120,8 +123,8 @@ bool matchesAny(const std::vector<std::string>& patterns, std::string_view name)
 std::vector<SuiteEntry> selectSuites(const CheckOptions& options, std::string_view filter) {
     const std::vector<BackendInfo> known = knownBackends();
     for (const std::string& name : options.backends) {
-        const auto backend = std::find_if(known.begin(), known.end(),
-                                          [&](const BackendInfo& info) { return info.name == name; });
+        const auto backend = std::find_if(
+            known.begin(), known.end(), [&](const BackendInfo& info) { return info.name == name; });
         if (backend == known.end()) {
             std::string names;
             for (const BackendInfo& info : known) {
@@ -176,6 +179,39 @@ std::vector<zorvan::testing::Test> buildSuite(const SuiteEntry& entry) {
     }
 }
 
+// A suite whose known answers fall short gets a failing leaf that names every problem, so
+// that the run cannot end green with fewer tests than the data holds.
+void addDataProblems(std::vector<zorvan::testing::Test>& tests, const SuiteAccount& account) {
+    if (account.problems.empty()) {
+        return;
+    }
+    std::string message = account.problems.front();
+    for (std::size_t i = 1; i < account.problems.size(); ++i) {
+        message += "\n  " + account.problems[i];
+    }
+    tests.push_back(zorvan::testing::testCase("known-answer data",
+                                              [message] { throw std::runtime_error(message); }));
+}
+
+// The accounting lines, one per suite and set of backends that share the same counts.
+std::string accountingReport(const std::vector<std::pair<std::string, std::string>>& lines) {
+    std::vector<std::pair<std::string, std::string>> grouped; // line, backends
+    for (const auto& [backend, line] : lines) {
+        const auto same = std::find_if(grouped.begin(), grouped.end(),
+                                       [&](const auto& group) { return group.first == line; });
+        if (same == grouped.end()) {
+            grouped.emplace_back(line, backend);
+        } else {
+            same->second += ", " + backend;
+        }
+    }
+    std::string report;
+    for (const auto& [line, backends] : grouped) {
+        report += "known answers (" + backends + ") " + line + '\n';
+    }
+    return report;
+}
+
 // For the checker's own tests: ZORVAN_CHECK_ABORT_IN names a leaf path whose run aborts the
 // process, as a crashing library call would.
 zorvan::testing::LeafRunner leafRunner() {
@@ -209,12 +245,20 @@ int check(int argc, char** argv) {
     }
 
     SummaryTable table;
+    KnownAnswerAudit audit;
+    std::vector<std::pair<std::string, std::string>> accounting;
     std::vector<zorvan::testing::TestGroup> backendGroups;
     for (const SuiteEntry& entry : selectSuites(options, run.filter)) {
         if (backendGroups.empty() || backendGroups.back().name != entry.backend) {
             backendGroups.push_back({entry.backend, {}});
         }
-        backendGroups.back().children.push_back(zorvan::testing::TestGroup{entry.suite, buildSuite(entry)});
+        std::vector<zorvan::testing::Test> suite = buildSuite(entry);
+        if (const std::optional<SuiteAccount> account = audit.account(entry.suite, suite)) {
+            addDataProblems(suite, *account);
+            accounting.emplace_back(entry.backend, accountLine(entry.suite, *account));
+        }
+        backendGroups.back().children.push_back(
+            zorvan::testing::TestGroup{entry.suite, std::move(suite)});
         table.addRow(entry.backend, entry.suite);
     }
     const std::vector<zorvan::testing::Test> tree(std::make_move_iterator(backendGroups.begin()),
@@ -222,7 +266,8 @@ int check(int argc, char** argv) {
 
     ProgressLine progress(std::cout, ::isatty(STDOUT_FILENO) != 0 && !run.list);
     std::ostream report(&progress);
-    run.onReported = [&](const zorvan::testing::Leaf& leaf, const zorvan::testing::LeafOutcome& outcome,
+    run.onReported = [&](const zorvan::testing::Leaf& leaf,
+                         const zorvan::testing::LeafOutcome& outcome,
                          const zorvan::testing::RunSummary& soFar, std::size_t leaves) {
         table.count(leaf, outcome);
         const std::size_t reported = soFar.passed + soFar.failed + soFar.skipped;
@@ -233,6 +278,7 @@ int check(int argc, char** argv) {
     run.beforeClosingLine = [&](std::ostream& out) {
         progress.clear();
         table.print(out);
+        out << accountingReport(accounting);
     };
     const zorvan::testing::LeafRunner runOne = leafRunner();
     run.executor = options.isolate ? isolatedExecutor(run.jobs, options.timeout, runOne)
