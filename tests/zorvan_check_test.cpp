@@ -63,7 +63,7 @@ TEST(ZorvanCheck, ParallelJobsGiveTheSameReportInTheSameOrder) {
 TEST(ZorvanCheck, AnIsolatedCrashFailsOnlyItsLeafAndNamesTheSignal) {
     const std::string leaf = "gcrypt/MD5/Cryptographic Digest Property Tests/DigestLen";
     const Result result =
-        zorvanCheck("--suite MD5 --isolate --jobs 2", "ZORVAN_CHECK_ABORT_IN='" + leaf + "'");
+        zorvanCheck("--suite MD5 --isolate --jobs 2", "ZORVAN_CHECK_FAULT_IN='" + leaf + "'");
     EXPECT_EQ(result.status, 1);
     EXPECT_THAT(result.output, HasSubstr("FAIL  " + leaf +
                                          "\n  crashed: the leaf's process was "

@@ -1,7 +1,10 @@
 #include "isolated_executor.hpp"
 
+#include <zorvan/testing/property.hpp>
+
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,6 +24,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using zorvan::testing::LeafOutcome;
 using zorvan::testing::LeafStatus;
+
+// The status of a child that could not serve: its parent gone, or its own loop failed.
+constexpr int childSetUpFailed = 70;
 
 [[noreturn]] void throwSystemError(const char* what) {
     throw std::system_error(errno, std::generic_category(), what);
@@ -110,11 +116,13 @@ public:
         if (::pipe(toChild) != 0 || ::pipe(fromChild) != 0) {
             throwSystemError("cannot make a pipe to a leaf's process");
         }
+        const pid_t parent = ::getpid();
         pid_ = ::fork();
         if (pid_ < 0) {
             throwSystemError("cannot start a process for the leaves");
         }
         if (pid_ == 0) {
+            becomeChildOf(parent);
             ::close(toChild[1]);
             ::close(fromChild[0]);
             for (const int fd : siblingPipes) {
@@ -175,17 +183,44 @@ public:
     }
 
 private:
+    // The child dies with its parent, whatever signal ends the parent (a hanging leaf would
+    // otherwise outlive it), and takes the signals the parent's run had blocked for itself.
+    static void becomeChildOf(pid_t parent) {
+        if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != parent) {
+            ::_exit(childSetUpFailed); // the parent is gone already
+        }
+        sigset_t none;
+        sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    }
+
+    // Nothing thrown here may unwind into the parent's code, which this child shares.
     [[noreturn]] static void serve(const std::vector<zorvan::testing::Leaf>& leaves,
                                    const zorvan::testing::CheckSettings& settings,
                                    const zorvan::testing::LeafRunner& runOne, int input,
-                                   int output) {
-        std::uint64_t index = 0;
-        while (readAll(input, &index, sizeof index) && index < leaves.size()) {
-            if (!sendOutcome(output, runOne(leaves[index], settings))) {
-                break;
+                                   int output) noexcept {
+        try {
+            std::uint64_t index = 0;
+            while (readAll(input, &index, sizeof index) && index < leaves.size()) {
+                if (!sendOutcome(output, runLeafSafely(runOne, leaves[index], settings))) {
+                    break;
+                }
             }
+        } catch (...) {
+            ::_exit(childSetUpFailed);
         }
         ::_exit(0);
+    }
+
+    static LeafOutcome runLeafSafely(const zorvan::testing::LeafRunner& runOne,
+                                     const zorvan::testing::Leaf& leaf,
+                                     const zorvan::testing::CheckSettings& settings) {
+        try {
+            return runOne(leaf, settings);
+        } catch (...) {
+            return {LeafStatus::failed, "the leaf runner failed: " +
+                                            zorvan::testing::detail::describeCurrentException()};
+        }
     }
 
     std::string endOfChild() {

@@ -55,10 +55,7 @@ CheckOptions splitOptions(int argc, char** argv) {
             if (equals != std::string_view::npos) {
                 return argument.substr(equals + 1);
             }
-            if (i + 1 >= argc) {
-                throw UsageError(std::string(name) + " needs a value");
-            }
-            return argv[++i];
+            return zorvan::testing::separateValue(argc, argv, i, name);
         };
         if (name == "--backend") {
             appendList(options.backends, value());
@@ -66,7 +63,10 @@ CheckOptions splitOptions(int argc, char** argv) {
             appendList(options.suites, value());
         } else if (name == "--data-dir") {
             options.dataDirectory = std::string(value());
-        } else if (name == "--isolate" && equals == std::string_view::npos) {
+        } else if (name == "--isolate") {
+            if (equals != std::string_view::npos) {
+                throw UsageError("--isolate takes no value");
+            }
             options.isolate = true;
         } else if (name == "--timeout") {
             const std::string_view text = value();
@@ -212,19 +212,33 @@ std::string accountingReport(const std::vector<std::pair<std::string, std::strin
     return report;
 }
 
-// For the checker's own tests: ZORVAN_CHECK_ABORT_IN names a leaf path whose run aborts the
-// process, as a crashing library call would.
+// For the checker's own tests: ZORVAN_CHECK_FAULT_IN names a leaf path whose run does what
+// a faulty library call might: ZORVAN_CHECK_FAULT says what ("abort", the default; "exit",
+// exit(0); "hang", sleep for good).
 zorvan::testing::LeafRunner leafRunner() {
-    const char* abortIn = std::getenv("ZORVAN_CHECK_ABORT_IN");
-    if (abortIn == nullptr) {
+    const char* faultIn = std::getenv("ZORVAN_CHECK_FAULT_IN");
+    if (faultIn == nullptr) {
         return zorvan::testing::runLeaf;
     }
-    return [path = std::string(abortIn)](const zorvan::testing::Leaf& leaf,
-                                         const zorvan::testing::CheckSettings& settings) {
-        if (leaf.path == path) {
+    const std::string fault =
+        std::getenv("ZORVAN_CHECK_FAULT") == nullptr ? "abort" : std::getenv("ZORVAN_CHECK_FAULT");
+    const auto faulty =
+        std::make_shared<zorvan::testing::Test>(zorvan::testing::testCase("fault", [fault] {
+            if (fault == "exit") {
+                std::exit(0);
+            }
+            while (fault == "hang") {
+                ::pause();
+            }
             std::abort();
+        }));
+    return [path = std::string(faultIn), faulty](const zorvan::testing::Leaf& leaf,
+                                                 const zorvan::testing::CheckSettings& settings) {
+        zorvan::testing::Leaf chosen = leaf;
+        if (leaf.path == path) {
+            chosen.test = faulty.get();
         }
-        return zorvan::testing::runLeaf(leaf, settings);
+        return zorvan::testing::runLeaf(chosen, settings);
     };
 }
 
@@ -241,7 +255,7 @@ int check(int argc, char** argv) {
     // Skips are listed by reason under the table; --verbose lists each one.
     run.reportEachSkip = false;
     if (options.dataDirectory) {
-        run.rerunCommand += " --data-dir " + *options.dataDirectory;
+        run.rerunCommand += " --data-dir " + zorvan::testing::shellWord(*options.dataDirectory);
     }
 
     SummaryTable table;
@@ -283,7 +297,10 @@ int check(int argc, char** argv) {
     const zorvan::testing::LeafRunner runOne = leafRunner();
     run.executor = options.isolate ? isolatedExecutor(run.jobs, options.timeout, runOne)
                                    : zorvan::testing::threadedExecutor(run.jobs, runOne);
+    zorvan::testing::requireStandardOutput();
     const zorvan::testing::RunSummary summary = zorvan::testing::run(tree, run, report);
+    report.flush();
+    zorvan::testing::flushStandardOutput();
     return summary.failed == 0 ? 0 : 1;
 }
 
