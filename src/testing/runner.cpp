@@ -140,6 +140,9 @@ public:
                  << '\n';
             break;
         }
+        // Each line reaches a log file or pipe as it is written, so that a run that hangs or
+        // is killed still shows how far it got.
+        out_.flush();
         if (options_.onReported) {
             options_.onReported(leaf, outcome, summary_, leaves_.size());
         }

@@ -214,7 +214,7 @@ std::string accountingReport(const std::vector<std::pair<std::string, std::strin
 
 // For the checker's own tests: ZORVAN_CHECK_FAULT_IN names a leaf path whose run does what
 // a faulty library call might: ZORVAN_CHECK_FAULT says what ("abort", the default; "exit",
-// exit(0); "hang", sleep for good).
+// exit(0); "hang", sleep for good; "throw", an exception from the leaf runner itself).
 zorvan::testing::LeafRunner leafRunner() {
     const char* faultIn = std::getenv("ZORVAN_CHECK_FAULT_IN");
     if (faultIn == nullptr) {
@@ -232,9 +232,12 @@ zorvan::testing::LeafRunner leafRunner() {
             }
             std::abort();
         }));
-    return [path = std::string(faultIn), faulty](const zorvan::testing::Leaf& leaf,
-                                                 const zorvan::testing::CheckSettings& settings) {
+    return [path = std::string(faultIn), fault, faulty](
+               const zorvan::testing::Leaf& leaf, const zorvan::testing::CheckSettings& settings) {
         zorvan::testing::Leaf chosen = leaf;
+        if (leaf.path == path && fault == "throw") {
+            throw std::runtime_error("the leaf runner broke");
+        }
         if (leaf.path == path) {
             chosen.test = faulty.get();
         }
