@@ -153,8 +153,8 @@ std::string usage(std::string_view program) {
            "command that reruns it.\n\noptions:\n" +
            runOptionsHelp() +
            "\nGTEST_TOTAL_SHARDS and GTEST_SHARD_INDEX, when set, select one shard of the "
-           "leaves.\nExit status: 0 when nothing failed, 1 when something did, 2 on a usage "
-           "error.\n";
+           "leaves.\nExit status: 0 when nothing failed, 1 when something did or the report could "
+           "not be written, 2 on a usage error, 130 or 143 when stopped by SIGINT or SIGTERM.\n";
 }
 
 void requireStandardOutput() {

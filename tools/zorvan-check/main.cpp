@@ -109,7 +109,8 @@ options:
 )" + zorvan::testing::runOptionsHelp() +
            R"(
 Leaf paths are backend/suite/..., for example openssl/SHA256/NistSHA256-17.
-Exit status: 0 when nothing failed, 1 when something did, 2 on a usage error.
+Exit status: 0 when nothing failed, 1 when something did or the report could not be
+written, 2 on a usage error, 130 or 143 when stopped by SIGINT or SIGTERM.
 )";
 }
 
