@@ -23,8 +23,8 @@ struct SuiteData {
     std::string sectionLength;
 };
 
-/// suiteData: the data of a suite of the catalogue by its name (SHA256, HMAC-SHA1, AES128,
-/// Twofish), or nothing for a suite with no KAT folder (MD5) or unknown to the audit.
+/// suiteData: the data of a suite of the catalogue by its exact name (SHA256, HMAC-SHA1,
+/// AES128, Twofish), or nothing for a suite with no KAT folder (MD5) or not audited.
 std::optional<SuiteData> suiteData(std::string_view suite);
 
 /// readDocumentedCounts: the files and records of each folder in the table of a data
