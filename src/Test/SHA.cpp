@@ -2,6 +2,7 @@
 
 #include <Test/Crypto/hex.hpp>
 #include <Test/KatFiles.hpp>
+#include <Test/KatOrigin.hpp>
 #include <Test/KatValues.hpp>
 #include <zorvan/testing/assertion.hpp>
 
@@ -32,14 +33,18 @@ std::vector<ShaVector> readVectors(std::string_view label) {
         });
     std::vector<ShaVector> vectors;
     for (const KatFiles::KatFile& file : files) {
+        std::size_t recordNumber = 0;
         for (const ParseNistKATs::KatCategory& category : file.categories) {
             for (const ParseNistKATs::KatRecord& record : category.records) {
+                ++recordNumber;
                 const auto length = record.field(lengthField);
                 const auto message = record.field(messageField);
                 const auto digest = record.field(digestField);
                 if (length && message && digest) {
-                    vectors.push_back({testName(label, vectors.size() + 1), std::string(*length),
-                                       std::string(*message), std::string(*digest)});
+                    vectors.push_back(
+                        {testName(label, vectors.size() + 1), std::string(*length),
+                         std::string(*message), std::string(*digest),
+                         KatOrigin::recordOrigin(katDirectory, file.name, record, recordNumber)});
                 }
             }
         }
@@ -57,9 +62,9 @@ ShaInputs decode(const ShaVector& vector) {
 
 void assertDigests(const ShaVector& vector, zorvan::Bytes contiguousDigest,
                    zorvan::Bytes chunkedDigest, const zorvan::Bytes& knownDigest) {
-    zorvan::testing::assertEqual(vector.name,
-                                 std::pair(std::move(contiguousDigest), std::move(chunkedDigest)),
-                                 std::pair(knownDigest, knownDigest));
+    zorvan::testing::assertKnownAnswer(
+        vector.name, std::pair(std::move(contiguousDigest), std::move(chunkedDigest)),
+        std::pair(knownDigest, knownDigest), vector.origin);
 }
 
 } // namespace Test::SHA
