@@ -1,33 +1,14 @@
 #include <zorvan/testing/main.hpp>
 #include <zorvan/testing/runner.hpp>
+#include <zorvan/testing/settings.hpp>
 
-#include <charconv>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
-#include <random>
 
 namespace zorvan::testing {
 
 namespace {
-
-std::uint64_t readNumber(std::string_view option, std::string_view text) {
-    std::uint64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
-        throw UsageError(std::string(option) + " needs a whole number, not '" + std::string(text) +
-                         "'");
-    }
-    return value;
-}
-
-std::size_t readPositive(std::string_view option, std::string_view text) {
-    const std::uint64_t value = readNumber(option, text);
-    if (value == 0) {
-        throw UsageError(std::string(option) + " needs a number above 0");
-    }
-    return static_cast<std::size_t>(value);
-}
 
 // GoogleTest's sharding protocol: run every n-th leaf and touch the status file.
 void readShardingEnvironment(RunOptions& options) {
@@ -57,7 +38,8 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
         std::string_view argument = argv[i];
         std::string_view name = argument;
         std::optional<std::string_view> attached;
-        if (const auto equals = argument.find('='); argument.starts_with("--") && equals != std::string_view::npos) {
+        if (const auto equals = argument.find('=');
+            argument.starts_with("--") && equals != std::string_view::npos) {
             name = argument.substr(0, equals);
             attached = argument.substr(equals + 1);
         }
@@ -100,8 +82,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
         }
     }
     if (!line.seedGiven) {
-        std::random_device entropy;
-        options.check.seed = (std::uint64_t{entropy()} << 32) | entropy();
+        options.check.seed = freshSeed();
     }
     readShardingEnvironment(options);
     return line;
