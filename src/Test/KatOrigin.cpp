@@ -1,12 +1,12 @@
 #include <Test/KatOrigin.hpp>
 
 #include <string>
+#include <utility>
 
 namespace Test::KatOrigin {
 
 zorvan::testing::VectorOrigin recordOrigin(std::string_view directory, std::string_view fileName,
-                                           const ParseNistKATs::KatRecord& record,
-                                           std::size_t number) {
+                                           ParseNistKATs::KatRecord record, std::size_t number) {
     zorvan::testing::VectorOrigin origin{
         .file = std::string(directory).append("/").append(fileName),
         .line = record.line(),
@@ -14,8 +14,8 @@ zorvan::testing::VectorOrigin recordOrigin(std::string_view directory, std::stri
         .fields = {},
     };
     origin.fields.reserve(record.fields.size());
-    for (const ParseNistKATs::KatField& field : record.fields) {
-        origin.fields.push_back({field.name, field.value});
+    for (ParseNistKATs::KatField& field : record.fields) {
+        origin.fields.push_back({std::move(field.name), std::move(field.value)});
     }
     return origin;
 }
