@@ -1,5 +1,6 @@
 #include <zorvan/testing/main.hpp>
 #include <zorvan/testing/runner.hpp>
+#include <zorvan/testing/settings.hpp>
 
 #include "visible_text.hpp"
 
@@ -7,35 +8,15 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <functional>
 #include <iostream>
-#include <random>
 
 namespace zorvan::testing {
 
 namespace {
-
-std::uint64_t readNumber(std::string_view option, std::string_view text) {
-    std::uint64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
-        throw UsageError(std::string(option) + " needs a whole number, not '" + std::string(text) +
-                         "'");
-    }
-    return value;
-}
-
-std::size_t readPositive(std::string_view option, std::string_view text) {
-    const std::uint64_t value = readNumber(option, text);
-    if (value == 0) {
-        throw UsageError(std::string(option) + " needs a number above 0");
-    }
-    return static_cast<std::size_t>(value);
-}
 
 // GoogleTest's sharding protocol: run every n-th leaf and touch the status file.
 void readShardingEnvironment(RunOptions& options) {
@@ -125,8 +106,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
         }
     }
     if (!line.seedGiven) {
-        std::random_device entropy;
-        options.check.seed = (std::uint64_t{entropy()} << 32) | entropy();
+        options.check.seed = freshSeed();
     }
     readShardingEnvironment(options);
     return line;
