@@ -6,6 +6,7 @@
 
 #include <zorvan/bytes.hpp>
 #include <zorvan/hash.hpp>
+#include <zorvan/testing/origin.hpp>
 #include <zorvan/testing/test.hpp>
 
 #include <cstdint>
@@ -23,13 +24,15 @@ namespace Test::HMAC {
 std::string_view algToLen(std::string_view label);
 
 /// HmacVector: one complete record of a selected section, as its texts stand there, with
-/// the name of its test (NistHMACSHA1-"0"). Nothing is decoded until the test runs.
+/// the name of its test (NistHMACSHA1-"0") and where it stands. Nothing is decoded until the
+/// test runs.
 struct HmacVector {
     std::string name;
     std::string macLength; // "Tlen": how many leading MAC octets are compared
     std::string key;       // "Key": hex
     std::string message;   // "Msg": hex
     std::string mac;       // "Mac": hex, already cut to "Tlen" octets
+    zorvan::testing::VectorOrigin origin{};
 };
 
 /// quoteCount: a "Count" text as it stands in test names: in double quotes, '"' and '\'
@@ -44,10 +47,12 @@ std::string quoteCount(std::string_view count);
 /// read, and std::invalid_argument for a label algToLen does not know.
 std::vector<HmacVector> readVectors(std::string_view label);
 
-/// sectionVectors: the vectors of the sections of files whose "L" property is sectionLength,
-/// in file, section and record order, each named namePrefix followed by its quoted "Count";
-/// records lacking "Count", "Tlen", "Key", "Msg" or "Mac" are skipped. Never fails.
+/// sectionVectors: the vectors of the sections of files (read from the data directory's
+/// relativeDirectory) whose "L" property is sectionLength, in file, section and record order,
+/// each named namePrefix followed by its quoted "Count"; records lacking "Count", "Tlen",
+/// "Key", "Msg" or "Mac" are skipped. Never fails.
 std::vector<HmacVector> sectionVectors(std::string_view namePrefix, std::string_view sectionLength,
+                                       std::string_view relativeDirectory,
                                        std::span<const KatFiles::KatFile> files);
 
 /// HmacInputs: a vector decoded: key, message, the message in chunks, the known MAC and the
@@ -65,9 +70,10 @@ struct HmacInputs {
 /// not one integer.
 HmacInputs decode(const HmacVector& vector);
 
-/// assertMacs: assertEqual with the vector's name as the message, the pair (contiguous MAC,
-/// chunked MAC), each cut to the first macLength octets, first and (known MAC, known MAC)
-/// second. Throws zorvan::testing::AssertionFailure when they differ.
+/// assertMacs: assertKnownAnswer with the vector's name as the message, the pair (contiguous
+/// MAC, chunked MAC), each cut to the first macLength octets, as computed, (known MAC, known
+/// MAC) as the known answer, and the vector's origin. Throws
+/// zorvan::testing::AssertionFailure when they differ.
 void assertMacs(const HmacVector& vector, const HmacInputs& inputs,
                 const zorvan::Bytes& contiguousMac, const zorvan::Bytes& chunkedMac);
 

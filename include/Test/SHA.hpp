@@ -7,6 +7,7 @@
 
 #include <zorvan/bytes.hpp>
 #include <zorvan/hash.hpp>
+#include <zorvan/testing/origin.hpp>
 #include <zorvan/testing/test.hpp>
 
 #include <span>
@@ -18,12 +19,14 @@
 namespace Test::SHA {
 
 /// ShaVector: one complete record of a selected file, as its texts stand there, with the
-/// name of its test ("NistSHA256-17"). Nothing is decoded until the test runs.
+/// name of its test ("NistSHA256-17") and where it stands. Nothing is decoded until the test
+/// runs.
 struct ShaVector {
     std::string name;
     std::string length;  // "Len": the message length in bits
     std::string message; // "Msg": hex
     std::string digest;  // "MD": hex
+    zorvan::testing::VectorOrigin origin{};
 };
 
 /// readVectors: the vectors of every regular file of Test/KAT_SHA whose name begins with label
@@ -32,10 +35,11 @@ struct ShaVector {
 /// directory cannot be listed or a selected file cannot be read.
 std::vector<ShaVector> readVectors(std::string_view label);
 
-/// fileVectors: the vectors of files already read, in their order, the tests named after
-/// label as readVectors names them. Never fails.
-std::vector<ShaVector> fileVectors(std::string_view label,
-                                   std::span<const KatFiles::KatFile> files);
+/// fileVectors: the vectors of files already read from the data directory's
+/// relativeDirectory, in their order, the tests named after label as readVectors names them;
+/// the records move into the vectors' origins. Never fails.
+std::vector<ShaVector> fileVectors(std::string_view relativeDirectory, std::string_view label,
+                                   std::vector<KatFiles::KatFile> files);
 
 /// ShaInputs: a vector decoded: the message cut to its "Len" bits rounded down to octets, the
 /// same message in chunks, and the known digest.
@@ -50,9 +54,9 @@ struct ShaInputs {
 /// integer.
 ShaInputs decode(const ShaVector& vector);
 
-/// assertDigests: assertEqual with the vector's name as the message, the pair (contiguous
-/// digest, chunked digest) first and (known digest, known digest) second. Throws
-/// zorvan::testing::AssertionFailure when they differ.
+/// assertDigests: assertKnownAnswer with the vector's name as the message, the pair
+/// (contiguous digest, chunked digest) as computed, (known digest, known digest) as the known
+/// answer, and the vector's origin. Throws zorvan::testing::AssertionFailure when they differ.
 void assertDigests(const ShaVector& vector, zorvan::Bytes contiguousDigest,
                    zorvan::Bytes chunkedDigest, const zorvan::Bytes& knownDigest);
 

@@ -4,6 +4,7 @@
 
 #include <Test/Crypto/hex.hpp>
 #include <Test/KatFiles.hpp>
+#include <Test/KatOrigin.hpp>
 #include <Test/KatValues.hpp>
 #include <zorvan/testing/assertion.hpp>
 
@@ -84,20 +85,24 @@ std::string quoteCount(std::string_view count) {
 std::vector<HmacVector> readVectors(std::string_view label) {
     // The label is checked before the folder is read.
     const std::string_view sectionLength = algToLen(label);
-    return sectionVectors(std::string(testNamePrefix) + std::string(label) +
-                              std::string(countSeparator),
-                          sectionLength, KatFiles::readKatDirectory(katDirectory, countField));
+    return sectionVectors(
+        std::string(testNamePrefix) + std::string(label) + std::string(countSeparator),
+        sectionLength, katDirectory, KatFiles::readKatDirectory(katDirectory, countField));
 }
 
 std::vector<HmacVector> sectionVectors(std::string_view namePrefix, std::string_view sectionLength,
+                                       std::string_view relativeDirectory,
                                        std::span<const KatFiles::KatFile> files) {
     std::vector<HmacVector> vectors;
     for (const KatFiles::KatFile& file : files) {
+        std::size_t recordNumber = 0;
         for (const ParseNistKATs::KatCategory& category : file.categories) {
             if (category.property(sectionLengthProperty) != sectionLength) {
+                recordNumber += category.records.size();
                 continue;
             }
             for (const ParseNistKATs::KatRecord& record : category.records) {
+                ++recordNumber;
                 const auto count = record.field(countField);
                 const auto macLength = record.field(macLengthField);
                 const auto key = record.field(keyField);
@@ -106,7 +111,9 @@ std::vector<HmacVector> sectionVectors(std::string_view namePrefix, std::string_
                 if (count && macLength && key && message && mac) {
                     vectors.push_back({std::string(namePrefix) + quoteCount(*count),
                                        std::string(*macLength), std::string(*key),
-                                       std::string(*message), std::string(*mac)});
+                                       std::string(*message), std::string(*mac),
+                                       KatOrigin::recordOrigin(relativeDirectory, file.name, record,
+                                                               recordNumber)});
                 }
             }
         }
@@ -124,10 +131,11 @@ HmacInputs decode(const HmacVector& vector) {
 
 void assertMacs(const HmacVector& vector, const HmacInputs& inputs,
                 const zorvan::Bytes& contiguousMac, const zorvan::Bytes& chunkedMac) {
-    zorvan::testing::assertEqual(vector.name,
-                                 std::pair(KatValues::takeOctets(contiguousMac, inputs.macLength),
-                                           KatValues::takeOctets(chunkedMac, inputs.macLength)),
-                                 std::pair(inputs.knownMac, inputs.knownMac));
+    zorvan::testing::assertKnownAnswer(
+        vector.name,
+        std::pair(KatValues::takeOctets(contiguousMac, inputs.macLength),
+                  KatValues::takeOctets(chunkedMac, inputs.macLength)),
+        std::pair(inputs.knownMac, inputs.knownMac), vector.origin);
 }
 
 } // namespace Test::HMAC

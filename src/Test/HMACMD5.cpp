@@ -5,7 +5,7 @@
 namespace Test::HMACMD5 {
 
 std::vector<HMAC::HmacVector> readVectors() {
-    return HMAC::sectionVectors("RfcHMACMD5-", "16",
+    return HMAC::sectionVectors("RfcHMACMD5-", "16", katDirectory,
                                 KatFiles::readKatDirectory(katDirectory, "Count"));
 }
 

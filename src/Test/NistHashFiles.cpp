@@ -43,7 +43,8 @@ std::vector<std::string> messageFileNames(std::string_view label) {
 std::vector<SHA::ShaVector> readMessageVectors(std::string_view relativeDirectory,
                                                std::string_view label) {
     return SHA::fileVectors(
-        label, readNamedFiles(relativeDirectory, lengthField, messageFileNames(label)));
+        relativeDirectory, label,
+        readNamedFiles(relativeDirectory, lengthField, messageFileNames(label)));
 }
 
 } // namespace Test::NistHashFiles
