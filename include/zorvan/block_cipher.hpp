@@ -4,7 +4,10 @@
 //
 // Each mode is a free function. It calls the key type's own member of the same name when the
 // type has one (a library's native CBC, say), and otherwise the generic default built on
-// encryptBlock and decryptBlock.
+// encryptBlock and decryptBlock. A member of such a name that the library cannot call as the
+// mode's signature says is a compile-time error naming the member and the signature, so a
+// misdeclared mode is never passed over for the generic one. What each mode must do, partial
+// blocks and next IVs included, is written above the operations at the end of this file.
 
 #include <zorvan/bytes.hpp>
 #include <zorvan/declared_member.hpp>

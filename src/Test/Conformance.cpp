@@ -452,20 +452,34 @@ Tree streamPrefix(BlockCipherView view, ModeView mode) {
     });
 }
 
-Tree chunkedContiguous(BlockCipherView view, ModeView mode) {
-    const std::string law = lawName(mode, names::chunkedContiguous);
-    return testProperty(law, [view, mode, law](std::uint64_t seed) {
+// A law of one mode over random cases: `check` gets the law's name, the case and its message
+// (cut to whole blocks for ECB and CBC), and fails by assertion.
+template <class Check>
+Tree modeProperty(const BlockCipherView& view, const ModeView& mode, const char* law, Check check) {
+    const std::string name = lawName(mode, law);
+    return testProperty(name, [view, mode, name, check](std::uint64_t seed) {
         Draw draw = drawCase(view, seed, 8);
         return zorvan::testing::implies(draw.key.has_value(), [&] {
-            const LazyBytes pieces = chunked(
-                draw.message, randomCuts(draw.gen, draw.message.size(), blockOctetsOf(view)));
-            assertEqual(law + ": encryption", mode.encrypt(*draw.key, draw.iv, draw.message),
-                        mode.encryptLazy(*draw.key, draw.iv, pieces));
-            assertEqual(law + ": decryption", mode.decrypt(*draw.key, draw.iv, draw.message),
-                        mode.decryptLazy(*draw.key, draw.iv, pieces));
+            const std::size_t block = blockOctetsOf(view);
+            const Bytes message =
+                mode.wholeBlocksOnly ? wholeBlocksOf(draw.message, block) : draw.message;
+            check(name, draw, message);
             return true;
         });
     });
+}
+
+Tree chunkedContiguous(const BlockCipherView& view, const ModeView& mode) {
+    const std::size_t block = blockOctetsOf(view);
+    return modeProperty(
+        view, mode, names::chunkedContiguous,
+        [mode, block](const std::string& law, Draw& draw, const Bytes& message) {
+            const LazyBytes pieces = chunked(message, randomCuts(draw.gen, message.size(), block));
+            assertEqual(law + ": encryption", mode.encrypt(*draw.key, draw.iv, message),
+                        mode.encryptLazy(*draw.key, draw.iv, pieces));
+            assertEqual(law + ": decryption", mode.decrypt(*draw.key, draw.iv, message),
+                        mode.decryptLazy(*draw.key, draw.iv, pieces));
+        });
 }
 
 // Runs `operation`, which must refuse its input; an output is reported with its length.
@@ -522,21 +536,16 @@ void assertMatchesGeneric(const std::string& law, const ModeView& mode, const Ke
     assertEqual(where + ", chunked decryption", decrypted, mode.decryptLazy(key, iv, pieces));
 }
 
-Tree nativeMatchesGeneric(BlockCipherView view, ModeView mode) {
-    const std::string law = lawName(mode, names::nativeMatchesGeneric);
-    return testProperty(law, [view, mode, law](std::uint64_t seed) {
-        Draw draw = drawCase(view, seed, 8);
-        return zorvan::testing::implies(draw.key.has_value(), [&] {
-            const std::size_t block = blockOctetsOf(view);
-            const Bytes message =
-                mode.wholeBlocksOnly ? wholeBlocksOf(draw.message, block) : draw.message;
+Tree nativeMatchesGeneric(const BlockCipherView& view, const ModeView& mode) {
+    const std::size_t block = blockOctetsOf(view);
+    return modeProperty(
+        view, mode, names::nativeMatchesGeneric,
+        [mode, block](const std::string& law, Draw& draw, const Bytes& message) {
             assertMatchesGeneric(law, mode, *draw.key, draw.iv, message, draw.gen, block);
             const std::vector<Bytes> carries = carryIvs(block);
             const Bytes& carry = carries[draw.gen.uniform(carries.size() - 1)];
             assertMatchesGeneric(law, mode, *draw.key, carry, message, draw.gen, block);
-            return true;
         });
-    });
 }
 
 // Four blocks and a short one from each carry point: a counter that wraps at 32 bits, carries
@@ -554,14 +563,11 @@ Tree counterCarries(BlockCipherView view, ModeView mode) {
 }
 
 // a‖b in one call equals a, then b from the IV a returned, cut at a block boundary.
-Tree continuation(BlockCipherView view, ModeView mode) {
-    const std::string law = lawName(mode, names::continuation);
-    return testProperty(law, [view, mode, law](std::uint64_t seed) {
-        Draw draw = drawCase(view, seed, 8);
-        return zorvan::testing::implies(draw.key.has_value(), [&] {
-            const std::size_t block = blockOctetsOf(view);
-            const Bytes message =
-                mode.wholeBlocksOnly ? wholeBlocksOf(draw.message, block) : draw.message;
+Tree continuation(const BlockCipherView& view, const ModeView& mode) {
+    const std::size_t block = blockOctetsOf(view);
+    return modeProperty(
+        view, mode, names::continuation,
+        [mode, block](const std::string& law, Draw& draw, const Bytes& message) {
             const std::size_t cut =
                 block * static_cast<std::size_t>(draw.gen.uniform(message.size() / block));
             const auto inTwoCalls = [&](const ModeView::Strict& operation) {
@@ -575,9 +581,7 @@ Tree continuation(BlockCipherView view, ModeView mode) {
                         inTwoCalls(mode.encrypt));
             assertEqual(where + ", decryption", mode.decrypt(*draw.key, draw.iv, message),
                         inTwoCalls(mode.decrypt));
-            return true;
         });
-    });
 }
 
 } // namespace

@@ -19,6 +19,9 @@ void addGcryptSuites(std::vector<SuiteEntry>& entries) {
         entries, "gcrypt");
     addTwofishSuite<WithKeySizeGap<gcrypt::Twofish, NoTwofish192>>(entries, "gcrypt");
     addAESSuites<gcrypt::AES128, gcrypt::AES192, gcrypt::AES256>(entries, "gcrypt");
+    addLawSuites<gcrypt::MD5, gcrypt::SHA1, gcrypt::SHA224, gcrypt::SHA256, gcrypt::SHA384, gcrypt::SHA512,
+                 gcrypt::AES128, gcrypt::AES192, gcrypt::AES256, WithKeySizeGap<gcrypt::Twofish, NoTwofish192>>(
+        entries, "gcrypt");
 }
 
 } // namespace zorvan::check

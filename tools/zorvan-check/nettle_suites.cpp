@@ -9,6 +9,8 @@ void addNettleSuites(std::vector<SuiteEntry>& entries) {
         entries, "nettle");
     addAESSuites<nettle::AES128, nettle::AES192, nettle::AES256>(entries, "nettle");
     addTwofishSuite<nettle::Twofish>(entries, "nettle");
+    addLawSuites<nettle::MD5, nettle::SHA1, nettle::SHA224, nettle::SHA256, nettle::SHA384, nettle::SHA512,
+                 nettle::AES128, nettle::AES192, nettle::AES256, nettle::Twofish>(entries, "nettle");
 }
 
 } // namespace zorvan::check
