@@ -1,12 +1,7 @@
 # Install rules: the headers under <includedir>/zorvan-tests, the library and every backend that
 # was built, the KAT data with its notices, the CMake package (find_package(zorvan_tests CONFIG))
-# and pkg-config files. Included last from the top CMakeLists.txt: it installs only the targets
-# defined by then.
-
-option(ZORVAN_INSTALL "Add the install rules and the exported package" ${zorvan_is_top_level})
-if(NOT ZORVAN_INSTALL)
-  return()
-endif()
+# and pkg-config files. Included last from the top CMakeLists.txt, when ZORVAN_INSTALL is on:
+# it installs only the targets defined by then.
 
 include(CMakePackageConfigHelpers)
 
@@ -16,20 +11,20 @@ set(zorvan_cmake_destination "${CMAKE_INSTALL_LIBDIR}/cmake/zorvan_tests")
 set(zorvan_pkgconfig_destination "${CMAKE_INSTALL_LIBDIR}/pkgconfig")
 
 # zorvan_describe_dependency(imported linked_from out_find out_pc_module): how the installed
-# package finds an imported target again (a line of the package config) and its pkg-config
-# module (empty for Threads, whose flags go into Libs). linked_from is the directory of the
-# target that links it, where the results of its find_package can be read. An unknown kind
-# stops the configuration: exporting it unfound would hand users a package that breaks in
-# their build instead of ours.
+# package finds an imported target again (a line of the package config, calling one of the
+# _zorvan_tests_need macros that it defines) and its pkg-config module (empty for Threads,
+# whose flags go into Libs). linked_from is the directory of the target that links it, where
+# the results of its find_package can be read. An unknown kind stops the configuration:
+# exporting it unfound would hand users a package that breaks in their build instead of ours.
 function(zorvan_describe_dependency imported linked_from out_find out_pc_module)
   if(imported STREQUAL "Threads::Threads")
-    set(find_line "find_dependency(Threads)")
+    set(find_line "_zorvan_tests_need_package(Threads)")
     set(pc_module "")
   elseif(imported MATCHES "^OpenSSL::(Crypto|SSL)$")
     set(component ${CMAKE_MATCH_1})
     get_directory_property(version DIRECTORY "${linked_from}" DEFINITION OPENSSL_VERSION)
     string(REGEX MATCH "^[0-9]+" major "${version}")
-    set(find_line "find_dependency(OpenSSL ${major} COMPONENTS ${component})")
+    set(find_line "_zorvan_tests_need_package(OpenSSL ${major} COMPONENTS ${component})")
     string(TOLOWER "lib${component}" pc_module)
   elseif(imported MATCHES "^PkgConfig::(.+)$")
     set(prefix ${CMAKE_MATCH_1})
@@ -38,7 +33,7 @@ function(zorvan_describe_dependency imported linked_from out_find out_pc_module)
       message(FATAL_ERROR "${imported}: no single pkg-config module is recorded for it; make it "
                           "with pkg_check_modules(${prefix} IMPORTED_TARGET <one module>)")
     endif()
-    set(find_line "_zorvan_tests_find_pkg_config(${prefix} ${pc_module})")
+    set(find_line "_zorvan_tests_need_pkg_config(${prefix} ${pc_module})")
   else()
     message(FATAL_ERROR "${imported} is linked by an installed target, but "
                         "cmake/ZorvanInstall.cmake does not know how the installed package "
@@ -149,25 +144,39 @@ function(zorvan_write_pc_file target pc_name description)
           DESTINATION ${zorvan_pkgconfig_destination})
 endfunction()
 
-# The library, then each backend that was built, with the project's own targets they link
-# (such as the backends' shared header-only part).
+# The core (the library and the backends' shared header-only part) in one export set, each
+# backend that was built in its own, so that the package config loads a backend, and looks
+# for the crypto library it links, only when that backend is asked for.
+set(zorvan_core_targets)
+set(zorvan_core_needs)
+foreach(target IN ITEMS zorvan_tests zorvan_tests_backend_common)
+  if(TARGET ${target})
+    zorvan_link_closure(${target} closure)
+    list(APPEND zorvan_core_targets ${closure_targets})
+    list(APPEND zorvan_core_needs ${closure_find_lines})
+  endif()
+endforeach()
+list(REMOVE_DUPLICATES zorvan_core_targets)
+list(REMOVE_DUPLICATES zorvan_core_needs)
+set(zorvan_install_targets ${zorvan_core_targets})
 set(zorvan_installed_backends)
-set(zorvan_install_targets)
-set(zorvan_config_dependencies)
-foreach(target IN ITEMS zorvan_tests zorvan_tests_openssl zorvan_tests_gcrypt zorvan_tests_nettle)
-  if(NOT TARGET ${target})
+foreach(backend IN ITEMS openssl gcrypt nettle)
+  if(NOT TARGET zorvan_tests_${backend})
     continue()
   endif()
-  if(target MATCHES "^zorvan_tests_(.+)$")
-    list(APPEND zorvan_installed_backends ${CMAKE_MATCH_1})
+  list(APPEND zorvan_installed_backends ${backend})
+  zorvan_link_closure(zorvan_tests_${backend} closure)
+  list(REMOVE_ITEM closure_targets ${zorvan_core_targets})
+  if(zorvan_core_needs)
+    list(REMOVE_ITEM closure_find_lines ${zorvan_core_needs})
   endif()
-  zorvan_link_closure(${target} closure)
+  set(zorvan_${backend}_targets ${closure_targets})
   list(APPEND zorvan_install_targets ${closure_targets})
-  list(APPEND zorvan_config_dependencies ${closure_find_lines})
+  list(JOIN closure_find_lines "\n" needs)
+  file(WRITE "${PROJECT_BINARY_DIR}/cmake/zorvan_tests-${backend}-dependencies.cmake"
+       "# What the ${backend} backend links, found again as the package config asks.\n${needs}\n")
 endforeach()
-list(REMOVE_DUPLICATES zorvan_install_targets)
-list(REMOVE_DUPLICATES zorvan_config_dependencies)
-list(JOIN zorvan_config_dependencies "\n" zorvan_config_dependencies)
+list(JOIN zorvan_core_needs "\n" zorvan_config_dependencies)
 
 # A sanitized build installs instrumented code, which links only with the sanitizer runtimes.
 set(zorvan_installed_link_flags ${zorvan_sanitizer_flags})
@@ -178,7 +187,14 @@ if(zorvan_installed_link_flags)
   endforeach()
 endif()
 
-install(TARGETS ${zorvan_install_targets} EXPORT zorvan_tests_targets)
+install(TARGETS ${zorvan_core_targets} EXPORT zorvan_tests_targets)
+foreach(backend IN LISTS zorvan_installed_backends)
+  install(TARGETS ${zorvan_${backend}_targets} EXPORT zorvan_tests_${backend}_targets)
+  install(EXPORT zorvan_tests_${backend}_targets NAMESPACE zorvan_tests::
+          FILE zorvan_tests-${backend}-targets.cmake DESTINATION ${zorvan_cmake_destination})
+  install(FILES "${PROJECT_BINARY_DIR}/cmake/zorvan_tests-${backend}-dependencies.cmake"
+          DESTINATION ${zorvan_cmake_destination})
+endforeach()
 install(DIRECTORY "${PROJECT_SOURCE_DIR}/include/" DESTINATION ${zorvan_include_destination})
 foreach(target IN LISTS zorvan_install_targets)
   get_target_property(source_dir ${target} SOURCE_DIR)

@@ -6,5 +6,5 @@
 #include <zorvan/testing/main.hpp>
 
 int main(int argc, char** argv) {
-    return zorvan::testing::main(argc, argv, fnv1aTests());
+    return zorvan::testing::main(argc, argv, [] { return fnv1aTests(); });
 }

@@ -1,6 +1,7 @@
 #pragma once
-// Where the installed files of zorvan-tests live. Each directory has a default fixed when
-// the library is built and an environment variable that overrides it, read at every call.
+// Where the installed files of zorvan-tests live. Each directory has an environment variable
+// that overrides it, read at every call, and a built-in default: fixed when the library is
+// built, except the data directory's, which follows the package where it was moved.
 
 #include <array>
 #include <string>
@@ -26,8 +27,11 @@ std::string getBinDir();
 std::string getLibDir();
 /// getDynLibDir: $zorvan_tests_dynlibdir when set, else the built-in default. Never fails.
 std::string getDynLibDir();
-/// getDataDir: $zorvan_tests_datadir when set, else the built-in default (the installed
-/// KAT files' directory). Never fails.
+/// getDataDir: $zorvan_tests_datadir when set (even to ""), else the first existing of: the
+/// data directory beside the installed headers this program was compiled with (see
+/// noteInstalledHeader), the data directory beside the running executable (for the installed
+/// zorvan-check), and the directory chosen when the library was configured (the install
+/// location, or the source tree's data/ when the package is not installed). Never fails.
 std::string getDataDir();
 /// getLibexecDir: $zorvan_tests_libexecdir when set, else the built-in default. Never fails.
 std::string getLibexecDir();
@@ -38,5 +42,21 @@ std::string getSysconfDir();
 /// when the directory is "" or ".", the directory alone when the name is "", no second '/'
 /// after a directory ending in one. Does not check that the path exists; never fails.
 std::string getDataFileName(std::string_view relativeName);
+
+/// noteInstalledHeader: records the absolute path of the installed copy of this header, from
+/// which getDataDir finds the data installed with it; returns whether it was recorded (a
+/// relative path is not: the compiler's working directory is unknown at run time). Programs
+/// built against an installed package call it at start-up through the definition below. Never
+/// fails.
+bool noteInstalledHeader(const char* headerPath) noexcept;
+
+// ZORVAN_TESTS_INSTALLED_HEADERS is defined by the installed package's CMake target and
+// pkg-config file: each translation unit then records where the headers it was compiled with
+// lie, which moves with the package, before its own namespace-scope objects are initialised.
+#ifdef ZORVAN_TESTS_INSTALLED_HEADERS
+namespace detail {
+[[maybe_unused]] static const bool installedHeaderNoted = noteInstalledHeader(__FILE__);
+} // namespace detail
+#endif
 
 } // namespace Paths_zorvan_tests

@@ -3,6 +3,9 @@
 #include <Paths_zorvan_tests_defaults.hpp>
 
 #include <cstdlib>
+#include <filesystem>
+#include <mutex>
+#include <optional>
 
 namespace Paths_zorvan_tests {
 
@@ -30,7 +33,69 @@ std::string join(std::string directory, std::string_view relativeName) {
     return directory.append(relativeName);
 }
 
+struct NotedHeader {
+    std::mutex mutex;
+    std::filesystem::path directory;
+};
+
+NotedHeader& notedHeader() {
+    static NotedHeader noted;
+    return noted;
+}
+
+std::filesystem::path notedHeaderDirectory() {
+    NotedHeader& noted = notedHeader();
+    const std::scoped_lock lock(noted.mutex);
+    return noted.directory;
+}
+
+std::optional<std::string> existingDirectory(const std::filesystem::path& base,
+                                             std::string_view relativePath) {
+    if (base.empty()) {
+        return std::nullopt;
+    }
+    const std::filesystem::path candidate = (base / relativePath).lexically_normal();
+    std::error_code error;
+    if (!std::filesystem::is_directory(candidate, error)) {
+        return std::nullopt;
+    }
+    return candidate.string();
+}
+
+std::filesystem::path executableDirectory() {
+    std::error_code error;
+    const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::filesystem::path() : executable.parent_path();
+}
+
+std::string builtInDataDir() {
+    if (auto besideHeaders =
+            existingDirectory(notedHeaderDirectory(), defaults::dataDirFromIncludeDir)) {
+        return *besideHeaders;
+    }
+    if (auto besideExecutable =
+            existingDirectory(executableDirectory(), defaults::dataDirFromBinDir)) {
+        return *besideExecutable;
+    }
+    return std::string(defaults::dataDir);
+}
+
 } // namespace
+
+bool noteInstalledHeader(const char* headerPath) noexcept {
+    try {
+        const std::filesystem::path header(headerPath);
+        if (!header.is_absolute()) {
+            return false;
+        }
+        NotedHeader& noted = notedHeader();
+        const std::scoped_lock lock(noted.mutex);
+        noted.directory = header.parent_path();
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
 
 std::string getBinDir() {
     return fromEnvironment("zorvan_tests_bindir", defaults::binDir);
@@ -45,7 +110,10 @@ std::string getDynLibDir() {
 }
 
 std::string getDataDir() {
-    return fromEnvironment("zorvan_tests_datadir", defaults::dataDir);
+    if (const char* value = std::getenv("zorvan_tests_datadir")) {
+        return value;
+    }
+    return builtInDataDir();
 }
 
 std::string getLibexecDir() {

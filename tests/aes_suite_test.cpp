@@ -207,6 +207,20 @@ TEST(AESSuiteFiles, AFileWithoutSectionsLeavesTheNextFilesRecordsToItself) {
     EXPECT_THAT(run.failing, ElementsAre("CBCMMT128-e.rsp-1"));
 }
 
+TEST(AESSuiteFiles, ARecordWhoseIVIsRefusedIsSkippedBeforeItsKeyIsRead) {
+    const TemporaryDataDirectory data;
+    data.write("Test/KAT_AES/CBCshort-e.rsp", "COUNT = 0\nKEY = not hex\nIV = 0011\n"
+                                              "PLAINTEXT = 00\nCIPHERTEXT = 00\n" +
+                                                  std::string(cbcVector));
+    EXPECT_THAT(runSuite(aes::makeAESTests<zorvan::openssl::AES128>()).unitTests,
+                ElementsAre("CBCshort-e.rsp-0"));
+    // With an IV the cipher takes, the malformed key fails the builder.
+    data.write("Test/KAT_AES/CBCshort-e.rsp", "COUNT = 0\nKEY = not hex\n"
+                                              "IV = 00000000000000000000000000000000\n"
+                                              "PLAINTEXT = 00\nCIPHERTEXT = 00\n");
+    EXPECT_THROW(aes::makeAESTests<zorvan::openssl::AES128>(), ::Test::Crypto::HexDecodingError);
+}
+
 TEST(AESSuiteFiles, RefusedKeySizesAndFoldersYieldNoTests) {
     const TemporaryDataDirectory data;
     data.makeFolder("Test/KAT_AES/CBCfolder-e.rsp");

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <stdexcept>
 
 namespace {
 
@@ -51,14 +52,25 @@ TEST(HashProperties, GroupNamesItsFiveLeavesInOrder) {
                                               group + "OutputLengthIsByteAligned"));
 }
 
-enum class Fault { chunkedDiffers, encodesOneOctetTooMany, getNeedsMore, blockLength1020 };
+enum class Fault {
+    chunkedDiffers,
+    encodesOneOctetTooMany,
+    getNeedsMore,
+    blockLength1020,
+    blockLengthThrows
+};
 
 // SHA-256 from libcrypto with one fault.
 template <Fault fault>
 class Broken {
 public:
     static std::size_t outputLength() { return 256; }
-    static std::size_t blockLength() { return fault == Fault::blockLength1020 ? 1020 : 512; }
+    static std::size_t blockLength() {
+        if (fault == Fault::blockLengthThrows) {
+            throw std::runtime_error("no block length");
+        }
+        return fault == Fault::blockLength1020 ? 1020 : 512;
+    }
 
     class Context {
     public:
@@ -104,6 +116,9 @@ TEST(HashProperties, EachFaultFailsExactlyTheLeafThatNamesIt) {
     EXPECT_THAT(failingLeaves<Broken<Fault::encodesOneOctetTooMany>>(), ::testing::ElementsAre("DigestLen"));
     EXPECT_THAT(failingLeaves<Broken<Fault::getNeedsMore>>(), ::testing::ElementsAre("GetPutHash"));
     EXPECT_THAT(failingLeaves<Broken<Fault::blockLength1020>>(),
+                ::testing::ElementsAre("BlockLengthIsByteAligned"));
+    // Building the tree runs nothing of the digest: a throwing length fails its leaf alone.
+    EXPECT_THAT(failingLeaves<Broken<Fault::blockLengthThrows>>(),
                 ::testing::ElementsAre("BlockLengthIsByteAligned"));
 }
 

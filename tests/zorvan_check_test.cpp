@@ -5,6 +5,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <string>
@@ -12,6 +13,7 @@
 namespace {
 
 using ::testing::HasSubstr;
+using ::testing::Not;
 
 struct Result {
     int status;
@@ -68,6 +70,21 @@ TEST(ZorvanCheck, ListAndFilterSelectAcrossBackends) {
     EXPECT_EQ(result.output, "openssl/MD5/Cryptographic Digest Property Tests/LazyStrictEqual\n"
                              "gcrypt/MD5/Cryptographic Digest Property Tests/LazyStrictEqual\n"
                              "nettle/MD5/Cryptographic Digest Property Tests/LazyStrictEqual\n");
+}
+
+// The long messages are listed only on request, one at the end of each sweep suite.
+TEST(ZorvanCheck, LongAddsTheLongMessageToTheSweepSuites) {
+    const std::string arguments = "--list --backend nettle --suite Sweep-MD5,Sweep-SHA512";
+    const auto lines = [](const std::string& text) {
+        return std::count(text.begin(), text.end(), '\n');
+    };
+    const Result sweeps = zorvanCheck(arguments);
+    const Result withLong = zorvanCheck("--long " + arguments);
+    EXPECT_EQ(lines(sweeps.output), 131 + 259);
+    EXPECT_EQ(lines(withLong.output), 131 + 259 + 2);
+    EXPECT_THAT(sweeps.output, Not(HasSubstr("/Long")));
+    EXPECT_THAT(withLong.output, HasSubstr("nettle/Sweep-MD5/LongMD5-4294967352bits\n"
+                                           "nettle/Sweep-SHA512/SweepSHA512-0bits\n"));
 }
 
 TEST(ZorvanCheck, UsageErrorsExitWithTwoAndSayWhatIsWrong) {

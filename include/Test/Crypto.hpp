@@ -49,7 +49,6 @@ zorvan::testing::Test makeHashPropTests() {
     using zorvan::Bytes;
     using zorvan::LazyBytes;
     using zorvan::testing::testProperty;
-    const auto byteAligned = [](std::size_t bits) { return [bits] { return bits % 8 == 0; }; };
     return zorvan::testing::TestGroup{
         names::hashGroup,
         {
@@ -71,8 +70,10 @@ zorvan::testing::Test makeHashPropTests() {
                              const std::optional<D> readBack = D::get(digest.encode());
                              return readBack.has_value() && *readBack == digest;
                          }),
-            testProperty(names::blockLengthAligned, byteAligned(D::blockLength())),
-            testProperty(names::outputLengthAligned, byteAligned(D::outputLength())),
+            // The lengths are asked for when the leaf runs, so that one that throws fails only
+            // its own leaf.
+            testProperty(names::blockLengthAligned, [] { return D::blockLength() % 8 == 0; }),
+            testProperty(names::outputLengthAligned, [] { return D::outputLength() % 8 == 0; }),
         }};
 }
 

@@ -10,11 +10,11 @@ std::vector<BackendInfo> knownBackends() {
     };
 }
 
-std::vector<SuiteEntry> builtSuites() {
+std::vector<SuiteEntry> builtSuites(LongMessage longMessage) {
     std::vector<SuiteEntry> entries;
-    addOpenSSLSuites(entries);
-    addGcryptSuites(entries);
-    addNettleSuites(entries);
+    addOpenSSLSuites(entries, longMessage);
+    addGcryptSuites(entries, longMessage);
+    addNettleSuites(entries, longMessage);
     return entries;
 }
 

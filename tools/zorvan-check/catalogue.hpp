@@ -2,9 +2,12 @@
 // The catalogue of zorvan-check: every suite for every backend.
 
 #include <Test/AES.hpp>
+#include <Test/AESCTR.hpp>
 #include <Test/Conformance.hpp>
 #include <Test/HMAC.hpp>
+#include <Test/HashSweep.hpp>
 #include <Test/MD5.hpp>
+#include <Test/RFCHMAC.hpp>
 #include <Test/SHA.hpp>
 #include <Test/TwoFish.hpp>
 
@@ -34,8 +37,11 @@ struct BackendInfo {
 /// knownBackends: openssl, gcrypt and nettle.
 std::vector<BackendInfo> knownBackends();
 
+/// LongMessage: whether the sweep suites end with the long message (512 MiB per hash).
+using ::Test::HashSweep::LongMessage;
+
 /// builtSuites: every suite of every backend, backend by backend.
-std::vector<SuiteEntry> builtSuites();
+std::vector<SuiteEntry> builtSuites(LongMessage longMessage = LongMessage::skip);
 
 /// addHashSuites: MD5, SHA-1 to SHA-512 and HMAC over SHA-1 to SHA-512 of one backend.
 template <class MD5, class SHA1, class SHA224, class SHA256, class SHA384, class SHA512>
@@ -72,6 +78,39 @@ void addTwofishSuite(std::vector<SuiteEntry>& entries, const std::string& backen
     entries.push_back({backend, "Twofish", [] { return ::Test::TwoFish::makeTwoFishTests<Twofish>(); }});
 }
 
+/// addVectorSuites: the known answers beyond the published files of one backend: AES-CTR per
+/// key size, the RFC HMAC vectors and the length sweeps of MD5 and SHA-1 to SHA-512, which end
+/// with the long message where longMessage says so.
+template <class AES128, class AES192, class AES256, class MD5, class SHA1, class SHA224,
+          class SHA256, class SHA384, class SHA512>
+void addVectorSuites(std::vector<SuiteEntry>& entries, const std::string& backend,
+                     LongMessage longMessage) {
+    namespace ctr = ::Test::AESCTR;
+    namespace rfc = ::Test::RFCHMAC;
+    namespace sweep = ::Test::HashSweep;
+    const auto add = [&](std::string suite,
+                         std::function<std::vector<zorvan::testing::Test>()> build) {
+        entries.push_back({backend, std::move(suite), std::move(build)});
+    };
+    add("AES128-CTR", [] { return ctr::makeAESCTRTests<AES128>(); });
+    add("AES192-CTR", [] { return ctr::makeAESCTRTests<AES192>(); });
+    add("AES256-CTR", [] { return ctr::makeAESCTRTests<AES256>(); });
+    add("HMAC-SHA1-RFC", [] { return rfc::makeSHA1RFCHMACTests<SHA1>(); });
+    add("HMAC-SHA224-RFC", [] { return rfc::makeSHA224RFCHMACTests<SHA224>(); });
+    add("HMAC-SHA256-RFC", [] { return rfc::makeSHA256RFCHMACTests<SHA256>(); });
+    add("HMAC-SHA384-RFC", [] { return rfc::makeSHA384RFCHMACTests<SHA384>(); });
+    add("HMAC-SHA512-RFC", [] { return rfc::makeSHA512RFCHMACTests<SHA512>(); });
+    add("Sweep-MD5", [=] { return sweep::makeMD5SweepTests<MD5>(longMessage); });
+    add("Sweep-SHA1", [=] { return sweep::makeSHA1SweepTests<SHA1>(longMessage); });
+    add("Sweep-SHA224", [=] { return sweep::makeSHA224SweepTests<SHA224>(longMessage); });
+    add("Sweep-SHA256", [=] { return sweep::makeSHA256SweepTests<SHA256>(longMessage); });
+    add("Sweep-SHA384", [=] { return sweep::makeSHA384SweepTests<SHA384>(longMessage); });
+    add("Sweep-SHA512", [=] { return sweep::makeSHA512SweepTests<SHA512>(longMessage); });
+}
+
+void addOpenSSLSuites(std::vector<SuiteEntry>& entries, LongMessage longMessage);
+void addGcryptSuites(std::vector<SuiteEntry>& entries, LongMessage longMessage);
+void addNettleSuites(std::vector<SuiteEntry>& entries, LongMessage longMessage);
 /// addLawSuites: the conformance laws of one backend: Laws-MD5 ... Laws-SHA512 (hashes),
 /// Laws-HMAC-SHA1 ... Laws-HMAC-SHA512, Laws-AES128 ... Laws-AES256 and, unless Twofish is
 /// void, Laws-Twofish.

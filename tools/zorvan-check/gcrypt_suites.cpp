@@ -14,11 +14,14 @@ struct NoTwofish192 {
 
 } // namespace
 
-void addGcryptSuites(std::vector<SuiteEntry>& entries) {
+void addGcryptSuites(std::vector<SuiteEntry>& entries, LongMessage longMessage) {
     addHashSuites<gcrypt::MD5, gcrypt::SHA1, gcrypt::SHA224, gcrypt::SHA256, gcrypt::SHA384, gcrypt::SHA512>(
         entries, "gcrypt");
     addTwofishSuite<WithKeySizeGap<gcrypt::Twofish, NoTwofish192>>(entries, "gcrypt");
     addAESSuites<gcrypt::AES128, gcrypt::AES192, gcrypt::AES256>(entries, "gcrypt");
+    addVectorSuites<gcrypt::AES128, gcrypt::AES192, gcrypt::AES256, gcrypt::MD5, gcrypt::SHA1,
+                    gcrypt::SHA224, gcrypt::SHA256, gcrypt::SHA384, gcrypt::SHA512>(
+        entries, "gcrypt", longMessage);
     addLawSuites<gcrypt::MD5, gcrypt::SHA1, gcrypt::SHA224, gcrypt::SHA256, gcrypt::SHA384, gcrypt::SHA512,
                  gcrypt::AES128, gcrypt::AES192, gcrypt::AES256, WithKeySizeGap<gcrypt::Twofish, NoTwofish192>>(
         entries, "gcrypt");

@@ -27,6 +27,7 @@ struct CheckOptions {
     std::vector<std::string> suites;
     std::optional<std::string> dataDirectory;
     bool isolate = false;
+    LongMessage longMessage = LongMessage::skip;
     std::chrono::seconds timeout{600};
     std::vector<const char*> runnerArguments;
 };
@@ -67,6 +68,8 @@ CheckOptions splitOptions(int argc, char** argv) {
             options.dataDirectory = std::string(value());
         } else if (name == "--isolate" && equals == std::string_view::npos) {
             options.isolate = true;
+        } else if (name == "--long" && equals == std::string_view::npos) {
+            options.longMessage = LongMessage::include;
         } else if (name == "--timeout") {
             const std::string_view text = value();
             unsigned seconds = 0;
@@ -104,6 +107,7 @@ options:
   --isolate          run the leaves in child processes: a crash or a hang fails that leaf
                      only, naming the signal or the time-out
   --timeout SECONDS  with --isolate, the time one leaf may take; default 600
+  --long             end each Sweep suite with its long message (512 MiB: a second or two each)
 )" + zorvan::testing::runOptionsHelp() +
            R"(
 Leaf paths are backend/suite/..., for example openssl/SHA256/NistSHA256-17.
@@ -133,7 +137,7 @@ std::vector<SuiteEntry> selectSuites(const CheckOptions& options, std::string_vi
     // Suites that the filter cannot reach are not built, so reading their files costs nothing.
     const std::string prefix = zorvan::testing::globLiteralPrefix(filter);
     std::vector<SuiteEntry> selected;
-    for (SuiteEntry& entry : builtSuites()) {
+    for (SuiteEntry& entry : builtSuites(options.longMessage)) {
         const std::string start = entry.backend + "/" + entry.suite + "/";
         const bool reachable = start.starts_with(prefix) || prefix.starts_with(start);
         if (reachable && matchesAny(options.backends, entry.backend) &&

@@ -1,6 +1,9 @@
 #pragma once
 // The test tree: groups of unit leaves and property leaves. Building a tree runs nothing.
 
+// First, so that an installed package's data directory is noted before anything is built.
+#include <Paths_zorvan_tests.hpp>
+
 #include <zorvan/testing/assertion.hpp>
 #include <zorvan/testing/property.hpp>
 

@@ -1,0 +1,87 @@
+#pragma once
+// Test::AESCTR: AES in CTR mode against known answers: the RFC 3686 vectors installed under
+// Test/KAT_AES_CTR and the generated counter-carry vectors under Test/KAT_AES_CTR_CARRY (IVs
+// whose low 32 bits, low 64 bits or whole block are ones, so that a counter that wraps early,
+// or counts little-endian, fails). One unit test per vector of the key type's key length.
+
+#include <Test/Crypto/hex.hpp>
+#include <Test/KatFiles.hpp>
+
+#include <zorvan/block_cipher.hpp>
+#include <zorvan/bytes.hpp>
+#include <zorvan/testing/test.hpp>
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace Test::AESCTR {
+
+/// CtrVector: one record of an [ENCRYPT] or [DECRYPT] section, ready to bind to a key type.
+/// Key and IV are decoded; input, answer and next IV stay hex text until the test runs, so
+/// that a malformed one fails only its own test.
+struct CtrVector {
+    std::string name; // file name, section and COUNT: "aes-128-ctr.txt-ENCRYPT-2"
+    bool decrypt;     // unCtr on CIPHERTEXT rather than ctr on PLAINTEXT
+    zorvan::Bytes key;
+    zorvan::Bytes iv;
+    std::string inputHex;
+    std::string answerHex;
+    std::optional<std::string> nextIVHex; // "NEXTIV": the counter after the last block used
+};
+
+/// ctrVectors: the records of the files' [ENCRYPT] and [DECRYPT] sections whose KEY holds
+/// keyOctets octets, in file, section and record order; a record lacking COUNT, KEY, IV,
+/// PLAINTEXT or CIPHERTEXT is skipped, and so is a section that is neither. Throws
+/// Test::Crypto::HexDecodingError when a KEY or IV is not hex.
+std::vector<CtrVector> ctrVectors(std::span<const KatFiles::KatFile> files, std::size_t keyOctets);
+
+/// readVectors: ctrVectors of the files of Test/KAT_AES_CTR, then of Test/KAT_AES_CTR_CARRY,
+/// each folder in listing order, for keys of keyBits bits. Throws KatFiles::KatDirectoryError
+/// when a folder cannot be listed or a file read, and as ctrVectors does.
+std::vector<CtrVector> readVectors(std::size_t keyBits);
+
+/// assertCtrResult: assertEqual of the vector's answer with output, then (where the vector
+/// gives one) of its next IV with nextIV, each message naming the vector and what differs.
+/// Throws zorvan::testing::AssertionFailure when one differs and
+/// Test::Crypto::HexDecodingError when the answer or next IV is not hex.
+void assertCtrResult(const CtrVector& vector, const zorvan::Bytes& output,
+                     const zorvan::Bytes& nextIV);
+
+/// makeAESCTRTests: one unit test per vector of readVectors(K::keyLength()), named as the
+/// vector, running ctr (or unCtr) over its input from its IV and checking output and next IV.
+/// Vectors whose key or IV K refuses yield no test. The witness only selects K. Throws as
+/// readVectors does.
+template <zorvan::BlockCipher K> std::vector<zorvan::testing::Test> makeAESCTRTests() {
+    std::vector<zorvan::testing::Test> tests;
+    for (CtrVector& vector : readVectors(K::keyLength())) {
+        std::optional<zorvan::IV<K>> iv = zorvan::IV<K>::get(vector.iv);
+        std::optional<K> key = K::buildKey(vector.key);
+        if (!iv || !key) {
+            continue;
+        }
+        std::string name = vector.name;
+        // Shared, so that the test stays copyable whatever K allows.
+        tests.push_back(zorvan::testing::testCase(
+            std::move(name), [vector = std::move(vector), iv = std::move(*iv),
+                              key = std::make_shared<const K>(std::move(*key))] {
+                const zorvan::Bytes input = Test::Crypto::hexStringToBS(vector.inputHex);
+                const auto [output, next] =
+                    vector.decrypt ? zorvan::unCtr(*key, iv, input) : zorvan::ctr(*key, iv, input);
+                assertCtrResult(vector, output, next.encode());
+            }));
+    }
+    return tests;
+}
+
+/// makeAESCTRTests: the same for the key type of the witness, whose value is never read.
+template <zorvan::BlockCipher K>
+std::vector<zorvan::testing::Test> makeAESCTRTests(const K& /*witness*/) {
+    return makeAESCTRTests<K>();
+}
+
+} // namespace Test::AESCTR

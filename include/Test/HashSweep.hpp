@@ -1,0 +1,164 @@
+#pragma once
+// Test::HashSweep: hash digests of every message length from 0 to two blocks plus two octets
+// (Test/KAT_HASH_SWEEP), where padding faults at particular lengths show, and on request one
+// message longer than 2^32 bits (Test/KAT_HASH_LONG), where a 32-bit length counter shows.
+// The messages follow a fixed pattern, octet i being i mod 251, so the files hold only
+// lengths and digests.
+
+#include <Test/KatValues.hpp>
+
+#include <zorvan/bytes.hpp>
+#include <zorvan/hash.hpp>
+#include <zorvan/testing/test.hpp>
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace Test::HashSweep {
+
+/// LongMessage: whether a sweep builder adds the long-message test, which hashes 512 MiB.
+enum class LongMessage { skip, include };
+
+/// patternMessage: the first `length` octets of the pattern, octet i being i mod 251. Never
+/// fails.
+zorvan::Bytes patternMessage(std::size_t length);
+
+/// feedPattern: calls feed with consecutive pieces of the first `length` octets of the
+/// pattern, a few hundred KiB at most each, so that no message is ever held whole. Errors are
+/// those feed throws.
+void feedPattern(std::uint64_t length,
+                 const std::function<void(std::span<const std::uint8_t>)>& feed);
+
+/// PatternVector: one record of a selected file: the test's name ("SweepSHA256-440bits"),
+/// the "Len" text (bits) and the "MD" text (hex), undecoded.
+struct PatternVector {
+    std::string name;
+    std::string length;
+    std::string digest;
+};
+
+/// readSweepVectors, readLongVectors: the records of "<label>Sweep.rsp" in Test/KAT_HASH_SWEEP,
+/// or of "<label>Long.rsp" in Test/KAT_HASH_LONG ("SHA256" as label), in file order; records
+/// lacking "MD" are skipped. Throw Test::KatFiles::KatDirectoryError when the folder cannot be
+/// listed or the file read, and std::invalid_argument naming the file when it is missing.
+std::vector<PatternVector> readSweepVectors(std::string_view label);
+std::vector<PatternVector> readLongVectors(std::string_view label);
+
+/// messageOctets: the vector's "Len" in octets. Throws Test::KatValues::KatValueError quoting
+/// the text when it is not a non-negative multiple of 8.
+std::uint64_t messageOctets(const PatternVector& vector);
+
+/// assertDigest: assertEqual with the vector's name and how the digest was computed
+/// ("chunked") as the message, the known digest first and the computed one second. Throws
+/// zorvan::testing::AssertionFailure when they differ and Test::Crypto::HexDecodingError when "MD"
+/// is not hex.
+void assertDigest(const PatternVector& vector, const std::string& how, const zorvan::Bytes& digest);
+
+namespace detail {
+
+template <zorvan::Hash D> zorvan::testing::Test sweepTest(PatternVector vector) {
+    std::string name = vector.name;
+    return zorvan::testing::testCase(std::move(name), [vector = std::move(vector)] {
+        const zorvan::Bytes message = patternMessage(messageOctets(vector));
+        assertDigest(vector, "contiguous", zorvan::hashStrict<D>(message).encode());
+        assertDigest(vector, "chunked", zorvan::hash<D>(KatValues::chunkMessage(message)).encode());
+    });
+}
+
+// Through the context, so that the message is never held whole.
+template <zorvan::Hash D> zorvan::testing::Test longTest(PatternVector vector) {
+    std::string name = vector.name;
+    return zorvan::testing::testCase(std::move(name), [vector = std::move(vector)] {
+        typename D::Context context;
+        feedPattern(messageOctets(vector),
+                    [&](std::span<const std::uint8_t> piece) { context.update(piece); });
+        assertDigest(vector, "fed in pieces", context.finalize().encode());
+    });
+}
+
+template <zorvan::Hash D>
+std::vector<zorvan::testing::Test> makeTests(std::string_view label, LongMessage longMessage) {
+    std::vector<zorvan::testing::Test> tests;
+    for (PatternVector& vector : readSweepVectors(label)) {
+        tests.push_back(sweepTest<D>(std::move(vector)));
+    }
+    if (longMessage == LongMessage::include) {
+        for (PatternVector& vector : readLongVectors(label)) {
+            tests.push_back(longTest<D>(std::move(vector)));
+        }
+    }
+    return tests;
+}
+
+} // namespace detail
+
+/// makeMD5SweepTests, makeSHA1SweepTests ... makeSHA512SweepTests: one unit test per length of
+/// the hash's sweep file, hashing the pattern contiguously and in chunks; with
+/// LongMessage::include, then the long-message test (about a second). The witness only selects
+/// D. Throw as readSweepVectors and readLongVectors do.
+template <zorvan::Hash D>
+std::vector<zorvan::testing::Test> makeMD5SweepTests(LongMessage longMessage = LongMessage::skip) {
+    return detail::makeTests<D>("MD5", longMessage);
+}
+template <zorvan::Hash D>
+std::vector<zorvan::testing::Test> makeSHA1SweepTests(LongMessage longMessage = LongMessage::skip) {
+    return detail::makeTests<D>("SHA1", longMessage);
+}
+template <zorvan::Hash D>
+std::vector<zorvan::testing::Test>
+makeSHA224SweepTests(LongMessage longMessage = LongMessage::skip) {
+    return detail::makeTests<D>("SHA224", longMessage);
+}
+template <zorvan::Hash D>
+std::vector<zorvan::testing::Test>
+makeSHA256SweepTests(LongMessage longMessage = LongMessage::skip) {
+    return detail::makeTests<D>("SHA256", longMessage);
+}
+template <zorvan::Hash D>
+std::vector<zorvan::testing::Test>
+makeSHA384SweepTests(LongMessage longMessage = LongMessage::skip) {
+    return detail::makeTests<D>("SHA384", longMessage);
+}
+template <zorvan::Hash D>
+std::vector<zorvan::testing::Test>
+makeSHA512SweepTests(LongMessage longMessage = LongMessage::skip) {
+    return detail::makeTests<D>("SHA512", longMessage);
+}
+
+template <zorvan::Hash D>
+std::vector<zorvan::testing::Test> makeMD5SweepTests(const D& /*witness*/,
+                                                     LongMessage longMessage = LongMessage::skip) {
+    return makeMD5SweepTests<D>(longMessage);
+}
+template <zorvan::Hash D>
+std::vector<zorvan::testing::Test> makeSHA1SweepTests(const D& /*witness*/,
+                                                      LongMessage longMessage = LongMessage::skip) {
+    return makeSHA1SweepTests<D>(longMessage);
+}
+template <zorvan::Hash D>
+std::vector<zorvan::testing::Test>
+makeSHA224SweepTests(const D& /*witness*/, LongMessage longMessage = LongMessage::skip) {
+    return makeSHA224SweepTests<D>(longMessage);
+}
+template <zorvan::Hash D>
+std::vector<zorvan::testing::Test>
+makeSHA256SweepTests(const D& /*witness*/, LongMessage longMessage = LongMessage::skip) {
+    return makeSHA256SweepTests<D>(longMessage);
+}
+template <zorvan::Hash D>
+std::vector<zorvan::testing::Test>
+makeSHA384SweepTests(const D& /*witness*/, LongMessage longMessage = LongMessage::skip) {
+    return makeSHA384SweepTests<D>(longMessage);
+}
+template <zorvan::Hash D>
+std::vector<zorvan::testing::Test>
+makeSHA512SweepTests(const D& /*witness*/, LongMessage longMessage = LongMessage::skip) {
+    return makeSHA512SweepTests<D>(longMessage);
+}
+
+} // namespace Test::HashSweep
