@@ -415,41 +415,49 @@ Bytes wholeBlocksOf(const Bytes& message, std::size_t block) {
 
 // Every length from empty to four blocks and one octet, so that each position of a short last
 // block comes up.
-Tree shortLastBlock(BlockCipherView view, ModeView mode) {
-    const std::string law = lawName(mode, names::shortLastBlock);
-    return testCase(law, [view, mode, law] {
-        const Key key = fixedKey(view);
+// A law of one mode on fixed inputs: `check` gets the law's name, the fixed key, an IV made with
+// ivSalt and the block length, and fails by assertion.
+template <class Check>
+Tree modeCase(const BlockCipherView& view, const ModeView& mode, const char* law,
+              std::uint8_t ivSalt, Check check) {
+    const std::string name = lawName(mode, law);
+    return testCase(name, [view, name, ivSalt, check] {
         const std::size_t block = blockOctetsOf(view);
-        const Bytes iv = patterned(block, 12);
-        for (std::size_t length = 0; length <= 4 * block + 1; ++length) {
-            const Bytes message = patterned(length, 13);
-            const ModeOutput encrypted = mode.encrypt(key, iv, message);
-            const std::string where = law + ": " + octets(length);
-            assertEqual(where + ", ciphertext length", length, encrypted.output.size());
-            assertEqual(where + ", decryption undoes encryption",
-                        ModeOutput{message, encrypted.nextIv},
-                        mode.decrypt(key, iv, encrypted.output));
-        }
+        check(name, fixedKey(view), patterned(block, ivSalt), block);
     });
 }
 
-Tree streamPrefix(BlockCipherView view, ModeView mode) {
-    const std::string law = lawName(mode, names::streamPrefix);
-    return testCase(law, [view, mode, law] {
-        const Key key = fixedKey(view);
-        const std::size_t block = blockOctetsOf(view);
-        const Bytes iv = patterned(block, 14);
-        const Bytes message = patterned(4 * block + 1, 15);
-        const Bytes whole = mode.encrypt(key, iv, message).output;
-        const Bytes wholeDecryption = mode.decrypt(key, iv, message).output;
-        for (std::size_t length = 0; length <= message.size(); ++length) {
-            const std::string where = law + ": the first " + octets(length);
-            assertEqual(where + " encrypted", whole.take(length),
-                        mode.encrypt(key, iv, message.take(length)).output);
-            assertEqual(where + " decrypted", wholeDecryption.take(length),
-                        mode.decrypt(key, iv, message.take(length)).output);
-        }
-    });
+Tree shortLastBlock(const BlockCipherView& view, const ModeView& mode) {
+    return modeCase(
+        view, mode, names::shortLastBlock, 12,
+        [mode](const std::string& law, const Key& key, const Bytes& iv, std::size_t block) {
+            for (std::size_t length = 0; length <= 4 * block + 1; ++length) {
+                const Bytes message = patterned(length, 13);
+                const ModeOutput encrypted = mode.encrypt(key, iv, message);
+                const std::string where = law + ": " + octets(length);
+                assertEqual(where + ", ciphertext length", length, encrypted.output.size());
+                assertEqual(where + ", decryption undoes encryption",
+                            ModeOutput{message, encrypted.nextIv},
+                            mode.decrypt(key, iv, encrypted.output));
+            }
+        });
+}
+
+Tree streamPrefix(const BlockCipherView& view, const ModeView& mode) {
+    return modeCase(
+        view, mode, names::streamPrefix, 14,
+        [mode](const std::string& law, const Key& key, const Bytes& iv, std::size_t block) {
+            const Bytes message = patterned(4 * block + 1, 15);
+            const Bytes whole = mode.encrypt(key, iv, message).output;
+            const Bytes wholeDecryption = mode.decrypt(key, iv, message).output;
+            for (std::size_t length = 0; length <= message.size(); ++length) {
+                const std::string where = law + ": the first " + octets(length);
+                assertEqual(where + " encrypted", whole.take(length),
+                            mode.encrypt(key, iv, message.take(length)).output);
+                assertEqual(where + " decrypted", wholeDecryption.take(length),
+                            mode.decrypt(key, iv, message.take(length)).output);
+            }
+        });
 }
 
 // A law of one mode over random cases: `check` gets the law's name, the case and its message
@@ -497,28 +505,26 @@ void assertRefused(const std::string& what, std::size_t length, Operation operat
         std::source_location::current());
 }
 
-Tree refusesPartialBlock(BlockCipherView view, ModeView mode) {
-    const std::string law = lawName(mode, names::refusesPartialBlock);
-    return testCase(law, [view, mode, law] {
-        const Key key = fixedKey(view);
-        const std::size_t block = blockOctetsOf(view);
-        const Bytes iv = patterned(block, 16);
-        for (std::size_t length = 1; length <= 2 * block + 1; ++length) {
-            if (length % block == 0) {
-                continue;
+Tree refusesPartialBlock(const BlockCipherView& view, const ModeView& mode) {
+    return modeCase(
+        view, mode, names::refusesPartialBlock, 16,
+        [mode](const std::string& law, const Key& key, const Bytes& iv, std::size_t block) {
+            for (std::size_t length = 1; length <= 2 * block + 1; ++length) {
+                if (length % block == 0) {
+                    continue;
+                }
+                const Bytes message = patterned(length, 17);
+                const LazyBytes pieces = LazyBytes::chunksOf(message, block);
+                assertRefused(law + ": encryption", length,
+                              [&] { return mode.encrypt(key, iv, message); });
+                assertRefused(law + ": decryption", length,
+                              [&] { return mode.decrypt(key, iv, message); });
+                assertRefused(law + ": chunked encryption", length,
+                              [&] { return mode.encryptLazy(key, iv, pieces); });
+                assertRefused(law + ": chunked decryption", length,
+                              [&] { return mode.decryptLazy(key, iv, pieces); });
             }
-            const Bytes message = patterned(length, 17);
-            const LazyBytes pieces = LazyBytes::chunksOf(message, block);
-            assertRefused(law + ": encryption", length,
-                          [&] { return mode.encrypt(key, iv, message); });
-            assertRefused(law + ": decryption", length,
-                          [&] { return mode.decrypt(key, iv, message); });
-            assertRefused(law + ": chunked encryption", length,
-                          [&] { return mode.encryptLazy(key, iv, pieces); });
-            assertRefused(law + ": chunked decryption", length,
-                          [&] { return mode.decryptLazy(key, iv, pieces); });
-        }
-    });
+        });
 }
 
 // The mode as the library runs it (the key type's own where it has one) against the generic
