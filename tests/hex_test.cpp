@@ -105,4 +105,24 @@ TEST(HexStringToBS, AnyCharacterAnywhereInALongRunDecodesByThePairRules) {
     }
 }
 
+// Each processor-specific decoder must agree with the portable one on every octet, including
+// letters in both cases at every lane position and a non-digit past the first vector.
+TEST(HexStringToBS, EveryDecoderThisProcessorHasGivesThePortableOctets) {
+    const std::vector<std::string_view> decoders = ::Test::Crypto::detail::hexDecoderNames();
+    ASSERT_EQ(decoders.front(), "portable");
+    std::string text;
+    for (int i = 0; i < 300; ++i) {
+        text += "0123456789abcdefABCDEF"[(i * 7) % 22];
+    }
+    for (const std::string& input : {text, text.substr(0, 130) + "7 " + text.substr(0, 40)}) {
+        const Bytes expected = ::Test::Crypto::detail::hexStringToBSWith("portable", input);
+        for (const std::string_view decoder : decoders) {
+            EXPECT_EQ(::Test::Crypto::detail::hexStringToBSWith(decoder, input), expected) << decoder;
+        }
+        EXPECT_EQ(hexStringToBS(input), expected);
+    }
+    EXPECT_EQ(::Test::Crypto::detail::hexStringToBSWith("portable", "aF09"), (Bytes{0xaf, 0x09}));
+    EXPECT_THROW(::Test::Crypto::detail::hexStringToBSWith("sse9", "00"), std::invalid_argument);
+}
+
 } // namespace

@@ -204,6 +204,33 @@ TEST(GetCategories, TreatsUnfilteredLinesAsBodyLines) {
     EXPECT_TRUE(categories[1].records.empty());
 }
 
+// Where a field stood: lines count from 1 at line feeds, comments, blank lines and a
+// carriage-return line ending included, and skipped lines still take their numbers.
+TEST(ParseCategories, FieldsAndRecordsKnowTheLineTheyStandOn) {
+    const std::vector<KatCategory> categories =
+        parse("# comment\r\n\r\n[L=20]\r\n[X]\nFIELD = before any record\nCOUNT = 0\n"
+              "  \nKEY = 00\n\n[L=32]\nCOUNT = 1\n");
+    ASSERT_EQ(categories.size(), 2u);
+    EXPECT_EQ(categories[0].properties.at(0).line, 3u);
+    EXPECT_EQ(categories[0].properties.at(1).line, 4u);
+    const KatRecord& first = categories[0].records.at(0);
+    EXPECT_EQ(first.line(), 6u);
+    EXPECT_EQ(first.fields.at(1).line, 8u);
+    EXPECT_EQ(categories[1].properties.at(0).line, 10u);
+    EXPECT_EQ(categories[1].records.at(0).line(), 11u);
+}
+
+// Lines given already filtered have lost their places; the results still compare equal, as
+// where a field stood is not part of what it says.
+TEST(GetCategories, FieldsOfFilteredLinesKnowNoLineAndCompareEqualToParsedOnes) {
+    const std::string_view text = "# c\nCOUNT = 0\nKEY = 11\n";
+    const std::vector<std::string_view> lines = splitLines(text);
+    const std::vector<KatCategory> grouped = getCategories("COUNT", filterLines(lines));
+    EXPECT_EQ(grouped.at(0).records.at(0).line(), 0u);
+    EXPECT_EQ(grouped, parse(text));
+    EXPECT_NE((KatField{"KEY", "11", 3}), (KatField{"KEY", "12", 3}));
+}
+
 #ifdef ZORVAN_SHARED_VECTORS_DIR
 
 std::string readFile(const std::filesystem::path& path) {

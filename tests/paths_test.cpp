@@ -1,9 +1,11 @@
 #include <Paths_zorvan_tests.hpp>
 
 #include "scoped_variable.hpp"
+#include "temporary_data_directory.hpp"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -56,6 +58,34 @@ TEST(Paths, UnsetVariablesGiveTheInstallLayoutOfThisVersion) {
     EXPECT_TRUE(getLibDir().ends_with("/zorvan-tests-0.3"));
     EXPECT_TRUE(getLibexecDir().ends_with("/zorvan-tests-0.3"));
     EXPECT_EQ(getDataFileName("Test/KAT_AES"), getDataDir() + "/Test/KAT_AES");
+}
+
+// An installed package that was moved: a consumer's headers note where they lie, and the data
+// are found beside them (the default layout: include/zorvan-tests and share/zorvan-tests).
+TEST(Paths, UnsetDataDirectoryFollowsTheNotedInstalledHeaders) {
+    const TemporaryDataDirectory prefix;
+    prefix.makeFolder("include/zorvan-tests");
+    prefix.makeFolder("share/zorvan-tests/Test");
+    const std::filesystem::path header =
+        prefix.root() / "include/zorvan-tests/Paths_zorvan_tests.hpp";
+    const std::string besideHeaders = (prefix.root() / "share/zorvan-tests").string();
+    ScopedVariable dataDir("zorvan_tests_datadir");
+    dataDir.unset();
+    const std::string before = getDataDir();
+
+    // A relative path says nothing once the compiler's working directory is gone.
+    EXPECT_FALSE(noteInstalledHeader("include/zorvan-tests/Paths_zorvan_tests.hpp"));
+    EXPECT_EQ(getDataDir(), before);
+    ASSERT_TRUE(noteInstalledHeader(header.c_str()));
+    EXPECT_EQ(getDataDir(), besideHeaders);
+    EXPECT_EQ(getDataFileName("Test/KAT_AES"), besideHeaders + "/Test/KAT_AES");
+    dataDir.set("/opt/kat");
+    EXPECT_EQ(getDataDir(), "/opt/kat");
+
+    // Headers installed without their data leave the next place to look.
+    dataDir.unset();
+    std::filesystem::remove_all(prefix.root() / "share");
+    EXPECT_EQ(getDataDir(), before);
 }
 
 // Every call reads the environment again, and each variable moves only its own directory.

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -21,15 +22,22 @@ using zorvan::Bytes;
 // A tree with one leaf of every outcome, and two leaves that share a path.
 Tree sampleTree() {
     return {
-        TestGroup{"Group",
-                  {
-                      testCase("passes", [] { assertEqual("same", Bytes{1, 2}, Bytes{1, 2}); }),
-                      testCase("mismatch", [] { assertEqual("vector 4", Bytes{1, 2, 3}, Bytes{1, 9}); }),
-                      testCase("throws", [] { throw std::runtime_error("the library said no"); }),
-                      testCase("skips", [] { throw TestSkipped("no 192-bit keys here"); }),
-                      testProperty("shortBytes", [](const Bytes& b) { return b.size() < 4000; }),
-                      testProperty("neverChecked", [](const Bytes&) { return implies(false, true); }),
-                  }},
+        TestGroup{
+            "Group",
+            {
+                testCase("passes",
+                         [] {
+                             assertEqual("same", Bytes{1, 2}, Bytes{1, 2});
+                         }),
+                testCase("mismatch",
+                         [] {
+                             assertEqual("vector 4", Bytes{1, 2, 3}, Bytes{1, 9});
+                         }),
+                testCase("throws", [] { throw std::runtime_error("the library said no"); }),
+                testCase("skips", [] { throw TestSkipped("no 192-bit keys here"); }),
+                testProperty("shortBytes", [](const Bytes& b) { return b.size() < 4000; }),
+                testProperty("neverChecked", [](const Bytes&) { return implies(false, true); }),
+            }},
         testCase("twin", [] {}),
         testCase("twin", [] { throw std::runtime_error("second twin"); }),
     };
@@ -57,12 +65,14 @@ RunOptions seeded(std::uint64_t seed, std::string filter = "*") {
 TEST(Runner, ReportsEachOutcomeAndClosesWithTheCounts) {
     const RunResult result = runWith(sampleTree(), seeded(7));
     EXPECT_THAT(result.output, HasSubstr("seed: 7"));
-    EXPECT_THAT(result.output, HasSubstr("FAIL  Group/mismatch\n  vector 4\n  expected: 010203\n"
-                                         "  actual:   0109\n  first difference at octet 1 (02 vs 09); "
-                                         "lengths 3 and 2"));
+    EXPECT_THAT(result.output,
+                HasSubstr("FAIL  Group/mismatch\n  vector 4\n  expected: 010203\n"
+                          "  actual:   0109\n  first difference at octet 1 (02 vs 09); "
+                          "lengths 3 and 2"));
     EXPECT_THAT(result.output, HasSubstr("the library said no"));
     EXPECT_THAT(result.output, HasSubstr("SKIP  Group/skips\n  no 192-bit keys here"));
-    EXPECT_THAT(result.output, HasSubstr("FAIL  Group/neverChecked\n  gave up after 0 passed cases"));
+    EXPECT_THAT(result.output,
+                HasSubstr("FAIL  Group/neverChecked\n  gave up after 0 passed cases"));
     EXPECT_THAT(result.output, Not(HasSubstr("Group/passes")));
     EXPECT_EQ(result.summary.passed, 2u);
     EXPECT_EQ(result.summary.failed, 5u);
@@ -161,6 +171,69 @@ TEST(Runner, WritesAJUnitReport) {
     EXPECT_THROW(runWith(sampleTree(), options), std::runtime_error);
 }
 
+std::string readFile(const std::string& path) {
+    std::ifstream file(path);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+TEST(Runner, AJUnitPathThatCannotBeWrittenIsFoundBeforeAnyLeafRuns) {
+    bool ran = false;
+    const Tree tree{testCase("runs", [&ran] { ran = true; })};
+    RunOptions options = seeded(1);
+    options.junitPath = "/nonexistent-folder/report.xml";
+    EXPECT_THAT([&] { runWith(tree, options); },
+                ::testing::ThrowsMessage<std::runtime_error>(
+                    HasSubstr("cannot write the JUnit report to /nonexistent-folder/report.xml: "
+                              "cannot create /nonexistent-folder/report.xml.partial-")));
+    options.junitPath = ::testing::TempDir();
+    EXPECT_THAT([&] { runWith(tree, options); },
+                ::testing::ThrowsMessage<std::runtime_error>(HasSubstr("it is a directory")));
+    EXPECT_FALSE(ran);
+}
+
+// Bytes from the code under test reach neither the terminal nor the XML raw: an escape
+// sequence could rewrite the terminal, and a stray byte makes the XML unreadable.
+TEST(Runner, ControlCharactersAndBytesThatAreNotUtf8AreEscapedVisibly) {
+    const std::string path = ::testing::TempDir() + "zorvan-runner-bytes.xml";
+    const Tree tree{TestGroup{"G\x1b[2J", {testCase("caf\xc3\xa9 \xff", [] {
+                                  throw std::runtime_error("red \x1b[31m\x07 \xc0\xaf end");
+                              })}}};
+    RunOptions options = seeded(1);
+    options.junitPath = path;
+    const RunResult result = runWith(tree, options);
+    EXPECT_THAT(result.output, HasSubstr("FAIL  G\\x1b[2J/caf\xc3\xa9 \\xff\n"));
+    EXPECT_THAT(result.output, HasSubstr("red \\x1b[31m\\x07 \\xc0\\xaf end"));
+    EXPECT_EQ(result.output.find('\x1b'), std::string::npos);
+    const std::string xml = readFile(path);
+    EXPECT_THAT(xml, HasSubstr("classname=\"G\\x1b[2J\" name=\"caf\xc3\xa9 \\xff\""));
+    EXPECT_THAT(xml, HasSubstr("red \\x1b[31m\\x07 \\xc0\\xaf end</failure>"));
+    EXPECT_EQ(xml.find('\x1b'), std::string::npos);
+    std::remove(path.c_str());
+}
+
+// exit(0) from the code under test would end the run green: no closing line, no JUnit file.
+TEST(RunnerDeathTest, AnExitInALeafFailsTheRunNamingTheLeafAndKeepsTheJUnitReport) {
+    const std::string path = ::testing::TempDir() + "zorvan-runner-exit.xml";
+    const Tree tree{TestGroup{"G",
+                              {testCase("before", [] {}), testCase("exits", [] { std::exit(0); }),
+                               testCase("after", [] {})}}};
+    RunOptions options = seeded(1);
+    options.junitPath = path;
+    EXPECT_EXIT(run(tree, options, std::cerr), ::testing::ExitedWithCode(1),
+                "FAIL  G/exits\n  called exit while it ran\n.*\nthe run stopped: the leaf G/exits "
+                "called exit\n1 passed, 1 failed, 1 not run\n");
+    const std::string xml = readFile(path);
+    EXPECT_THAT(xml, HasSubstr("name=\"before\" time="));
+    EXPECT_THAT(xml, HasSubstr("<failure message=\"called exit while it ran\">"));
+    EXPECT_THAT(xml,
+                HasSubstr("name=\"after\" time=\"0\">\n      <skipped message=\"not run: the run "
+                          "stopped: the leaf G/exits called exit\">"));
+    std::remove(path.c_str());
+
+    const std::array argv{"probe"};
+    EXPECT_EXIT(zorvan::testing::main(1, argv.data(), tree), ::testing::ExitedWithCode(1), "");
+}
+
 TEST(Glob, MatchesStarsAndQuestionMarksAndEscapes) {
     EXPECT_TRUE(globMatch("*", "a/b/c"));
     EXPECT_TRUE(globMatch("Block*/CBC*", "Block Cipher tests (lazy/string)/CBCStrictLazyEq"));
@@ -199,6 +272,62 @@ TEST(Main, ExitsZeroOnlyWhenNothingFailedAndTwoOnABadCommandLine) {
         EXPECT_EQ(code, 2) << bad.front();
         EXPECT_THAT(errors, HasSubstr("usage:"));
     }
+}
+
+TEST(Main, AnOptionWhereAValueShouldBeIsRefusedNamingTheOptionThatLacksIt) {
+    const auto refusal = [](std::vector<const char*> argv) {
+        argv.insert(argv.begin(), "probe");
+        try {
+            parseCommandLine(static_cast<int>(argv.size()), argv.data());
+        } catch (const UsageError& error) {
+            return std::string(error.what());
+        }
+        return std::string("accepted");
+    };
+    EXPECT_THAT(refusal({"--filter", "--seed", "1"}),
+                HasSubstr("--filter needs a value, but is followed by the option '--seed'"));
+    EXPECT_THAT(refusal({"--junit", "-h"}), HasSubstr("--junit needs a value"));
+    EXPECT_EQ(refusal({"--filter=--odd", "--seed", "1"}), "accepted");
+    EXPECT_EQ(refusal({"--verbose=1"}), "--verbose takes no value");
+    EXPECT_EQ(refusal({"--jobs", "256"}), "accepted");
+    EXPECT_EQ(refusal({"--jobs", "257"}),
+              "--jobs 257 is more than 256, the most this runner allows");
+}
+
+TEST(Main, TheRerunLineQuotesWhatTheShellWouldSplit) {
+    EXPECT_EQ(shellWord("./build/probe-1"), "./build/probe-1");
+    EXPECT_EQ(shellWord("/tmp/my data"), "'/tmp/my data'");
+    EXPECT_EQ(shellWord("it's"), "'it'\\''s'");
+    EXPECT_EQ(shellWord(""), "''");
+    const CommandLine line = parseCommandLine(1, std::array{"./my tests"}.data());
+    EXPECT_EQ(line.options.rerunCommand, "'./my tests'");
+}
+
+// A builder given as a callable runs only for a run: --help needs no data, and its error is
+// one message with status 1 instead of a terminate before main.
+TEST(Main, ABuilderRunsOnlyForARunAndItsErrorIsOneMessage) {
+    int builds = 0;
+    const auto failing = [&builds]() -> Tree {
+        ++builds;
+        throw std::runtime_error("cannot list the KAT directory 'x'");
+    };
+    const auto call = [](const auto& builder, std::vector<const char*> argv) {
+        argv.insert(argv.begin(), "probe");
+        ::testing::internal::CaptureStdout();
+        ::testing::internal::CaptureStderr();
+        const int code = zorvan::testing::main(static_cast<int>(argv.size()), argv.data(), builder);
+        const std::string output = ::testing::internal::GetCapturedStdout();
+        return std::tuple{code, output, ::testing::internal::GetCapturedStderr()};
+    };
+    const auto [helpCode, help, helpErrors] = call(failing, {"--help"});
+    EXPECT_EQ(helpCode, 0);
+    EXPECT_THAT(help, HasSubstr("usage: probe"));
+    EXPECT_EQ(std::get<0>(call(failing, {"--bogus"})), 2);
+    EXPECT_EQ(builds, 0);
+    const auto [code, output, errors] = call(failing, {});
+    EXPECT_EQ(code, 1);
+    EXPECT_EQ(errors, "probe: cannot build the tests: cannot list the KAT directory 'x'\n");
+    EXPECT_EQ(std::get<0>(call([] { return testCase("one", [] {}); }, {})), 0);
 }
 
 TEST(Main, SeedOptionIsPrintedAndReadInBothForms) {

@@ -3,12 +3,22 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include "temporary_data_directory.hpp"
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -21,7 +31,7 @@ struct Result {
 };
 
 Result zorvanCheck(const std::string& arguments, const std::string& environment = "") {
-    const std::string command = environment + " " ZORVAN_CHECK_EXECUTABLE " " + arguments + " 2>&1";
+    const std::string command = environment + " " ZORVAN_CHECK_EXECUTABLE " 2>&1 " + arguments;
     FILE* pipe = ::popen(command.c_str(), "r");
     std::string output;
     std::array<char, 4096> buffer{};
@@ -42,7 +52,8 @@ TEST(ZorvanCheck, RunsEveryBuiltBackendAndClosesWithTheTableAndCounts) {
     EXPECT_EQ(result.status, 0) << result.output;
     EXPECT_THAT(result.output, HasSubstr("seed: 9"));
     for (const char* backend : {"openssl", "gcrypt", "nettle"}) {
-        EXPECT_THAT(result.output, ::testing::ContainsRegex(std::string(backend) + " +MD5 +12 +0 +0"));
+        EXPECT_THAT(result.output,
+                    ::testing::ContainsRegex(std::string(backend) + " +MD5 +12 +0 +0"));
     }
     EXPECT_THAT(result.output, ::testing::EndsWith("36 passed, 0 failed\n"));
 }
@@ -57,12 +68,25 @@ TEST(ZorvanCheck, ParallelJobsGiveTheSameReportInTheSameOrder) {
 
 TEST(ZorvanCheck, AnIsolatedCrashFailsOnlyItsLeafAndNamesTheSignal) {
     const std::string leaf = "gcrypt/MD5/Cryptographic Digest Property Tests/DigestLen";
-    const Result result = zorvanCheck("--suite MD5 --isolate --jobs 2",
-                                      "ZORVAN_CHECK_ABORT_IN='" + leaf + "'");
+    const Result result =
+        zorvanCheck("--suite MD5 --isolate --jobs 2", "ZORVAN_CHECK_FAULT_IN='" + leaf + "'");
     EXPECT_EQ(result.status, 1);
-    EXPECT_THAT(result.output, HasSubstr("FAIL  " + leaf + "\n  crashed: the leaf's process was "
+    EXPECT_THAT(result.output, HasSubstr("FAIL  " + leaf +
+                                         "\n  crashed: the leaf's process was "
                                          "killed by signal 6 (Aborted)"));
     EXPECT_THAT(result.output, ::testing::EndsWith("35 passed, 1 failed\n"));
+}
+
+TEST(ZorvanCheck, AnExceptionFromTheLeafRunnerInAChildFailsThatLeafOnly) {
+    const std::string leaf = "nettle/MD5/MD5 KATs/md5KAT";
+    const Result result =
+        zorvanCheck("--suite MD5 --isolate --occurrence 1 --filter '" + leaf + "'",
+                    "ZORVAN_CHECK_FAULT=throw ZORVAN_CHECK_FAULT_IN='" + leaf + "'");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_THAT(
+        result.output,
+        HasSubstr("FAIL  " + leaf + "\n  the leaf runner failed: error: the leaf runner broke\n"));
+    EXPECT_THAT(result.output, ::testing::EndsWith("0 passed, 1 failed\n"));
 }
 
 TEST(ZorvanCheck, ListAndFilterSelectAcrossBackends) {
@@ -98,6 +122,243 @@ TEST(ZorvanCheck, UsageErrorsExitWithTwoAndSayWhatIsWrong) {
     EXPECT_EQ(help.status, 0);
     EXPECT_THAT(help.output, HasSubstr("--isolate"));
     EXPECT_THAT(help.output, HasSubstr("--data-dir DIR"));
+}
+
+std::string readFile(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// A data directory holding the source tree's README.md and KAT_SHA, for damaging.
+class CopiedShaData {
+public:
+    CopiedShaData() {
+        data_.makeFolder("Test");
+        std::filesystem::copy(source_ / "README.md", data_.root() / "Test/README.md");
+        std::filesystem::copy(source_ / "KAT_SHA", data_.root() / "Test/KAT_SHA");
+    }
+    [[nodiscard]] std::filesystem::path path(const std::string& relative) const {
+        return data_.root() / relative;
+    }
+    [[nodiscard]] Result check(const std::string& arguments) const {
+        return zorvanCheck("--backend openssl --suite SHA1 --seed 1 --cases 2 --data-dir " +
+                           data_.root().string() + " " + arguments);
+    }
+
+private:
+    std::filesystem::path source_ = std::string(std::getenv("zorvan_tests_datadir")) + "/Test";
+    TemporaryDataDirectory data_; // points zorvan_tests_datadir elsewhere: made after source_
+};
+
+TEST(ZorvanCheck, IntactDataIsAccountedForAndPasses) {
+    const CopiedShaData data;
+    const Result result = data.check("");
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_THAT(
+        result.output,
+        HasSubstr("known answers (openssl) SHA1: 129 of 129 records in 2 files became tests\n"));
+}
+
+TEST(ZorvanCheck, ATruncatedInstallFailsWithTheCountsThatDiffer) {
+    const CopiedShaData data;
+    const auto file = data.path("Test/KAT_SHA/SHA1ShortMsg.rsp");
+    std::filesystem::resize_file(file, std::filesystem::file_size(file) / 2);
+    const Result result = data.check("--junit " + data.path("report.xml").string());
+    EXPECT_EQ(result.status, 1) << result.output;
+    EXPECT_THAT(result.output,
+                HasSubstr("FAIL  openssl/SHA1/known-answer data\n  error: Test/KAT_SHA holds "
+                          "10 files and 876 records where "));
+    EXPECT_THAT(result.output, HasSubstr("lists 10 files and 901 records: the installed data is "
+                                         "incomplete or changed"));
+    const std::string junit = readFile(data.path("report.xml"));
+    EXPECT_THAT(junit,
+                HasSubstr("<testcase classname=\"openssl/SHA1\" name=\"known-answer data\""));
+    EXPECT_THAT(junit, HasSubstr("<failure message=\"error: Test/KAT_SHA holds 10 files and 876"));
+}
+
+TEST(ZorvanCheck, ASuiteWithNoKnownAnswerFromAnExistingFolderFails) {
+    const CopiedShaData data;
+    for (const char* name : {"SHA1ShortMsg.rsp", "SHA1LongMsg.rsp"}) {
+        std::ofstream(data.path("Test/KAT_SHA") / name, std::ios::trunc) << "garbage\n";
+    }
+    const Result result = data.check("");
+    EXPECT_EQ(result.status, 1) << result.output;
+    EXPECT_THAT(result.output,
+                HasSubstr("FAIL  openssl/SHA1/known-answer data\n  error: no "
+                          "known-answer test came from 2 files and 0 records in "
+                          "Test/KAT_SHA\n  Test/KAT_SHA holds 10 files and 772 records"));
+    EXPECT_THAT(result.output, HasSubstr("SHA1: 0 of 0 records in 2 files became tests"));
+}
+
+TEST(ZorvanCheck, AReadErrorInAVectorFileFailsTheSuiteNamingTheFile) {
+    const CopiedShaData data;
+    std::filesystem::create_symlink("/proc/self/mem", data.path("Test/KAT_SHA/SHA1Broken.rsp"));
+    const Result result = data.check("--junit " + data.path("report.xml").string());
+    EXPECT_EQ(result.status, 1) << result.output;
+    const std::string message = "cannot read the KAT file '" +
+                                data.path("Test/KAT_SHA/SHA1Broken.rsp").string() +
+                                "': Input/output error after 0 octets";
+    EXPECT_THAT(result.output, HasSubstr("FAIL  openssl/SHA1/building the suite\n  error: cannot "
+                                         "build the suite: " +
+                                         message));
+    EXPECT_THAT(result.output, ::testing::EndsWith("0 passed, 1 failed\n"));
+    EXPECT_THAT(readFile(data.path("report.xml")),
+                HasSubstr("<failure message=\"error: cannot build "
+                          "the suite: " +
+                          message));
+}
+
+TEST(ZorvanCheck, AnExitInALeafFailsTheRunInProcessAndUnderIsolation) {
+    const std::string leaf = "nettle/MD5/MD5 KATs/md5KAT";
+    const std::string environment = "ZORVAN_CHECK_FAULT=exit ZORVAN_CHECK_FAULT_IN='" + leaf + "'";
+    const std::string junit = ::testing::TempDir() + "zorvan-check-exit.xml";
+    const Result inProcess = zorvanCheck("--suite MD5 --junit " + junit, environment);
+    EXPECT_EQ(inProcess.status, 1) << inProcess.output;
+    EXPECT_THAT(inProcess.output, HasSubstr("FAIL  " + leaf + "\n  called exit while it ran\n"));
+    EXPECT_THAT(inProcess.output,
+                ::testing::EndsWith("the run stopped: the leaf " + leaf +
+                                    " called exit\n29 passed, 1 failed, 6 not run\n"));
+    const std::string xml = readFile(junit);
+    EXPECT_THAT(xml, HasSubstr("<failure message=\"called exit while it ran\">"));
+    EXPECT_THAT(xml, HasSubstr("<skipped message=\"not run: the run stopped: the leaf " + leaf));
+    std::remove(junit.c_str());
+
+    const Result isolated = zorvanCheck("--suite MD5 --isolate", environment);
+    EXPECT_EQ(isolated.status, 1) << isolated.output;
+    EXPECT_THAT(isolated.output,
+                HasSubstr("the leaf's process exited with status 1 before reporting"));
+    EXPECT_THAT(isolated.output, HasSubstr("FAIL  " + leaf + "\n  called exit while it ran\n"));
+}
+
+// zorvan-check started in the background, its output in a file.
+class BackgroundCheck {
+public:
+    BackgroundCheck(const std::string& arguments, const std::string& environment)
+        : output_(::testing::TempDir() + "zorvan-check-background-" + std::to_string(::getpid())) {
+        const std::string command = "exec env " + environment + " " ZORVAN_CHECK_EXECUTABLE " " +
+                                    arguments + " >" + output_ + " 2>&1";
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
+            ::_exit(127);
+        }
+    }
+    ~BackgroundCheck() { std::remove(output_.c_str()); }
+    /// waitFor: waits until the output holds text (a few seconds at most).
+    void waitFor(const std::string& text) const {
+        for (int i = 0; i < 500 && readFile(output_).find(text) == std::string::npos; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+    [[nodiscard]] pid_t pid() const noexcept { return pid_; }
+    /// end: sends the signal and gives the exit status and output.
+    Result end(int signal) const {
+        ::kill(pid_, signal);
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status),
+                readFile(output_)};
+    }
+
+private:
+    std::string output_;
+    pid_t pid_ = -1;
+};
+
+const std::string hangingLeaf = "gcrypt/MD5/MD5 KATs/md5KAT";
+const std::string hangAt = "ZORVAN_CHECK_FAULT=hang ZORVAN_CHECK_FAULT_IN='" + hangingLeaf + "'";
+
+TEST(ZorvanCheck, SigtermWritesWhatFinishedAndMarksTheRestAsNotRun) {
+    const std::string junit = ::testing::TempDir() + "zorvan-check-sigterm.xml";
+    std::ofstream(junit) << "the previous run's report";
+    const BackgroundCheck check("--suite MD5 --verbose --junit " + junit, hangAt);
+    check.waitFor("ok    gcrypt/MD5/Cryptographic Digest Property Tests/OutputLengthIsByteAligned");
+    EXPECT_EQ(readFile(junit), "the previous run's report"); // never a half-written file
+    const Result result = check.end(SIGTERM);
+    EXPECT_EQ(result.status, 143) << result.output;
+    EXPECT_THAT(result.output, ::testing::EndsWith("interrupted by signal 15 (Terminated)\n"
+                                                   "17 passed, 0 failed, 19 not run\n"));
+    const std::string xml = readFile(junit);
+    EXPECT_THAT(xml, HasSubstr("<testsuites tests=\"36\" failures=\"0\" skipped=\"19\""));
+    EXPECT_THAT(xml,
+                HasSubstr("<testcase classname=\"nettle/MD5/Cryptographic Digest Property Tests\" "
+                          "name=\"LazyStrictEqual\" time=\"0\">\n      <skipped message=\"not run: "
+                          "interrupted by signal 15 (Terminated)\">"));
+    EXPECT_FALSE(std::filesystem::exists(junit + ".partial-" + std::to_string(check.pid())));
+    std::remove(junit.c_str());
+}
+
+TEST(ZorvanCheck, IsolatedChildrenDieWithTheirParentWhateverSignalEndsIt) {
+    for (const int signal : {SIGTERM, SIGKILL}) {
+        const BackgroundCheck check("--suite MD5 --isolate --verbose", hangAt);
+        check.waitFor(
+            "ok    gcrypt/MD5/Cryptographic Digest Property Tests/OutputLengthIsByteAligned");
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        const std::string children = readFile("/proc/" + std::to_string(check.pid()) + "/task/" +
+                                              std::to_string(check.pid()) + "/children");
+        ASSERT_FALSE(children.empty());
+        check.end(signal);
+        // A killed child that nobody has reaped yet stays as a zombie ('Z').
+        const std::string child = "/proc/" + children.substr(0, children.find(' ')) + "/stat";
+        const auto alive = [&] {
+            const std::string stat = readFile(child);
+            return !stat.empty() && stat.substr(stat.rfind(')') + 2, 1) != "Z";
+        };
+        for (int i = 0; i < 200 && alive(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        EXPECT_FALSE(alive()) << "signal " << signal;
+    }
+}
+
+TEST(ZorvanCheck, AFullDiskIsReportedWithItsReasonForTheReportAndTheJUnitFile) {
+    const Result fullOutput = zorvanCheck("--suite MD5 >/dev/full");
+    EXPECT_EQ(fullOutput.status, 1);
+    EXPECT_THAT(fullOutput.output,
+                HasSubstr("cannot write the report to standard output: No space left on device"));
+    const Result closedOutput = zorvanCheck("--suite MD5 >&-");
+    EXPECT_EQ(closedOutput.status, 1);
+    EXPECT_THAT(closedOutput.output,
+                HasSubstr("cannot write the report: standard output is closed"));
+
+    // A file size limit of 1 KiB makes the JUnit file's disk full (EFBIG) for this run only.
+    const std::string junit = ::testing::TempDir() + "zorvan-check-full.xml";
+    std::ofstream(junit) << "the previous run's report";
+    const Result fullFile =
+        zorvanCheck("--suite MD5 --junit " + junit, "trap '' XFSZ; ulimit -f 1;");
+    EXPECT_EQ(fullFile.status, 1) << fullFile.output;
+    EXPECT_THAT(fullFile.output, ::testing::EndsWith("36 passed, 0 failed\n" ZORVAN_CHECK_EXECUTABLE
+                                                     ": cannot write the JUnit report to " +
+                                                     junit + ": File too large\n"));
+    EXPECT_EQ(readFile(junit), "the previous run's report");
+    std::remove(junit.c_str());
+}
+
+TEST(ZorvanCheck, OptionsLackingTheirValueAndFlagsGivenOneAreRefused) {
+    const Result missing = zorvanCheck("--filter --seed 1");
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_THAT(missing.output,
+                HasSubstr("--filter needs a value, but is followed by the option '--seed'"));
+    const Result dataDir = zorvanCheck("--data-dir --suite MD5");
+    EXPECT_THAT(dataDir.output,
+                HasSubstr("--data-dir needs a value, but is followed by the option"));
+    const Result isolate = zorvanCheck("--isolate=1");
+    EXPECT_EQ(isolate.status, 2);
+    EXPECT_THAT(isolate.output, HasSubstr("--isolate takes no value"));
+    EXPECT_THAT(zorvanCheck("--jobs 18446744073709551615").output,
+                HasSubstr("--jobs 18446744073709551615 is more than 256"));
+}
+
+TEST(ZorvanCheck, TheRerunLineQuotesTheDataDirectory) {
+    const TemporaryDataDirectory data;
+    const std::filesystem::path spaced = data.root() / "my data";
+    std::filesystem::create_directories(spaced / "Test/KAT_SHA");
+    const Result result = zorvanCheck("--backend openssl --suite SHA1 --cases 1 --data-dir '" +
+                                      spaced.string() + "'");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_THAT(result.output, HasSubstr("--data-dir '" + spaced.string() + "' --filter "));
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include <zorvan/block_cipher.hpp>
 #include <zorvan/bytes.hpp>
 #include <zorvan/testing/assertion.hpp>
+#include <zorvan/testing/origin.hpp>
 #include <zorvan/testing/test.hpp>
 
 #include <memory>
@@ -46,10 +47,10 @@ std::optional<Operation> operationFor(std::string_view modeCode) noexcept;
 /// needsIV: whether the operation takes an IV (every one but the ECB block operations).
 bool needsIV(Operation operation) noexcept;
 
-/// KnownAnswer: one record of a KAT file, ready to bind to a cipher. The IV is decoded; the
-/// key stays hex text until the cipher has taken the IV, so that a record whose IV the cipher
-/// refuses is skipped whatever its key; the input and answer stay hex text until the test
-/// runs, so that a malformed one fails only its own test.
+/// KnownAnswer: one record of a KAT file, ready to bind to a cipher, with where it stands. The
+/// IV is decoded; the key stays hex text until the cipher has taken the IV, so that a record
+/// whose IV the cipher refuses is skipped whatever its key; the input and answer stay hex text
+/// until the test runs, so that a malformed one fails only its own test.
 struct KnownAnswer {
     std::string name; // the file name, "-" and the record's COUNT
     Operation operation;
@@ -57,6 +58,7 @@ struct KnownAnswer {
     std::optional<zorvan::Bytes> iv; // for the operations that need one
     std::string inputHex;            // PLAINTEXT to encrypt, CIPHERTEXT to decrypt
     std::string answerHex;           // the other one
+    zorvan::testing::VectorOrigin origin{};
 };
 
 /// knownAnswers: the records of the files that yield tests, in file order and, within a
@@ -121,8 +123,8 @@ std::optional<zorvan::testing::Test> bindKnownAnswer(const KnownAnswer& vector) 
         [vector, key = std::make_shared<const K>(std::move(*builtKey)), iv = std::move(decodedIV)] {
             const zorvan::Bytes output = runOperation(vector.operation, *key, iv,
                                                       Test::Crypto::hexStringToBS(vector.inputHex));
-            zorvan::testing::assertEqual(vector.name, output,
-                                         Test::Crypto::hexStringToBS(vector.answerHex));
+            zorvan::testing::assertKnownAnswer(
+                vector.name, output, Test::Crypto::hexStringToBS(vector.answerHex), vector.origin);
         });
 }
 

@@ -4,6 +4,7 @@
 
 #include <zorvan/bytes.hpp>
 #include <zorvan/hash.hpp>
+#include <zorvan/testing/origin.hpp>
 #include <zorvan/testing/test.hpp>
 
 #include <cstdint>
@@ -20,13 +21,15 @@ namespace Test::HMAC {
 std::string_view algToLen(std::string_view label);
 
 /// HmacVector: one complete record of a selected section, as its texts stand there, with
-/// the name of its test (NistHMACSHA1-"0"). Nothing is decoded until the test runs.
+/// the name of its test (NistHMACSHA1-"0") and where it stands. Nothing is decoded until the
+/// test runs.
 struct HmacVector {
     std::string name;
     std::string macLength; // "Tlen": how many leading MAC octets are compared
     std::string key;       // "Key": hex
     std::string message;   // "Msg": hex
     std::string mac;       // "Mac": hex, already cut to "Tlen" octets
+    zorvan::testing::VectorOrigin origin{};
 };
 
 /// quoteCount: a "Count" text as it stands in test names: in double quotes, '"' and '\'
@@ -56,9 +59,10 @@ struct HmacInputs {
 /// not one integer.
 HmacInputs decode(const HmacVector& vector);
 
-/// assertMacs: assertEqual with the vector's name as the message, the pair (contiguous MAC,
-/// chunked MAC), each cut to the first macLength octets, first and (known MAC, known MAC)
-/// second. Throws zorvan::testing::AssertionFailure when they differ.
+/// assertMacs: assertKnownAnswer with the vector's name as the message, the pair (contiguous
+/// MAC, chunked MAC), each cut to the first macLength octets, as computed, (known MAC, known
+/// MAC) as the known answer, and the vector's origin. Throws
+/// zorvan::testing::AssertionFailure when they differ.
 void assertMacs(const HmacVector& vector, const HmacInputs& inputs,
                 const zorvan::Bytes& contiguousMac, const zorvan::Bytes& chunkedMac);
 

@@ -4,6 +4,7 @@
 
 #include <Test/ParseNistKATs.hpp>
 
+#include <cstdint>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -19,8 +20,13 @@ struct KatFile {
     std::vector<ParseNistKATs::KatCategory> categories;
 };
 
+/// maximumFileSize: the largest KAT file read, 256 MiB; the largest published file is a few
+/// MiB, so anything bigger is a mistake (a link to a disk image, say), refused before reading.
+inline constexpr std::uint64_t maximumFileSize = std::uint64_t{256} << 20;
+
 /// KatDirectoryError: a KAT directory that cannot be listed or a kept file that cannot be
-/// read; what() names the path, and for a directory, the variable that overrides it.
+/// read whole; what() names the path and the reason, and for a directory, the variable that
+/// overrides it.
 class KatDirectoryError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -33,11 +39,29 @@ std::string_view stem(std::string_view fileName) noexcept;
 /// ("Test/KAT_SHA", say) in the platform's listing order, unsorted, that exist and are not
 /// directories (an entry whose status cannot be read is dropped), whose name `keep` accepts;
 /// each read whole and parsed with startName as the record-start field. Throws
-/// KatDirectoryError when the directory cannot be listed or a kept file cannot be read.
+/// KatDirectoryError when the directory cannot be listed, or when a kept file cannot be
+/// opened, is not a regular file or a link to one (a FIFO, a device), is larger than
+/// maximumFileSize, or fails at any point of reading: no part of a file is ever parsed.
 std::vector<KatFile> readKatDirectory(
     std::string_view relativeDirectory, std::string_view startName,
     const std::function<bool(std::string_view fileName)>& keep = [](std::string_view) {
         return true;
     });
+
+/// KatRecordCount: how many files a reading kept and how many records their sections held.
+struct KatRecordCount {
+    std::size_t files = 0;
+    std::size_t records = 0;
+
+    friend bool operator==(const KatRecordCount&, const KatRecordCount&) = default;
+};
+
+/// countRecords: the files, and the records of the sections that keepSection accepts (all by
+/// default), of a reading: what a suite that reads these files could turn into tests at most.
+/// Never fails.
+KatRecordCount countRecords(
+    const std::vector<KatFile>& files,
+    const std::function<bool(const ParseNistKATs::KatCategory&)>& keepSection =
+        [](const ParseNistKATs::KatCategory&) { return true; });
 
 } // namespace Test::KatFiles

@@ -2,6 +2,7 @@
 // The KAT parser: the text of a NIST response-style file (comments, bracketed header lines,
 // NAME = VALUE lines) as categories of properties and records. It interprets no value.
 
+#include <cstddef>
 #include <optional>
 #include <span>
 #include <string>
@@ -11,12 +12,17 @@
 namespace Test::ParseNistKATs {
 
 /// KatField: a name and a value as they stand in the file, white space removed as the
-/// parser's rules say.
+/// parser's rules say, and the line (from 1) they stand on; 0 where the line is not known,
+/// as for lines given to getCategories already filtered. Fields compare by name and value:
+/// where a field stood is not part of what the file says.
 struct KatField {
     std::string name;
     std::string value;
+    std::size_t line = 0;
 
-    friend bool operator==(const KatField&, const KatField&) = default;
+    friend bool operator==(const KatField& left, const KatField& right) noexcept {
+        return left.name == right.name && left.value == right.value;
+    }
 };
 
 /// findField: the value of the first field named exactly (case-sensitively) `name`, or
@@ -28,6 +34,11 @@ std::optional<std::string_view> findField(std::span<const KatField> fields,
 /// record-start field the parser was given.
 struct KatRecord {
     std::vector<KatField> fields;
+
+    /// line: where the record starts, the line of its first field (0 where not known).
+    [[nodiscard]] std::size_t line() const noexcept {
+        return fields.empty() ? 0 : fields.front().line;
+    }
 
     /// field: the value of the first field of that name, or nothing. Never fails.
     [[nodiscard]] std::optional<std::string_view> field(std::string_view name) const noexcept {
@@ -61,7 +72,8 @@ std::vector<std::string> filterLines(std::span<const std::string_view> lines);
 
 /// getCategories: groups lines already split and filtered into categories: a run of
 /// header lines ('[' first) gives the properties, the lines up to the next header the
-/// records, each opened by a field named `startName`. Filters nothing itself. Never fails.
+/// records, each opened by a field named `startName`. Filters nothing itself; its fields know
+/// no line (0). Never fails.
 std::vector<KatCategory> getCategories(std::string_view startName,
                                        std::span<const std::string_view> lines);
 /// getCategories: the same for lines held as strings, as filterLines returns them.
@@ -71,7 +83,8 @@ std::vector<KatCategory> getCategories(std::string_view startName,
 /// parseCategories: the categories of a whole file's text, read as UTF-8 in which a stray
 /// byte is a character of its own that is kept as it is. For well-formed text the result is
 /// getCategories(startName, filterLines(splitLines(text))), reached without copying any
-/// line. Never fails.
+/// line; each field and property also knows its line in the text (from 1, counted at line
+/// feeds). Never fails.
 std::vector<KatCategory> parseCategories(std::string_view startName, std::string_view text);
 
 } // namespace Test::ParseNistKATs

@@ -6,6 +6,7 @@
 
 #include <zorvan/bytes.hpp>
 #include <zorvan/hash.hpp>
+#include <zorvan/testing/origin.hpp>
 #include <zorvan/testing/test.hpp>
 
 #include <string>
@@ -16,12 +17,14 @@
 namespace Test::SHA {
 
 /// ShaVector: one complete record of a selected file, as its texts stand there, with the
-/// name of its test ("NistSHA256-17"). Nothing is decoded until the test runs.
+/// name of its test ("NistSHA256-17") and where it stands. Nothing is decoded until the test
+/// runs.
 struct ShaVector {
     std::string name;
     std::string length;  // "Len": the message length in bits
     std::string message; // "Msg": hex
     std::string digest;  // "MD": hex
+    zorvan::testing::VectorOrigin origin{};
 };
 
 /// readVectors: the vectors of every regular file of Test/KAT_SHA whose name begins with label
@@ -43,9 +46,9 @@ struct ShaInputs {
 /// integer.
 ShaInputs decode(const ShaVector& vector);
 
-/// assertDigests: assertEqual with the vector's name as the message, the pair (contiguous
-/// digest, chunked digest) first and (known digest, known digest) second. Throws
-/// zorvan::testing::AssertionFailure when they differ.
+/// assertDigests: assertKnownAnswer with the vector's name as the message, the pair
+/// (contiguous digest, chunked digest) as computed, (known digest, known digest) as the known
+/// answer, and the vector's origin. Throws zorvan::testing::AssertionFailure when they differ.
 void assertDigests(const ShaVector& vector, zorvan::Bytes contiguousDigest,
                    zorvan::Bytes chunkedDigest, const zorvan::Bytes& knownDigest);
 

@@ -1,5 +1,7 @@
 #include <Test/AES.hpp>
 
+#include <Test/KatOrigin.hpp>
+
 #include <array>
 #include <utility>
 
@@ -103,10 +105,14 @@ std::vector<KnownAnswer> knownAnswers(std::span<const KatFiles::KatFile> files) 
         if (!operation) {
             continue;
         }
+        std::size_t recordNumber = 0;
         for (const ParseNistKATs::KatCategory& category : file.categories) {
             for (const ParseNistKATs::KatRecord& record : category.records) {
+                ++recordNumber;
                 if (std::optional<KnownAnswer> vector =
                         knownAnswer(file.name, *operation, record)) {
+                    vector->origin = KatOrigin::recordOrigin(names::katDirectory, file.name, record,
+                                                             recordNumber);
                     vectors.push_back(std::move(*vector));
                 }
             }

@@ -4,6 +4,7 @@
 
 #include <Test/Crypto/hex.hpp>
 #include <Test/KatFiles.hpp>
+#include <Test/KatOrigin.hpp>
 #include <Test/KatValues.hpp>
 #include <zorvan/testing/assertion.hpp>
 
@@ -87,21 +88,26 @@ std::vector<HmacVector> readVectors(std::string_view label) {
         KatFiles::readKatDirectory(katDirectory, countField);
     std::vector<HmacVector> vectors;
     for (const KatFiles::KatFile& file : files) {
+        std::size_t recordNumber = 0;
         for (const ParseNistKATs::KatCategory& category : file.categories) {
             if (category.property(sectionLengthProperty) != sectionLength) {
+                recordNumber += category.records.size();
                 continue;
             }
             for (const ParseNistKATs::KatRecord& record : category.records) {
+                ++recordNumber;
                 const auto count = record.field(countField);
                 const auto macLength = record.field(macLengthField);
                 const auto key = record.field(keyField);
                 const auto message = record.field(messageField);
                 const auto mac = record.field(macField);
                 if (count && macLength && key && message && mac) {
-                    vectors.push_back({std::string(testNamePrefix) + std::string(label) +
-                                           std::string(countSeparator) + quoteCount(*count),
-                                       std::string(*macLength), std::string(*key),
-                                       std::string(*message), std::string(*mac)});
+                    vectors.push_back(
+                        {std::string(testNamePrefix) + std::string(label) +
+                             std::string(countSeparator) + quoteCount(*count),
+                         std::string(*macLength), std::string(*key), std::string(*message),
+                         std::string(*mac),
+                         KatOrigin::recordOrigin(katDirectory, file.name, record, recordNumber)});
                 }
             }
         }
@@ -119,11 +125,11 @@ HmacInputs decode(const HmacVector& vector) {
 
 void assertMacs(const HmacVector& vector, const HmacInputs& inputs,
                 const zorvan::Bytes& contiguousMac, const zorvan::Bytes& chunkedMac) {
-    zorvan::testing::assertEqual(
+    zorvan::testing::assertKnownAnswer(
         vector.name,
         std::pair(KatValues::takeOctets(contiguousMac, inputs.macLength),
                   KatValues::takeOctets(chunkedMac, inputs.macLength)),
-        std::pair(inputs.knownMac, inputs.knownMac));
+        std::pair(inputs.knownMac, inputs.knownMac), vector.origin);
 }
 
 } // namespace Test::HMAC

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <stdexcept>
+#include <string>
 
 namespace Test::MD5 {
 
@@ -15,17 +17,29 @@ constexpr std::array<Md5Vector, 7> vectors{{
     {"md5KAT5", "abcdefghijklmnopqrstuvwxyz", "c3fcd3d76192e4007dfb496cca67e13b"},
     {"md5KAT6", "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789",
      "d174ab98d277d9f5a5611c2c9f419d9f"},
-    {"md5KAT7",
-     "12345678901234567890123456789012345678901234567890123456789012345678901234567890",
+    {"md5KAT7", "12345678901234567890123456789012345678901234567890123456789012345678901234567890",
      "57edf4a22be3c955ac49da2e2107b67a"},
 }};
 
 constexpr std::size_t firstChunkOctets = 32;
+constexpr std::string_view rfcSection = "RFC 1321 A.5";
 
 } // namespace
 
 std::span<const Md5Vector> md5Vectors() noexcept {
     return vectors;
+}
+
+zorvan::testing::VectorOrigin md5Origin(std::size_t row) {
+    if (row == 0 || row > vectors.size()) {
+        throw std::out_of_range("md5Origin: RFC 1321 A.5 has no row " + std::to_string(row));
+    }
+    const Md5Vector& vector = vectors[row - 1];
+    return {.file = std::string(rfcSection),
+            .line = 0,
+            .number = row,
+            .fields = {
+                {"MD5 (\"" + std::string(vector.message) + "\")", std::string(vector.digestHex)}}};
 }
 
 zorvan::LazyBytes packInDoublingChunks(const zorvan::Bytes& octets) {

@@ -23,15 +23,17 @@ constexpr char32_t carriageReturn = U'\r';
 // filter would have removed them; lines given to getCategories keep theirs.
 enum class CarriageReturns { kept, skipped };
 
+// Calls handleLine(line, number) for every line, numbered from 1.
 template <typename LineHandler> void forEachLine(std::string_view text, LineHandler&& handleLine) {
     std::size_t start = 0;
+    std::size_t number = 0;
     while (start < text.size()) {
         const void* lineFeed = std::memchr(text.data() + start, '\n', text.size() - start);
         const std::size_t end =
             lineFeed == nullptr
                 ? text.size()
                 : static_cast<std::size_t>(static_cast<const char*>(lineFeed) - text.data());
-        handleLine(text.substr(start, end - start));
+        handleLine(text.substr(start, end - start), ++number);
         start = end + 1;
     }
 }
@@ -124,7 +126,8 @@ private:
 };
 
 // A header line loses every bracket wherever it stands; its name and value are trimmed.
-KatField headerProperty(std::string_view line, CarriageReturns carriageReturns) {
+KatField headerProperty(std::string_view line, std::size_t lineNumber,
+                        CarriageReturns carriageReturns) {
     TrimmedText name;
     TrimmedText value;
     bool inValue = false;
@@ -143,7 +146,7 @@ KatField headerProperty(std::string_view line, CarriageReturns carriageReturns) 
         }
         (inValue ? value : name).append(character, bytes);
     }
-    return {std::move(name).finish(), std::move(value).finish()};
+    return {std::move(name).finish(), std::move(value).finish(), lineNumber};
 }
 
 // A body line loses every white-space character, inside its value too. '=' never occurs
@@ -165,26 +168,27 @@ public:
     CategoryBuilder(std::string_view startName, CarriageReturns carriageReturns)
         : startName_(startName), carriageReturns_(carriageReturns) {}
 
-    void addLine(std::string_view line) {
+    // lineNumber: where the line stands in its file, 0 where not known.
+    void addLine(std::string_view line, std::size_t lineNumber) {
         if (isHeader(line, carriageReturns_)) {
-            addHeaderLine(line);
+            addHeaderLine(line, lineNumber);
         } else {
-            addBodyLine(line);
+            addBodyLine(line, lineNumber);
         }
     }
 
     std::vector<KatCategory> finish() && { return std::move(categories_); }
 
 private:
-    void addHeaderLine(std::string_view line) {
+    void addHeaderLine(std::string_view line, std::size_t lineNumber) {
         if (categories_.empty() || inBody_) {
             categories_.emplace_back();
             inBody_ = false;
         }
-        categories_.back().properties.push_back(headerProperty(line, carriageReturns_));
+        categories_.back().properties.push_back(headerProperty(line, lineNumber, carriageReturns_));
     }
 
-    void addBodyLine(std::string_view line) {
+    void addBodyLine(std::string_view line, std::size_t lineNumber) {
         if (categories_.empty()) {
             categories_.emplace_back();
         }
@@ -196,7 +200,7 @@ private:
         } else if (records.empty()) {
             return; // fields before the body's first record start belong to no record
         }
-        records.back().fields.push_back({std::move(name), bodyFieldValue(line)});
+        records.back().fields.push_back({std::move(name), bodyFieldValue(line), lineNumber});
     }
 
     std::string_view startName_;
@@ -208,8 +212,9 @@ private:
 template <typename Lines>
 std::vector<KatCategory> groupLines(std::string_view startName, const Lines& lines) {
     CategoryBuilder builder(startName, CarriageReturns::kept);
+    // Lines given already filtered no longer know where they stood.
     for (const auto& line : lines) {
-        builder.addLine(line);
+        builder.addLine(line, 0);
     }
     return std::move(builder).finish();
 }
@@ -227,7 +232,7 @@ std::optional<std::string_view> findField(std::span<const KatField> fields,
 
 std::vector<std::string_view> splitLines(std::string_view text) {
     std::vector<std::string_view> lines;
-    forEachLine(text, [&lines](std::string_view line) { lines.push_back(line); });
+    forEachLine(text, [&lines](std::string_view line, std::size_t) { lines.push_back(line); });
     return lines;
 }
 
@@ -254,9 +259,9 @@ std::vector<KatCategory> getCategories(std::string_view startName,
 
 std::vector<KatCategory> parseCategories(std::string_view startName, std::string_view text) {
     CategoryBuilder builder(startName, CarriageReturns::skipped);
-    forEachLine(text, [&builder](std::string_view line) {
+    forEachLine(text, [&builder](std::string_view line, std::size_t lineNumber) {
         if (isKept(line)) {
-            builder.addLine(line);
+            builder.addLine(line, lineNumber);
         }
     });
     return std::move(builder).finish();

@@ -2,6 +2,7 @@
 
 #include <Test/Crypto/hex.hpp>
 #include <Test/KatFiles.hpp>
+#include <Test/KatOrigin.hpp>
 #include <Test/KatValues.hpp>
 #include <zorvan/testing/assertion.hpp>
 
@@ -26,20 +27,26 @@ std::string testName(std::string_view label, std::uint64_t number) {
 } // namespace
 
 std::vector<ShaVector> readVectors(std::string_view label) {
-    const std::vector<KatFiles::KatFile> files =
+    std::vector<KatFiles::KatFile> files =
         KatFiles::readKatDirectory(katDirectory, lengthField, [label](std::string_view fileName) {
             return fileName.starts_with(label);
         });
     std::vector<ShaVector> vectors;
-    for (const KatFiles::KatFile& file : files) {
-        for (const ParseNistKATs::KatCategory& category : file.categories) {
-            for (const ParseNistKATs::KatRecord& record : category.records) {
+    for (KatFiles::KatFile& file : files) {
+        std::size_t recordNumber = 0;
+        for (ParseNistKATs::KatCategory& category : file.categories) {
+            for (ParseNistKATs::KatRecord& record : category.records) {
+                ++recordNumber;
                 const auto length = record.field(lengthField);
                 const auto message = record.field(messageField);
                 const auto digest = record.field(digestField);
                 if (length && message && digest) {
-                    vectors.push_back({testName(label, vectors.size() + 1), std::string(*length),
-                                       std::string(*message), std::string(*digest)});
+                    ShaVector vector{testName(label, vectors.size() + 1), std::string(*length),
+                                     std::string(*message), std::string(*digest)};
+                    // The record is not read again: its fields move into the origin.
+                    vector.origin = KatOrigin::recordOrigin(katDirectory, file.name,
+                                                            std::move(record), recordNumber);
+                    vectors.push_back(std::move(vector));
                 }
             }
         }
@@ -57,9 +64,9 @@ ShaInputs decode(const ShaVector& vector) {
 
 void assertDigests(const ShaVector& vector, zorvan::Bytes contiguousDigest,
                    zorvan::Bytes chunkedDigest, const zorvan::Bytes& knownDigest) {
-    zorvan::testing::assertEqual(vector.name,
-                                 std::pair(std::move(contiguousDigest), std::move(chunkedDigest)),
-                                 std::pair(knownDigest, knownDigest));
+    zorvan::testing::assertKnownAnswer(
+        vector.name, std::pair(std::move(contiguousDigest), std::move(chunkedDigest)),
+        std::pair(knownDigest, knownDigest), vector.origin);
 }
 
 } // namespace Test::SHA

@@ -1,5 +1,7 @@
 #include <Test/TwoFish.hpp>
 
+#include <Test/KatOrigin.hpp>
+
 #include <string_view>
 
 namespace Test::TwoFish {
@@ -89,11 +91,15 @@ std::optional<TwoFishVector> recordVector(const FileKind& kind, const KatCategor
 
 std::vector<TwoFishVector> fileVectors(const KatFiles::KatFile& file) {
     std::vector<TwoFishVector> vectors;
+    std::size_t recordNumber = 0;
     for (const KatCategory& category : file.categories) {
         for (const KatRecord& record : category.records) {
+            ++recordNumber;
             // Only a file that holds a record must be of a known kind.
             const FileKind& kind = kindOf(KatFiles::stem(file.name));
             if (auto vector = recordVector(kind, category, record)) {
+                vector->origin =
+                    KatOrigin::recordOrigin(katDirectory, file.name, record, recordNumber);
                 vectors.push_back(std::move(*vector));
             }
         }
@@ -103,7 +109,7 @@ std::vector<TwoFishVector> fileVectors(const KatFiles::KatFile& file) {
 
 std::vector<TwoFishVector> twoFishVectors() {
     std::vector<TwoFishVector> vectors;
-    for (const KatFiles::KatFile& file : KatFiles::readKatDirectory("Test/KAT_TWOFISH", "I")) {
+    for (const KatFiles::KatFile& file : KatFiles::readKatDirectory(katDirectory, "I")) {
         for (TwoFishVector& vector : fileVectors(file)) {
             vectors.push_back(std::move(vector));
         }

@@ -6,8 +6,11 @@
 #include <cstdint>
 #include <cstring>
 #include <optional>
+#include <stdexcept>
 #include <span>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace Test::Crypto {
 
@@ -60,6 +63,8 @@ zorvan::Bytes decodePairs(std::string_view text, std::size_t pairs) {
         }
     });
 }
+
+using DigitGroupDecoder = std::size_t (*)(std::string_view, std::uint8_t*) noexcept;
 
 #if defined(__GNUC__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
 // Many characters at once as the lanes of a vector (GCC and Clang vector extensions): vector
@@ -142,8 +147,6 @@ std::size_t decodeDigitGroupsPortably(std::string_view text, std::uint8_t* octet
     return decodeDigitGroups<64, 32, 16>(text, octets, 0);
 }
 
-using DigitGroupDecoder = std::size_t (*)(std::string_view, std::uint8_t*) noexcept;
-
 DigitGroupDecoder widestDigitGroupDecoder() noexcept {
     __builtin_cpu_init();
     if (__builtin_cpu_supports("avx512bw")) {
@@ -155,23 +158,41 @@ DigitGroupDecoder widestDigitGroupDecoder() noexcept {
     return decodeDigitGroupsPortably;
 }
 
-std::size_t decodeLeadingDigitGroups(std::string_view text, std::uint8_t* octets) noexcept {
-    static const DigitGroupDecoder decoder = widestDigitGroupDecoder();
-    return decoder(text, octets);
+std::vector<std::pair<std::string_view, DigitGroupDecoder>> digitGroupDecoders() {
+    std::vector<std::pair<std::string_view, DigitGroupDecoder>> decoders{
+        {"portable", decodeDigitGroupsPortably}};
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2")) {
+        decoders.emplace_back("avx2", decodeDigitGroupsAvx2);
+    }
+    if (__builtin_cpu_supports("avx512bw")) {
+        decoders.emplace_back("avx512", decodeDigitGroupsAvx512);
+    }
+    return decoders;
 }
 #else
-std::size_t decodeLeadingDigitGroups(std::string_view text, std::uint8_t* octets) noexcept {
-    return decodeDigitGroupsPortably(text, octets);
+DigitGroupDecoder widestDigitGroupDecoder() noexcept {
+    return decodeDigitGroupsPortably;
+}
+std::vector<std::pair<std::string_view, DigitGroupDecoder>> digitGroupDecoders() {
+    return {{"portable", decodeDigitGroupsPortably}};
 }
 #endif
 #else
-std::size_t decodeLeadingDigitGroups(std::string_view /*text*/, std::uint8_t* /*octets*/) noexcept {
+std::size_t decodeNoDigitGroups(std::string_view /*text*/, std::uint8_t* /*octets*/) noexcept {
     return 0;
+}
+DigitGroupDecoder widestDigitGroupDecoder() noexcept {
+    return decodeNoDigitGroups;
+}
+std::vector<std::pair<std::string_view, DigitGroupDecoder>> digitGroupDecoders() {
+    return {{"scalar", decodeNoDigitGroups}};
 }
 #endif
 
 // The octets of a text of hex digits only, or nothing when it holds any other character.
-std::optional<zorvan::Bytes> decodeDigitsOnly(std::string_view text) {
+std::optional<zorvan::Bytes> decodeDigitsOnly(std::string_view text,
+                                              DigitGroupDecoder decodeLeadingDigitGroups) {
     bool allDigits = true;
     zorvan::Bytes decoded =
         zorvan::Bytes::create(text.size() / 2, [&](std::span<std::uint8_t> octets) {
@@ -186,11 +207,9 @@ std::optional<zorvan::Bytes> decodeDigitsOnly(std::string_view text) {
     return allDigits ? std::optional(std::move(decoded)) : std::nullopt;
 }
 
-} // namespace
-
-zorvan::Bytes hexStringToBS(std::string_view text) {
+zorvan::Bytes decodeWith(DigitGroupDecoder decoder, std::string_view text) {
     if (text.size() % 2 == 0) {
-        if (std::optional<zorvan::Bytes> decoded = decodeDigitsOnly(text)) {
+        if (std::optional<zorvan::Bytes> decoded = decodeDigitsOnly(text, decoder)) {
             return std::move(*decoded);
         }
     }
@@ -200,5 +219,33 @@ zorvan::Bytes hexStringToBS(std::string_view text) {
     }
     return decodePairs(text, characters / 2);
 }
+
+} // namespace
+
+zorvan::Bytes hexStringToBS(std::string_view text) {
+    static const DigitGroupDecoder decoder = widestDigitGroupDecoder();
+    return decodeWith(decoder, text);
+}
+
+namespace detail {
+
+std::vector<std::string_view> hexDecoderNames() {
+    std::vector<std::string_view> names;
+    for (const auto& [name, decoder] : digitGroupDecoders()) {
+        names.push_back(name);
+    }
+    return names;
+}
+
+zorvan::Bytes hexStringToBSWith(std::string_view decoderName, std::string_view text) {
+    for (const auto& [name, decoder] : digitGroupDecoders()) {
+        if (name == decoderName) {
+            return decodeWith(decoder, text);
+        }
+    }
+    throw std::invalid_argument("no hex decoder named '" + std::string(decoderName) + "' here");
+}
+
+} // namespace detail
 
 } // namespace Test::Crypto

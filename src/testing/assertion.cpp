@@ -8,13 +8,43 @@ namespace zorvan::testing {
 
 namespace {
 
-std::string report(const std::string& message, const std::string& expected,
-                   const std::string& actual, const std::string& difference,
+// Field texts up to this length are shown whole; longer ones by both ends, as Bytes prints
+// long values, so that a long message does not bury the report.
+constexpr std::size_t fieldShownInFull = 128;
+constexpr std::size_t fieldShownAtEachEnd = 48;
+
+std::string shortened(const std::string& value) {
+    if (value.size() <= fieldShownInFull) {
+        return value;
+    }
+    return value.substr(0, fieldShownAtEachEnd) + "..." +
+           value.substr(value.size() - fieldShownAtEachEnd) + " (" + std::to_string(value.size()) +
+           " characters)";
+}
+
+// The values' labels are padded to one width so that the values line up.
+void writeValues(std::ostream& out, const Comparison& comparison) {
+    const std::size_t width =
+        std::max(comparison.roles.first.size(), comparison.roles.second.size()) + 1;
+    const auto writeValue = [&](std::string_view role, const std::string& value) {
+        out << "\n  " << std::left << std::setw(static_cast<int>(width))
+            << (std::string(role) + ':') << ' ' << value;
+    };
+    writeValue(comparison.roles.first, comparison.first);
+    writeValue(comparison.roles.second, comparison.second);
+}
+
+std::string report(const std::string& message, const Comparison& comparison,
+                   const std::optional<VectorOrigin>& origin,
                    const std::source_location& location) {
     std::ostringstream out;
-    out << message << "\n  expected: " << expected << "\n  actual:   " << actual;
-    if (!difference.empty()) {
-        out << "\n  " << difference;
+    out << message;
+    writeValues(out, comparison);
+    if (!comparison.difference.empty()) {
+        out << "\n  " << comparison.difference;
+    }
+    if (origin) {
+        out << "\n  " << describeOrigin(*origin, "  ");
     }
     out << "\n  at " << location.file_name() << ':' << location.line();
     return out.str();
@@ -28,31 +58,47 @@ std::string hexOctet(std::uint8_t octet) {
 
 } // namespace
 
-AssertionFailure::AssertionFailure(std::string message, std::string expected, std::string actual,
-                                   std::string difference, std::source_location location)
-    : std::runtime_error(report(message, expected, actual, difference, location)),
-      message_(std::move(message)), expected_(std::move(expected)), actual_(std::move(actual)),
+std::string describeOrigin(const VectorOrigin& origin, std::string_view indent) {
+    std::string text = "vector: " + origin.file;
+    if (origin.line > 0) {
+        text +=
+            ':' + std::to_string(origin.line) + " (record " + std::to_string(origin.number) + ')';
+    } else {
+        text += ", row " + std::to_string(origin.number);
+    }
+    for (const VectorField& field : origin.fields) {
+        text.append("\n").append(indent).append(indent);
+        text += field.name + " = " + shortened(field.value);
+    }
+    return text;
+}
+
+AssertionFailure::AssertionFailure(std::string message, Comparison comparison,
+                                   std::optional<VectorOrigin> origin,
+                                   std::source_location location)
+    : std::runtime_error(report(message, comparison, origin, location)),
+      message_(std::move(message)), comparison_(std::move(comparison)), origin_(std::move(origin)),
       location_(location) {}
 
-std::string describeDifference(const Bytes& expected, const Bytes& actual) {
-    const auto [inExpected, inActual] =
-        std::mismatch(expected.begin(), expected.end(), actual.begin(), actual.end());
-    const auto position = static_cast<std::size_t>(inExpected - expected.begin());
+std::string describeDifference(const Bytes& first, const Bytes& second) {
+    const auto [inFirst, inSecond] =
+        std::mismatch(first.begin(), first.end(), second.begin(), second.end());
+    const auto position = static_cast<std::size_t>(inFirst - first.begin());
     std::ostringstream out;
     out << "first difference at octet " << position;
-    if (inExpected != expected.end() && inActual != actual.end()) {
-        out << " (" << hexOctet(*inExpected) << " vs " << hexOctet(*inActual) << ")";
+    if (inFirst != first.end() && inSecond != second.end()) {
+        out << " (" << hexOctet(*inFirst) << " vs " << hexOctet(*inSecond) << ")";
     }
-    out << "; lengths " << expected.size() << " and " << actual.size();
+    out << "; lengths " << first.size() << " and " << second.size();
     return out.str();
 }
 
-std::string describeDifference(const std::pair<Bytes, Bytes>& expected,
-                               const std::pair<Bytes, Bytes>& actual) {
-    if (expected.first != actual.first) {
-        return "first component: " + describeDifference(expected.first, actual.first);
+std::string describeDifference(const std::pair<Bytes, Bytes>& first,
+                               const std::pair<Bytes, Bytes>& second) {
+    if (first.first != second.first) {
+        return "first component: " + describeDifference(first.first, second.first);
     }
-    return "second component: " + describeDifference(expected.second, actual.second);
+    return "second component: " + describeDifference(first.second, second.second);
 }
 
 } // namespace zorvan::testing

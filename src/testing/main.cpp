@@ -1,33 +1,22 @@
 #include <zorvan/testing/main.hpp>
 #include <zorvan/testing/runner.hpp>
+#include <zorvan/testing/settings.hpp>
 
-#include <charconv>
+#include "visible_text.hpp"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
+#include <functional>
 #include <iostream>
-#include <random>
 
 namespace zorvan::testing {
 
 namespace {
-
-std::uint64_t readNumber(std::string_view option, std::string_view text) {
-    std::uint64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
-        throw UsageError(std::string(option) + " needs a whole number, not '" + std::string(text) +
-                         "'");
-    }
-    return value;
-}
-
-std::size_t readPositive(std::string_view option, std::string_view text) {
-    const std::uint64_t value = readNumber(option, text);
-    if (value == 0) {
-        throw UsageError(std::string(option) + " needs a number above 0");
-    }
-    return static_cast<std::size_t>(value);
-}
 
 // GoogleTest's sharding protocol: run every n-th leaf and touch the status file.
 void readShardingEnvironment(RunOptions& options) {
@@ -49,15 +38,31 @@ void readShardingEnvironment(RunOptions& options) {
 
 } // namespace
 
+std::string_view separateValue(int argc, const char* const* argv, int& index,
+                               std::string_view option) {
+    if (index + 1 >= argc) {
+        throw UsageError(std::string(option) + " needs a value");
+    }
+    const std::string_view value = argv[index + 1];
+    if (value.size() > 1 && value.front() == '-') {
+        throw UsageError(std::string(option) + " needs a value, but is followed by the option '" +
+                         std::string(value) + "' (write " + std::string(option) + "=" +
+                         std::string(value) + " for a value that begins with '-')");
+    }
+    ++index;
+    return value;
+}
+
 CommandLine parseCommandLine(int argc, const char* const* argv) {
     CommandLine line;
     RunOptions& options = line.options;
-    options.rerunCommand = argc > 0 ? argv[0] : "test";
+    options.rerunCommand = shellWord(argc > 0 ? argv[0] : "test");
     for (int i = 1; i < argc; ++i) {
         std::string_view argument = argv[i];
         std::string_view name = argument;
         std::optional<std::string_view> attached;
-        if (const auto equals = argument.find('='); argument.starts_with("--") && equals != std::string_view::npos) {
+        if (const auto equals = argument.find('=');
+            argument.starts_with("--") && equals != std::string_view::npos) {
             name = argument.substr(0, equals);
             attached = argument.substr(equals + 1);
         }
@@ -65,10 +70,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
             if (attached) {
                 return *attached;
             }
-            if (i + 1 >= argc) {
-                throw UsageError(std::string(name) + " needs a value");
-            }
-            return argv[++i];
+            return separateValue(argc, argv, i, name);
         };
         const auto flag = [&](bool& target) {
             if (attached) {
@@ -93,6 +95,10 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
             options.occurrence = readPositive(name, value());
         } else if (name == "--jobs") {
             options.jobs = readPositive(name, value());
+            if (options.jobs > maximumJobs) {
+                throw UsageError("--jobs " + std::to_string(options.jobs) + " is more than " +
+                                 std::to_string(maximumJobs) + ", the most this runner allows");
+            }
         } else if (name == "--junit") {
             options.junitPath = std::string(value());
         } else {
@@ -100,8 +106,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
         }
     }
     if (!line.seedGiven) {
-        std::random_device entropy;
-        options.check.seed = (std::uint64_t{entropy()} << 32) | entropy();
+        options.check.seed = freshSeed();
     }
     readShardingEnvironment(options);
     return line;
@@ -128,31 +133,85 @@ std::string usage(std::string_view program) {
            "command that reruns it.\n\noptions:\n" +
            runOptionsHelp() +
            "\nGTEST_TOTAL_SHARDS and GTEST_SHARD_INDEX, when set, select one shard of the "
-           "leaves.\nExit status: 0 when nothing failed, 1 when something did, 2 on a usage "
-           "error.\n";
+           "leaves.\nExit status: 0 when nothing failed, 1 when something did or the report could "
+           "not be written, 2 on a usage error, 130 or 143 when stopped by SIGINT or SIGTERM.\n";
 }
 
-int main(int argc, const char* const* argv, const std::vector<Test>& tests) {
+void requireStandardOutput() {
+    if (::fcntl(STDOUT_FILENO, F_GETFD) == -1) {
+        throw std::runtime_error("cannot write the report: standard output is closed");
+    }
+}
+
+void flushStandardOutput() {
+    if (std::cout.flush()) {
+        return;
+    }
+    // The stream keeps no reason; a write of one line feed finds it again.
+    const std::string reason =
+        ::write(STDOUT_FILENO, "\n", 1) < 0 ? std::strerror(errno) : "a write failed";
+    throw std::runtime_error("cannot write the report to standard output: " + reason);
+}
+
+namespace {
+
+// The part every form of the ready main shares: the command line, help, the checks of
+// standard output, and one message and status for each kind of error.
+int guardedMain(int argc, const char* const* argv,
+                const std::function<int(const CommandLine&)>& runTests) {
     const std::string_view program = argc > 0 ? argv[0] : "test";
     try {
         const CommandLine line = parseCommandLine(argc, argv);
         if (line.helpRequested) {
             std::cout << usage(program);
+            flushStandardOutput();
             return 0;
         }
-        const RunSummary summary = run(tests, line.options, std::cout);
-        return summary.failed == 0 ? 0 : 1;
+        requireStandardOutput();
+        const int status = runTests(line);
+        flushStandardOutput();
+        return status;
     } catch (const UsageError& error) {
         std::cerr << program << ": " << error.what() << "\n\n" << usage(program);
         return 2;
     } catch (const std::exception& error) {
-        std::cerr << program << ": " << error.what() << '\n';
+        std::cerr << program << ": " << detail::visibleText(error.what()) << '\n';
         return 1;
     }
+}
+
+int runAll(const std::vector<Test>& tests, const CommandLine& line) {
+    const RunSummary summary = run(tests, line.options, std::cout);
+    return summary.failed == 0 ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, const char* const* argv, const std::vector<Test>& tests) {
+    return guardedMain(argc, argv, [&](const CommandLine& line) { return runAll(tests, line); });
 }
 
 int main(int argc, const char* const* argv, const Test& test) {
     return main(argc, argv, std::vector<Test>{test});
 }
+
+namespace detail {
+
+int mainWithBuilder(int argc, const char* const* argv,
+                    const std::function<std::vector<Test>()>& build) {
+    return guardedMain(argc, argv, [&](const CommandLine& line) {
+        std::vector<Test> tests;
+        try {
+            tests = build();
+        } catch (const std::exception& error) {
+            throw std::runtime_error(std::string("cannot build the tests: ") + error.what());
+        } catch (...) {
+            throw std::runtime_error("cannot build the tests: an exception of unknown type");
+        }
+        return runAll(tests, line);
+    });
+}
+
+} // namespace detail
 
 } // namespace zorvan::testing

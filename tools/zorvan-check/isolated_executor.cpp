@@ -1,12 +1,15 @@
 #include "isolated_executor.hpp"
 
+#include <zorvan/testing/property.hpp>
+
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -21,6 +24,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using zorvan::testing::LeafOutcome;
 using zorvan::testing::LeafStatus;
+
+// The status of a child that could not serve: its parent gone, or its own loop failed.
+constexpr int childSetUpFailed = 70;
 
 [[noreturn]] void throwSystemError(const char* what) {
     throw std::system_error(errno, std::generic_category(), what);
@@ -71,7 +77,8 @@ std::optional<LeafOutcome> receiveOutcome(int fd) {
     std::uint8_t status = 0;
     LeafOutcome outcome;
     std::uint64_t length = 0;
-    if (!readAll(fd, &status, sizeof status) || !readAll(fd, &outcome.seconds, sizeof outcome.seconds) ||
+    if (!readAll(fd, &status, sizeof status) ||
+        !readAll(fd, &outcome.seconds, sizeof outcome.seconds) ||
         !readAll(fd, &length, sizeof length)) {
         return std::nullopt;
     }
@@ -102,18 +109,20 @@ public:
     /// Worker: forks a child; siblingPipes are the other workers' pipe ends, which the child
     /// closes so that each child sees the end of its own input when the parent closes it.
     Worker(const std::vector<zorvan::testing::Leaf>& leaves,
-           const zorvan::testing::CheckSettings& settings, const zorvan::testing::LeafRunner& runOne,
-           const std::vector<int>& siblingPipes) {
+           const zorvan::testing::CheckSettings& settings,
+           const zorvan::testing::LeafRunner& runOne, const std::vector<int>& siblingPipes) {
         int toChild[2];
         int fromChild[2];
         if (::pipe(toChild) != 0 || ::pipe(fromChild) != 0) {
             throwSystemError("cannot make a pipe to a leaf's process");
         }
+        const pid_t parent = ::getpid();
         pid_ = ::fork();
         if (pid_ < 0) {
             throwSystemError("cannot start a process for the leaves");
         }
         if (pid_ == 0) {
+            becomeChildOf(parent);
             ::close(toChild[1]);
             ::close(fromChild[0]);
             for (const int fd : siblingPipes) {
@@ -174,17 +183,44 @@ public:
     }
 
 private:
+    // The child dies with its parent, whatever signal ends the parent (a hanging leaf would
+    // otherwise outlive it), and takes the signals the parent's run had blocked for itself.
+    static void becomeChildOf(pid_t parent) {
+        if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != parent) {
+            ::_exit(childSetUpFailed); // the parent is gone already
+        }
+        sigset_t none;
+        sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    }
+
+    // Nothing thrown here may unwind into the parent's code, which this child shares.
     [[noreturn]] static void serve(const std::vector<zorvan::testing::Leaf>& leaves,
                                    const zorvan::testing::CheckSettings& settings,
                                    const zorvan::testing::LeafRunner& runOne, int input,
-                                   int output) {
-        std::uint64_t index = 0;
-        while (readAll(input, &index, sizeof index) && index < leaves.size()) {
-            if (!sendOutcome(output, runOne(leaves[index], settings))) {
-                break;
+                                   int output) noexcept {
+        try {
+            std::uint64_t index = 0;
+            while (readAll(input, &index, sizeof index) && index < leaves.size()) {
+                if (!sendOutcome(output, runLeafSafely(runOne, leaves[index], settings))) {
+                    break;
+                }
             }
+        } catch (...) {
+            ::_exit(childSetUpFailed);
         }
         ::_exit(0);
+    }
+
+    static LeafOutcome runLeafSafely(const zorvan::testing::LeafRunner& runOne,
+                                     const zorvan::testing::Leaf& leaf,
+                                     const zorvan::testing::CheckSettings& settings) {
+        try {
+            return runOne(leaf, settings);
+        } catch (...) {
+            return {LeafStatus::failed, "the leaf runner failed: " +
+                                            zorvan::testing::detail::describeCurrentException()};
+        }
     }
 
     std::string endOfChild() {
@@ -209,9 +245,10 @@ private:
 
 zorvan::testing::Executor isolatedExecutor(std::size_t jobs, std::chrono::seconds timeout,
                                            zorvan::testing::LeafRunner runOne) {
-    return [jobs, timeout, runOne = std::move(runOne)](const std::vector<zorvan::testing::Leaf>& leaves,
-                           const zorvan::testing::CheckSettings& settings,
-                           const zorvan::testing::LeafFinished& finished) {
+    return [jobs, timeout,
+            runOne = std::move(runOne)](const std::vector<zorvan::testing::Leaf>& leaves,
+                                        const zorvan::testing::CheckSettings& settings,
+                                        const zorvan::testing::LeafFinished& finished) {
         // A child that dies must not take this process with it through a broken pipe.
         ::signal(SIGPIPE, SIG_IGN);
         std::vector<std::unique_ptr<Worker>> workers(jobs);
@@ -260,8 +297,10 @@ zorvan::testing::Executor isolatedExecutor(std::size_t jobs, std::chrono::second
             if (busy.empty()) {
                 continue;
             }
-            const auto waitMilliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(wait);
-            if (::poll(busy.data(), busy.size(), static_cast<int>(waitMilliseconds.count()) + 1) < 0 &&
+            const auto waitMilliseconds =
+                std::chrono::duration_cast<std::chrono::milliseconds>(wait);
+            if (::poll(busy.data(), busy.size(), static_cast<int>(waitMilliseconds.count()) + 1) <
+                    0 &&
                 errno != EINTR) {
                 throwSystemError("cannot wait for the leaves' processes");
             }

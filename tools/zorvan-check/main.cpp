@@ -3,6 +3,7 @@
 
 #include "catalogue.hpp"
 #include "isolated_executor.hpp"
+#include "known_answer_audit.hpp"
 #include "progress.hpp"
 #include "summary_table.hpp"
 
@@ -55,10 +56,7 @@ CheckOptions splitOptions(int argc, char** argv) {
             if (equals != std::string_view::npos) {
                 return argument.substr(equals + 1);
             }
-            if (i + 1 >= argc) {
-                throw UsageError(std::string(name) + " needs a value");
-            }
-            return argv[++i];
+            return zorvan::testing::separateValue(argc, argv, i, name);
         };
         if (name == "--backend") {
             appendList(options.backends, value());
@@ -66,14 +64,18 @@ CheckOptions splitOptions(int argc, char** argv) {
             appendList(options.suites, value());
         } else if (name == "--data-dir") {
             options.dataDirectory = std::string(value());
-        } else if (name == "--isolate" && equals == std::string_view::npos) {
+        } else if (name == "--isolate") {
+            if (equals != std::string_view::npos) {
+                throw UsageError("--isolate takes no value");
+            }
             options.isolate = true;
         } else if (name == "--long" && equals == std::string_view::npos) {
             options.longMessage = LongMessage::include;
         } else if (name == "--timeout") {
             const std::string_view text = value();
             unsigned seconds = 0;
-            const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+            const auto [end, error] =
+                std::from_chars(text.data(), text.data() + text.size(), seconds);
             if (error != std::errc() || end != text.data() + text.size() || seconds == 0) {
                 throw UsageError("--timeout needs a number of seconds above 0, not '" +
                                  std::string(text) + "'");
@@ -111,12 +113,14 @@ options:
 )" + zorvan::testing::runOptionsHelp() +
            R"(
 Leaf paths are backend/suite/..., for example openssl/SHA256/NistSHA256-17.
-Exit status: 0 when nothing failed, 1 when something did, 2 on a usage error.
+Exit status: 0 when nothing failed, 1 when something did or the report could not be
+written, 2 on a usage error, 130 or 143 when stopped by SIGINT or SIGTERM.
 )";
 }
 
 bool matchesAny(const std::vector<std::string>& patterns, std::string_view name) {
-    return patterns.empty() || std::any_of(patterns.begin(), patterns.end(), [&](const std::string& pattern) {
+    return patterns.empty() ||
+           std::any_of(patterns.begin(), patterns.end(), [&](const std::string& pattern) {
                return zorvan::testing::globMatch(pattern, name);
            });
 }
@@ -124,8 +128,8 @@ bool matchesAny(const std::vector<std::string>& patterns, std::string_view name)
 std::vector<SuiteEntry> selectSuites(const CheckOptions& options, std::string_view filter) {
     const std::vector<BackendInfo> known = knownBackends();
     for (const std::string& name : options.backends) {
-        const auto backend = std::find_if(known.begin(), known.end(),
-                                          [&](const BackendInfo& info) { return info.name == name; });
+        const auto backend = std::find_if(
+            known.begin(), known.end(), [&](const BackendInfo& info) { return info.name == name; });
         if (backend == known.end()) {
             std::string names;
             for (const BackendInfo& info : known) {
@@ -180,19 +184,69 @@ std::vector<zorvan::testing::Test> buildSuite(const SuiteEntry& entry) {
     }
 }
 
-// For the checker's own tests: ZORVAN_CHECK_ABORT_IN names a leaf path whose run aborts the
-// process, as a crashing library call would.
+// A suite whose known answers fall short gets a failing leaf that names every problem, so
+// that the run cannot end green with fewer tests than the data holds.
+void addDataProblems(std::vector<zorvan::testing::Test>& tests, const SuiteAccount& account) {
+    if (account.problems.empty()) {
+        return;
+    }
+    std::string message = account.problems.front();
+    for (std::size_t i = 1; i < account.problems.size(); ++i) {
+        message += "\n  " + account.problems[i];
+    }
+    tests.push_back(zorvan::testing::testCase("known-answer data",
+                                              [message] { throw std::runtime_error(message); }));
+}
+
+// The accounting lines, one per suite and set of backends that share the same counts.
+std::string accountingReport(const std::vector<std::pair<std::string, std::string>>& lines) {
+    std::vector<std::pair<std::string, std::string>> grouped; // line, backends
+    for (const auto& [backend, line] : lines) {
+        const auto same = std::find_if(grouped.begin(), grouped.end(),
+                                       [&](const auto& group) { return group.first == line; });
+        if (same == grouped.end()) {
+            grouped.emplace_back(line, backend);
+        } else {
+            same->second += ", " + backend;
+        }
+    }
+    std::string report;
+    for (const auto& [line, backends] : grouped) {
+        report += "known answers (" + backends + ") " + line + '\n';
+    }
+    return report;
+}
+
+// For the checker's own tests: ZORVAN_CHECK_FAULT_IN names a leaf path whose run does what
+// a faulty library call might: ZORVAN_CHECK_FAULT says what ("abort", the default; "exit",
+// exit(0); "hang", sleep for good; "throw", an exception from the leaf runner itself).
 zorvan::testing::LeafRunner leafRunner() {
-    const char* abortIn = std::getenv("ZORVAN_CHECK_ABORT_IN");
-    if (abortIn == nullptr) {
+    const char* faultIn = std::getenv("ZORVAN_CHECK_FAULT_IN");
+    if (faultIn == nullptr) {
         return zorvan::testing::runLeaf;
     }
-    return [path = std::string(abortIn)](const zorvan::testing::Leaf& leaf,
-                                         const zorvan::testing::CheckSettings& settings) {
-        if (leaf.path == path) {
+    const std::string fault =
+        std::getenv("ZORVAN_CHECK_FAULT") == nullptr ? "abort" : std::getenv("ZORVAN_CHECK_FAULT");
+    const auto faulty =
+        std::make_shared<zorvan::testing::Test>(zorvan::testing::testCase("fault", [fault] {
+            if (fault == "exit") {
+                std::exit(0);
+            }
+            while (fault == "hang") {
+                ::pause();
+            }
             std::abort();
+        }));
+    return [path = std::string(faultIn), fault, faulty](
+               const zorvan::testing::Leaf& leaf, const zorvan::testing::CheckSettings& settings) {
+        zorvan::testing::Leaf chosen = leaf;
+        if (leaf.path == path && fault == "throw") {
+            throw std::runtime_error("the leaf runner broke");
         }
-        return zorvan::testing::runLeaf(leaf, settings);
+        if (leaf.path == path) {
+            chosen.test = faulty.get();
+        }
+        return zorvan::testing::runLeaf(chosen, settings);
     };
 }
 
@@ -209,16 +263,24 @@ int check(int argc, char** argv) {
     // Skips are listed by reason under the table; --verbose lists each one.
     run.reportEachSkip = false;
     if (options.dataDirectory) {
-        run.rerunCommand += " --data-dir " + *options.dataDirectory;
+        run.rerunCommand += " --data-dir " + zorvan::testing::shellWord(*options.dataDirectory);
     }
 
     SummaryTable table;
+    KnownAnswerAudit audit;
+    std::vector<std::pair<std::string, std::string>> accounting;
     std::vector<zorvan::testing::TestGroup> backendGroups;
     for (const SuiteEntry& entry : selectSuites(options, run.filter)) {
         if (backendGroups.empty() || backendGroups.back().name != entry.backend) {
             backendGroups.push_back({entry.backend, {}});
         }
-        backendGroups.back().children.push_back(zorvan::testing::TestGroup{entry.suite, buildSuite(entry)});
+        std::vector<zorvan::testing::Test> suite = buildSuite(entry);
+        if (const std::optional<SuiteAccount> account = audit.account(entry.suite, suite)) {
+            addDataProblems(suite, *account);
+            accounting.emplace_back(entry.backend, accountLine(entry.suite, *account));
+        }
+        backendGroups.back().children.push_back(
+            zorvan::testing::TestGroup{entry.suite, std::move(suite)});
         table.addRow(entry.backend, entry.suite);
     }
     const std::vector<zorvan::testing::Test> tree(std::make_move_iterator(backendGroups.begin()),
@@ -226,7 +288,8 @@ int check(int argc, char** argv) {
 
     ProgressLine progress(std::cout, ::isatty(STDOUT_FILENO) != 0 && !run.list);
     std::ostream report(&progress);
-    run.onReported = [&](const zorvan::testing::Leaf& leaf, const zorvan::testing::LeafOutcome& outcome,
+    run.onReported = [&](const zorvan::testing::Leaf& leaf,
+                         const zorvan::testing::LeafOutcome& outcome,
                          const zorvan::testing::RunSummary& soFar, std::size_t leaves) {
         table.count(leaf, outcome);
         const std::size_t reported = soFar.passed + soFar.failed + soFar.skipped;
@@ -237,11 +300,15 @@ int check(int argc, char** argv) {
     run.beforeClosingLine = [&](std::ostream& out) {
         progress.clear();
         table.print(out);
+        out << accountingReport(accounting);
     };
     const zorvan::testing::LeafRunner runOne = leafRunner();
     run.executor = options.isolate ? isolatedExecutor(run.jobs, options.timeout, runOne)
                                    : zorvan::testing::threadedExecutor(run.jobs, runOne);
+    zorvan::testing::requireStandardOutput();
     const zorvan::testing::RunSummary summary = zorvan::testing::run(tree, run, report);
+    report.flush();
+    zorvan::testing::flushStandardOutput();
     return summary.failed == 0 ? 0 : 1;
 }
 

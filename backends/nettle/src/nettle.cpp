@@ -56,10 +56,13 @@ Bytes NettleHmacState::finish() {
 }
 
 NettleCipherKey::NettleCipherKey(const nettle_cipher* cipher, std::span<const std::uint8_t> key)
-    : cipher_(cipher), encryption_(contextStorage(cipher->context_size)),
-      decryption_(contextStorage(cipher->context_size)) {
+    : cipher_(cipher), encryption_(contextStorage(cipher->context_size)) {
     cipher_->set_encrypt_key(encryption_.data(), key.data());
-    cipher_->set_decrypt_key(decryption_.data(), key.data());
+    // Ciphers such as Twofish decrypt with the encryption schedule: one key schedule serves.
+    if (cipher_->set_decrypt_key != cipher_->set_encrypt_key) {
+        decryption_ = contextStorage(cipher->context_size);
+        cipher_->set_decrypt_key(decryption_.data(), key.data());
+    }
 }
 
 backends::ModeOutput NettleCipherKey::run(backends::Mode mode, backends::Direction direction,
@@ -67,7 +70,7 @@ backends::ModeOutput NettleCipherKey::run(backends::Mode mode, backends::Directi
                                           std::span<const std::uint8_t> input) const {
     const bool encrypt = direction == backends::Direction::encrypt;
     const void* encryption = encryption_.data();
-    const void* decryption = decryption_.data();
+    const void* decryption = decryption_.empty() ? encryption : decryption_.data();
     return backends::runOnWholeBlocks(
         mode, direction, cipher_->block_size, iv, input,
         [&](std::span<const std::uint8_t> padded, std::span<std::uint8_t> output) {

@@ -20,6 +20,16 @@ void check(int status, const char* call) {
 
 } // namespace
 
+// Kept for the process on purpose: the fetched digest serves every context until exit.
+const EVP_MD* fetchDigest(const EVP_MD* named) {
+    const char* name = EVP_MD_get0_name(named);
+    const EVP_MD* fetched = EVP_MD_fetch(nullptr, name, nullptr);
+    if (fetched == nullptr) {
+        throw std::runtime_error(std::string("libcrypto: no digest ") + name);
+    }
+    return fetched;
+}
+
 EvpDigestState::EvpDigestState(const EVP_MD* digest) : digest_(digest), context_(EVP_MD_CTX_new()) {
     if (!context_) {
         throw std::runtime_error("libcrypto: EVP_MD_CTX_new failed");

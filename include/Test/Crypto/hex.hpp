@@ -5,6 +5,7 @@
 
 #include <stdexcept>
 #include <string_view>
+#include <vector>
 
 namespace Test::Crypto {
 
@@ -20,5 +21,18 @@ public:
 /// wrong with it) or when a pair does not start with a hex digit; never returns part of
 /// the result.
 zorvan::Bytes hexStringToBS(std::string_view text);
+
+namespace detail {
+
+/// hexDecoderNames: the decoders of runs of hex digits that this build and processor have,
+/// the portable one first ("portable", "avx2", "avx512"); hexStringToBS uses the widest.
+std::vector<std::string_view> hexDecoderNames();
+
+/// hexStringToBSWith: hexStringToBS with the named decoder, so that each can be compared with
+/// the portable one. Throws as hexStringToBS does, and std::invalid_argument for a name
+/// hexDecoderNames does not give.
+zorvan::Bytes hexStringToBSWith(std::string_view decoderName, std::string_view text);
+
+} // namespace detail
 
 } // namespace Test::Crypto

@@ -1,33 +1,57 @@
 #pragma once
-// assertEqual and the failure it raises.
+// assertEqual, assertKnownAnswer and the failure they raise.
 
 #include <zorvan/bytes.hpp>
 #include <zorvan/testing/describe.hpp>
+#include <zorvan/testing/origin.hpp>
 
+#include <optional>
 #include <source_location>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace zorvan::testing {
 
-/// AssertionFailure: a failed check. what() is the whole report: the message, the first value
-/// as "expected", the second as "actual", where byte strings first differ, and the source
-/// location of the check.
+/// ValueRoles: the labels a failure report gives the two values it compares.
+struct ValueRoles {
+    std::string_view first;
+    std::string_view second;
+};
+
+/// The roles of assertEqual's values: the first is expected, the second actual.
+inline constexpr ValueRoles expectedAndActual{"expected", "actual"};
+/// The roles of assertKnownAnswer's values: what the implementation computed, then the
+/// published answer.
+inline constexpr ValueRoles computedAndKnownAnswer{"computed", "known answer"};
+
+/// Comparison: the two values of a failed check, printed, with their roles, and where byte
+/// strings first differ (empty for other values).
+struct Comparison {
+    ValueRoles roles;
+    std::string first;
+    std::string second;
+    std::string difference;
+};
+
+/// AssertionFailure: a failed check. what() is the whole report: the message, both values
+/// labelled by their roles, where byte strings first differ, the vector's origin where there
+/// is one, and the source location of the check.
 class AssertionFailure : public std::runtime_error {
 public:
-    AssertionFailure(std::string message, std::string expected, std::string actual,
-                     std::string difference, std::source_location location);
+    AssertionFailure(std::string message, Comparison comparison, std::optional<VectorOrigin> origin,
+                     std::source_location location);
 
     [[nodiscard]] const std::string& message() const noexcept { return message_; }
-    [[nodiscard]] const std::string& expected() const noexcept { return expected_; }
-    [[nodiscard]] const std::string& actual() const noexcept { return actual_; }
+    [[nodiscard]] const Comparison& comparison() const noexcept { return comparison_; }
+    [[nodiscard]] const std::optional<VectorOrigin>& origin() const noexcept { return origin_; }
     [[nodiscard]] const std::source_location& location() const noexcept { return location_; }
 
 private:
     std::string message_;
-    std::string expected_;
-    std::string actual_;
+    Comparison comparison_;
+    std::optional<VectorOrigin> origin_;
     std::source_location location_;
 };
 
@@ -40,13 +64,20 @@ public:
 
 /// describeDifference: where two byte strings first differ and their lengths; for pairs of
 /// byte strings, the same for the first component that differs; empty for other values.
-std::string describeDifference(const Bytes& expected, const Bytes& actual);
-std::string describeDifference(const std::pair<Bytes, Bytes>& expected,
-                               const std::pair<Bytes, Bytes>& actual);
-template <class T>
-std::string describeDifference(const T&, const T&) {
+std::string describeDifference(const Bytes& first, const Bytes& second);
+std::string describeDifference(const std::pair<Bytes, Bytes>& first,
+                               const std::pair<Bytes, Bytes>& second);
+template <class T> std::string describeDifference(const T&, const T&) {
     return {};
 }
+
+namespace detail {
+
+template <class T> Comparison compare(ValueRoles roles, const T& first, const T& second) {
+    return {roles, describe(first), describe(second), describeDifference(first, second)};
+}
+
+} // namespace detail
 
 /// assertEqual: succeeds when first == second; otherwise throws AssertionFailure with the
 /// message, first shown as the expected value and second as the actual one.
@@ -54,8 +85,23 @@ template <class T>
 void assertEqual(const std::string& message, const T& first, const T& second,
                  std::source_location location = std::source_location::current()) {
     if (!(first == second)) {
-        throw AssertionFailure(message, describe(first), describe(second),
-                               describeDifference(first, second), location);
+        throw AssertionFailure(message, detail::compare(expectedAndActual, first, second),
+                               std::nullopt, location);
+    }
+}
+
+/// assertKnownAnswer: assertEqual for a published vector: succeeds when computed ==
+/// knownAnswer; otherwise throws AssertionFailure with the message, the values shown as
+/// "computed" and "known answer", and the vector's origin. The origin is copied only on
+/// failure.
+template <class T>
+void assertKnownAnswer(const std::string& message, const T& computed, const T& knownAnswer,
+                       const VectorOrigin& origin,
+                       std::source_location location = std::source_location::current()) {
+    if (!(computed == knownAnswer)) {
+        throw AssertionFailure(message,
+                               detail::compare(computedAndKnownAnswer, computed, knownAnswer),
+                               origin, location);
     }
 }
 

@@ -1,14 +1,16 @@
 #pragma once
 // registerGoogleTests: runs a test tree inside GoogleTest, one gtest test per leaf.
 
+#include <zorvan/testing/gtest_names.hpp>
 #include <zorvan/testing/runner.hpp>
+#include <zorvan/testing/settings.hpp>
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <memory>
-#include <random>
+#include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace zorvan::testing {
@@ -17,53 +19,96 @@ namespace detail {
 
 class LeafGoogleTest : public ::testing::Test {
 public:
-    LeafGoogleTest(std::shared_ptr<const std::vector<zorvan::testing::Test>> tree, Leaf leaf, CheckSettings settings)
+    LeafGoogleTest(std::shared_ptr<const std::vector<zorvan::testing::Test>> tree, Leaf leaf,
+                   CheckSettings settings)
         : tree_(std::move(tree)), leaf_(std::move(leaf)), settings_(settings) {}
 
     void TestBody() override {
-        const LeafOutcome outcome = runLeaf(leaf_, settings_);
+        std::optional<FailurePlace> place;
+        const LeafOutcome outcome = runRecordingPlace(place);
         if (outcome.status == LeafStatus::skipped) {
             GTEST_SKIP() << outcome.report;
         }
-        if (outcome.status == LeafStatus::failed) {
-            ADD_FAILURE() << outcome.report << "\n  seed " << settings_.seed
-                          << "; rerun with ZORVAN_SEED=" << settings_.seed;
+        if (outcome.status != LeafStatus::failed) {
+            return;
+        }
+        const bool isProperty = std::holds_alternative<PropertyTest>(leaf_.test->node());
+        const std::string seedLine =
+            isProperty ? "\n  seed " + std::to_string(settings_.seed) +
+                             "; rerun with ZORVAN_SEED=" + std::to_string(settings_.seed)
+                       : std::string();
+        if (place) {
+            ADD_FAILURE_AT(place->file.c_str(), place->line) << outcome.report << seedLine;
+        } else {
+            ADD_FAILURE() << outcome.report << seedLine;
         }
     }
 
 private:
+    // Runs the leaf as the bundled runner does; a unit leaf's failed check also leaves where
+    // it is best shown (its vector's data file and line, or the check's source line).
+    LeafOutcome runRecordingPlace(std::optional<FailurePlace>& place) const {
+        const auto* unit = std::get_if<UnitTest>(&leaf_.test->node());
+        if (unit == nullptr) {
+            return runLeaf(leaf_, settings_);
+        }
+        const zorvan::testing::Test recording = testCase(unit->name, [&place, unit] {
+            try {
+                unit->assertion();
+            } catch (const AssertionFailure& failure) {
+                place = failurePlace(failure);
+                throw;
+            }
+        });
+        Leaf leaf = leaf_;
+        leaf.test = &recording;
+        return runLeaf(leaf, settings_);
+    }
+
     std::shared_ptr<const std::vector<zorvan::testing::Test>> tree_; // keeps the leaf's test alive
     Leaf leaf_;
     CheckSettings settings_;
 };
 
-inline CheckSettings settingsFromEnvironment() {
-    CheckSettings settings;
-    if (const char* seed = std::getenv("ZORVAN_SEED")) {
-        settings.seed = std::stoull(seed);
-    } else {
-        std::random_device entropy;
-        settings.seed = (std::uint64_t{entropy()} << 32) | entropy();
-    }
-    if (const char* cases = std::getenv("ZORVAN_CASES")) {
-        settings.cases = std::stoul(cases);
-    }
-    return settings;
-}
+// Stands in for the leaves when the environment's settings cannot be read.
+class SettingsErrorTest : public ::testing::Test {
+public:
+    explicit SettingsErrorTest(std::string message) : message_(std::move(message)) {}
+    void TestBody() override { ADD_FAILURE() << message_; }
+
+private:
+    std::string message_;
+};
 
 } // namespace detail
 
 /// registerGoogleTests: registers one gtest test per leaf, the suite named by the group path
-/// (or by the leaf for top-level leaves, in suite "zorvan"), so gtest's filters, repeat and
-/// sharding apply. Properties use the seed in ZORVAN_SEED (a fresh one otherwise, printed
-/// with every failure) and ZORVAN_CASES cases (100 otherwise). Call before RUN_ALL_TESTS.
+/// (or "zorvan" for top-level leaves) and the test by the leaf (names as googleTestNames
+/// gives them, so --gtest_filter selects each alone by its exact name), so gtest's filters,
+/// repeat and sharding apply. A failed check is reported at its vector's line in the data
+/// file where it has one. Properties use the seed in ZORVAN_SEED (a fresh one otherwise,
+/// printed with their failures) and ZORVAN_CASES cases (100 otherwise). A ZORVAN_SEED or
+/// ZORVAN_CASES that does not read as the ready main reads numbers registers, instead of the
+/// leaves, one failing test "zorvan.settings" whose message names the variable and its value.
+/// Call before RUN_ALL_TESTS.
 inline void registerGoogleTests(std::vector<Test> tests) {
+    CheckSettings settings;
+    try {
+        settings = checkSettingsFromEnvironment();
+    } catch (const UsageError& error) {
+        ::testing::RegisterTest("zorvan", "settings", nullptr, nullptr, __FILE__, __LINE__,
+                                [message = std::string(error.what())]() -> ::testing::Test* {
+                                    return new detail::SettingsErrorTest(message);
+                                });
+        return;
+    }
     const auto tree = std::make_shared<const std::vector<zorvan::testing::Test>>(std::move(tests));
-    const CheckSettings settings = detail::settingsFromEnvironment();
-    for (const Leaf& leaf : flatten(*tree)) {
-        const std::string suite = leaf.groupPath.empty() ? "zorvan" : leaf.groupPath;
-        ::testing::RegisterTest(suite.c_str(), leaf.name.c_str(), nullptr, nullptr, __FILE__,
-                                __LINE__, [tree, leaf, settings]() -> ::testing::Test* {
+    const std::vector<Leaf> leaves = flatten(*tree);
+    const std::vector<GoogleTestName> names = googleTestNames(leaves);
+    for (std::size_t i = 0; i < leaves.size(); ++i) {
+        ::testing::RegisterTest(names[i].suite.c_str(), names[i].name.c_str(), nullptr, nullptr,
+                                __FILE__, __LINE__,
+                                [tree, leaf = leaves[i], settings]() -> ::testing::Test* {
                                     return new detail::LeafGoogleTest(tree, leaf, settings);
                                 });
     }

@@ -56,7 +56,9 @@ struct LeafOutcome {
 };
 
 /// runLeaf: runs one leaf. Never throws: an error raised by the code under test fails the
-/// leaf with its message, and TestSkipped skips it.
+/// leaf with its message, and TestSkipped skips it. A call to exit from the leaf ends the
+/// process with status 1 and a line naming the leaf on standard error (inside run, the run's
+/// report is closed first).
 LeafOutcome runLeaf(const Leaf& leaf, const CheckSettings& settings);
 
 /// LeafFinished: told once per leaf, from any thread and in any order, how it ended.
@@ -116,9 +118,36 @@ std::string closingLine(const RunSummary& summary);
 
 /// run: runs (or with list, lists) the selected leaves and writes the report to out: the seed,
 /// each failure with a command that reruns it, and the closing line. Leaves run on
-/// options.jobs threads; the report stays in tree order. Throws std::runtime_error naming the
-/// path when the JUnit report cannot be written.
+/// options.jobs threads; the report stays in tree order. Text from the code under test
+/// reaches out and the JUnit file with control characters and bytes that are not UTF-8
+/// escaped as "\xNN".
+/// The JUnit report is written beside its path under a temporary name, created before the
+/// first leaf runs, and renamed over the path at the end, so no reader sees part of it.
+/// Throws std::runtime_error naming the path and the reason when it cannot be created or
+/// written (the path is then left as it was).
+/// While the leaves run, SIGINT and SIGTERM are blocked in the calling thread (and the
+/// threads it starts) and taken by a thread of the run: the report then gets what finished,
+/// the JUnit file marks the rest as not run, and the process exits with 128 + the signal's
+/// number (130, 143). A leaf that calls exit likewise ends the process with status 1 and a
+/// "FAIL  <path> called exit" line; a leaf that calls _exit cannot be caught in-process
+/// (run it in a child process, as zorvan-check --isolate does).
 RunSummary run(const std::vector<Test>& tests, const RunOptions& options, std::ostream& out);
+
+/// requireStandardOutput: throws std::runtime_error when standard output is closed, so that
+/// no run starts whose report would be lost (or land in a file opened later in its place).
+void requireStandardOutput();
+
+/// flushStandardOutput: flushes std::cout; throws std::runtime_error "cannot write the report
+/// to standard output: <reason>" when that or an earlier write failed (a full disk, say).
+void flushStandardOutput();
+
+/// maximumJobs: the most leaves --jobs runs at a time (threads, or child processes with
+/// zorvan-check --isolate).
+inline constexpr std::size_t maximumJobs = 256;
+
+/// shellWord: the text as one word of a POSIX shell command: as it is when it holds only
+/// characters no shell treats specially, else in single quotes. Never fails.
+std::string shellWord(std::string_view text);
 
 /// UsageError: a command line that cannot be read; its message says which option or value.
 class UsageError : public std::invalid_argument {
@@ -133,9 +162,18 @@ struct CommandLine {
     bool seedGiven = false;
 };
 
+/// separateValue: the value of an option given as "--name value", the argument after
+/// argv[index]; index then points at it. Throws UsageError, naming the option, when there is
+/// none or when it begins with '-' (an option, or a value that must be written "--name=-x").
+std::string_view separateValue(int argc, const char* const* argv, int& index,
+                               std::string_view option);
+
 /// parseCommandLine: reads --list, --filter, --seed, --cases, --occurrence, --jobs, --junit,
 /// --verbose and --help (as "--name value" or "--name=value"), and the GoogleTest sharding
-/// variables. Throws UsageError on an unknown option or a bad value.
+/// variables. Throws UsageError on an unknown option or a bad value, on "--name value" whose
+/// value begins with '-' (an option that lacks its value, as in "--filter --seed 1"; write
+/// "--filter=-x" for such a value), on "--flag=value" for an option that takes none, and on
+/// --jobs above maximumJobs.
 CommandLine parseCommandLine(int argc, const char* const* argv);
 
 /// usage: the help text of the ready main.

@@ -2,6 +2,12 @@
 // CipherKey<Traits>: the key type each backend builds its block ciphers on, with the library's
 // own modes as members, and the helper that gives whole-block library calls the generic modes'
 // partial blocks and next IVs.
+//
+// A public helper for anyone adapting a crypto library's block cipher, installed with the
+// package (CMake target zorvan_tests::backend_common): runOnWholeBlocks alone suits a library
+// whose mode calls take whole blocks only; CipherKey, CipherTraits and FixedKeyCipher give a
+// complete key type from a description of the library's cipher. The README's "Writing a block
+// cipher adapter" states what every mode member must return.
 
 #include <zorvan/block_cipher.hpp>
 #include <zorvan/bytes.hpp>
@@ -93,7 +99,9 @@ inline Bytes nextIvAfterPadding(Mode mode, Direction direction, std::span<const 
         case Mode::cbc:
         case Mode::cfb: {
             const auto ciphertext = direction == Direction::decrypt ? lastIn : lastOut;
-            zorvan::detail::copyOctets(lastOut, next.data());
+            if (usedInLastBlock < block) {
+                zorvan::detail::copyOctets(lastOut, next.data());
+            }
             zorvan::detail::copyOctets(ciphertext.first(usedInLastBlock), next.data());
             break;
         }
@@ -128,7 +136,8 @@ requires std::invocable<WholeBlocks, std::span<const std::uint8_t>, std::span<st
     // Whole blocks go to the library as they are: on single blocks (the Monte Carlo tests make
     // 48 million such calls) a copy per call costs a good part of what the cipher does.
     std::vector<std::uint8_t> padded;
-    if (input.size() % block != 0) {
+    // A single block, the commonest input, is told apart without a division.
+    if (input.size() != block && input.size() % block != 0) {
         padded.assign(input.begin(), input.end());
         padded.resize((input.size() + block - 1) / block * block);
     }

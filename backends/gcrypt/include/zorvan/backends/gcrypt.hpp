@@ -56,7 +56,8 @@ template <int Algorithm, std::size_t BlockBits> struct GcryptAlgorithm {
 
 /// KeyedHandles: one libgcrypt cipher handle per mode, each opened and keyed on first use and
 /// kept: keying per call (a Twofish key schedule for every block of a Monte Carlo test) costs
-/// more than the cipher itself. The mutex guards the handles, which copies of a key share.
+/// more than the cipher itself. Copies of a key share them; a call that finds them in use by
+/// another thread runs on a handle of its own instead of waiting.
 struct KeyedHandles;
 
 /// GcryptCipherKey: a key for libgcrypt's block cipher `algorithm`; run throws

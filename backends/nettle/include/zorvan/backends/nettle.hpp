@@ -60,8 +60,9 @@ template <const nettle_hash* Hash> struct NettleAlgorithm {
     }
 };
 
-/// NettleCipherKey: the encryption and decryption key schedules of a nettle_cipher. run throws
-/// std::logic_error for OFB, which nettle lacks.
+/// NettleCipherKey: the encryption and decryption key schedules of a nettle_cipher, one
+/// schedule where the cipher's two are the same. run throws std::logic_error for OFB, which
+/// nettle lacks.
 class NettleCipherKey {
 public:
     NettleCipherKey(const nettle_cipher* cipher, std::span<const std::uint8_t> key);
@@ -73,6 +74,7 @@ public:
 private:
     const nettle_cipher* cipher_;
     ContextStorage encryption_;
+    // Empty when decryption uses encryption_.
     ContextStorage decryption_;
 };
 

@@ -41,38 +41,46 @@ private:
     bool finished_ = false;
 };
 
-/// EvpAlgorithm: the hash that the libcrypto getter Md (EVP_sha256, say) names.
+/// fetchDigest: the provider's implementation of the digest that libcrypto's getter gave
+/// (EVP_sha256(), say), for the caller to keep; throws std::runtime_error when there is none.
+/// Starting a context on the getter's digest would fetch it again, under a lock, every time.
+const EVP_MD* fetchDigest(const EVP_MD* named);
+
+/// EvpAlgorithm: the hash that the libcrypto getter Md (EVP_sha256, say) names, fetched once
+/// per process.
 template <const EVP_MD* (*Md)()> struct EvpAlgorithm {
-    static std::size_t outputBits() { return static_cast<std::size_t>(EVP_MD_get_size(Md())) * 8; }
-    static std::size_t blockBits() {
-        return static_cast<std::size_t>(EVP_MD_get_block_size(Md())) * 8;
+    static const EVP_MD* digest() {
+        static const EVP_MD* const fetched = fetchDigest(Md());
+        return fetched;
     }
-    static EvpDigestState start() { return EvpDigestState(Md()); }
+    static std::size_t outputBits() {
+        return static_cast<std::size_t>(EVP_MD_get_size(digest())) * 8;
+    }
+    static std::size_t blockBits() {
+        return static_cast<std::size_t>(EVP_MD_get_block_size(digest())) * 8;
+    }
+    static EvpDigestState start() { return EvpDigestState(digest()); }
 };
 
-/// runEvpAes: one AES mode operation of libcrypto ("AES-<bits>-<mode>", CFB being CFB128) with
-/// the next IV that libcrypto leaves; throws std::runtime_error when libcrypto fails and
-/// std::length_error on input beyond what one EVP call takes.
-backends::ModeOutput runEvpAes(std::size_t keyBits, backends::Mode mode,
-                               backends::Direction direction, std::span<const std::uint8_t> key,
-                               std::span<const std::uint8_t> iv,
-                               std::span<const std::uint8_t> input);
+/// KeyedContexts: the key's libcrypto cipher contexts, one per mode and direction, each keyed
+/// on first use and kept; copies of a key share them (see backends::KeptHandles).
+struct KeyedContexts;
 
-/// EvpAesKey: an AES key of keyBits bits whose modes run through libcrypto's EVP ciphers.
+/// EvpAesKey: an AES key of keyBits bits whose modes run through libcrypto's EVP ciphers
+/// ("AES-<bits>-<mode>", CFB being CFB128), fetched once per process. run gives the output and
+/// the next IV that libcrypto leaves; it throws std::runtime_error when libcrypto fails and
+/// std::length_error on input beyond what one EVP call takes.
 class EvpAesKey {
 public:
-    EvpAesKey(std::size_t keyBits, std::span<const std::uint8_t> key)
-        : keyBits_(keyBits), key_(key.begin(), key.end()) {}
+    EvpAesKey(std::size_t keyBits, std::span<const std::uint8_t> key);
 
     [[nodiscard]] backends::ModeOutput run(backends::Mode mode, backends::Direction direction,
                                            std::span<const std::uint8_t> iv,
-                                           std::span<const std::uint8_t> input) const {
-        return runEvpAes(keyBits_, mode, direction, key_, iv, input);
-    }
+                                           std::span<const std::uint8_t> input) const;
 
 private:
     std::size_t keyBits_;
-    std::vector<std::uint8_t> key_;
+    std::shared_ptr<KeyedContexts> contexts_;
 };
 
 /// AesKey: the AES key type for Bits-bit keys.

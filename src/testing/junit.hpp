@@ -1,0 +1,43 @@
+#pragma once
+// The JUnit report: its XML, and a file that no reader ever sees half written.
+
+#include <zorvan/testing/runner.hpp>
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zorvan::testing::detail {
+
+/// renderJUnit: the JUnit XML of a run's leaves and outcomes; a leaf without an outcome is
+/// written as skipped with notRunReason. Bytes that are not UTF-8 are escaped visibly.
+/// Never fails.
+std::string renderJUnit(const std::vector<Leaf>& leaves,
+                        const std::vector<std::optional<LeafOutcome>>& outcomes,
+                        std::string_view notRunReason);
+
+/// JUnitFile: a report file written beside its path under a temporary name and renamed
+/// over the path only when complete.
+class JUnitFile {
+public:
+    /// JUnitFile: creates the temporary file, so that a path that cannot be written is found
+    /// before the first leaf runs. Throws std::runtime_error naming the path and the reason.
+    explicit JUnitFile(std::string path);
+    JUnitFile(const JUnitFile&) = delete;
+    JUnitFile& operator=(const JUnitFile&) = delete;
+    /// ~JUnitFile: removes the temporary file unless it was committed.
+    ~JUnitFile();
+
+    /// commit: writes the text to the temporary file and renames it over the path. Throws
+    /// std::runtime_error naming the path and the reason ("No space left on device") when a
+    /// write, the close or the rename fails; the path is then left as it was.
+    void commit(std::string_view text);
+
+private:
+    std::string path_;
+    std::string temporaryPath_;
+    int fd_ = -1;
+};
+
+} // namespace zorvan::testing::detail

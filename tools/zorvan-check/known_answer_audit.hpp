@@ -1,0 +1,70 @@
+#pragma once
+// The known-answer audit of zorvan-check: a suite that reads fewer vectors than its data
+// holds, or data that holds fewer than README.md records, must not end in a green run.
+
+#include <Test/KatFiles.hpp>
+#include <zorvan/testing/test.hpp>
+
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zorvan::check {
+
+/// SuiteData: where a suite's known answers come from: a folder under the data directory,
+/// the record-start field, the start of the names of the files it reads ("" for all), and
+/// the "L" header of the sections it reads ("" for all).
+struct SuiteData {
+    std::string folder;
+    std::string startName;
+    std::string fileLabel;
+    std::string sectionLength;
+};
+
+/// suiteData: the data of a suite of the catalogue by its exact name (SHA256, HMAC-SHA1,
+/// AES128, Twofish), or nothing for a suite with no KAT folder (MD5) or not audited.
+std::optional<SuiteData> suiteData(std::string_view suite);
+
+/// readDocumentedCounts: the files and records of each folder in the table of a data
+/// README ("| `KAT_SHA` | 10 | 901 | ..."), by folder name. Rows that do not read as such
+/// are ignored. Never fails.
+std::map<std::string, Test::KatFiles::KatRecordCount>
+readDocumentedCounts(std::string_view readmeText);
+
+/// knownAnswerLeaves: how many unit-test leaves a suite's tree has: its known-answer tests
+/// (the property groups hold property leaves only). Never fails.
+std::size_t knownAnswerLeaves(const std::vector<zorvan::testing::Test>& tests);
+
+/// SuiteAccount: what became of a suite's records.
+struct SuiteAccount {
+    Test::KatFiles::KatRecordCount held;
+    std::size_t tests = 0;
+    /// problems: why the suite must fail: no test from a folder that exists, or a folder
+    /// whose files or records differ from README.md's counts.
+    std::vector<std::string> problems;
+};
+
+/// KnownAnswerAudit: accounts for the suites of one run, reading each folder once.
+class KnownAnswerAudit {
+public:
+    /// account: the records the suite's files held, the tests its tree has, and its problems;
+    /// nothing for a suite with no data. A folder that cannot be read is not accounted (the
+    /// suite's own building reports it). Never throws.
+    std::optional<SuiteAccount> account(std::string_view suite,
+                                        const std::vector<zorvan::testing::Test>& tests);
+
+private:
+    const std::vector<Test::KatFiles::KatFile>* folder(const SuiteData& data);
+    std::optional<std::string> installProblem(const std::string& folderName,
+                                              const Test::KatFiles::KatRecordCount& found);
+
+    std::map<std::string, std::optional<std::vector<Test::KatFiles::KatFile>>> folders_;
+    std::optional<std::map<std::string, Test::KatFiles::KatRecordCount>> documented_;
+};
+
+/// accountLine: "SHA256: 129 of 129 records in 2 files became tests", with what the rest are.
+std::string accountLine(std::string_view suite, const SuiteAccount& account);
+
+} // namespace zorvan::check
