@@ -499,10 +499,11 @@ void assertRefused(const std::string& what, std::size_t length, Operation operat
     } catch (const std::exception&) {
         return;
     }
-    throw zorvan::testing::AssertionFailure(
-        what + " of a partial block must be refused with an error", "an error",
-        "an output of " + octets(*outputLength), "input of " + octets(length),
-        std::source_location::current());
+    throw zorvan::testing::AssertionFailure(what + " of " + octets(length) +
+                                                " must be refused with an error",
+                                            {zorvan::testing::expectedAndActual, "an error",
+                                             "an output of " + octets(*outputLength), ""},
+                                            std::nullopt, std::source_location::current());
 }
 
 Tree refusesPartialBlock(const BlockCipherView& view, const ModeView& mode) {
