@@ -4,9 +4,13 @@
 //
 // Each mode is a free function. It calls the key type's own member of the same name when the
 // type has one (a library's native CBC, say), and otherwise the generic default built on
-// encryptBlock and decryptBlock.
+// encryptBlock and decryptBlock. A member of such a name that the library cannot call as the
+// mode's signature says is a compile-time error naming the member and the signature, so a
+// misdeclared mode is never passed over for the generic one. What each mode must do, partial
+// blocks and next IVs included, is written above the operations at the end of this file.
 
 #include <zorvan/bytes.hpp>
+#include <zorvan/declared_member.hpp>
 
 #include <algorithm>
 #include <concepts>
@@ -35,8 +39,7 @@ concept BlockCipher = requires(const K& key, const Bytes& bytes) {
 
 /// IV<K>: an initialisation vector of one block of cipher K. K may still be incomplete where
 /// IV<K> is named, so a key type's own mode members can use it in their declarations.
-template <class K>
-class IV {
+template <class K> class IV {
 public:
     /// get: an IV from the first blockSize/8 octets; the rest is ignored, too few give nothing.
     static std::optional<IV> get(const Bytes& bytes) {
@@ -60,8 +63,7 @@ private:
 /// padESPBlockSize: the message padded to a whole number of the cipher's blocks with the
 /// RFC 4303 padding: the octets 1, 2, 3, ... then the pad length. At least one octet (the
 /// length) is always added.
-template <BlockCipher K>
-Bytes padESPBlockSize(const K& /*key*/, const Bytes& message) {
+template <BlockCipher K> Bytes padESPBlockSize(const K& /*key*/, const Bytes& message) {
     const std::size_t block = K::blockSize() / 8;
     const std::size_t padLength = (block - (message.size() + 1) % block) % block;
     return Bytes::create(message.size() + padLength + 1, [&](std::span<std::uint8_t> padded) {
@@ -79,8 +81,7 @@ std::optional<Bytes> unpadESP(const Bytes& padded);
 
 namespace detail {
 
-template <class K>
-constexpr std::size_t blockOctets() {
+template <class K> constexpr std::size_t blockOctets() {
     return K::blockSize() / 8;
 }
 
@@ -104,8 +105,7 @@ inline void incrementBigEndian(std::span<std::uint8_t> counter) {
 }
 
 // Replaces the block in place by its encryption.
-template <BlockCipher K>
-void encryptInPlace(const K& key, std::span<std::uint8_t> block) {
+template <BlockCipher K> void encryptInPlace(const K& key, std::span<std::uint8_t> block) {
     copyOctets(key.encryptBlock(Bytes(block)).view(), block.data());
 }
 
@@ -175,8 +175,7 @@ std::pair<Bytes, IV<K>> ctrApply(const K& key, const IV<K>& iv, const Bytes& inp
     });
 }
 
-template <BlockCipher K>
-Bytes ecbWith(const K& key, const Bytes& input, bool decrypt) {
+template <BlockCipher K> Bytes ecbWith(const K& key, const Bytes& input, bool decrypt) {
     if (input.size() % blockOctets<K>() != 0) {
         throwPartialBlock("ECB", input.size(), blockOctets<K>());
     }
@@ -194,7 +193,8 @@ std::pair<LazyBytes, IV<K>> streamChunks(IV<K> iv, const LazyBytes& input, Stric
     std::vector<Bytes> output;
     std::vector<std::uint8_t> carry;
     const auto flush = [&](std::size_t length) {
-        auto [processed, next] = strict(iv, Bytes(std::span<const std::uint8_t>(carry).first(length)));
+        auto [processed, next] =
+            strict(iv, Bytes(std::span<const std::uint8_t>(carry).first(length)));
         output.push_back(std::move(processed));
         iv = std::move(next);
         carry.erase(carry.begin(), carry.begin() + static_cast<std::ptrdiff_t>(length));
@@ -216,89 +216,172 @@ LazyBytes streamChunksWithoutIV(const LazyBytes& input, Strict strict) {
     // ECB carries no state between calls; a zero IV only drives the shared streaming loop.
     const auto zeroes = [](std::span<std::uint8_t> octets) { std::ranges::fill(octets, 0); };
     const auto zeroIV = *IV<K>::get(Bytes::create(blockOctets<K>(), zeroes));
-    return streamChunks<K>(zeroIV, input, [&](const IV<K>& iv, const Bytes& data) {
-               return std::pair{strict(data), iv};
-           }).first;
+    return streamChunks<K>(zeroIV, input,
+                           [&](const IV<K>& iv, const Bytes& data) {
+                               return std::pair{strict(data), iv};
+                           })
+        .first;
 }
 
 } // namespace detail
 
-// Each macro defines one mode operation: the key type's own member when it has one, the
-// generic default otherwise.
-#define ZORVAN_ECB_OPERATION(name, fallback)                                                      \
-    template <BlockCipher K>                                                                      \
-    Bytes name(const K& key, const Bytes& data) {                                                 \
-        if constexpr (requires { { key.name(data) } -> std::same_as<Bytes>; }) {                  \
-            return key.name(data);                                                                \
-        } else {                                                                                  \
-            return fallback;                                                                      \
-        }                                                                                         \
+// Every mode operation the library calls, as X(shape, name, default): the shape of its call
+// (below), its name, and its generic default (for the chunked forms, the strict operation the
+// default streams through).
+#define ZORVAN_MODE_OPERATIONS(X)                                                                  \
+    X(BLOCKS, ecb, detail::ecbWith(key, data, false))                                              \
+    X(BLOCKS, unEcb, detail::ecbWith(key, data, true))                                             \
+    X(IV, cbc, detail::cbcEncrypt(key, iv, data))                                                  \
+    X(IV, unCbc, detail::cbcDecrypt(key, iv, data))                                                \
+    X(IV, cfb, detail::cfbWith(key, iv, data, false))                                              \
+    X(IV, unCfb, detail::cfbWith(key, iv, data, true))                                             \
+    X(IV, ofb, detail::ofbApply(key, iv, data))                                                    \
+    X(IV, unOfb, detail::ofbApply(key, iv, data))                                                  \
+    X(IV, ctr, detail::ctrApply(key, iv, data))                                                    \
+    X(IV, unCtr, detail::ctrApply(key, iv, data))                                                  \
+    X(LAZY_BLOCKS, ecbLazy, ecb)                                                                   \
+    X(LAZY_BLOCKS, unEcbLazy, unEcb)                                                               \
+    X(LAZY_IV, cbcLazy, cbc)                                                                       \
+    X(LAZY_IV, unCbcLazy, unCbc)                                                                   \
+    X(LAZY_IV, cfbLazy, cfb)                                                                       \
+    X(LAZY_IV, unCfbLazy, unCfb)                                                                   \
+    X(LAZY_IV, ofbLazy, ofb)                                                                       \
+    X(LAZY_IV, unOfbLazy, unOfb)                                                                   \
+    X(LAZY_IV, ctrLazy, ctr)                                                                       \
+    X(LAZY_IV, unCtrLazy, unCtr)
+
+// clang-format off
+// The four shapes of a mode call: the result, the parameters after the key (declared, their
+// types, passed on), the member's signature as an error message spells it, and the default.
+#define ZORVAN_BLOCKS_RESULT Bytes
+#define ZORVAN_BLOCKS_PARAMETERS const Bytes& data
+#define ZORVAN_BLOCKS_TYPES const Bytes&
+#define ZORVAN_BLOCKS_ARGUMENTS data
+#define ZORVAN_BLOCKS_SIGNATURE(name) "zorvan::Bytes " #name "(const zorvan::Bytes&) const"
+#define ZORVAN_BLOCKS_DEFAULT(generic) generic
+
+#define ZORVAN_IV_RESULT std::pair<Bytes, IV<K>>
+#define ZORVAN_IV_PARAMETERS const IV<K>& iv, const Bytes& data
+#define ZORVAN_IV_TYPES const IV<K>&, const Bytes&
+#define ZORVAN_IV_ARGUMENTS iv, data
+#define ZORVAN_IV_SIGNATURE(name)                                                                  \
+    "std::pair<zorvan::Bytes, zorvan::IV<K>> " #name                                               \
+    "(const zorvan::IV<K>&, const zorvan::Bytes&) const"
+#define ZORVAN_IV_DEFAULT(generic) generic
+
+#define ZORVAN_LAZY_BLOCKS_RESULT LazyBytes
+#define ZORVAN_LAZY_BLOCKS_PARAMETERS const LazyBytes& data
+#define ZORVAN_LAZY_BLOCKS_TYPES const LazyBytes&
+#define ZORVAN_LAZY_BLOCKS_ARGUMENTS data
+#define ZORVAN_LAZY_BLOCKS_SIGNATURE(name)                                                         \
+    "zorvan::LazyBytes " #name "(const zorvan::LazyBytes&) const"
+#define ZORVAN_LAZY_BLOCKS_DEFAULT(strict)                                                         \
+    detail::streamChunksWithoutIV<K>(data, [&](const Bytes& part) { return strict(key, part); })
+
+#define ZORVAN_LAZY_IV_RESULT std::pair<LazyBytes, IV<K>>
+#define ZORVAN_LAZY_IV_PARAMETERS const IV<K>& iv, const LazyBytes& data
+#define ZORVAN_LAZY_IV_TYPES const IV<K>&, const LazyBytes&
+#define ZORVAN_LAZY_IV_ARGUMENTS iv, data
+#define ZORVAN_LAZY_IV_SIGNATURE(name)                                                             \
+    "std::pair<zorvan::LazyBytes, zorvan::IV<K>> " #name                                           \
+    "(const zorvan::IV<K>&, const zorvan::LazyBytes&) const"
+#define ZORVAN_LAZY_IV_DEFAULT(strict)                                                             \
+    detail::streamChunks<K>(                                                                       \
+        iv, data, [&](const IV<K>& at, const Bytes& part) { return strict(key, at, part); })
+
+// clang-format on
+
+// For each operation: detail::declares_<name><K>() and detail::accepts_<name><K>, whether K's
+// member of that name can be called the way the library calls it.
+#define ZORVAN_MODE_MEMBER(shape, name, generic)                                                   \
+    ZORVAN_DECLARED_MEMBER(name)                                                                   \
+    namespace detail {                                                                             \
+    template <class K>                                                                             \
+    constexpr bool accepts_##name = requires(const K& key, ZORVAN_##shape##_PARAMETERS) {          \
+        { key.name(ZORVAN_##shape##_ARGUMENTS) } -> std::same_as<ZORVAN_##shape##_RESULT>;         \
+    };                                                                                             \
+    }
+ZORVAN_MODE_OPERATIONS(ZORVAN_MODE_MEMBER)
+
+namespace detail {
+
+/// checkModeMembers: refuses to compile, naming the member and the signature it must have,
+/// when K declares a member named like a mode operation that the library cannot call. Every
+/// mode operation runs it, so any use of K's modes checks all of K's mode members.
+template <BlockCipher K> consteval bool checkModeMembers() {
+#define ZORVAN_CHECK_MODE_MEMBER(shape, name, generic)                                             \
+    static_assert(!declares_##name<K, ZORVAN_##shape##_TYPES>() || accepts_##name<K>,              \
+                  "zorvan: K::" #name " is not callable as " ZORVAN_##shape##_SIGNATURE(name));
+    ZORVAN_MODE_OPERATIONS(ZORVAN_CHECK_MODE_MEMBER)
+#undef ZORVAN_CHECK_MODE_MEMBER
+    return true;
+}
+
+} // namespace detail
+
+// Each operation calls the key type's own member when it declares one, the default otherwise.
+#define ZORVAN_MODE_OPERATION(shape, name, generic)                                                \
+    template <BlockCipher K>                                                                       \
+    ZORVAN_##shape##_RESULT name(const K& key, ZORVAN_##shape##_PARAMETERS) {                      \
+        static_assert(detail::checkModeMembers<K>());                                              \
+        if constexpr (detail::accepts_##name<K>) {                                                 \
+            return key.name(ZORVAN_##shape##_ARGUMENTS);                                           \
+        } else {                                                                                   \
+            return ZORVAN_##shape##_DEFAULT(generic);                                              \
+        }                                                                                          \
     }
 
-#define ZORVAN_IV_OPERATION(name, fallback)                                                       \
-    template <BlockCipher K>                                                                      \
-    std::pair<Bytes, IV<K>> name(const K& key, const IV<K>& iv, const Bytes& data) {              \
-        if constexpr (requires { { key.name(iv, data) } -> std::same_as<std::pair<Bytes, IV<K>>>; }) { \
-            return key.name(iv, data);                                                            \
-        } else {                                                                                  \
-            return fallback;                                                                      \
-        }                                                                                         \
-    }
+// The mode operations, and what a key type's own members must do to stand in for them.
+//
+// ecb, unEcb: ECB over whole blocks. Input that is not a whole number of blocks is refused
+// with std::invalid_argument (never a result of another length). No IV.
+// cbc, unCbc: CBC over whole blocks; a partial block is refused as in ECB. The next IV is the
+// last ciphertext block (the input's when decrypting); after empty input, the IV given.
+// cfb, unCfb: CFB with full-block feedback over any length. The next IV is the last ciphertext
+// block; after a short last block of n octets, its n ciphertext octets followed by the unused
+// octets of that block's keystream (so a continuation from it is not the stream's next block:
+// whole-block input is what continues a stream).
+// ofb, unOfb: OFB over any length. The next IV is the last keystream block (the encrypted
+// register), also after a short last block.
+// ctr, unCtr: CTR with the whole block read as one big-endian counter that wraps modulo
+// 2^blocksize, carrying across all octets. The next IV is the counter after the last block
+// used: the IV plus the number of blocks begun, a short last block counting as one.
+// Decryption gives the same next IV as encryption in every IV mode.
+// The ...Lazy forms give the same output and next IV over chunked input, whatever the chunk
+// boundaries (empty chunks included).
+//
+// A key type supplies a mode by declaring a const member of the same name with the signature
+// the error message shows (for cbc: std::pair<zorvan::Bytes, zorvan::IV<K>>
+// cbc(const zorvan::IV<K>&, const zorvan::Bytes&) const). A member of that name the library
+// cannot call so is a compile-time error, never a silent fall back to the generic mode.
+ZORVAN_MODE_OPERATIONS(ZORVAN_MODE_OPERATION)
 
-#define ZORVAN_LAZY_ECB_OPERATION(name, strict)                                                   \
-    template <BlockCipher K>                                                                      \
-    LazyBytes name(const K& key, const LazyBytes& data) {                                         \
-        if constexpr (requires { { key.name(data) } -> std::same_as<LazyBytes>; }) {              \
-            return key.name(data);                                                                \
-        } else {                                                                                  \
-            return detail::streamChunksWithoutIV<K>(                                              \
-                data, [&](const Bytes& part) { return strict(key, part); });                      \
-        }                                                                                         \
-    }
-
-#define ZORVAN_LAZY_IV_OPERATION(name, strict)                                                    \
-    template <BlockCipher K>                                                                      \
-    std::pair<LazyBytes, IV<K>> name(const K& key, const IV<K>& iv, const LazyBytes& data) {      \
-        if constexpr (requires { { key.name(iv, data) } -> std::same_as<std::pair<LazyBytes, IV<K>>>; }) { \
-            return key.name(iv, data);                                                            \
-        } else {                                                                                  \
-            return detail::streamChunks<K>(                                                       \
-                iv, data, [&](const IV<K>& at, const Bytes& part) { return strict(key, at, part); }); \
-        }                                                                                         \
-    }
-
-/// ecb, unEcb: ECB over whole blocks; a partial block throws std::invalid_argument.
-ZORVAN_ECB_OPERATION(ecb, detail::ecbWith(key, data, false))
-ZORVAN_ECB_OPERATION(unEcb, detail::ecbWith(key, data, true))
-/// cbc, unCbc: CBC over whole blocks; the next IV is the last ciphertext block.
-ZORVAN_IV_OPERATION(cbc, detail::cbcEncrypt(key, iv, data))
-ZORVAN_IV_OPERATION(unCbc, detail::cbcDecrypt(key, iv, data))
-/// cfb, unCfb: CFB with full-block feedback; the next IV is the last ciphertext block.
-ZORVAN_IV_OPERATION(cfb, detail::cfbWith(key, iv, data, false))
-ZORVAN_IV_OPERATION(unCfb, detail::cfbWith(key, iv, data, true))
-/// ofb, unOfb: OFB; the next IV is the last keystream block.
-ZORVAN_IV_OPERATION(ofb, detail::ofbApply(key, iv, data))
-ZORVAN_IV_OPERATION(unOfb, detail::ofbApply(key, iv, data))
-/// ctr, unCtr: CTR with the whole block as one big-endian counter; the next IV is the counter
-/// after the last block used.
-ZORVAN_IV_OPERATION(ctr, detail::ctrApply(key, iv, data))
-ZORVAN_IV_OPERATION(unCtr, detail::ctrApply(key, iv, data))
-
-/// The lazy forms: the same results over chunked input.
-ZORVAN_LAZY_ECB_OPERATION(ecbLazy, ecb)
-ZORVAN_LAZY_ECB_OPERATION(unEcbLazy, unEcb)
-ZORVAN_LAZY_IV_OPERATION(cbcLazy, cbc)
-ZORVAN_LAZY_IV_OPERATION(unCbcLazy, unCbc)
-ZORVAN_LAZY_IV_OPERATION(cfbLazy, cfb)
-ZORVAN_LAZY_IV_OPERATION(unCfbLazy, unCfb)
-ZORVAN_LAZY_IV_OPERATION(ofbLazy, ofb)
-ZORVAN_LAZY_IV_OPERATION(unOfbLazy, unOfb)
-ZORVAN_LAZY_IV_OPERATION(ctrLazy, ctr)
-ZORVAN_LAZY_IV_OPERATION(unCtrLazy, unCtr)
-
-#undef ZORVAN_ECB_OPERATION
-#undef ZORVAN_IV_OPERATION
-#undef ZORVAN_LAZY_ECB_OPERATION
-#undef ZORVAN_LAZY_IV_OPERATION
+#undef ZORVAN_MODE_OPERATION
+#undef ZORVAN_MODE_MEMBER
+#undef ZORVAN_MODE_OPERATIONS
+#undef ZORVAN_BLOCKS_RESULT
+#undef ZORVAN_BLOCKS_PARAMETERS
+#undef ZORVAN_BLOCKS_TYPES
+#undef ZORVAN_BLOCKS_ARGUMENTS
+#undef ZORVAN_BLOCKS_SIGNATURE
+#undef ZORVAN_BLOCKS_DEFAULT
+#undef ZORVAN_IV_RESULT
+#undef ZORVAN_IV_PARAMETERS
+#undef ZORVAN_IV_TYPES
+#undef ZORVAN_IV_ARGUMENTS
+#undef ZORVAN_IV_SIGNATURE
+#undef ZORVAN_IV_DEFAULT
+#undef ZORVAN_LAZY_BLOCKS_RESULT
+#undef ZORVAN_LAZY_BLOCKS_PARAMETERS
+#undef ZORVAN_LAZY_BLOCKS_TYPES
+#undef ZORVAN_LAZY_BLOCKS_ARGUMENTS
+#undef ZORVAN_LAZY_BLOCKS_SIGNATURE
+#undef ZORVAN_LAZY_BLOCKS_DEFAULT
+#undef ZORVAN_LAZY_IV_RESULT
+#undef ZORVAN_LAZY_IV_PARAMETERS
+#undef ZORVAN_LAZY_IV_TYPES
+#undef ZORVAN_LAZY_IV_ARGUMENTS
+#undef ZORVAN_LAZY_IV_SIGNATURE
+#undef ZORVAN_LAZY_IV_DEFAULT
 
 } // namespace zorvan

@@ -4,6 +4,7 @@
 #include <Test/AES.hpp>
 #include <Test/AESCTR.hpp>
 #include <Test/Camellia.hpp>
+#include <Test/Conformance.hpp>
 #include <Test/HMAC.hpp>
 #include <Test/HMACMD5.hpp>
 #include <Test/HashSweep.hpp>
@@ -20,6 +21,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace zorvan::check {
@@ -165,5 +167,36 @@ void addVectorSuites(std::vector<SuiteEntry>& entries, const std::string& backen
 void addOpenSSLSuites(std::vector<SuiteEntry>& entries, LongMessage longMessage);
 void addGcryptSuites(std::vector<SuiteEntry>& entries, LongMessage longMessage);
 void addNettleSuites(std::vector<SuiteEntry>& entries, LongMessage longMessage);
+/// addLawSuites: the conformance laws of one backend: Laws-MD5 ... Laws-SHA512 (hashes),
+/// Laws-HMAC-SHA1 ... Laws-HMAC-SHA512, Laws-AES128 ... Laws-AES256 and, unless Twofish is
+/// void, Laws-Twofish.
+template <class MD5, class SHA1, class SHA224, class SHA256, class SHA384, class SHA512, class AES128,
+          class AES192, class AES256, class Twofish = void>
+void addLawSuites(std::vector<SuiteEntry>& entries, const std::string& backend) {
+    namespace laws = ::Test::Conformance;
+    const auto add = [&](std::string suite, std::function<std::vector<zorvan::testing::Test>()> build) {
+        entries.push_back({backend, "Laws-" + suite, std::move(build)});
+    };
+    const auto addHash = [&]<class D>(std::string name, std::type_identity<D>) {
+        add(name, [] { return laws::makeHashConformanceTests<D>(); });
+        add("HMAC-" + name, [] { return laws::makeHMACConformanceTests<D>(); });
+    };
+    addHash("MD5", std::type_identity<MD5>{});
+    addHash("SHA1", std::type_identity<SHA1>{});
+    addHash("SHA224", std::type_identity<SHA224>{});
+    addHash("SHA256", std::type_identity<SHA256>{});
+    addHash("SHA384", std::type_identity<SHA384>{});
+    addHash("SHA512", std::type_identity<SHA512>{});
+    add("AES128", [] { return laws::makeBlockCipherConformanceTests<AES128>(); });
+    add("AES192", [] { return laws::makeBlockCipherConformanceTests<AES192>(); });
+    add("AES256", [] { return laws::makeBlockCipherConformanceTests<AES256>(); });
+    if constexpr (!std::is_void_v<Twofish>) {
+        add("Twofish", [] { return laws::makeBlockCipherConformanceTests<Twofish>(); });
+    }
+}
+
+void addOpenSSLSuites(std::vector<SuiteEntry>& entries);
+void addGcryptSuites(std::vector<SuiteEntry>& entries);
+void addNettleSuites(std::vector<SuiteEntry>& entries);
 
 } // namespace zorvan::check

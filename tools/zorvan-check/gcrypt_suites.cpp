@@ -41,6 +41,9 @@ void addGcryptSuites(std::vector<SuiteEntry>& entries, LongMessage longMessage) 
     addCamelliaSuites<gcrypt::Camellia128, gcrypt::Camellia192, gcrypt::Camellia256>(entries,
                                                                                      "gcrypt");
     addSHA3AndMonteCarloSuites<GcryptDigests>(entries, "gcrypt");
+    addLawSuites<gcrypt::MD5, gcrypt::SHA1, gcrypt::SHA224, gcrypt::SHA256, gcrypt::SHA384,
+                 gcrypt::SHA512, gcrypt::AES128, gcrypt::AES192, gcrypt::AES256,
+                 WithKeySizeGap<gcrypt::Twofish, NoTwofish192>>(entries, "gcrypt");
 }
 
 } // namespace zorvan::check

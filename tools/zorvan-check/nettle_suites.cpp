@@ -35,6 +35,9 @@ void addNettleSuites(std::vector<SuiteEntry>& entries, LongMessage longMessage) 
     addCamelliaSuites<nettle::Camellia128, nettle::Camellia192, nettle::Camellia256>(entries,
                                                                                      "nettle");
     addSHA3AndMonteCarloSuites<NettleDigests>(entries, "nettle");
+    addLawSuites<nettle::MD5, nettle::SHA1, nettle::SHA224, nettle::SHA256, nettle::SHA384,
+                 nettle::SHA512, nettle::AES128, nettle::AES192, nettle::AES256, nettle::Twofish>(
+        entries, "nettle");
 }
 
 } // namespace zorvan::check

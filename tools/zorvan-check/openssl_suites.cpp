@@ -34,6 +34,9 @@ void addOpenSSLSuites(std::vector<SuiteEntry>& entries, LongMessage longMessage)
     addCamelliaSuites<openssl::Camellia128, openssl::Camellia192, openssl::Camellia256>(entries,
                                                                                         "openssl");
     addSHA3AndMonteCarloSuites<OpenSSLDigests>(entries, "openssl");
+    addLawSuites<openssl::MD5, openssl::SHA1, openssl::SHA224, openssl::SHA256, openssl::SHA384,
+                 openssl::SHA512, openssl::AES128, openssl::AES192, openssl::AES256>(entries,
+                                                                                     "openssl");
 }
 
 } // namespace zorvan::check

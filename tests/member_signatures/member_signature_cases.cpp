@@ -1,0 +1,137 @@
+// Key and digest types whose own operations are misdeclared, one per MEMBER_CASE value; each
+// must fail to compile with a message naming the member and the signature it must have.
+// MEMBER_CASE 0 declares them all correctly and must compile and run.
+
+#include <zorvan/block_cipher.hpp>
+#include <zorvan/hash.hpp>
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <utility>
+
+namespace {
+
+using zorvan::Bytes;
+using zorvan::IV;
+using zorvan::LazyBytes;
+
+// A toy cipher (XOR with the key octet); only its members' signatures matter here.
+struct CipherBase {
+    std::uint8_t key = 0;
+    static constexpr std::size_t blockSize() { return 8; }
+    static constexpr std::size_t keyLength() { return 8; }
+    [[nodiscard]] Bytes encryptBlock(const Bytes& block) const {
+        return Bytes::create(block.size(), [&](std::span<std::uint8_t> out) {
+            for (std::size_t i = 0; i < out.size(); ++i) {
+                out[i] = static_cast<std::uint8_t>(block[i] ^ key);
+            }
+        });
+    }
+    [[nodiscard]] Bytes decryptBlock(const Bytes& block) const { return encryptBlock(block); }
+};
+
+struct Key : CipherBase {
+    static std::optional<Key> buildKey(const Bytes& octets) {
+        if (octets.size() != 1) {
+            return std::nullopt;
+        }
+        Key made;
+        made.key = octets[0];
+        return made;
+    }
+#if MEMBER_CASE == 0
+    // Correct, an overload for another shape beside it, and one excluded by its constraint.
+    std::pair<Bytes, IV<Key>> cbc(const IV<Key>& iv, const Bytes& data) const {
+        return zorvan::detail::cbcEncrypt(*this, iv, data);
+    }
+    template <class T>
+    std::pair<Bytes, IV<Key>> cfb(const IV<Key>& iv,
+                                  const T& data) const requires std::same_as<T, Bytes> {
+        return zorvan::detail::cfbWith(*this, iv, data, false);
+    }
+#elif MEMBER_CASE == 1 // cbc without const
+    std::pair<Bytes, IV<Key>> cbc(const IV<Key>& iv, const Bytes& data) {
+        return zorvan::detail::cbcEncrypt(*this, iv, data);
+    }
+#elif MEMBER_CASE == 2 // ctr returning the output alone
+    Bytes ctr(const IV<Key>& iv, const Bytes& data) const {
+        return zorvan::detail::ctrApply(*this, iv, data).first;
+    }
+#elif MEMBER_CASE == 3 // ofbLazy taking contiguous input
+    std::pair<LazyBytes, IV<Key>> ofbLazy(const IV<Key>& iv, const Bytes& data) const;
+#elif MEMBER_CASE == 4 // unCfb overloaded, no overload const
+    std::pair<Bytes, IV<Key>> unCfb(const IV<Key>& iv, const Bytes& data);
+    std::pair<Bytes, IV<Key>> unCfb(const IV<Key>& iv, const LazyBytes& data);
+#elif MEMBER_CASE == 5 // unEcb a template giving the wrong type
+    template <class T> std::optional<T> unEcb(const T& data) const {
+        return data;
+    }
+#endif
+};
+
+#if MEMBER_CASE == 6 // a final key type whose cbc lacks const
+struct FinalKey final : CipherBase {
+    static std::optional<FinalKey> buildKey(const Bytes&) { return FinalKey{}; }
+    std::pair<Bytes, IV<FinalKey>> cbc(const IV<FinalKey>& iv, const Bytes& data);
+};
+#endif
+
+// A toy digest (the sum of the octets); only its members' signatures matter here.
+struct Digest {
+    std::uint8_t sum = 0;
+    static std::size_t outputLength() { return 8; }
+    static std::size_t blockLength() { return 8; }
+    struct Context {
+        std::uint8_t sum = 0;
+        void update(std::span<const std::uint8_t> octets) {
+            for (const std::uint8_t octet : octets) {
+                sum = static_cast<std::uint8_t>(sum + octet);
+            }
+        }
+        Digest finalize() { return Digest{std::exchange(sum, 0)}; }
+    };
+    [[nodiscard]] Bytes encode() const {
+        return Bytes::create(1, [&](auto out) { out[0] = sum; });
+    }
+    static std::optional<Digest> get(const Bytes& bytes) {
+        return bytes.empty() ? std::nullopt : std::optional(Digest{bytes[0]});
+    }
+    friend bool operator==(const Digest&, const Digest&) = default;
+    friend std::ostream& operator<<(std::ostream& out, const Digest& digest) {
+        return out << digest.encode();
+    }
+#if MEMBER_CASE == 0
+    static Digest hmacStrict(const Bytes& key, const Bytes& message) {
+        return zorvan::detail::hmacWith<Digest>(
+            key, [&](Context& context) { context.update(message.view()); });
+    }
+#elif MEMBER_CASE == 7 // hash not static
+    Digest hash(const LazyBytes& message) const;
+#elif MEMBER_CASE == 8 // hmacStrict returning the octets
+    static Bytes hmacStrict(const Bytes& key, const Bytes& message);
+#elif MEMBER_CASE == 9 // hmac taking a contiguous message
+    static Digest hmac(const Bytes& key, const Bytes& message);
+#endif
+};
+
+} // namespace
+
+int main() {
+    const Key key = *Key::buildKey(Bytes::create(1, [](auto out) { out[0] = 7; }));
+    const auto iv = *IV<Key>::get(Bytes::create(1, [](auto out) { out[0] = 1; }));
+    // Only ECB and the strict hash are used: a misdeclared member of another operation is
+    // refused all the same.
+    const Bytes once = zorvan::ecb(key, Bytes::create(2, [](auto out) { out[0] = out[1] = 3; }));
+#if MEMBER_CASE == 6
+    const auto finalKey = *FinalKey::buildKey(Bytes());
+    (void)zorvan::ecb(finalKey, once);
+#endif
+    const Digest digest = zorvan::hashStrict<Digest>(once);
+    const bool ownModesRun =
+        zorvan::cbc(key, iv, once).first == zorvan::detail::cbcEncrypt(key, iv, once).first &&
+        zorvan::cfb(key, iv, once).first.size() == once.size() &&
+        zorvan::hmacStrict<Digest>(once, once) ==
+            zorvan::hmac<Digest>(once, LazyBytes::fromChunks({once}));
+    return ownModesRun && digest.sum == 8 ? 0 : 1;
+}
