@@ -98,14 +98,17 @@ std::string usage(std::string_view program) {
 
 Tests the crypto libraries this build knows against every installed known-answer vector and
 every property: MD5, SHA-1 to SHA-512, HMAC over SHA-1 to SHA-512, AES, Twofish, SHA-3,
-SHA-512/224 and SHA-512/256, Monte Carlo hashing, HMAC-MD5, Camellia.
+SHA-512/224 and SHA-512/256, Monte Carlo hashing, HMAC-MD5, Camellia; then the vectors the
+published files lack (AES-CTR counter carries, RFC HMAC, hash length sweeps) and the
+conformance laws of every hash, HMAC and cipher.
 
 options:
   --backend NAMES    only these backends (comma-separated, or the option repeated):)" +
            backends + R"(
   --suite GLOBS      only the suites whose name matches (MD5, SHA256, HMAC-SHA256, AES128,
                      Twofish, SHA3-256, SHA512-224, Monte-SHA256, HMAC-MD5, Camellia128,
-                     ...; comma-separated globs)
+                     AES128-CTR, HMAC-SHA256-RFC, Sweep-SHA256, Laws-AES128, ...;
+                     comma-separated globs)
   --data-dir DIR     read the KAT files under DIR (sets zorvan_tests_datadir); by default
                      the installed data, or the source tree's when run from the build tree
   --isolate          run the leaves in child processes: a crash or a hang fails that leaf
