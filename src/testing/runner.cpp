@@ -14,6 +14,7 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <latch>
 #include <mutex>
 #include <ostream>
 #include <sstream>
@@ -314,7 +315,9 @@ public:
 
 // While it lives, SIGINT and SIGTERM stop the run: a thread of its own waits for them (they
 // are blocked in this thread and so in the executor's threads started after it) and closes
-// the report with what finished, then exits with 128 + the signal's number.
+// the report with what finished, then exits with 128 + the signal's number. The constructor
+// returns once the watcher has started: a thread still starting holds allocator locks, and a
+// process an executor forks then would inherit them locked and hang at its first allocation.
 class InterruptWatch {
 public:
     explicit InterruptWatch(InTreeOrder& run) {
@@ -324,6 +327,7 @@ public:
         ::pthread_sigmask(SIG_BLOCK, &signals_, &previous_);
         watcher_ = std::jthread([this, &run](const std::stop_token& stop) {
             const timespec tick{0, 10'000'000};
+            started_.count_down();
             while (!stop.stop_requested()) {
                 const int signal = ::sigtimedwait(&signals_, nullptr, &tick);
                 if (signal > 0) {
@@ -333,6 +337,7 @@ public:
                 }
             }
         });
+        started_.wait();
     }
     InterruptWatch(const InterruptWatch&) = delete;
     InterruptWatch& operator=(const InterruptWatch&) = delete;
@@ -345,6 +350,7 @@ public:
 private:
     sigset_t signals_{};
     sigset_t previous_{};
+    std::latch started_{1};
     std::jthread watcher_;
 };
 
