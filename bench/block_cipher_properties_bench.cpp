@@ -65,7 +65,7 @@ void runEveryLeaf(benchmark::State& state, const Tree& tree) {
         for (const zorvan::testing::Leaf& leaf : leaves) {
             const zorvan::testing::LeafOutcome outcome = zorvan::testing::runLeaf(leaf, settings);
             if (outcome.status != zorvan::testing::LeafStatus::passed) {
-                state.SkipWithError((leaf.path + ": " + outcome.report).c_str());
+                state.SkipWithError((leaf.path + ": " + outcome.report()).c_str());
                 return;
             }
         }

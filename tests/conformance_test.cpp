@@ -28,7 +28,7 @@ std::map<std::string, std::string> unpassed(const std::vector<zorvan::testing::T
         const auto outcome = zorvan::testing::runLeaf(leaf, {.seed = 12, .cases = 25});
         if (outcome.status == zorvan::testing::LeafStatus::failed ||
             (outcome.status == zorvan::testing::LeafStatus::skipped && !skipsAllowed)) {
-            reports[leaf.path] = outcome.report;
+            reports[leaf.path] = outcome.report();
         }
     }
     return reports;

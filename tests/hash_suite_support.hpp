@@ -68,7 +68,7 @@ inline std::vector<LeafRun> runUnitLeaves(const std::vector<zorvan::testing::Tes
         if (std::holds_alternative<zorvan::testing::UnitTest>(leaf.test->node())) {
             const auto outcome = zorvan::testing::runLeaf(leaf, {});
             runs.push_back(
-                {leaf.name, outcome.status == zorvan::testing::LeafStatus::passed, outcome.report});
+                {leaf.name, outcome.status == zorvan::testing::LeafStatus::passed, outcome.report()});
         }
     }
     return runs;

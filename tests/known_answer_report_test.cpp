@@ -33,7 +33,7 @@ std::string failureReport(const std::vector<zorvan::testing::Test>& tests, const
         if (leaf.name == name && --occurrence == 0) {
             const zorvan::testing::LeafOutcome outcome = zorvan::testing::runLeaf(leaf, {});
             EXPECT_EQ(outcome.status, LeafStatus::failed) << name;
-            return outcome.report;
+            return outcome.report();
         }
     }
     ADD_FAILURE() << "no leaf " << name;

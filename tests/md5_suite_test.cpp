@@ -26,7 +26,7 @@ std::vector<Outcome> runSuite() {
     std::vector<Outcome> outcomes;
     for (const auto& leaf : zorvan::testing::flatten(tree)) {
         const auto outcome = zorvan::testing::runLeaf(leaf, {.seed = 3});
-        outcomes.push_back({leaf.path, outcome.status, outcome.report});
+        outcomes.push_back({leaf.path, outcome.status, outcome.report()});
     }
     return outcomes;
 }

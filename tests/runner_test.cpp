@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 namespace {
@@ -137,22 +138,138 @@ TEST(Runner, ParallelJobsReportInTreeOrderWithTheSameOutcomes) {
     EXPECT_EQ(runWith(sampleTree(), parallel).output, runWith(sampleTree(), serial).output);
 }
 
+// A listener that writes down what it is told, one line per event.
+class RecordingListener : public RunListener {
+public:
+    std::vector<std::string> events;
+
+    void runStarting(const RunStart& start) override {
+        events.push_back("start " + std::to_string(start.leaves.size()) + " of " +
+                         std::to_string(start.all.size()));
+    }
+    void leafEnded(std::size_t index, const Leaf& leaf, const LeafOutcome&,
+                   const RunSummary& soFar) override {
+        events.push_back(std::to_string(index) + " " + leaf.path + " " +
+                         std::to_string(soFar.passed) + "/" + std::to_string(soFar.failed) + "/" +
+                         std::to_string(soFar.skipped));
+    }
+    void runEnded(const RunEnd& end) override {
+        events.push_back("end " + closingLine(end.summary));
+    }
+};
+
 // Progress shown while a run goes (zorvan-check's status line) comes from these counts.
-TEST(Runner, TellsEachReportedLeafWithTheCountsSoFarAndTheLeafTotal) {
+TEST(Runner, TellsListenersOfEachLeafInTreeOrderWithTheCountsSoFar) {
     RunOptions options = seeded(5, "Group/*");
     options.jobs = 2;
-    std::vector<std::string> seen;
-    options.onReported = [&](const Leaf& leaf, const LeafOutcome&, const RunSummary& soFar,
-                             std::size_t leaves) {
-        seen.push_back(leaf.path + " " + std::to_string(soFar.passed) + "/" +
-                       std::to_string(soFar.failed) + "/" + std::to_string(soFar.skipped) + " of " +
-                       std::to_string(leaves));
-    };
+    RecordingListener listener;
+    options.listeners = {&listener};
     runWith(sampleTree(), options);
-    EXPECT_THAT(seen, testing::ElementsAre("Group/passes 1/0/0 of 6", "Group/mismatch 1/1/0 of 6",
-                                           "Group/throws 1/2/0 of 6", "Group/skips 1/2/1 of 6",
-                                           "Group/shortBytes 1/3/1 of 6",
-                                           "Group/neverChecked 1/4/1 of 6"));
+    EXPECT_THAT(listener.events,
+                testing::ElementsAre(
+                    "start 6 of 8", "0 Group/passes 1/0/0", "1 Group/mismatch 1/1/0",
+                    "2 Group/throws 1/2/0", "3 Group/skips 1/2/1", "4 Group/shortBytes 1/3/1",
+                    "5 Group/neverChecked 1/4/1", "end 1 passed, 4 failed, 1 skipped"));
+}
+
+// Each leaf starts before it ends, once, from whichever thread runs it.
+TEST(Runner, TellsListenersOfEachLeafStartingOnce) {
+    struct Starts : RunListener {
+        std::multiset<std::string> started;
+        void leafStarting(const Leaf& leaf) override { started.insert(leaf.path); }
+    } starts;
+    RunOptions options = seeded(5, "Group/*");
+    options.jobs = 3;
+    options.listeners = {&starts};
+    runWith(sampleTree(), options);
+    EXPECT_THAT(starts.started, testing::UnorderedElementsAre(
+                                    "Group/passes", "Group/mismatch", "Group/throws", "Group/skips",
+                                    "Group/shortBytes", "Group/neverChecked"));
+}
+
+// What a listener writes when the run ends stands above the closing line.
+TEST(Runner, ListenersCloseBeforeTheClosingLine) {
+    struct Footer : RunListener {
+        std::ostream* out = nullptr;
+        void runEnded(const RunEnd&) override { *out << "footer\n"; }
+    } footer;
+    std::ostringstream out;
+    footer.out = &out;
+    RunOptions options = seeded(5, "twin");
+    options.listeners = {&footer};
+    run(sampleTree(), options, out);
+    EXPECT_THAT(out.str(), testing::EndsWith("footer\n1 passed, 1 failed\n"));
+}
+
+// The parts a reporter renders travel with the outcome, not only as text.
+TEST(Runner, AFailedCheckComesAsDataWithItsValuesRolesAndDifference) {
+    const Tree tree = sampleTree();
+    const std::vector<Leaf> leaves = flatten(tree);
+    const LeafOutcome outcome = runLeaf(leaves[1], {});
+    ASSERT_TRUE(outcome.check.has_value());
+    EXPECT_EQ(outcome.message, "vector 4");
+    EXPECT_EQ(outcome.check->first, (PrintedValue{"expected", "010203"}));
+    EXPECT_EQ(outcome.check->second, (PrintedValue{"actual", "0109"}));
+    ASSERT_TRUE(outcome.check->difference.has_value());
+    EXPECT_EQ(outcome.check->difference->position, 1u);
+    EXPECT_EQ(outcome.check->difference->firstOctet, 2);
+    EXPECT_EQ(outcome.check->difference->secondOctet, 9);
+    EXPECT_THAT(outcome.check->location.file, testing::EndsWith("runner_test.cpp"));
+    EXPECT_FALSE(outcome.falsified.has_value());
+
+    const LeafOutcome error = runLeaf(leaves[2], {});
+    EXPECT_EQ(error.message, "error: the library said no");
+    EXPECT_FALSE(error.check.has_value());
+}
+
+TEST(Runner, AFalsifiedCaseComesWithItsSeedNumberAndNamedArguments) {
+    const Tree tree{testProperty("named", {"key", "octet"},
+                                 [](const Bytes& key, std::uint8_t octet) {
+                                     return key.size() + octet > 100000;
+                                 }),
+                    testProperty("unnamed", [](std::uint16_t) { return false; })};
+    const std::vector<Leaf> leaves = flatten(tree);
+    const LeafOutcome named = runLeaf(leaves[0], {.seed = 77});
+    ASSERT_TRUE(named.falsified.has_value());
+    EXPECT_EQ(named.falsified->seed, 77u);
+    EXPECT_EQ(named.falsified->number, 1u);
+    ASSERT_EQ(named.falsified->arguments.size(), 2u);
+    EXPECT_EQ(named.falsified->arguments[0].name, "key");
+    EXPECT_EQ(named.falsified->arguments[1].name, "octet");
+    EXPECT_THAT(named.report(), HasSubstr("\n  key: "));
+    const LeafOutcome unnamed = runLeaf(leaves[1], {.seed = 77});
+    EXPECT_THAT(unnamed.report(), testing::MatchesRegex("falsified after 0 passed cases\n  "
+                                                        "argument 1: [0-9]+"));
+    EXPECT_THROW(testProperty("miscounted", {"a", "b"}, [](const Bytes&) { return true; }),
+                 std::invalid_argument);
+}
+
+// A run that checks nothing must not pass for a green one.
+TEST(Runner, AFilterThatSelectsNothingSaysSoAndIsNoSuccess) {
+    const RunResult none = runWith(sampleTree(), seeded(1, "Gruop/*"));
+    EXPECT_TRUE(none.summary.nothingSelected);
+    EXPECT_EQ(none.output, "seed: 1\nno leaf matches --filter 'Gruop/*'\n0 passed, 0 failed\n");
+
+    RunOptions list = seeded(1, "nothing");
+    list.list = true;
+    const RunResult listed = runWith(sampleTree(), list);
+    EXPECT_EQ(listed.output, "no leaf matches --filter nothing\n");
+    EXPECT_TRUE(listed.summary.nothingSelected);
+
+    RunOptions third = seeded(1, "twin");
+    third.occurrence = 3;
+    EXPECT_THAT(runWith(sampleTree(), third).output,
+                HasSubstr("no leaf is selected: --filter twin matches 2 leaves, fewer than "
+                          "--occurrence 3\n"));
+
+    // More shards than leaves leave some shards empty: that is no fault of the selection.
+    RunOptions shard = seeded(1, "twin");
+    shard.shardCount = 3;
+    shard.shardIndex = 2;
+    const RunResult empty = runWith(sampleTree(), shard);
+    EXPECT_FALSE(empty.summary.nothingSelected);
+    EXPECT_THAT(empty.output, HasSubstr("no leaf in this shard: shard 2 of 3 gets none of the 2 "
+                                        "leaves that match --filter twin\n"));
 }
 
 TEST(Runner, WritesAJUnitReport) {
@@ -265,6 +382,9 @@ TEST(Main, ExitsZeroOnlyWhenNothingFailedAndTwoOnABadCommandLine) {
     };
     EXPECT_EQ(exitCode(passing, {}).first, 0);
     EXPECT_EQ(exitCode(sampleTree(), {"--filter=Group/*"}).first, 1);
+    EXPECT_EQ(exitCode(passing, {"--filter=nothing"}).first, 1);
+    EXPECT_EQ(exitCode(passing, {"--list", "--filter=nothing"}).first, 1);
+    EXPECT_EQ(exitCode(passing, {"--list"}).first, 0);
     EXPECT_EQ(exitCode(passing, {"--help"}).first, 0);
     for (const auto& bad : std::vector<std::vector<const char*>>{
              {"--bogus"}, {"--seed", "x"}, {"--cases", "0"}, {"--seed"}, {"--list=yes"}}) {

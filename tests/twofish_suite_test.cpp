@@ -183,7 +183,7 @@ std::vector<Outcome> runUnitTests(const std::function<bool(const TwoFishVector&)
             const auto outcome = zorvan::testing::runLeaf(leaves[index], {});
             outcomes.push_back({leaves[index].path, vectors[index].keyHex.size() / 2,
                                 outcome.status,
-                                outcome.report.substr(0, outcome.report.find('\n'))});
+                                outcome.report().substr(0, outcome.report().find('\n'))});
         }
     }
     return outcomes;

@@ -116,12 +116,27 @@ TEST(ZorvanCheck, UsageErrorsExitWithTwoAndSayWhatIsWrong) {
                 ::testing::Field(&Result::output, HasSubstr("unknown backend 'botan'")));
     EXPECT_EQ(zorvanCheck("--backend botan").status, 2);
     EXPECT_EQ(zorvanCheck("--timeout 0 --isolate").status, 2);
-    EXPECT_EQ(zorvanCheck("--suite NoSuchSuite").status, 2);
     EXPECT_EQ(zorvanCheck("--jobs").status, 2);
     const Result help = zorvanCheck("--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_THAT(help.output, HasSubstr("--isolate"));
     EXPECT_THAT(help.output, HasSubstr("--data-dir DIR"));
+}
+
+// A selection that checks nothing must not pass for a green run.
+TEST(ZorvanCheck, ASelectionOfNothingSaysSoAndExitsWithOne) {
+    for (const char* arguments : {"--suite NoSuchSuite", "--list --suite NoSuchSuite",
+                                  "--backend nettle --suite 'AES*' --filter 'openssl/*'"}) {
+        const Result result = zorvanCheck(arguments);
+        EXPECT_EQ(result.status, 1) << arguments;
+        EXPECT_THAT(result.output,
+                    HasSubstr("no suite is selected by these --backend, --suite and --filter "
+                              "options"))
+            << arguments;
+    }
+    const Result noLeaf = zorvanCheck("--suite MD5 --filter 'openssl/MD5/nothing*'");
+    EXPECT_EQ(noLeaf.status, 1);
+    EXPECT_THAT(noLeaf.output, HasSubstr("no leaf matches --filter 'openssl/MD5/nothing*'\n"));
 }
 
 std::string readFile(const std::filesystem::path& path) {
@@ -190,6 +205,23 @@ TEST(ZorvanCheck, ASuiteWithNoKnownAnswerFromAnExistingFolderFails) {
                           "known-answer test came from 2 files and 0 records in "
                           "Test/KAT_SHA\n  Test/KAT_SHA holds 10 files and 772 records"));
     EXPECT_THAT(result.output, HasSubstr("SHA1: 0 of 0 records in 2 files became tests"));
+}
+
+// A child process hands back the failure's parts, so an isolated run reports it as fully as
+// a run in one process.
+TEST(ZorvanCheck, AnIsolatedFailureReportsItsVectorAndValuesAsInProcess) {
+    const CopiedShaData data;
+    const auto file = data.path("Test/KAT_SHA/SHA1ShortMsg.rsp");
+    std::string text = readFile(file);
+    const std::size_t digest = text.find("MD = ") + 5;
+    text[digest] = text[digest] == '0' ? '1' : '0';
+    std::ofstream(file, std::ios::trunc) << text;
+    const Result inProcess = data.check("");
+    const Result isolated = data.check("--isolate --jobs 2");
+    EXPECT_EQ(isolated.status, 1) << isolated.output;
+    EXPECT_THAT(isolated.output, HasSubstr("\n  known answer: "));
+    EXPECT_THAT(isolated.output, HasSubstr("\n  vector: Test/KAT_SHA/SHA1ShortMsg.rsp:"));
+    EXPECT_EQ(withoutTable(isolated.output), withoutTable(inProcess.output));
 }
 
 TEST(ZorvanCheck, AReadErrorInAVectorFileFailsTheSuiteNamingTheFile) {

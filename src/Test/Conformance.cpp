@@ -502,7 +502,7 @@ void assertRefused(const std::string& what, std::size_t length, Operation operat
     throw zorvan::testing::AssertionFailure(what + " of " + octets(length) +
                                                 " must be refused with an error",
                                             {zorvan::testing::expectedAndActual, "an error",
-                                             "an output of " + octets(*outputLength), ""},
+                                             "an output of " + octets(*outputLength), std::nullopt},
                                             std::nullopt, std::source_location::current());
 }
 

@@ -22,40 +22,6 @@ std::string shortened(const std::string& value) {
            " characters)";
 }
 
-// The values' labels are padded to one width so that the values line up.
-void writeValues(std::ostream& out, const Comparison& comparison) {
-    const std::size_t width =
-        std::max(comparison.roles.first.size(), comparison.roles.second.size()) + 1;
-    const auto writeValue = [&](std::string_view role, const std::string& value) {
-        out << "\n  " << std::left << std::setw(static_cast<int>(width))
-            << (std::string(role) + ':') << ' ' << value;
-    };
-    writeValue(comparison.roles.first, comparison.first);
-    writeValue(comparison.roles.second, comparison.second);
-}
-
-std::string report(const std::string& message, const Comparison& comparison,
-                   const std::optional<VectorOrigin>& origin,
-                   const std::source_location& location) {
-    std::ostringstream out;
-    out << message;
-    writeValues(out, comparison);
-    if (!comparison.difference.empty()) {
-        out << "\n  " << comparison.difference;
-    }
-    if (origin) {
-        out << "\n  " << describeOrigin(*origin, "  ");
-    }
-    out << "\n  at " << location.file_name() << ':' << location.line();
-    return out.str();
-}
-
-std::string hexOctet(std::uint8_t octet) {
-    std::ostringstream out;
-    out << std::hex << std::setw(2) << std::setfill('0') << static_cast<unsigned>(octet);
-    return out.str();
-}
-
 } // namespace
 
 std::string describeOrigin(const VectorOrigin& origin, std::string_view indent) {
@@ -73,32 +39,54 @@ std::string describeOrigin(const VectorOrigin& origin, std::string_view indent) 
     return text;
 }
 
+namespace {
+
+FailedCheck makeCheck(const std::string& message, const Comparison& comparison,
+                      const std::optional<VectorOrigin>& origin,
+                      const std::source_location& location) {
+    return {message,
+            {std::string(comparison.roles.first), comparison.first},
+            {std::string(comparison.roles.second), comparison.second},
+            comparison.difference,
+            origin,
+            {location.file_name(), location.line()}};
+}
+
+} // namespace
+
 AssertionFailure::AssertionFailure(std::string message, Comparison comparison,
                                    std::optional<VectorOrigin> origin,
                                    std::source_location location)
-    : std::runtime_error(report(message, comparison, origin, location)),
+    : std::runtime_error(describeCheck(makeCheck(message, comparison, origin, location))),
       message_(std::move(message)), comparison_(std::move(comparison)), origin_(std::move(origin)),
       location_(location) {}
 
-std::string describeDifference(const Bytes& first, const Bytes& second) {
-    const auto [inFirst, inSecond] =
-        std::mismatch(first.begin(), first.end(), second.begin(), second.end());
-    const auto position = static_cast<std::size_t>(inFirst - first.begin());
-    std::ostringstream out;
-    out << "first difference at octet " << position;
-    if (inFirst != first.end() && inSecond != second.end()) {
-        out << " (" << hexOctet(*inFirst) << " vs " << hexOctet(*inSecond) << ")";
-    }
-    out << "; lengths " << first.size() << " and " << second.size();
-    return out.str();
+FailedCheck AssertionFailure::check() const {
+    return makeCheck(message_, comparison_, origin_, location_);
 }
 
-std::string describeDifference(const std::pair<Bytes, Bytes>& first,
-                               const std::pair<Bytes, Bytes>& second) {
-    if (first.first != second.first) {
-        return "first component: " + describeDifference(first.first, second.first);
+ByteDifference byteDifference(const Bytes& first, const Bytes& second) {
+    const auto [inFirst, inSecond] =
+        std::mismatch(first.begin(), first.end(), second.begin(), second.end());
+    ByteDifference difference;
+    difference.position = static_cast<std::size_t>(inFirst - first.begin());
+    if (inFirst != first.end() && inSecond != second.end()) {
+        difference.firstOctet = *inFirst;
+        difference.secondOctet = *inSecond;
     }
-    return "second component: " + describeDifference(first.second, second.second);
+    difference.firstLength = first.size();
+    difference.secondLength = second.size();
+    return difference;
+}
+
+ByteDifference byteDifference(const std::pair<Bytes, Bytes>& first,
+                              const std::pair<Bytes, Bytes>& second) {
+    const bool inFirst = first.first != second.first;
+    ByteDifference difference = inFirst ? byteDifference(first.first, second.first)
+                                        : byteDifference(first.second, second.second);
+    difference.component =
+        inFirst ? ByteDifference::Component::first : ByteDifference::Component::second;
+    return difference;
 }
 
 } // namespace zorvan::testing

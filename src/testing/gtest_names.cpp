@@ -61,12 +61,16 @@ std::vector<GoogleTestName> googleTestNames(const std::vector<Leaf>& leaves) {
     return names;
 }
 
-FailurePlace failurePlace(const AssertionFailure& failure) {
-    const std::optional<VectorOrigin>& origin = failure.origin();
-    if (origin && origin->line > 0) {
-        return {Paths_zorvan_tests::getDataFileName(origin->file), static_cast<int>(origin->line)};
+FailurePlace failurePlace(const FailedCheck& check) {
+    if (check.origin && check.origin->line > 0) {
+        return {Paths_zorvan_tests::getDataFileName(check.origin->file),
+                static_cast<int>(check.origin->line)};
     }
-    return {failure.location().file_name(), static_cast<int>(failure.location().line())};
+    return {check.location.file, static_cast<int>(check.location.line)};
+}
+
+FailurePlace failurePlace(const AssertionFailure& failure) {
+    return failurePlace(failure.check());
 }
 
 } // namespace zorvan::testing

@@ -29,7 +29,7 @@ void writeTestCase(std::ostream& xml, const Leaf& leaf, const std::optional<Leaf
         return;
     }
     const bool failed = outcome && outcome->status == LeafStatus::failed;
-    const std::string_view report = outcome ? std::string_view(outcome->report) : notRunReason;
+    const std::string report = outcome ? outcome->report() : std::string(notRunReason);
     const char* element = failed ? "failure" : "skipped";
     xml << ">\n      <" << element << " message=\"" << xmlText(report.substr(0, report.find('\n')))
         << "\">" << xmlText(report) << "</" << element << ">\n    </testcase>\n";
@@ -106,6 +106,21 @@ void JUnitFile::commit(std::string_view text) {
         ::unlink(temporaryPath_.c_str());
         fail(path_, std::strerror(error));
     }
+}
+
+void JUnitReporter::runStarting(const RunStart& start) {
+    leaves_ = &start.leaves;
+    outcomes_.assign(start.leaves.size(), std::nullopt);
+}
+
+void JUnitReporter::leafEnded(std::size_t index, const Leaf&, const LeafOutcome& outcome,
+                              const RunSummary&) {
+    outcomes_[index] = outcome;
+}
+
+void JUnitReporter::runEnded(const RunEnd& end) {
+    file_.commit(
+        renderJUnit(*leaves_, outcomes_, end.stopped() ? "not run: " + end.stopReason : ""));
 }
 
 } // namespace zorvan::testing::detail

@@ -40,4 +40,23 @@ private:
     int fd_ = -1;
 };
 
+/// JUnitReporter: writes the JUnit report of a run to a JUnitFile when the run ends; a run
+/// cut short marks the leaves that did not run as skipped, "not run: " and the reason.
+class JUnitReporter : public RunListener {
+public:
+    /// JUnitReporter: creates the JUnitFile; throws as it does.
+    explicit JUnitReporter(std::string path) : file_(std::move(path)) {}
+
+    void runStarting(const RunStart& start) override;
+    void leafEnded(std::size_t index, const Leaf& leaf, const LeafOutcome& outcome,
+                   const RunSummary& soFar) override;
+    /// runEnded: commits the file; throws as JUnitFile::commit does.
+    void runEnded(const RunEnd& end) override;
+
+private:
+    JUnitFile file_;
+    const std::vector<Leaf>* leaves_ = nullptr;
+    std::vector<std::optional<LeafOutcome>> outcomes_;
+};
+
 } // namespace zorvan::testing::detail

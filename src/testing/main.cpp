@@ -133,8 +133,9 @@ std::string usage(std::string_view program) {
            "command that reruns it.\n\noptions:\n" +
            runOptionsHelp() +
            "\nGTEST_TOTAL_SHARDS and GTEST_SHARD_INDEX, when set, select one shard of the "
-           "leaves.\nExit status: 0 when nothing failed, 1 when something did or the report could "
-           "not be written, 2 on a usage error, 130 or 143 when stopped by SIGINT or SIGTERM.\n";
+           "leaves.\nExit status: 0 when nothing failed, 1 when something did, when the filter "
+           "selects no leaf, or when the report could not be written, 2 on a usage error, 130 or "
+           "143 when stopped by SIGINT or SIGTERM.\n";
 }
 
 void requireStandardOutput() {
@@ -182,7 +183,7 @@ int guardedMain(int argc, const char* const* argv,
 
 int runAll(const std::vector<Test>& tests, const CommandLine& line) {
     const RunSummary summary = run(tests, line.options, std::cout);
-    return summary.failed == 0 ? 0 : 1;
+    return summary.failed == 0 && !summary.nothingSelected ? 0 : 1;
 }
 
 } // namespace

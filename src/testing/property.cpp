@@ -3,6 +3,7 @@
 #include <zorvan/testing/assertion.hpp>
 
 #include <cstring>
+#include <stdexcept>
 
 namespace zorvan::testing {
 
@@ -47,15 +48,23 @@ Gen Gen::split() noexcept {
 
 namespace detail {
 
-std::string describeCurrentException() {
+CaughtFailure catchCurrentFailure() {
     try {
         throw;
     } catch (const AssertionFailure& failure) {
-        return failure.what();
+        return {failure.check(), {}};
     } catch (const std::exception& error) {
-        return std::string("error: ") + error.what();
+        return {std::nullopt, std::string("error: ") + error.what()};
     } catch (...) {
-        return "error: an exception of an unknown type";
+        return {std::nullopt, "error: an exception of an unknown type"};
+    }
+}
+
+void requireArgumentNames(std::size_t parameters, std::size_t names) {
+    if (names != 0 && names != parameters) {
+        throw std::invalid_argument("a law of " + std::to_string(parameters) +
+                                    " parameters was given " + std::to_string(names) +
+                                    " argument names");
     }
 }
 

@@ -1,5 +1,6 @@
 #include <zorvan/testing/runner.hpp>
 
+#include "console_reporter.hpp"
 #include "junit.hpp"
 #include "visible_text.hpp"
 
@@ -24,8 +25,8 @@ namespace zorvan::testing {
 
 namespace {
 
-using detail::JUnitFile;
-using detail::renderJUnit;
+using detail::ConsoleReporter;
+using detail::JUnitReporter;
 using detail::visibleText;
 
 // The status of a run that a leaf ended by calling exit: a failure, whatever status it asked.
@@ -66,175 +67,131 @@ LeafOutcome checkProperty(const Property& property, const Leaf& leaf,
     const std::size_t discardLimit = settings.cases * settings.maxDiscardRatio;
     while (passed < settings.cases) {
         Gen caseGenerator(generator.next(), passed % 100);
-        const CaseOutcome outcome = property.runCase(caseGenerator);
+        CaseOutcome outcome = property.runCase(caseGenerator);
         if (outcome.verdict == Verdict::holds) {
             ++passed;
             continue;
         }
         if (outcome.verdict == Verdict::discarded) {
             if (++discarded > discardLimit) {
-                return {LeafStatus::failed, "gave up after " + std::to_string(passed) +
-                                                " passed cases and " + std::to_string(discarded) +
-                                                " discarded ones"};
+                return outcomeWith(LeafStatus::failed, "gave up after " + std::to_string(passed) +
+                                                           " passed cases and " +
+                                                           std::to_string(discarded) +
+                                                           " discarded ones");
             }
             continue;
         }
-        std::ostringstream report;
-        report << "falsified after " << passed << " passed cases";
-        for (std::size_t i = 0; i < outcome.arguments.size(); ++i) {
-            report << "\n  argument " << i + 1 << ": " << outcome.arguments[i];
-        }
-        if (!outcome.error.empty()) {
-            report << "\n  " << outcome.error;
-        }
-        return {LeafStatus::failed, report.str()};
+        LeafOutcome falsified = outcomeWith(
+            LeafStatus::failed, "falsified after " + std::to_string(passed) + " passed cases");
+        falsified.check = std::move(outcome.check);
+        falsified.falsified = FalsifiedCase{settings.seed, passed + 1, std::move(outcome.arguments),
+                                            std::move(outcome.error)};
+        return falsified;
     }
     return {};
 }
 
-std::string shellQuote(std::string_view text) {
-    std::string quoted = "'";
-    for (const char c : text) {
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return quoted + "'";
-}
-
-bool isPlainShellCharacter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-           std::string_view("@%+=:,./_-").find(c) != std::string_view::npos;
-}
-
-// The report of a run: failures and skips as the leaves reach it in tree order, then the
-// closing line and the JUnit file; or, when the run is stopped, what finished.
-class Report {
+// Tells every listener of the run and keeps its counts. The text report and the JUnit file
+// hear first of each leaf, and last of the end, so that other listeners' closing words stand
+// above the closing line.
+class Broadcast {
 public:
-    Report(const std::vector<Leaf>& all, const std::vector<Leaf>& leaves, const RunOptions& options,
-           std::ostream& out)
-        : all_(all), leaves_(leaves), options_(options), out_(out), outcomes_(leaves.size()) {
-        if (options_.junitPath) {
-            junit_.emplace(*options_.junitPath);
-        }
-        out_ << "seed: " << options_.check.seed << std::endl;
+    Broadcast(std::vector<RunListener*> first, std::vector<RunListener*> others, std::size_t leaves)
+        : first_(std::move(first)), others_(std::move(others)), ended_(leaves, false) {}
+
+    void start(const RunStart& start) {
+        each([&](RunListener& listener) { listener.runStarting(start); });
     }
 
-    void add(std::size_t index, LeafOutcome outcome) {
-        const Leaf& leaf = leaves_[index];
+    void leafStarting(const Leaf& leaf) {
+        each([&](RunListener& listener) { listener.leafStarting(leaf); });
+    }
+
+    void add(std::size_t index, const Leaf& leaf, const LeafOutcome& outcome) {
         switch (outcome.status) {
         case LeafStatus::passed:
             ++summary_.passed;
-            if (options_.verbose) {
-                out_ << "ok    " << visibleText(leaf.path) << '\n';
-            }
             break;
         case LeafStatus::skipped:
             ++summary_.skipped;
-            if (options_.reportEachSkip || options_.verbose) {
-                out_ << visibleText("SKIP  " + leaf.path + "\n  " + outcome.report) << '\n';
-            }
             break;
         case LeafStatus::failed:
             ++summary_.failed;
-            out_ << visibleText("FAIL  " + leaf.path + "\n  " + outcome.report + "\n  seed " +
-                                std::to_string(options_.check.seed) +
-                                "; rerun: " + rerunCommand(leaf))
-                 << '\n';
             break;
         }
-        // Each line reaches a log file or pipe as it is written, so that a run that hangs or
-        // is killed still shows how far it got.
-        out_.flush();
-        if (options_.onReported) {
-            options_.onReported(leaf, outcome, summary_, leaves_.size());
-        }
-        outcomes_[index] = std::move(outcome);
+        ended_[index] = true;
+        each([&](RunListener& listener) { listener.leafEnded(index, leaf, outcome, summary_); });
     }
 
+    void markNothingSelected() { summary_.nothingSelected = true; }
+
     RunSummary finish() {
-        if (options_.beforeClosingLine) {
-            options_.beforeClosingLine(out_);
-        }
-        out_ << closingLine(summary_) << std::endl;
-        commitJUnit("");
+        end(RunEnd{summary_, {}, 0});
         return summary_;
     }
 
-    /// stop: reports a run cut short by reason: the counts of what finished and how many
-    /// leaves did not run, and the JUnit file with those marked as not run. Never throws.
+    /// stop: tells the listeners that the run was cut short by reason; an error of one is
+    /// written to standard error and the others are still told. Never throws.
     void stop(const std::string& reason) noexcept {
-        try {
-            const std::size_t notRun = static_cast<std::size_t>(
-                std::count(outcomes_.begin(), outcomes_.end(), std::nullopt));
-            out_ << visibleText(reason) << '\n'
-                 << closingLine(summary_) << ", " << notRun << " not run" << std::endl;
-            commitJUnit("not run: " + reason);
-        } catch (const std::exception& error) {
-            std::cerr << visibleText(error.what()) << std::endl;
+        const auto notRun =
+            static_cast<std::size_t>(std::count(ended_.begin(), ended_.end(), false));
+        const RunEnd runEnd{summary_, reason, notRun};
+        for (RunListener* listener : closingOrder()) {
+            try {
+                listener->runEnded(runEnd);
+            } catch (const std::exception& error) {
+                std::cerr << visibleText(error.what()) << std::endl;
+            }
         }
     }
 
-    /// unfinished: the first leaf of that path that has no outcome yet, if any.
-    std::optional<std::size_t> unfinished(std::string_view path) const {
-        for (std::size_t i = 0; i < leaves_.size(); ++i) {
-            if (!outcomes_[i] && leaves_[i].path == path) {
-                return i;
-            }
-        }
-        return std::nullopt;
-    }
+    [[nodiscard]] bool ended(std::size_t index) const { return ended_[index]; }
 
 private:
-    void commitJUnit(const std::string& notRunReason) {
-        if (junit_) {
-            junit_->commit(renderJUnit(leaves_, outcomes_, notRunReason));
+    template <class Tell> void each(const Tell& tell) {
+        for (RunListener* listener : first_) {
+            tell(*listener);
+        }
+        for (RunListener* listener : others_) {
+            tell(*listener);
         }
     }
 
-    // Names the leaf by path, and by occurrence where the path is shared, so that the command
-    // runs exactly that leaf.
-    std::string rerunCommand(const Leaf& leaf) const {
-        std::size_t occurrence = 0;
-        std::size_t sharing = 0;
-        for (const Leaf& other : all_) {
-            if (other.path == leaf.path) {
-                ++sharing;
-                if (other.test == leaf.test) {
-                    occurrence = sharing;
-                }
-            }
-        }
-        std::string command = options_.rerunCommand + " --filter " +
-                              shellQuote(escapeGlob(leaf.path)) + " --seed " +
-                              std::to_string(options_.check.seed);
-        if (sharing > 1) {
-            command += " --occurrence " + std::to_string(occurrence);
-        }
-        if (options_.check.cases != CheckSettings{}.cases) {
-            command += " --cases " + std::to_string(options_.check.cases);
-        }
-        return command;
+    std::vector<RunListener*> closingOrder() const {
+        std::vector<RunListener*> order = others_;
+        order.insert(order.end(), first_.begin(), first_.end());
+        return order;
     }
 
-    const std::vector<Leaf>& all_;
-    const std::vector<Leaf>& leaves_;
-    const RunOptions& options_;
-    std::ostream& out_;
-    std::vector<std::optional<LeafOutcome>> outcomes_;
+    void end(const RunEnd& runEnd) {
+        for (RunListener* listener : closingOrder()) {
+            listener->runEnded(runEnd);
+        }
+    }
+
+    std::vector<RunListener*> first_;
+    std::vector<RunListener*> others_;
+    std::vector<bool> ended_;
     RunSummary summary_;
-    std::optional<JUnitFile> junit_;
 };
 
-// Hands outcomes that arrive in any order to the report in tree order, and lets one thread
-// stop the run while others still report.
+// Hands outcomes that arrive in any order to the listeners in tree order, and lets one
+// thread stop the run while others still report.
 class InTreeOrder {
 public:
-    InTreeOrder(std::size_t count, Report& report) : waiting_(count), report_(report) {}
+    InTreeOrder(const std::vector<Leaf>& leaves, Broadcast& broadcast)
+        : leaves_(leaves), waiting_(leaves.size()), broadcast_(broadcast) {}
+
+    void started(std::size_t index) {
+        const std::lock_guard lock(mutex_);
+        broadcast_.leafStarting(leaves_[index]);
+    }
 
     void finished(std::size_t index, LeafOutcome outcome) {
         const std::lock_guard lock(mutex_);
         waiting_[index] = std::move(outcome);
         while (next_ < waiting_.size() && waiting_[next_]) {
-            report_.add(next_, std::move(*waiting_[next_]));
+            broadcast_.add(next_, leaves_[next_], *waiting_[next_]);
             waiting_[next_++].reset();
         }
     }
@@ -242,7 +199,7 @@ public:
     RunSummary finish() {
         const std::lock_guard lock(mutex_);
         closed_ = true;
-        return report_.finish();
+        return broadcast_.finish();
     }
 
     /// stopAndExit: reports what finished (out of order where it must), and the culprit
@@ -253,27 +210,71 @@ public:
         const std::optional<std::pair<std::string, LeafOutcome>>& culprit = std::nullopt) noexcept {
         mutex_.lock();
         if (!closed_) {
-            for (std::size_t i = next_; i < waiting_.size(); ++i) {
-                if (waiting_[i]) {
-                    report_.add(i, std::move(*waiting_[i]));
+            try {
+                for (std::size_t i = next_; i < waiting_.size(); ++i) {
+                    if (waiting_[i]) {
+                        broadcast_.add(i, leaves_[i], *waiting_[i]);
+                    }
                 }
+                if (const auto index = culprit ? unfinished(culprit->first) : std::nullopt) {
+                    broadcast_.add(*index, leaves_[*index], culprit->second);
+                }
+            } catch (const std::exception& error) {
+                std::cerr << visibleText(error.what()) << std::endl;
             }
-            if (const auto index = culprit ? report_.unfinished(culprit->first) : std::nullopt) {
-                report_.add(*index, culprit->second);
-            }
-            report_.stop(reason);
+            broadcast_.stop(reason);
         }
         std::cout.flush();
         ::_exit(status);
     }
 
 private:
+    // The first leaf of that path that has not ended yet, if any.
+    std::optional<std::size_t> unfinished(std::string_view path) const {
+        for (std::size_t i = 0; i < leaves_.size(); ++i) {
+            if (!broadcast_.ended(i) && leaves_[i].path == path) {
+                return i;
+            }
+        }
+        return std::nullopt;
+    }
+
     std::mutex mutex_;
+    const std::vector<Leaf>& leaves_;
     std::vector<std::optional<LeafOutcome>> waiting_;
     std::size_t next_ = 0;
     bool closed_ = false;
-    Report& report_;
+    Broadcast& broadcast_;
 };
+
+// Why a run has no leaves: the filter or the occurrence selects none (the run checks nothing,
+// which is no success), or sharding left this shard none of the selection (which is).
+struct EmptySelection {
+    std::string line;
+    bool nothingSelected = true;
+};
+
+EmptySelection emptySelection(const std::vector<Leaf>& all, const RunOptions& options) {
+    const auto matching =
+        static_cast<std::size_t>(std::count_if(all.begin(), all.end(), [&](const Leaf& leaf) {
+            return globMatch(options.filter, leaf.path);
+        }));
+    const std::string filter = "--filter " + shellWord(visibleText(options.filter));
+    if (all.empty()) {
+        return {"no leaf to run: the tests have none"};
+    }
+    if (matching == 0) {
+        return {"no leaf matches " + filter};
+    }
+    if (options.occurrence) {
+        return {"no leaf is selected: " + filter + " matches " + std::to_string(matching) +
+                " leaves, fewer than --occurrence " + std::to_string(*options.occurrence)};
+    }
+    return {"no leaf in this shard: shard " + std::to_string(options.shardIndex) + " of " +
+                std::to_string(options.shardCount) + " gets none of the " +
+                std::to_string(matching) + " leaves that match " + filter,
+            false};
+}
 
 // The leaf this thread runs, and the run whose report an exit from it must close: exit
 // would otherwise end a run with the status the code under test chose (0 for exit(0)), no
@@ -293,7 +294,7 @@ void failTheLeafThatExits() {
     if (run != nullptr && activeRunProcess.load() == ::getpid()) {
         run->stopAndExit("the run stopped: the leaf " + leaf->path + " called exit",
                          exitedInLeafStatus,
-                         std::pair{leaf->path, LeafOutcome{LeafStatus::failed, failure}});
+                         std::pair{leaf->path, outcomeWith(LeafStatus::failed, failure)});
     }
     const std::string line = visibleText("FAIL  " + leaf->path + "\n  " + failure) + '\n';
     std::cout.flush();
@@ -356,12 +357,6 @@ private:
 
 } // namespace
 
-std::string shellWord(std::string_view text) {
-    const bool plain =
-        !text.empty() && std::all_of(text.begin(), text.end(), isPlainShellCharacter);
-    return plain ? std::string(text) : shellQuote(text);
-}
-
 std::vector<Leaf> flatten(const std::vector<Test>& tests) {
     std::vector<Leaf> leaves;
     for (const Test& test : tests) {
@@ -382,9 +377,12 @@ LeafOutcome runLeaf(const Leaf& leaf, const CheckSettings& settings) {
                 checkProperty(std::get<PropertyTest>(leaf.test->node()).property, leaf, settings);
         }
     } catch (const TestSkipped& skipped) {
-        outcome = {LeafStatus::skipped, skipped.what()};
+        outcome = outcomeWith(LeafStatus::skipped, skipped.what());
     } catch (...) {
-        outcome = {LeafStatus::failed, detail::describeCurrentException()};
+        detail::CaughtFailure caught = detail::catchCurrentFailure();
+        outcome.status = LeafStatus::failed;
+        outcome.message = caught.check ? caught.check->message : std::move(caught.error);
+        outcome.check = std::move(caught.check);
     }
     outcome.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -419,12 +417,13 @@ std::string closingLine(const RunSummary& summary) {
 }
 
 Executor threadedExecutor(std::size_t jobs, LeafRunner runOne) {
-    return [jobs, runOne = std::move(runOne)](const std::vector<Leaf>& leaves,
-                                              const CheckSettings& settings,
-                                              const LeafFinished& finished) {
+    return [jobs, runOne = std::move(runOne)](
+               const std::vector<Leaf>& leaves, const CheckSettings& settings,
+               const LeafStarted& started, const LeafFinished& finished) {
         std::atomic<std::size_t> next{0};
         const auto work = [&] {
             for (std::size_t i = next++; i < leaves.size(); i = next++) {
+                started(i);
                 finished(i, runOne(leaves[i], settings));
             }
         };
@@ -436,28 +435,52 @@ Executor threadedExecutor(std::size_t jobs, LeafRunner runOne) {
     };
 }
 
+void RunListener::runStarting(const RunStart&) {}
+void RunListener::leafStarting(const Leaf&) {}
+void RunListener::leafEnded(std::size_t, const Leaf&, const LeafOutcome&, const RunSummary&) {}
+void RunListener::runEnded(const RunEnd&) {}
+
 RunSummary run(const std::vector<Test>& tests, const RunOptions& options, std::ostream& out) {
     const std::vector<Leaf> all = flatten(tests);
     const std::vector<Leaf> leaves = selectLeaves(all, options);
+    const std::optional<EmptySelection> empty =
+        leaves.empty() ? std::optional(emptySelection(all, options)) : std::nullopt;
     if (options.list) {
         for (const Leaf& leaf : leaves) {
             out << leaf.path << '\n';
         }
-        return {};
+        if (empty) {
+            out << empty->line << '\n';
+        }
+        return {.nothingSelected = empty && empty->nothingSelected};
     }
-    Report report(all, leaves, options, out);
-    InTreeOrder inOrder(leaves.size(), report);
-    {
-        const InterruptWatch interrupts(inOrder);
-        const auto previousRun = activeRun.exchange(&inOrder);
-        activeRunProcess = ::getpid();
-        const Executor execute =
-            options.executor ? options.executor : threadedExecutor(options.jobs);
-        execute(leaves, options.check, [&](std::size_t index, LeafOutcome outcome) {
+    ConsoleReporter console(options, out);
+    std::optional<JUnitReporter> junit;
+    std::vector<RunListener*> reporters{&console};
+    if (options.junitPath) {
+        reporters.push_back(&junit.emplace(*options.junitPath));
+    }
+    Broadcast broadcast(reporters, options.listeners, leaves.size());
+    broadcast.start({options.check.seed, leaves, all});
+    if (empty) {
+        out << empty->line << '\n';
+        if (empty->nothingSelected) {
+            broadcast.markNothingSelected();
+        }
+    }
+    InTreeOrder inOrder(leaves, broadcast);
+    // The watch lasts until the report is closed: a signal that arrives while the JUnit file
+    // is written waits for it to be complete, instead of leaving its temporary file behind.
+    const InterruptWatch interrupts(inOrder);
+    const auto previousRun = activeRun.exchange(&inOrder);
+    activeRunProcess = ::getpid();
+    const Executor execute = options.executor ? options.executor : threadedExecutor(options.jobs);
+    execute(
+        leaves, options.check, [&](std::size_t index) { inOrder.started(index); },
+        [&](std::size_t index, LeafOutcome outcome) {
             inOrder.finished(index, std::move(outcome));
         });
-        activeRun = previousRun;
-    }
+    activeRun = previousRun;
     return inOrder.finish();
 }
 

@@ -1,5 +1,7 @@
 #include "isolated_executor.hpp"
 
+#include "outcome_wire.hpp"
+
 #include <zorvan/testing/property.hpp>
 
 #include <poll.h>
@@ -24,6 +26,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using zorvan::testing::LeafOutcome;
 using zorvan::testing::LeafStatus;
+using zorvan::testing::outcomeWith;
 
 // The status of a child that could not serve: its parent gone, or its own loop failed.
 constexpr int childSetUpFailed = 70;
@@ -64,30 +67,23 @@ bool readAll(int fd, void* data, std::size_t size) {
     return true;
 }
 
-// A leaf's outcome crosses the pipe as: status, seconds, report length, report.
+// A leaf's outcome crosses the pipe as its encoding's length, then the encoding.
 bool sendOutcome(int fd, const LeafOutcome& outcome) {
-    const auto status = static_cast<std::uint8_t>(outcome.status);
-    const std::uint64_t length = outcome.report.size();
-    return writeAll(fd, &status, sizeof status) &&
-           writeAll(fd, &outcome.seconds, sizeof outcome.seconds) &&
-           writeAll(fd, &length, sizeof length) && writeAll(fd, outcome.report.data(), length);
+    const std::string encoded = encodeOutcome(outcome);
+    const std::uint64_t length = encoded.size();
+    return writeAll(fd, &length, sizeof length) && writeAll(fd, encoded.data(), encoded.size());
 }
 
 std::optional<LeafOutcome> receiveOutcome(int fd) {
-    std::uint8_t status = 0;
-    LeafOutcome outcome;
     std::uint64_t length = 0;
-    if (!readAll(fd, &status, sizeof status) ||
-        !readAll(fd, &outcome.seconds, sizeof outcome.seconds) ||
-        !readAll(fd, &length, sizeof length)) {
+    if (!readAll(fd, &length, sizeof length)) {
         return std::nullopt;
     }
-    outcome.status = static_cast<LeafStatus>(status);
-    outcome.report.resize(length);
-    if (!readAll(fd, outcome.report.data(), length)) {
+    std::string encoded(length, '\0');
+    if (!readAll(fd, encoded.data(), encoded.size())) {
         return std::nullopt;
     }
-    return outcome;
+    return decodeOutcome(encoded);
 }
 
 std::string describeEnd(int waitStatus) {
@@ -166,7 +162,7 @@ public:
     LeafOutcome finish() {
         std::optional<LeafOutcome> outcome = receiveOutcome(fromChild_);
         if (!outcome) {
-            outcome = LeafOutcome{LeafStatus::failed, endOfChild(), secondsRunning()};
+            outcome = outcomeWith(LeafStatus::failed, endOfChild(), secondsRunning());
         }
         running_.reset();
         return *outcome;
@@ -177,9 +173,10 @@ public:
         ::kill(pid_, SIGKILL);
         endOfChild();
         running_.reset();
-        return {LeafStatus::failed,
-                "timed out: the leaf ran longer than " + std::to_string(timeout.count()) + " s",
-                secondsRunning()};
+        return outcomeWith(LeafStatus::failed,
+                           "timed out: the leaf ran longer than " +
+                               std::to_string(timeout.count()) + " s",
+                           secondsRunning());
     }
 
 private:
@@ -218,8 +215,11 @@ private:
         try {
             return runOne(leaf, settings);
         } catch (...) {
-            return {LeafStatus::failed, "the leaf runner failed: " +
-                                            zorvan::testing::detail::describeCurrentException()};
+            const zorvan::testing::detail::CaughtFailure caught =
+                zorvan::testing::detail::catchCurrentFailure();
+            return outcomeWith(LeafStatus::failed,
+                               "the leaf runner failed: " +
+                                   (caught.check ? describeCheck(*caught.check) : caught.error));
         }
     }
 
@@ -248,6 +248,7 @@ zorvan::testing::Executor isolatedExecutor(std::size_t jobs, std::chrono::second
     return [jobs, timeout,
             runOne = std::move(runOne)](const std::vector<zorvan::testing::Leaf>& leaves,
                                         const zorvan::testing::CheckSettings& settings,
+                                        const zorvan::testing::LeafStarted& started,
                                         const zorvan::testing::LeafFinished& finished) {
         // A child that dies must not take this process with it through a broken pipe.
         ::signal(SIGPIPE, SIG_IGN);
@@ -279,6 +280,7 @@ zorvan::testing::Executor isolatedExecutor(std::size_t jobs, std::chrono::second
                 }
                 if (!worker->running()) {
                     const std::size_t index = next++;
+                    started(index);
                     if (!worker->start(index)) {
                         end(index, worker->finish());
                     }

@@ -155,7 +155,8 @@ std::vector<SuiteEntry> selectSuites(const CheckOptions& options, std::string_vi
         }
     }
     if (selected.empty()) {
-        throw UsageError("no suite is selected by these --backend, --suite and --filter options");
+        throw std::runtime_error(
+            "no suite is selected by these --backend, --suite and --filter options");
     }
     return selected;
 }
@@ -271,7 +272,9 @@ int check(int argc, char** argv) {
         run.rerunCommand += " --data-dir " + zorvan::testing::shellWord(*options.dataDirectory);
     }
 
-    SummaryTable table;
+    ProgressLine progress(std::cout, ::isatty(STDOUT_FILENO) != 0 && !run.list);
+    std::ostream report(&progress);
+    SummaryTable table(report);
     KnownAnswerAudit audit;
     std::vector<std::pair<std::string, std::string>> accounting;
     std::vector<zorvan::testing::TestGroup> backendGroups;
@@ -291,22 +294,9 @@ int check(int argc, char** argv) {
     const std::vector<zorvan::testing::Test> tree(std::make_move_iterator(backendGroups.begin()),
                                                   std::make_move_iterator(backendGroups.end()));
 
-    ProgressLine progress(std::cout, ::isatty(STDOUT_FILENO) != 0 && !run.list);
-    std::ostream report(&progress);
-    run.onReported = [&](const zorvan::testing::Leaf& leaf,
-                         const zorvan::testing::LeafOutcome& outcome,
-                         const zorvan::testing::RunSummary& soFar, std::size_t leaves) {
-        table.count(leaf, outcome);
-        const std::size_t reported = soFar.passed + soFar.failed + soFar.skipped;
-        const std::string suite = leaf.path.substr(0, leaf.path.find('/', leaf.path.find('/') + 1));
-        progress.show("[" + suite + "] " + std::to_string(reported) + "/" + std::to_string(leaves) +
-                      " leaves, " + std::to_string(soFar.failed) + " failed");
-    };
-    run.beforeClosingLine = [&](std::ostream& out) {
-        progress.clear();
-        table.print(out);
-        out << accountingReport(accounting);
-    };
+    table.addNote(accountingReport(accounting));
+    ProgressReporter progressReporter(progress);
+    run.listeners = {&progressReporter, &table};
     const zorvan::testing::LeafRunner runOne = leafRunner();
     run.executor = options.isolate ? isolatedExecutor(run.jobs, options.timeout, runOne)
                                    : zorvan::testing::threadedExecutor(run.jobs, runOne);
@@ -314,7 +304,7 @@ int check(int argc, char** argv) {
     const zorvan::testing::RunSummary summary = zorvan::testing::run(tree, run, report);
     report.flush();
     zorvan::testing::flushStandardOutput();
-    return summary.failed == 0 ? 0 : 1;
+    return summary.failed == 0 && !summary.nothingSelected ? 0 : 1;
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 #pragma once
 // A progress line on a terminal that the report's own lines write over cleanly.
 
+#include <zorvan/testing/runner.hpp>
+
 #include <ostream>
 #include <streambuf>
 #include <string>
@@ -49,6 +51,30 @@ private:
     std::ostream& terminal_;
     bool enabled_;
     bool visible_ = false;
+};
+
+/// ProgressReporter: shows on a progress line, as each leaf ends, its suite and how many of
+/// the run's leaves have ended and failed; clears the line when the run ends.
+class ProgressReporter : public zorvan::testing::RunListener {
+public:
+    explicit ProgressReporter(ProgressLine& line) : line_(line) {}
+
+    void runStarting(const zorvan::testing::RunStart& start) override {
+        leaves_ = start.leaves.size();
+    }
+    void leafEnded(std::size_t, const zorvan::testing::Leaf& leaf,
+                   const zorvan::testing::LeafOutcome&,
+                   const zorvan::testing::RunSummary& soFar) override {
+        const std::size_t ended = soFar.passed + soFar.failed + soFar.skipped;
+        const std::string suite = leaf.path.substr(0, leaf.path.find('/', leaf.path.find('/') + 1));
+        line_.show("[" + suite + "] " + std::to_string(ended) + "/" + std::to_string(leaves_) +
+                   " leaves, " + std::to_string(soFar.failed) + " failed");
+    }
+    void runEnded(const zorvan::testing::RunEnd&) override { line_.clear(); }
+
+private:
+    ProgressLine& line_;
+    std::size_t leaves_ = 0;
 };
 
 } // namespace zorvan::check

@@ -19,7 +19,7 @@ void SummaryTable::count(const zorvan::testing::Leaf& leaf,
             case zorvan::testing::LeafStatus::failed: ++row.summary.failed; break;
             case zorvan::testing::LeafStatus::skipped:
                 ++row.summary.skipped;
-                ++row.skipReasons[outcome.report];
+                ++row.skipReasons[outcome.report()];
                 break;
             }
             row.seconds += outcome.seconds;
@@ -56,6 +56,13 @@ void SummaryTable::print(std::ostream& out) const {
             out << "skipped: " << count << " of " << row.backend << '/' << row.suite << ": "
                 << reason << '\n';
         }
+    }
+}
+
+void SummaryTable::runEnded(const zorvan::testing::RunEnd& end) {
+    if (!end.stopped()) {
+        print(out_);
+        out_ << notes_;
     }
 }
 

@@ -4,6 +4,7 @@
 #include <zorvan/bytes.hpp>
 #include <zorvan/testing/describe.hpp>
 #include <zorvan/testing/origin.hpp>
+#include <zorvan/testing/outcome.hpp>
 
 #include <optional>
 #include <source_location>
@@ -27,12 +28,12 @@ inline constexpr ValueRoles expectedAndActual{"expected", "actual"};
 inline constexpr ValueRoles computedAndKnownAnswer{"computed", "known answer"};
 
 /// Comparison: the two values of a failed check, printed, with their roles, and where byte
-/// strings first differ (empty for other values).
+/// strings first differ (nothing for other values).
 struct Comparison {
     ValueRoles roles;
     std::string first;
     std::string second;
-    std::string difference;
+    std::optional<ByteDifference> difference;
 };
 
 /// AssertionFailure: a failed check. what() is the whole report: the message, both values
@@ -47,6 +48,8 @@ public:
     [[nodiscard]] const Comparison& comparison() const noexcept { return comparison_; }
     [[nodiscard]] const std::optional<VectorOrigin>& origin() const noexcept { return origin_; }
     [[nodiscard]] const std::source_location& location() const noexcept { return location_; }
+    /// check: the failure as data, as a leaf's outcome carries it.
+    [[nodiscard]] FailedCheck check() const;
 
 private:
     std::string message_;
@@ -62,19 +65,19 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-/// describeDifference: where two byte strings first differ and their lengths; for pairs of
-/// byte strings, the same for the first component that differs; empty for other values.
-std::string describeDifference(const Bytes& first, const Bytes& second);
-std::string describeDifference(const std::pair<Bytes, Bytes>& first,
-                               const std::pair<Bytes, Bytes>& second);
-template <class T> std::string describeDifference(const T&, const T&) {
-    return {};
+/// byteDifference: where two byte strings first differ and their lengths; for pairs of
+/// byte strings, the same for the first component that differs; nothing for other values.
+ByteDifference byteDifference(const Bytes& first, const Bytes& second);
+ByteDifference byteDifference(const std::pair<Bytes, Bytes>& first,
+                              const std::pair<Bytes, Bytes>& second);
+template <class T> std::optional<ByteDifference> byteDifference(const T&, const T&) {
+    return std::nullopt;
 }
 
 namespace detail {
 
 template <class T> Comparison compare(ValueRoles roles, const T& first, const T& second) {
-    return {roles, describe(first), describe(second), describeDifference(first, second)};
+    return {roles, describe(first), describe(second), byteDifference(first, second)};
 }
 
 } // namespace detail

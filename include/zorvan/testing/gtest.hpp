@@ -17,6 +17,38 @@ namespace zorvan::testing {
 
 namespace detail {
 
+/// GoogleTestReporter: reports each leaf's outcome to the gtest test that is running: a skip
+/// with its reason, a failure with its report at its check's place (the vector's line in
+/// the data file where there is one), and for a property leaf the seed that reruns it.
+class GoogleTestReporter : public RunListener {
+public:
+    explicit GoogleTestReporter(std::uint64_t seed) : seed_(seed) {}
+
+    void leafEnded(std::size_t, const Leaf& leaf, const LeafOutcome& outcome,
+                   const RunSummary&) override {
+        if (outcome.status == LeafStatus::skipped) {
+            GTEST_SKIP() << outcome.report();
+        }
+        if (outcome.status != LeafStatus::failed) {
+            return;
+        }
+        const bool isProperty = std::holds_alternative<PropertyTest>(leaf.test->node());
+        const std::string seedLine = isProperty
+                                         ? "\n  seed " + std::to_string(seed_) +
+                                               "; rerun with ZORVAN_SEED=" + std::to_string(seed_)
+                                         : std::string();
+        if (outcome.check) {
+            const FailurePlace place = failurePlace(*outcome.check);
+            ADD_FAILURE_AT(place.file.c_str(), place.line) << outcome.report() << seedLine;
+        } else {
+            ADD_FAILURE() << outcome.report() << seedLine;
+        }
+    }
+
+private:
+    std::uint64_t seed_;
+};
+
 class LeafGoogleTest : public ::testing::Test {
 public:
     LeafGoogleTest(std::shared_ptr<const std::vector<zorvan::testing::Test>> tree, Leaf leaf,
@@ -24,47 +56,13 @@ public:
         : tree_(std::move(tree)), leaf_(std::move(leaf)), settings_(settings) {}
 
     void TestBody() override {
-        std::optional<FailurePlace> place;
-        const LeafOutcome outcome = runRecordingPlace(place);
-        if (outcome.status == LeafStatus::skipped) {
-            GTEST_SKIP() << outcome.report;
-        }
-        if (outcome.status != LeafStatus::failed) {
-            return;
-        }
-        const bool isProperty = std::holds_alternative<PropertyTest>(leaf_.test->node());
-        const std::string seedLine =
-            isProperty ? "\n  seed " + std::to_string(settings_.seed) +
-                             "; rerun with ZORVAN_SEED=" + std::to_string(settings_.seed)
-                       : std::string();
-        if (place) {
-            ADD_FAILURE_AT(place->file.c_str(), place->line) << outcome.report << seedLine;
-        } else {
-            ADD_FAILURE() << outcome.report << seedLine;
-        }
+        GoogleTestReporter reporter(settings_.seed);
+        reporter.leafStarting(leaf_);
+        const LeafOutcome outcome = runLeaf(leaf_, settings_);
+        reporter.leafEnded(0, leaf_, outcome, {});
     }
 
 private:
-    // Runs the leaf as the bundled runner does; a unit leaf's failed check also leaves where
-    // it is best shown (its vector's data file and line, or the check's source line).
-    LeafOutcome runRecordingPlace(std::optional<FailurePlace>& place) const {
-        const auto* unit = std::get_if<UnitTest>(&leaf_.test->node());
-        if (unit == nullptr) {
-            return runLeaf(leaf_, settings_);
-        }
-        const zorvan::testing::Test recording = testCase(unit->name, [&place, unit] {
-            try {
-                unit->assertion();
-            } catch (const AssertionFailure& failure) {
-                place = failurePlace(failure);
-                throw;
-            }
-        });
-        Leaf leaf = leaf_;
-        leaf.test = &recording;
-        return runLeaf(leaf, settings_);
-    }
-
     std::shared_ptr<const std::vector<zorvan::testing::Test>> tree_; // keeps the leaf's test alive
     Leaf leaf_;
     CheckSettings settings_;

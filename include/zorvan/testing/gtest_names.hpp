@@ -40,6 +40,7 @@ struct FailurePlace {
 /// failurePlace: where a failed check is best shown: the line of its vector's record in the
 /// installed data file when it has one, the source location of the check otherwise. Throws
 /// what Paths_zorvan_tests::getDataFileName throws.
+FailurePlace failurePlace(const FailedCheck& check);
 FailurePlace failurePlace(const AssertionFailure& failure);
 
 } // namespace zorvan::testing

@@ -11,9 +11,9 @@
 namespace zorvan::testing {
 
 /// main: parses the command line (see usage), runs the selected leaves and reports. Returns 0
-/// when nothing failed, 1 when something did or the report could not be written (standard
-/// output closed or full, a JUnit file that cannot be written: one line on standard error
-/// says why), 2 on a usage error.
+/// when nothing failed, 1 when something did, when the filter selects no leaf, or when the
+/// report could not be written (standard output closed or full, a JUnit file that cannot be
+/// written: one line on standard error says why), 2 on a usage error.
 int main(int argc, const char* const* argv, const std::vector<Test>& tests);
 int main(int argc, const char* const* argv, const Test& test);
 

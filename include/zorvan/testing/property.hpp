@@ -10,6 +10,7 @@
 #include <exception>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <span>
 #include <string>
 #include <tuple>
@@ -42,12 +43,12 @@ private:
 };
 
 /// Arbitrary<T>: arbitrary(Gen&) draws a T; shrink(value) proposes smaller values.
-template <class T>
-struct Arbitrary;
+template <class T> struct Arbitrary;
 
-template <std::unsigned_integral T>
-struct Arbitrary<T> {
-    static T arbitrary(Gen& gen) { return static_cast<T>(gen.uniform(std::numeric_limits<T>::max())); }
+template <std::unsigned_integral T> struct Arbitrary<T> {
+    static T arbitrary(Gen& gen) {
+        return static_cast<T>(gen.uniform(std::numeric_limits<T>::max()));
+    }
     static std::vector<T> shrink(const T&) { return {}; }
 };
 
@@ -68,8 +69,7 @@ private:
 
 /// implies: precondition ==> law. A false precondition discards the case; the law (a bool, a
 /// Result, or a callable giving either) is evaluated only when the precondition holds.
-template <class Law>
-Result implies(bool precondition, Law&& law) {
+template <class Law> Result implies(bool precondition, Law&& law) {
     if (!precondition) {
         return Result::discard();
     }
@@ -80,11 +80,12 @@ Result implies(bool precondition, Law&& law) {
     }
 }
 
-/// CaseOutcome: one generated case: its verdict, the printed arguments of a case that did not
-/// hold, and the error it raised, if any.
+/// CaseOutcome: one generated case: its verdict and, for a case that did not hold, its
+/// arguments and what it raised: a failed check, or the text of another error.
 struct CaseOutcome {
     Verdict verdict = Verdict::holds;
-    std::vector<std::string> arguments;
+    std::vector<DrawnArgument> arguments;
+    std::optional<FailedCheck> check;
     std::string error;
 };
 
@@ -100,10 +101,8 @@ private:
 
 namespace detail {
 
-template <class F>
-struct LawSignature : LawSignature<decltype(&F::operator())> {};
-template <class R, class... Args>
-struct LawSignature<R (*)(Args...)> {
+template <class F> struct LawSignature : LawSignature<decltype(&F::operator())> {};
+template <class R, class... Args> struct LawSignature<R (*)(Args...)> {
     using Arguments = std::tuple<std::decay_t<Args>...>;
 };
 template <class C, class R, class... Args>
@@ -120,26 +119,46 @@ Tuple drawArguments(Gen& gen, std::index_sequence<Index...>) {
     }()...};
 }
 
+// Arguments the law gave no names are named by their position: "argument 1", ...
 template <class Tuple>
-std::vector<std::string> describeArguments(const Tuple& arguments) {
-    return std::apply([](const auto&... each) { return std::vector<std::string>{describe(each)...}; },
-                      arguments);
+std::vector<DrawnArgument> describeArguments(const Tuple& arguments,
+                                             const std::vector<std::string>& names) {
+    std::vector<std::string> values = std::apply(
+        [](const auto&... each) { return std::vector<std::string>{describe(each)...}; }, arguments);
+    std::vector<DrawnArgument> drawn;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        drawn.push_back({i < names.size() ? names[i] : "argument " + std::to_string(i + 1),
+                         std::move(values[i])});
+    }
+    return drawn;
 }
 
-/// describeCurrentException: the report of the exception being handled: an assertion's own
-/// report, or "error: " and the message of any other.
-std::string describeCurrentException();
+/// CaughtFailure: the exception being handled, as data: an assertion's failed check, or
+/// "error: " and the message of any other error.
+struct CaughtFailure {
+    std::optional<FailedCheck> check;
+    std::string error;
+};
+/// catchCurrentFailure: the CaughtFailure of the exception being handled; call it only
+/// inside a catch block. Never fails beyond allocation.
+CaughtFailure catchCurrentFailure();
+
+/// requireArgumentNames: throws std::invalid_argument when a law of `parameters` parameters
+/// is given a number of names other than none or one each.
+void requireArgumentNames(std::size_t parameters, std::size_t names);
 
 } // namespace detail
 
 /// makeProperty: a property from a callable whose parameters are drawn with Arbitrary and
-/// which returns bool or Result. An exception thrown by the law fails the case with its message.
-template <class Law>
-Property makeProperty(Law law) {
+/// which returns bool or Result; argumentNames name the parameters in falsified cases (none:
+/// "argument 1", ...). An exception thrown by the law fails the case with its message. Throws
+/// std::invalid_argument when argumentNames is neither empty nor one name per parameter.
+template <class Law> Property makeProperty(Law law, std::vector<std::string> argumentNames = {}) {
     using Arguments = typename detail::LawSignature<std::decay_t<Law>>::Arguments;
-    return Property([law = std::move(law)](Gen& gen) {
-        const Arguments arguments =
-            detail::drawArguments<Arguments>(gen, std::make_index_sequence<std::tuple_size_v<Arguments>>{});
+    detail::requireArgumentNames(std::tuple_size_v<Arguments>, argumentNames.size());
+    return Property([law = std::move(law), names = std::move(argumentNames)](Gen& gen) {
+        const Arguments arguments = detail::drawArguments<Arguments>(
+            gen, std::make_index_sequence<std::tuple_size_v<Arguments>>{});
         CaseOutcome outcome;
         try {
             outcome.verdict = Result(std::apply(law, arguments)).verdict();
@@ -147,10 +166,12 @@ Property makeProperty(Law law) {
             throw;
         } catch (...) {
             outcome.verdict = Verdict::falsified;
-            outcome.error = detail::describeCurrentException();
+            detail::CaughtFailure caught = detail::catchCurrentFailure();
+            outcome.check = std::move(caught.check);
+            outcome.error = std::move(caught.error);
         }
         if (outcome.verdict == Verdict::falsified) {
-            outcome.arguments = detail::describeArguments(arguments);
+            outcome.arguments = detail::describeArguments(arguments, names);
         }
         return outcome;
     });

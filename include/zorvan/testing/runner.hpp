@@ -1,6 +1,7 @@
 #pragma once
 // The runner: selects leaves of a test tree by path, runs them, and reports.
 
+#include <zorvan/testing/outcome.hpp>
 #include <zorvan/testing/test.hpp>
 
 #include <cstddef>
@@ -46,26 +47,20 @@ struct CheckSettings {
     std::size_t maxDiscardRatio = 10;
 };
 
-enum class LeafStatus { passed, failed, skipped };
-
-/// LeafOutcome: how one leaf ended; report holds what a failure or skip says.
-struct LeafOutcome {
-    LeafStatus status = LeafStatus::passed;
-    std::string report;
-    double seconds = 0;
-};
-
 /// runLeaf: runs one leaf. Never throws: an error raised by the code under test fails the
 /// leaf with its message, and TestSkipped skips it. A call to exit from the leaf ends the
 /// process with status 1 and a line naming the leaf on standard error (inside run, the run's
 /// report is closed first).
 LeafOutcome runLeaf(const Leaf& leaf, const CheckSettings& settings);
 
+/// LeafStarted: told once per leaf, from any thread and in any order, as it starts to run.
+using LeafStarted = std::function<void(std::size_t index)>;
 /// LeafFinished: told once per leaf, from any thread and in any order, how it ended.
 using LeafFinished = std::function<void(std::size_t index, LeafOutcome outcome)>;
-/// Executor: runs every leaf of the list and reports each through finished before returning.
+/// Executor: runs every leaf of the list, telling started as each begins and finished as
+/// each ends, before returning.
 using Executor = std::function<void(const std::vector<Leaf>& leaves, const CheckSettings& settings,
-                                    const LeafFinished& finished)>;
+                                    const LeafStarted& started, const LeafFinished& finished)>;
 
 /// LeafRunner: runs one leaf; runLeaf is the one every executor uses unless told otherwise.
 using LeafRunner = std::function<LeafOutcome(const Leaf&, const CheckSettings&)>;
@@ -73,11 +68,48 @@ using LeafRunner = std::function<LeafOutcome(const Leaf&, const CheckSettings&)>
 /// threadedExecutor: runs the leaves with runOne on `jobs` threads (the caller's own when 1).
 Executor threadedExecutor(std::size_t jobs, LeafRunner runOne = runLeaf);
 
-/// RunSummary: the counts of a run.
+/// RunSummary: the counts of a run. nothingSelected: the filter (with the occurrence)
+/// matched no leaf, so the run checked nothing and is no success; a shard left without
+/// leaves by sharding a selection is not that.
 struct RunSummary {
     std::size_t passed = 0;
     std::size_t failed = 0;
     std::size_t skipped = 0;
+    bool nothingSelected = false;
+};
+
+/// RunStart: what a run is about to do: its seed, the leaves it runs, in tree order, and
+/// all the leaves of the tree.
+struct RunStart {
+    std::uint64_t seed = 0;
+    const std::vector<Leaf>& leaves;
+    const std::vector<Leaf>& all;
+};
+
+/// RunEnd: how a run ended: its counts and, for a run cut short (by a signal, or a leaf that
+/// called exit), the reason and how many leaves did not run.
+struct RunEnd {
+    RunSummary summary;
+    std::string stopReason;
+    std::size_t notRun = 0;
+
+    [[nodiscard]] bool stopped() const noexcept { return !stopReason.empty(); }
+};
+
+/// RunListener: a reporter; run tells each listener of the run as it goes. Calls never
+/// overlap, so a listener needs no lock of its own. leafStarting comes from the thread that
+/// runs the leaf, in any order with several jobs; leafEnded comes in tree order (except for
+/// what finished when a run is cut short), with the counts so far, this leaf included, and
+/// the leaf's index in RunStart::leaves. A listener's exception ends the run and leaves run
+/// (except from a run cut short, where it is written to standard error).
+class RunListener {
+public:
+    virtual ~RunListener() = default;
+    virtual void runStarting(const RunStart& start);
+    virtual void leafStarting(const Leaf& leaf);
+    virtual void leafEnded(std::size_t index, const Leaf& leaf, const LeafOutcome& outcome,
+                           const RunSummary& soFar);
+    virtual void runEnded(const RunEnd& end);
 };
 
 /// RunOptions: what run selects and how it reports.
@@ -100,13 +132,10 @@ struct RunOptions {
     std::string rerunCommand = "test";
     /// executor: how the leaves run; threadedExecutor(jobs) when empty.
     Executor executor;
-    /// onReported: told of each leaf as the report reaches it, in tree order, with the counts
-    /// so far (this leaf included) and the number of leaves the run has.
-    std::function<void(const Leaf&, const LeafOutcome&, const RunSummary& soFar,
-                       std::size_t leaves)>
-        onReported;
-    /// beforeClosingLine: writes what the report shows between the last leaf and the closing line.
-    std::function<void(std::ostream&)> beforeClosingLine;
+    /// listeners: reporters told of the run besides the text report and the JUnit file; they
+    /// hear of its end before the text report writes its closing line, so what they write to
+    /// the report's stream stands above it. They must outlive the run.
+    std::vector<RunListener*> listeners;
 };
 
 /// selectLeaves: the leaves that a run with these options runs, in tree order: those whose path
@@ -117,7 +146,9 @@ std::vector<Leaf> selectLeaves(const std::vector<Leaf>& leaves, const RunOptions
 std::string closingLine(const RunSummary& summary);
 
 /// run: runs (or with list, lists) the selected leaves and writes the report to out: the seed,
-/// each failure with a command that reruns it, and the closing line. Leaves run on
+/// each failure with a command that reruns it, and the closing line. A filter that selects
+/// no leaf is said in a line of its own (also by list), and the summary's nothingSelected is
+/// set. Leaves run on
 /// options.jobs threads; the report stays in tree order. Text from the code under test
 /// reaches out and the JUnit file with control characters and bytes that are not UTF-8
 /// escaped as "\xNN".

@@ -71,4 +71,12 @@ Test testProperty(std::string name, Law law) {
     return PropertyTest{std::move(name), makeProperty(std::move(law))};
 }
 
+/// testProperty: a property leaf whose law's parameters have names, which its falsified cases
+/// show ("keySeed: 0102..."). Throws std::invalid_argument when there is not one name per
+/// parameter.
+template <class Law>
+Test testProperty(std::string name, std::vector<std::string> argumentNames, Law law) {
+    return PropertyTest{std::move(name), makeProperty(std::move(law), std::move(argumentNames))};
+}
+
 } // namespace zorvan::testing

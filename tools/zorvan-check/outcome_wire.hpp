@@ -1,0 +1,21 @@
+#pragma once
+// A leaf's outcome as bytes, so that it crosses the pipe from the child process that ran the
+// leaf whole: status, time, message, failed check, origin and falsified case.
+
+#include <zorvan/testing/outcome.hpp>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zorvan::check {
+
+/// encodeOutcome: the outcome as bytes that decodeOutcome reads back into an equal outcome,
+/// in the same program. Never fails beyond allocation.
+std::string encodeOutcome(const zorvan::testing::LeafOutcome& outcome);
+
+/// decodeOutcome: the outcome that encodeOutcome made these bytes from; nothing when they are
+/// cut short, run on, or hold a value out of range.
+std::optional<zorvan::testing::LeafOutcome> decodeOutcome(std::string_view bytes);
+
+} // namespace zorvan::check
