@@ -6,8 +6,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -323,7 +327,7 @@ TEST(Runner, ControlCharactersAndBytesThatAreNotUtf8AreEscapedVisibly) {
     EXPECT_EQ(result.output.find('\x1b'), std::string::npos);
     const std::string xml = readFile(path);
     EXPECT_THAT(xml, HasSubstr("classname=\"G\\x1b[2J\" name=\"caf\xc3\xa9 \\xff\""));
-    EXPECT_THAT(xml, HasSubstr("red \\x1b[31m\\x07 \\xc0\\xaf end</failure>"));
+    EXPECT_THAT(xml, HasSubstr("red \\x1b[31m\\x07 \\xc0\\xaf end\n  seed 1; rerun: "));
     EXPECT_EQ(xml.find('\x1b'), std::string::npos);
     std::remove(path.c_str());
 }
@@ -343,12 +347,62 @@ TEST(RunnerDeathTest, AnExitInALeafFailsTheRunNamingTheLeafAndKeepsTheJUnitRepor
     EXPECT_THAT(xml, HasSubstr("name=\"before\" time="));
     EXPECT_THAT(xml, HasSubstr("<failure message=\"called exit while it ran\">"));
     EXPECT_THAT(xml,
-                HasSubstr("name=\"after\" time=\"0\">\n      <skipped message=\"not run: the run "
-                          "stopped: the leaf G/exits called exit\">"));
+                HasSubstr("name=\"after\" time=\"0.000000\">\n      <skipped message=\"not run: "
+                          "the run stopped: the leaf G/exits called exit\">"));
     std::remove(path.c_str());
 
     const std::array argv{"probe"};
     EXPECT_EXIT(zorvan::testing::main(1, argv.data(), tree), ::testing::ExitedWithCode(1), "");
+}
+
+// A signal that arrives as the report is being closed must neither cut the JUnit file short
+// nor leave its temporary file behind.
+TEST(RunnerDeathTest, ASignalWhileTheReportClosesLeavesACompleteJUnitFileAndNoTemporaryOne) {
+    const std::filesystem::path folder =
+        std::filesystem::path(::testing::TempDir()) / "zorvan-runner-late-signal";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    struct Terminator : RunListener {
+        void runEnded(const RunEnd&) override { ::kill(::getpid(), SIGTERM); }
+    } terminator;
+    const Tree tree{testCase("passes", [] {})};
+    RunOptions options = seeded(1);
+    options.junitPath = (folder / "report.xml").string();
+    options.listeners = {&terminator};
+    EXPECT_EXIT(run(tree, options, std::cerr), ::testing::ExitedWithCode(143),
+                "1 passed, 0 failed");
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        files.push_back(entry.path().filename().string());
+    }
+    EXPECT_THAT(files, testing::ElementsAre("report.xml"));
+    EXPECT_THAT(readFile((folder / "report.xml").string()), testing::EndsWith("</testsuites>\n"));
+    std::filesystem::remove_all(folder);
+}
+
+// What CI systems read: plain decimal times, the seed, the whole failure as the console
+// shows it, and octets drawn for a property as numbers.
+TEST(Runner, TheJUnitReportCarriesTheSeedTimesAndTheWholeFailure) {
+    const std::string path = ::testing::TempDir() + "zorvan-runner-junit-parts.xml";
+    const Tree tree{TestGroup{
+        "G",
+        {testCase("mismatch",
+                  [] {
+                      assertEqual("vector 4", Bytes{1, 2, 3}, Bytes{1, 9});
+                  }),
+         testProperty("octet", {"octet"}, [](std::uint8_t octet) { return octet % 2 == 2; })}}};
+    RunOptions options = seeded(31);
+    options.junitPath = path;
+    const RunResult result = runWith(tree, options);
+    const std::string xml = readFile(path);
+    EXPECT_THAT(xml, HasSubstr("<property name=\"seed\" value=\"31\"/>"));
+    EXPECT_THAT(xml, testing::ContainsRegex("name=\"mismatch\" time=\"[0-9]+\\.[0-9]{6}\""));
+    EXPECT_THAT(xml, HasSubstr("lengths 3 and 2\n  at "));
+    EXPECT_THAT(xml,
+                HasSubstr("seed 31; rerun: ./probe --filter 'G/mismatch' --seed 31</failure>"));
+    EXPECT_THAT(xml, testing::ContainsRegex("\n  octet: [0-9]+\n"));
+    EXPECT_THAT(result.output, testing::ContainsRegex("\n  octet: [0-9]+\n"));
+    std::remove(path.c_str());
 }
 
 TEST(Glob, MatchesStarsAndQuestionMarksAndEscapes) {

@@ -52,19 +52,19 @@ zorvan::testing::Test makeHashPropTests() {
     return zorvan::testing::TestGroup{
         names::hashGroup,
         {
-            testProperty(names::lazyStrictEqual,
+            testProperty(names::lazyStrictEqual, {"message"},
                          [](const LazyBytes& message) {
                              return zorvan::hash<D>(message) ==
                                     zorvan::hashStrict<D>(message.toStrict());
                          }),
-            testProperty(names::digestLength,
+            testProperty(names::digestLength, {"message"},
                          [](const LazyBytes& message) {
                              const std::size_t octets = D::outputLength() / 8;
                              return zorvan::hash<D>(message).encode().size() == octets &&
                                     zorvan::hashStrict<D>(message.toStrict()).encode().size() ==
                                         octets;
                          }),
-            testProperty(names::getPutHash,
+            testProperty(names::getPutHash, {"message"},
                          [](const LazyBytes& message) {
                              const D digest = zorvan::hashStrict<D>(message.toStrict());
                              const std::optional<D> readBack = D::get(digest.encode());
@@ -162,8 +162,8 @@ std::vector<zorvan::testing::Test> makeBlockCipherPropTests() {
     using zorvan::testing::testProperty;
     requireWholeOctetBlocks(K::blockSize());
 
-    std::vector<zorvan::testing::Test> identity{
-        testProperty(names::ecbIdentity, [](const Bytes& keySeed, const Bytes& message) {
+    std::vector<zorvan::testing::Test> identity{testProperty(
+        names::ecbIdentity, {"keySeed", "message"}, [](const Bytes& keySeed, const Bytes& message) {
             const std::optional<K> key = detail::keyFrom<K>(keySeed);
             return implies(key.has_value(), [&] {
                 const Bytes padded = zorvan::padESPBlockSize(*key, message);
@@ -172,8 +172,9 @@ std::vector<zorvan::testing::Test> makeBlockCipherPropTests() {
                 return unpadded.has_value() && *unpadded == message;
             });
         })};
-    std::vector<zorvan::testing::Test> agreement{
-        testProperty(names::ecbAgreement, [](const Bytes& keySeed, const LazyBytes& message) {
+    std::vector<zorvan::testing::Test> agreement{testProperty(
+        names::ecbAgreement, {"keySeed", "message"},
+        [](const Bytes& keySeed, const LazyBytes& message) {
             const std::optional<K> key = detail::keyFrom<K>(keySeed);
             return implies(key.has_value(), [&] {
                 // The decryptions run on the plaintext itself, read as ciphertext.
@@ -184,15 +185,16 @@ std::vector<zorvan::testing::Test> makeBlockCipherPropTests() {
             });
         })};
     for (const detail::IVMode<K>& mode : detail::ivModes<K>()) {
-        identity.push_back(testProperty(
-            mode.identityName, [mode](const Bytes& keySeed, const Bytes& ivBytes, const Bytes& message) {
-                return detail::ivIdentity(mode, keySeed, ivBytes, message);
+        identity.push_back(
+            testProperty(mode.identityName, {"keySeed", "ivBytes", "message"},
+                         [mode](const Bytes& keySeed, const Bytes& ivBytes, const Bytes& message) {
+                             return detail::ivIdentity(mode, keySeed, ivBytes, message);
+                         }));
+        agreement.push_back(testProperty(
+            mode.agreementName, {"keySeed", "ivBytes", "message"},
+            [mode](const Bytes& keySeed, const Bytes& ivBytes, const LazyBytes& message) {
+                return detail::ivAgreement(mode, keySeed, ivBytes, message);
             }));
-        agreement.push_back(testProperty(mode.agreementName, [mode](const Bytes& keySeed,
-                                                                    const Bytes& ivBytes,
-                                                                    const LazyBytes& message) {
-            return detail::ivAgreement(mode, keySeed, ivBytes, message);
-        }));
     }
     return {zorvan::testing::TestGroup{names::identityGroup, std::move(identity)},
             zorvan::testing::TestGroup{names::agreementGroup, std::move(agreement)}};

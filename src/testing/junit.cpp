@@ -1,5 +1,6 @@
 #include "junit.hpp"
 
+#include "console_reporter.hpp"
 #include "visible_text.hpp"
 
 #include <fcntl.h>
@@ -8,8 +9,10 @@
 
 #include <cerrno>
 #include <cstring>
+#include <iomanip>
 #include <sstream>
 #include <stdexcept>
+#include <utility>
 
 namespace zorvan::testing::detail {
 
@@ -20,44 +23,57 @@ namespace {
                              reason);
 }
 
-void writeTestCase(std::ostream& xml, const Leaf& leaf, const std::optional<LeafOutcome>& outcome,
-                   std::string_view notRunReason) {
-    xml << "    <testcase classname=\"" << xmlText(leaf.groupPath) << "\" name=\""
-        << xmlText(leaf.name) << "\" time=\"" << (outcome ? outcome->seconds : 0) << "\"";
+// Readers take times as decimal numbers; a default stream writes small ones with an exponent.
+std::string seconds(double value) {
+    std::ostringstream text;
+    text << std::fixed << std::setprecision(6) << value;
+    return text.str();
+}
+
+void writeTestCase(std::ostream& xml, const JUnitCase& testCase, std::string_view notRunReason) {
+    const std::optional<LeafOutcome>& outcome = testCase.outcome;
+    xml << "    <testcase classname=\"" << xmlText(testCase.leaf->groupPath) << "\" name=\""
+        << xmlText(testCase.leaf->name) << "\" time=\"" << seconds(outcome ? outcome->seconds : 0)
+        << "\"";
     if (outcome && outcome->status == LeafStatus::passed) {
         xml << "/>\n";
         return;
     }
     const bool failed = outcome && outcome->status == LeafStatus::failed;
-    const std::string report = outcome ? outcome->report() : std::string(notRunReason);
+    const std::string message = outcome ? outcome->message : std::string(notRunReason);
+    const std::string body = failed ? testCase.failureText : outcome ? outcome->report() : message;
     const char* element = failed ? "failure" : "skipped";
-    xml << ">\n      <" << element << " message=\"" << xmlText(report.substr(0, report.find('\n')))
-        << "\">" << xmlText(report) << "</" << element << ">\n    </testcase>\n";
+    xml << ">\n      <" << element << " message=\""
+        << xmlText(message.substr(0, message.find('\n'))) << "\">" << xmlText(body) << "</"
+        << element << ">\n    </testcase>\n";
 }
 
 } // namespace
 
-std::string renderJUnit(const std::vector<Leaf>& leaves,
-                        const std::vector<std::optional<LeafOutcome>>& outcomes,
+std::string renderJUnit(std::uint64_t seed, const std::vector<JUnitCase>& cases,
                         std::string_view notRunReason) {
     RunSummary summary;
     double total = 0;
-    for (const std::optional<LeafOutcome>& outcome : outcomes) {
+    for (const JUnitCase& testCase : cases) {
+        const std::optional<LeafOutcome>& outcome = testCase.outcome;
         total += outcome ? outcome->seconds : 0;
         summary.failed += outcome && outcome->status == LeafStatus::failed ? 1U : 0U;
         summary.skipped += !outcome || outcome->status == LeafStatus::skipped ? 1U : 0U;
     }
     std::ostringstream xml;
     const auto counts = [&] {
-        xml << " tests=\"" << leaves.size() << "\" failures=\"" << summary.failed << "\" skipped=\""
-            << summary.skipped << "\" time=\"" << total << "\">\n";
+        xml << " tests=\"" << cases.size() << "\" failures=\"" << summary.failed
+            << "\" errors=\"0\" skipped=\"" << summary.skipped << "\" time=\"" << seconds(total)
+            << "\">\n";
     };
     xml << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites";
     counts();
     xml << "  <testsuite name=\"zorvan\"";
     counts();
-    for (std::size_t i = 0; i < leaves.size(); ++i) {
-        writeTestCase(xml, leaves[i], outcomes[i], notRunReason);
+    xml << "    <properties>\n      <property name=\"seed\" value=\"" << seed
+        << "\"/>\n    </properties>\n";
+    for (const JUnitCase& testCase : cases) {
+        writeTestCase(xml, testCase, notRunReason);
     }
     xml << "  </testsuite>\n</testsuites>\n";
     return std::move(xml).str();
@@ -90,7 +106,12 @@ void JUnitFile::commit(std::string_view text) {
             continue;
         }
         if (written <= 0) {
-            fail(path_, written < 0 ? std::strerror(errno) : "nothing could be written");
+            const std::string reason =
+                written < 0 ? std::strerror(errno) : "nothing could be written";
+            // A run cut short ends the process without unwinding: remove the file here.
+            ::close(std::exchange(fd_, -1));
+            ::unlink(temporaryPath_.c_str());
+            fail(path_, reason);
         }
         text.remove_prefix(static_cast<std::size_t>(written));
     }
@@ -109,18 +130,25 @@ void JUnitFile::commit(std::string_view text) {
 }
 
 void JUnitReporter::runStarting(const RunStart& start) {
-    leaves_ = &start.leaves;
-    outcomes_.assign(start.leaves.size(), std::nullopt);
+    all_ = &start.all;
+    cases_.clear();
+    for (const Leaf& leaf : start.leaves) {
+        cases_.push_back({&leaf, std::nullopt, {}});
+    }
 }
 
-void JUnitReporter::leafEnded(std::size_t index, const Leaf&, const LeafOutcome& outcome,
+void JUnitReporter::leafEnded(std::size_t index, const Leaf& leaf, const LeafOutcome& outcome,
                               const RunSummary&) {
-    outcomes_[index] = outcome;
+    JUnitCase& testCase = cases_[index];
+    testCase.outcome = outcome;
+    if (outcome.status == LeafStatus::failed) {
+        testCase.failureText = outcome.report() + "\n  " + rerunLine(*all_, leaf, options_);
+    }
 }
 
 void JUnitReporter::runEnded(const RunEnd& end) {
-    file_.commit(
-        renderJUnit(*leaves_, outcomes_, end.stopped() ? "not run: " + end.stopReason : ""));
+    file_.commit(renderJUnit(options_.check.seed, cases_,
+                             end.stopped() ? "not run: " + end.stopReason : ""));
 }
 
 } // namespace zorvan::testing::detail

@@ -3,6 +3,7 @@
 
 #include <zorvan/testing/runner.hpp>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,11 +11,20 @@
 
 namespace zorvan::testing::detail {
 
-/// renderJUnit: the JUnit XML of a run's leaves and outcomes; a leaf without an outcome is
-/// written as skipped with notRunReason. Bytes that are not UTF-8 are escaped visibly.
-/// Never fails.
-std::string renderJUnit(const std::vector<Leaf>& leaves,
-                        const std::vector<std::optional<LeafOutcome>>& outcomes,
+/// JUnitCase: one testcase of the report: its leaf, its outcome (none for a leaf that did not
+/// run) and, for a failure, the whole text the console shows for it.
+struct JUnitCase {
+    const Leaf* leaf = nullptr;
+    std::optional<LeafOutcome> outcome;
+    std::string failureText;
+};
+
+/// renderJUnit: the JUnit XML of a run: the seed as a property of the suite, then each case;
+/// a case without an outcome is written as skipped with notRunReason. Times are decimal
+/// numbers of seconds; text that XML cannot hold (control characters, bytes that are not
+/// UTF-8) is escaped visibly, so the document is well-formed whatever the values hold.
+/// Never fails beyond allocation.
+std::string renderJUnit(std::uint64_t seed, const std::vector<JUnitCase>& cases,
                         std::string_view notRunReason);
 
 /// JUnitFile: a report file written beside its path under a temporary name and renamed
@@ -45,7 +55,8 @@ private:
 class JUnitReporter : public RunListener {
 public:
     /// JUnitReporter: creates the JUnitFile; throws as it does.
-    explicit JUnitReporter(std::string path) : file_(std::move(path)) {}
+    JUnitReporter(std::string path, const RunOptions& options)
+        : file_(std::move(path)), options_(options) {}
 
     void runStarting(const RunStart& start) override;
     void leafEnded(std::size_t index, const Leaf& leaf, const LeafOutcome& outcome,
@@ -55,8 +66,9 @@ public:
 
 private:
     JUnitFile file_;
-    const std::vector<Leaf>* leaves_ = nullptr;
-    std::vector<std::optional<LeafOutcome>> outcomes_;
+    const RunOptions& options_;
+    const std::vector<Leaf>* all_ = nullptr;
+    std::vector<JUnitCase> cases_;
 };
 
 } // namespace zorvan::testing::detail

@@ -458,7 +458,7 @@ RunSummary run(const std::vector<Test>& tests, const RunOptions& options, std::o
     std::optional<JUnitReporter> junit;
     std::vector<RunListener*> reporters{&console};
     if (options.junitPath) {
-        reporters.push_back(&junit.emplace(*options.junitPath));
+        reporters.push_back(&junit.emplace(*options.junitPath, options));
     }
     Broadcast broadcast(reporters, options.listeners, leaves.size());
     broadcast.start({options.check.seed, leaves, all});

@@ -28,6 +28,13 @@ struct Describer {
     }
 };
 
+// Octets are numbers: printed as characters they would put raw bytes into reports.
+template <class Octet> struct OctetDescriber {
+    static std::string describe(Octet value) { return std::to_string(static_cast<int>(value)); }
+};
+template <> struct Describer<unsigned char> : OctetDescriber<unsigned char> {};
+template <> struct Describer<signed char> : OctetDescriber<signed char> {};
+
 template <class A, class B>
 struct Describer<std::pair<A, B>> {
     static std::string describe(const std::pair<A, B>& value) {
@@ -44,8 +51,9 @@ struct Describer<std::optional<T>> {
 
 } // namespace detail
 
-/// describe: operator<< where the type has one, pairs as "(a, b)", optionals as "just v" or
-/// "nothing". Never throws beyond what the value's own printing throws.
+/// describe: operator<< where the type has one, octets (std::uint8_t, std::int8_t) as numbers,
+/// pairs as "(a, b)", optionals as "just v" or "nothing". Never throws beyond what the value's own
+/// printing throws.
 template <class T>
 std::string describe(const T& value) {
     return detail::Describer<T>::describe(value);
