@@ -40,7 +40,8 @@ TEST(OutcomeWire, CutOrCorruptBytesAreRefused) {
     badStatus[0] = 7;
     EXPECT_EQ(decodeOutcome(badStatus), std::nullopt);
     std::string hugeMessage = encoded;
-    hugeMessage[1 + sizeof(double) + 7] = '\x7f'; // the message's length, most significant octet
+    // The message's length follows the status and the time; this is its most significant octet.
+    hugeMessage[sizeof(LeafStatus) + sizeof(double) + 7] = '\x7f';
     EXPECT_EQ(decodeOutcome(hugeMessage), std::nullopt);
 }
 

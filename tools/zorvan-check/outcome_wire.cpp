@@ -1,7 +1,9 @@
 #include "outcome_wire.hpp"
 
+#include <concepts>
 #include <cstdint>
 #include <cstring>
+#include <tuple>
 #include <type_traits>
 #include <vector>
 
@@ -13,11 +15,74 @@ using namespace zorvan::testing;
 
 // Numbers go in this machine's own representation: both ends are the same program.
 static_assert(std::is_same_v<std::size_t, std::uint64_t>, "sizes are written as 64-bit numbers");
+
+// The fields of each part of an outcome, in the order they cross the pipe.
+constexpr auto fieldsOf(const VectorField*) {
+    return std::tuple{&VectorField::name, &VectorField::value};
+}
+constexpr auto fieldsOf(const VectorOrigin*) {
+    return std::tuple{&VectorOrigin::file, &VectorOrigin::line, &VectorOrigin::number,
+                      &VectorOrigin::fields};
+}
+constexpr auto fieldsOf(const PrintedValue*) {
+    return std::tuple{&PrintedValue::role, &PrintedValue::text};
+}
+constexpr auto fieldsOf(const ByteDifference*) {
+    return std::tuple{&ByteDifference::component,   &ByteDifference::position,
+                      &ByteDifference::firstOctet,  &ByteDifference::secondOctet,
+                      &ByteDifference::firstLength, &ByteDifference::secondLength};
+}
+constexpr auto fieldsOf(const CheckLocation*) {
+    return std::tuple{&CheckLocation::file, &CheckLocation::line};
+}
+constexpr auto fieldsOf(const FailedCheck*) {
+    return std::tuple{&FailedCheck::message,    &FailedCheck::first,  &FailedCheck::second,
+                      &FailedCheck::difference, &FailedCheck::origin, &FailedCheck::location};
+}
+constexpr auto fieldsOf(const DrawnArgument*) {
+    return std::tuple{&DrawnArgument::name, &DrawnArgument::value};
+}
+constexpr auto fieldsOf(const FalsifiedCase*) {
+    return std::tuple{&FalsifiedCase::seed, &FalsifiedCase::number, &FalsifiedCase::arguments,
+                      &FalsifiedCase::error};
+}
+constexpr auto fieldsOf(const LeafOutcome*) {
+    return std::tuple{&LeafOutcome::status, &LeafOutcome::seconds, &LeafOutcome::message,
+                      &LeafOutcome::check, &LeafOutcome::falsified};
+}
+
+template <class T>
+concept Part = requires {
+    fieldsOf(static_cast<const T*>(nullptr));
+};
+
+// Visits each field of a part, const for writing and mutable for reading.
+template <class T, class Visit> void eachField(T& part, const Visit& visit) {
+    std::apply([&](auto... member) { (visit(part.*member), ...); },
+               fieldsOf(static_cast<const std::remove_const_t<T>*>(nullptr)));
+}
+
+// The largest value of each enumeration, so that a read one beyond it is refused.
+constexpr ByteDifference::Component largest(ByteDifference::Component) {
+    return ByteDifference::Component::second;
+}
+constexpr LeafStatus largest(LeafStatus) {
+    return LeafStatus::skipped;
+}
+
+template <class T>
+concept Number = std::is_arithmetic_v<T>;
+template <class T>
+concept Enumeration = std::is_enum_v<T>;
+
 class Writer {
 public:
-    template <class Number>
-    requires std::is_arithmetic_v<Number>
-    void put(Number value) { bytes_.append(reinterpret_cast<const char*>(&value), sizeof value); }
+    void put(Number auto value) {
+        bytes_.append(reinterpret_cast<const char*>(&value), sizeof value);
+    }
+    void put(Enumeration auto value) {
+        put(static_cast<std::underlying_type_t<decltype(value)>>(value));
+    }
     void put(const std::string& text) {
         put(std::uint64_t{text.size()});
         bytes_ += text;
@@ -34,46 +99,10 @@ public:
             put(value);
         }
     }
-    void put(const VectorField& field) {
-        put(field.name);
-        put(field.value);
-    }
-    void put(const VectorOrigin& origin) {
-        put(std::uint64_t{origin.line});
-        put(std::uint64_t{origin.number});
-        put(origin.file);
-        put(origin.fields);
-    }
-    void put(const PrintedValue& value) {
-        put(value.role);
-        put(value.text);
-    }
-    void put(const ByteDifference& difference) {
-        put(static_cast<std::uint8_t>(difference.component));
-        put(std::uint64_t{difference.position});
-        put(difference.firstOctet);
-        put(difference.secondOctet);
-        put(std::uint64_t{difference.firstLength});
-        put(std::uint64_t{difference.secondLength});
-    }
-    void put(const FailedCheck& check) {
-        put(check.message);
-        put(check.first);
-        put(check.second);
-        put(check.difference);
-        put(check.origin);
-        put(check.location.file);
-        put(check.location.line);
-    }
-    void put(const DrawnArgument& argument) {
-        put(argument.name);
-        put(argument.value);
-    }
-    void put(const FalsifiedCase& falsified) {
-        put(falsified.seed);
-        put(std::uint64_t{falsified.number});
-        put(falsified.arguments);
-        put(falsified.error);
+    template <class Struct>
+    requires std::is_class_v<Struct>
+    void put(const Struct& part) {
+        eachField(part, [this](const auto& field) { put(field); });
     }
 
     std::string take() { return std::move(bytes_); }
@@ -90,13 +119,16 @@ public:
     [[nodiscard]] bool ok() const { return ok_; }
     [[nodiscard]] bool atEnd() const { return bytes_.empty(); }
 
-    template <class Number>
-    requires std::is_arithmetic_v<Number>
-    void get(Number& value) {
-        if (!take(sizeof value)) {
-            return;
+    void get(Number auto& value) {
+        if (take(sizeof value)) {
+            std::memcpy(&value, taken_.data(), sizeof value);
         }
-        std::memcpy(&value, taken_.data(), sizeof value);
+    }
+    template <Enumeration E> void get(E& value) {
+        std::underlying_type_t<E> number{};
+        get(number);
+        ok_ = ok_ && number <= static_cast<std::underlying_type_t<E>>(largest(E{}));
+        value = static_cast<E>(number);
     }
     void get(std::string& text) {
         std::uint64_t length = 0;
@@ -125,49 +157,10 @@ public:
             get(values.emplace_back());
         }
     }
-    void get(VectorField& field) {
-        get(field.name);
-        get(field.value);
-    }
-    void get(VectorOrigin& origin) {
-        get(origin.line);
-        get(origin.number);
-        get(origin.file);
-        get(origin.fields);
-    }
-    void get(PrintedValue& value) {
-        get(value.role);
-        get(value.text);
-    }
-    void get(ByteDifference& difference) {
-        std::uint8_t component = 0;
-        get(component);
-        ok_ = ok_ && component <= static_cast<std::uint8_t>(ByteDifference::Component::second);
-        difference.component = static_cast<ByteDifference::Component>(component);
-        get(difference.position);
-        get(difference.firstOctet);
-        get(difference.secondOctet);
-        get(difference.firstLength);
-        get(difference.secondLength);
-    }
-    void get(FailedCheck& check) {
-        get(check.message);
-        get(check.first);
-        get(check.second);
-        get(check.difference);
-        get(check.origin);
-        get(check.location.file);
-        get(check.location.line);
-    }
-    void get(DrawnArgument& argument) {
-        get(argument.name);
-        get(argument.value);
-    }
-    void get(FalsifiedCase& falsified) {
-        get(falsified.seed);
-        get(falsified.number);
-        get(falsified.arguments);
-        get(falsified.error);
+    template <class Struct>
+    requires std::is_class_v<Struct>
+    void get(Struct& part) {
+        eachField(part, [this](auto& field) { get(field); });
     }
 
 private:
@@ -190,28 +183,17 @@ private:
 
 std::string encodeOutcome(const LeafOutcome& outcome) {
     Writer writer;
-    writer.put(static_cast<std::uint8_t>(outcome.status));
-    writer.put(outcome.seconds);
-    writer.put(outcome.message);
-    writer.put(outcome.check);
-    writer.put(outcome.falsified);
+    writer.put(outcome);
     return writer.take();
 }
 
 std::optional<LeafOutcome> decodeOutcome(std::string_view bytes) {
     Reader reader(bytes);
     LeafOutcome outcome;
-    std::uint8_t status = 0;
-    reader.get(status);
-    reader.get(outcome.seconds);
-    reader.get(outcome.message);
-    reader.get(outcome.check);
-    reader.get(outcome.falsified);
-    if (!reader.ok() || !reader.atEnd() ||
-        status > static_cast<std::uint8_t>(LeafStatus::skipped)) {
+    reader.get(outcome);
+    if (!reader.ok() || !reader.atEnd()) {
         return std::nullopt;
     }
-    outcome.status = static_cast<LeafStatus>(status);
     return outcome;
 }
 
