@@ -96,12 +96,15 @@ struct RunEnd {
     [[nodiscard]] bool stopped() const noexcept { return !stopReason.empty(); }
 };
 
-/// RunListener: a reporter; run tells each listener of the run as it goes. Calls never
-/// overlap, so a listener needs no lock of its own. leafStarting comes from the thread that
-/// runs the leaf, in any order with several jobs; leafEnded comes in tree order (except for
-/// what finished when a run is cut short), with the counts so far, this leaf included, and
-/// the leaf's index in RunStart::leaves. A listener's exception ends the run and leaves run
-/// (except from a run cut short, where it is written to standard error).
+/// RunListener: a reporter; run tells each listener of the run as it goes, and each event
+/// does nothing unless overridden. Calls never overlap, so a listener needs no lock of its
+/// own. leafStarting comes as the executor starts the leaf, in any order with several jobs;
+/// leafEnded comes in tree order (except for what had finished when a run is cut short), with
+/// the leaf's index in RunStart::leaves and the counts so far, this leaf included. An
+/// exception from runStarting or runEnded leaves run (a JUnit file that cannot be written);
+/// leafStarting and leafEnded run on the executor's threads and must not throw. While a run
+/// is cut short, a listener's exception is written to standard error and the others are
+/// still told.
 class RunListener {
 public:
     virtual ~RunListener() = default;
