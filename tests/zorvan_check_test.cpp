@@ -22,6 +22,7 @@
 
 namespace {
 
+using ::testing::AllOf;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
@@ -159,6 +160,29 @@ TEST(ZorvanCheck, IntactDataIsAccountedForAndPasses) {
     EXPECT_THAT(
         result.output,
         HasSubstr("known answers (openssl) SHA1: 129 of 129 records in 2 files became tests\n"));
+}
+
+TEST(ZorvanCheck, AMisspelledFieldIsListedUnderTheTableAsMissingAndUnread) {
+    const CopiedShaData data;
+    const auto file = data.path("Test/KAT_SHA/SHA1ShortMsg.rsp");
+    std::string text = readFile(file);
+    text.replace(text.find("MD = "), 5, "MDD = ");
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
+    const std::string place = " (first at Test/KAT_SHA/SHA1ShortMsg.rsp:";
+    EXPECT_THAT(data.check("").output,
+                AllOf(HasSubstr("known answers (openssl) SHA1: 128 of 129 records in 2 files "
+                                "became tests\n  1 missing field: MD" +
+                                place),
+                      HasSubstr("\n  1 unread field: MDD" + place)));
+}
+
+TEST(ZorvanCheck, KeysTheCipherRefusesAreListedWithTheirLength) {
+    const Result aes = zorvanCheck("--backend openssl --suite AES128 --filter "
+                                   "'openssl/AES128/ECBGFSbox128-e.rsp-0'");
+    EXPECT_EQ(aes.status, 0) << aes.output;
+    EXPECT_THAT(aes.output, ::testing::ContainsRegex("AES128: [0-9]+ of [0-9]+ records in [0-9]+ "
+                                                     "files became tests\n  [0-9]+ refused key: "
+                                                     "24 octets \\(first at Test/KAT_AES/"));
 }
 
 TEST(ZorvanCheck, ATruncatedInstallFailsWithTheCountsThatDiffer) {

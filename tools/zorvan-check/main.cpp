@@ -189,6 +189,13 @@ std::vector<zorvan::testing::Test> buildSuite(const SuiteEntry& entry) {
     }
 }
 
+// buildSuite, with what the suite's record readers note kept in ledger.
+std::vector<zorvan::testing::Test> buildSuiteInto(Test::RecordLedger::Ledger& ledger,
+                                                  const SuiteEntry& entry) {
+    const Test::RecordLedger::Recording recording(ledger);
+    return buildSuite(entry);
+}
+
 // A suite whose known answers fall short gets a failing leaf that names every problem, so
 // that the run cannot end green with fewer tests than the data holds.
 void addDataProblems(std::vector<zorvan::testing::Test>& tests, const SuiteAccount& account) {
@@ -279,10 +286,15 @@ int check(int argc, char** argv) {
         if (backendGroups.empty() || backendGroups.back().name != entry.backend) {
             backendGroups.push_back({entry.backend, {}});
         }
-        std::vector<zorvan::testing::Test> suite = buildSuite(entry);
-        if (const std::optional<SuiteAccount> account = audit.account(entry.suite, suite)) {
+        Test::RecordLedger::Ledger ledger;
+        std::vector<zorvan::testing::Test> suite = buildSuiteInto(ledger, entry);
+        const std::string notes = ledgerLines(ledger);
+        if (const std::optional<SuiteAccount> account =
+                audit.account(entry.suite, suite, std::move(ledger))) {
             addDataProblems(suite, *account);
             accounting.emplace_back(entry.backend, accountLine(entry.suite, *account));
+        } else if (!notes.empty()) {
+            accounting.emplace_back(entry.backend, entry.suite + ":" + notes);
         }
         backendGroups.back().children.push_back(
             zorvan::testing::TestGroup{entry.suite, std::move(suite)});
