@@ -16,9 +16,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -118,11 +121,66 @@ TEST(ZorvanCheck, UsageErrorsExitWithTwoAndSayWhatIsWrong) {
     EXPECT_EQ(zorvanCheck("--backend botan").status, 2);
     EXPECT_EQ(zorvanCheck("--timeout 0 --isolate").status, 2);
     EXPECT_EQ(zorvanCheck("--suite NoSuchSuite").status, 2);
+    // A misspelt pattern beside a good one is refused, not dropped in silence.
+    const Result misspelt = zorvanCheck("--suite MD5,SHA-256 --list");
+    EXPECT_EQ(misspelt.status, 2);
+    EXPECT_THAT(misspelt.output, HasSubstr("no suite is named like 'SHA-256'"));
     EXPECT_EQ(zorvanCheck("--jobs").status, 2);
     const Result help = zorvanCheck("--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_THAT(help.output, HasSubstr("--isolate"));
     EXPECT_THAT(help.output, HasSubstr("--data-dir DIR"));
+}
+
+// The suites --help names, in its order, each with the backends it names ("" for all).
+std::vector<std::pair<std::string, std::string>> helpSuites() {
+    const std::string help = zorvanCheck("--help").output;
+    const std::size_t start = help.find("where not all do:") + 17;
+    std::istringstream list(help.substr(start, help.find("\n  --data-dir") - start));
+    std::vector<std::pair<std::string, std::string>> suites;
+    for (std::string word; list >> word;) {
+        if (word.front() != '(') {
+            suites.emplace_back(word, "");
+            continue;
+        }
+        std::string backends = word;
+        while (backends.back() != ')' && list >> word) {
+            backends += " " + word;
+        }
+        suites.back().second = backends.substr(1, backends.size() - 2);
+    }
+    return suites;
+}
+
+// --help, --list and the run come from one catalogue: each backend runs the suites --help
+// names for it, in --help's order.
+TEST(ZorvanCheck, HelpNamesEverySuiteInTheOrderEveryBackendRunsIt) {
+    const std::vector<std::pair<std::string, std::string>> help = helpSuites();
+    ASSERT_EQ(help.size(), 66U);
+    EXPECT_EQ(help.front().first, "MD5");
+    EXPECT_EQ(help.back().first, "Laws-Twofish");
+    EXPECT_EQ(help.back().second, "gcrypt nettle");
+    std::istringstream leaves(zorvanCheck("--list").output);
+    std::map<std::string, std::vector<std::string>> listed;
+    for (std::string path; std::getline(leaves, path);) {
+        const std::size_t slash = path.find('/');
+        const std::string suite = path.substr(slash + 1, path.find('/', slash + 1) - slash - 1);
+        std::vector<std::string>& suites = listed[path.substr(0, slash)];
+        if (suites.empty() || suites.back() != suite) {
+            suites.push_back(suite);
+        }
+    }
+    ASSERT_EQ(listed.size(), 3U);
+    for (const auto& [backend, suites] : listed) {
+        std::vector<std::string> expected;
+        for (const auto& [suite, backends] : help) {
+            if (backends.empty() ||
+                (" " + backends + " ").find(" " + backend + " ") != std::string::npos) {
+                expected.push_back(suite);
+            }
+        }
+        EXPECT_EQ(suites, expected) << backend;
+    }
 }
 
 std::string readFile(const std::filesystem::path& path) {
