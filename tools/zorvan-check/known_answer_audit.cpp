@@ -175,6 +175,15 @@ std::string accountLine(std::string_view suite, const SuiteAccount& account) {
            std::to_string(account.held.files) + " files became tests" + ledgerLines(account.ledger);
 }
 
+std::optional<std::string> ledgerLine(std::string_view suite,
+                                      const Test::RecordLedger::Ledger& ledger) {
+    if (ledger.droppedRecords() == 0 && ledger.unreadFields.empty()) {
+        return std::nullopt;
+    }
+    return std::string(suite) + ": " + std::to_string(ledger.tests) + " records became tests" +
+           ledgerLines(ledger);
+}
+
 std::string ledgerLines(const Test::RecordLedger::Ledger& ledger) {
     std::string lines;
     const auto add = [&](std::string_view what, const Test::RecordLedger::Occurrences& seen) {

@@ -71,6 +71,12 @@ private:
 /// accountLine: "SHA256: 129 of 129 records in 2 files became tests", then ledgerLines.
 std::string accountLine(std::string_view suite, const SuiteAccount& account);
 
+/// ledgerLine: for a suite the audit does not account, "AES128-CTR: 15 records became tests"
+/// then ledgerLines, when its ledger noted a record that became no test or an unread field;
+/// nothing otherwise. Never fails beyond allocation.
+std::optional<std::string> ledgerLine(std::string_view suite,
+                                      const Test::RecordLedger::Ledger& ledger);
+
 /// ledgerLines: a line for each reason records became no test and for each field no test
 /// reads, with how many records and where the first stands:
 /// "\n  2572 refused key: 24 octets (first at Test/KAT_AES/CBCGFSbox192-d.rsp:8)",

@@ -322,13 +322,13 @@ int check(int argc, char** argv) {
         }
         Test::RecordLedger::Ledger ledger;
         std::vector<zorvan::testing::Test> suite = buildSuiteInto(ledger, entry);
-        const std::string notes = ledgerLines(ledger);
+        std::optional<std::string> unauditedLine = ledgerLine(entry.suite, ledger);
         if (const std::optional<SuiteAccount> account =
                 audit.account(entry.suite, suite, std::move(ledger))) {
             addDataProblems(suite, *account);
             accounting.emplace_back(entry.backend, accountLine(entry.suite, *account));
-        } else if (!notes.empty()) {
-            accounting.emplace_back(entry.backend, entry.suite + ":" + notes);
+        } else if (unauditedLine) {
+            accounting.emplace_back(entry.backend, std::move(*unauditedLine));
         }
         backendGroups.back().children.push_back(
             zorvan::testing::TestGroup{entry.suite, std::move(suite)});
