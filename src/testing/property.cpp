@@ -3,7 +3,9 @@
 #include <zorvan/testing/assertion.hpp>
 
 #include <cstring>
+#include <exception>
 #include <stdexcept>
+#include <string>
 
 namespace zorvan::testing {
 
@@ -48,13 +50,29 @@ Gen Gen::split() noexcept {
 
 namespace detail {
 
+namespace {
+
+// The causes an exception carries (std::throw_with_nested), one "  because: " line each.
+std::string describeCauses(const std::exception& error) {
+    try {
+        std::rethrow_if_nested(error);
+    } catch (const std::exception& cause) {
+        return std::string("\n  because: ") + cause.what() + describeCauses(cause);
+    } catch (...) {
+        return "\n  because: an exception of an unknown type";
+    }
+    return "";
+}
+
+} // namespace
+
 CaughtFailure catchCurrentFailure() {
     try {
         throw;
     } catch (const AssertionFailure& failure) {
         return {failure.check(), {}};
     } catch (const std::exception& error) {
-        return {std::nullopt, std::string("error: ") + error.what()};
+        return {std::nullopt, std::string("error: ") + error.what() + describeCauses(error)};
     } catch (...) {
         return {std::nullopt, "error: an exception of an unknown type"};
     }

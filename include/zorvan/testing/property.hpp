@@ -134,7 +134,8 @@ std::vector<DrawnArgument> describeArguments(const Tuple& arguments,
 }
 
 /// CaughtFailure: the exception being handled, as data: an assertion's failed check, or
-/// "error: " and the message of any other error.
+/// "error: " and the message of any other error, then a "  because: " line for each cause it
+/// nests (std::throw_with_nested).
 struct CaughtFailure {
     std::optional<FailedCheck> check;
     std::string error;
