@@ -151,7 +151,7 @@ TEST(AESCTRVectors, TakesBothSectionsForTheKeyLengthAndSkipsIncompleteRecords) {
                          "PLAINTEXT = aa\n[DECRYPT]\nCOUNT = 7\nKEY = 44556677\nIV = 01\n"
                          "PLAINTEXT = cc\nCIPHERTEXT = dd\n[OTHER]\nCOUNT = 8\nKEY = 00112233\n"
                          "IV = 0f\nPLAINTEXT = aa\nCIPHERTEXT = bb\n")};
-    const std::vector<ctr::CtrVector> vectors = ctr::ctrVectors(files, 4);
+    const std::vector<ctr::CtrVector> vectors = ctr::ctrVectors(files, 4, "Test/KAT_AES_CTR");
     ASSERT_EQ(vectors.size(), 2u);
     EXPECT_EQ(vectors[0].name, "a.txt-ENCRYPT-0");
     EXPECT_FALSE(vectors[0].decrypt);

@@ -99,6 +99,10 @@ TEST(CamelliaSuiteFaults, A192BitKeyOnThe256BitPathFailsEveryKnownAnswerItChange
         192, [](std::string_view keyHex) { return keyHex.ends_with("FFFFFFFFFFFFFFFF"); });
     EXPECT_EQ(unchanged, 2u * 128);
     EXPECT_EQ(failingNames(wrong).size(), wrong.size() - unchanged);
+    const auto failed = std::find_if(wrong.begin(), wrong.end(),
+                                     [](const hash_suites::LeafRun& run) { return !run.passed; });
+    ASSERT_NE(failed, wrong.end());
+    EXPECT_THAT(failed->report, ::testing::HasSubstr("\n  vector: Test/KAT_CAMELLIA/"));
 }
 
 template <class D> class HmacMd5Suite : public ::testing::Test {};

@@ -2,8 +2,11 @@
 // "known answer", and where the vector stands with its fields.
 
 #include <Test/AES.hpp>
+#include <Test/AESCTR.hpp>
 #include <Test/HMAC.hpp>
+#include <Test/HashSweep.hpp>
 #include <Test/MD5.hpp>
+#include <Test/RFCHMAC.hpp>
 #include <Test/SHA.hpp>
 #include <Test/TwoFish.hpp>
 
@@ -125,6 +128,27 @@ TEST(KnownAnswerReport, Md5NamesItsRowOfRfc1321) {
                       HasSubstr("\n  vector: RFC 1321 A.5, row 3\n"
                                 "    MD5 (\"abc\") = 900150983cd24fb0d6963f7d28e17f72\n")));
     EXPECT_THROW(::Test::MD5::md5Origin(8), std::out_of_range);
+}
+
+// The vectors beyond the published files: a Camellia key in the AES-CTR suite, SHA-1 in the
+// SHA-256 sweep and RFC HMAC suites.
+TEST(KnownAnswerReport, CtrSweepAndRfcHmacNameTheirFilesToo) {
+    const std::vector<std::pair<std::string, std::string>> failures{
+        {failureReport(::Test::AESCTR::makeAESCTRTests<zorvan::openssl::Camellia128>(),
+                       "aes-128-ctr.txt-ENCRYPT-0"),
+         "\n  vector: Test/KAT_AES_CTR/aes-128-ctr.txt:"},
+        {failureReport(::Test::HashSweep::makeSHA256SweepTests<zorvan::openssl::SHA1>(
+                           ::Test::HashSweep::LongMessage::skip),
+                       "SweepSHA256-0bits"),
+         "\n  vector: Test/KAT_HASH_SWEEP/SHA256Sweep.rsp:"},
+        {failureReport(::Test::RFCHMAC::makeSHA256RFCHMACTests<zorvan::openssl::SHA1>(),
+                       "rfc-4231-sha256-0"),
+         "\n  vector: Test/KAT_HMAC_RFC/rfc-4231-sha256.txt:"},
+    };
+    for (const auto& [report, origin] : failures) {
+        EXPECT_THAT(report, AllOf(HasSubstr("\n  computed:     "), HasSubstr("\n  known answer: "),
+                                  HasSubstr(origin)));
+    }
 }
 
 TEST(KnownAnswerReport, AssertionsKeepTheirLabelsAndCarryTheOrigin) {

@@ -111,7 +111,8 @@ TEST(RFCHMACVectors, SelectsFilesByHashSuffixAndNumbersCompleteRecords) {
                               "Msg = \nLen = 8\nKey = \nMsg = 04\nTlen = 2\nMD = 0506\n"),
         katFile("x-sha224.txt", "Len = 8\nKey = 01\nMsg = 02\nMD = 03\n"),
         katFile("y-sha1.rsp", "Len = 8\nKey = 07\nMsg = 08\nMD = 09\n")};
-    const std::vector<::Test::HMAC::HmacVector> vectors = rfc::hmacVectors(files, "SHA1");
+    const std::vector<::Test::HMAC::HmacVector> vectors =
+        rfc::hmacVectors(files, "SHA1", "Test/KAT_HMAC_RFC");
     ASSERT_EQ(vectors.size(), 3u);
     EXPECT_EQ(vectors[0].name, "x-sha1-0");
     EXPECT_EQ(vectors[0].macLength, "20"); // no Tlen: the whole SHA-1 MAC is compared
@@ -120,7 +121,7 @@ TEST(RFCHMACVectors, SelectsFilesByHashSuffixAndNumbersCompleteRecords) {
     EXPECT_EQ(vectors[1].macLength, "2");
     EXPECT_EQ(vectors[1].mac, "0506");
     EXPECT_EQ(vectors[2].name, "y-sha1-0");
-    EXPECT_THROW(rfc::hmacVectors(files, "MD4"), std::invalid_argument);
+    EXPECT_THROW(rfc::hmacVectors(files, "MD4", "Test/KAT_HMAC_RFC"), std::invalid_argument);
 }
 
 } // namespace

@@ -297,6 +297,11 @@ TEST(MonteCarloSuiteFaults, ADigestThatChainsAStaleResultFailsEveryCheckpoint) {
     const auto runs = runUnitLeaves(monte::makeMonteCarloTests<Stale>(monte::Algorithm::sha256));
     ASSERT_EQ(runs.size(), 100u);
     EXPECT_EQ(failedRuns(runs).size(), runs.size());
+    EXPECT_THAT(runs[1].report,
+                ::testing::AllOf(::testing::HasSubstr("\n  computed:     "),
+                                 ::testing::HasSubstr("\n  vector: Test/KAT_SHA_MONTE/"
+                                                      "SHA256Monte.rsp:13 (record 2)\n"
+                                                      "    COUNT = 1\n    MD = ")));
 }
 
 } // namespace

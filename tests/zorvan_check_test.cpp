@@ -16,12 +16,16 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 namespace {
 
+using ::testing::AllOf;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
@@ -117,11 +121,66 @@ TEST(ZorvanCheck, UsageErrorsExitWithTwoAndSayWhatIsWrong) {
     EXPECT_EQ(zorvanCheck("--backend botan").status, 2);
     EXPECT_EQ(zorvanCheck("--timeout 0 --isolate").status, 2);
     EXPECT_EQ(zorvanCheck("--suite NoSuchSuite").status, 2);
+    // A misspelt pattern beside a good one is refused, not dropped in silence.
+    const Result misspelt = zorvanCheck("--suite MD5,SHA-256 --list");
+    EXPECT_EQ(misspelt.status, 2);
+    EXPECT_THAT(misspelt.output, HasSubstr("no suite is named like 'SHA-256'"));
     EXPECT_EQ(zorvanCheck("--jobs").status, 2);
     const Result help = zorvanCheck("--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_THAT(help.output, HasSubstr("--isolate"));
     EXPECT_THAT(help.output, HasSubstr("--data-dir DIR"));
+}
+
+// The suites --help names, in its order, each with the backends it names ("" for all).
+std::vector<std::pair<std::string, std::string>> helpSuites() {
+    const std::string help = zorvanCheck("--help").output;
+    const std::size_t start = help.find("where not all do:") + 17;
+    std::istringstream list(help.substr(start, help.find("\n  --data-dir") - start));
+    std::vector<std::pair<std::string, std::string>> suites;
+    for (std::string word; list >> word;) {
+        if (word.front() != '(') {
+            suites.emplace_back(word, "");
+            continue;
+        }
+        std::string backends = word;
+        while (backends.back() != ')' && list >> word) {
+            backends += " " + word;
+        }
+        suites.back().second = backends.substr(1, backends.size() - 2);
+    }
+    return suites;
+}
+
+// --help, --list and the run come from one catalogue: each backend runs the suites --help
+// names for it, in --help's order.
+TEST(ZorvanCheck, HelpNamesEverySuiteInTheOrderEveryBackendRunsIt) {
+    const std::vector<std::pair<std::string, std::string>> help = helpSuites();
+    ASSERT_EQ(help.size(), 66U);
+    EXPECT_EQ(help.front().first, "MD5");
+    EXPECT_EQ(help.back().first, "Laws-Twofish");
+    EXPECT_EQ(help.back().second, "gcrypt nettle");
+    std::istringstream leaves(zorvanCheck("--list").output);
+    std::map<std::string, std::vector<std::string>> listed;
+    for (std::string path; std::getline(leaves, path);) {
+        const std::size_t slash = path.find('/');
+        const std::string suite = path.substr(slash + 1, path.find('/', slash + 1) - slash - 1);
+        std::vector<std::string>& suites = listed[path.substr(0, slash)];
+        if (suites.empty() || suites.back() != suite) {
+            suites.push_back(suite);
+        }
+    }
+    ASSERT_EQ(listed.size(), 3U);
+    for (const auto& [backend, suites] : listed) {
+        std::vector<std::string> expected;
+        for (const auto& [suite, backends] : help) {
+            if (backends.empty() ||
+                (" " + backends + " ").find(" " + backend + " ") != std::string::npos) {
+                expected.push_back(suite);
+            }
+        }
+        EXPECT_EQ(suites, expected) << backend;
+    }
 }
 
 std::string readFile(const std::filesystem::path& path) {
@@ -159,6 +218,29 @@ TEST(ZorvanCheck, IntactDataIsAccountedForAndPasses) {
     EXPECT_THAT(
         result.output,
         HasSubstr("known answers (openssl) SHA1: 129 of 129 records in 2 files became tests\n"));
+}
+
+TEST(ZorvanCheck, AMisspelledFieldIsListedUnderTheTableAsMissingAndUnread) {
+    const CopiedShaData data;
+    const auto file = data.path("Test/KAT_SHA/SHA1ShortMsg.rsp");
+    std::string text = readFile(file);
+    text.replace(text.find("MD = "), 5, "MDD = ");
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
+    const std::string place = " (first at Test/KAT_SHA/SHA1ShortMsg.rsp:";
+    EXPECT_THAT(data.check("").output,
+                AllOf(HasSubstr("known answers (openssl) SHA1: 128 of 129 records in 2 files "
+                                "became tests\n  1 missing field: MD" +
+                                place),
+                      HasSubstr("\n  1 unread field: MDD" + place)));
+}
+
+TEST(ZorvanCheck, KeysTheCipherRefusesAreListedWithTheirLength) {
+    const Result aes = zorvanCheck("--backend openssl --suite AES128 --filter "
+                                   "'openssl/AES128/ECBGFSbox128-e.rsp-0'");
+    EXPECT_EQ(aes.status, 0) << aes.output;
+    EXPECT_THAT(aes.output, ::testing::ContainsRegex("AES128: [0-9]+ of [0-9]+ records in [0-9]+ "
+                                                     "files became tests\n  [0-9]+ refused key: "
+                                                     "24 octets \\(first at Test/KAT_AES/"));
 }
 
 TEST(ZorvanCheck, ATruncatedInstallFailsWithTheCountsThatDiffer) {

@@ -6,6 +6,7 @@
 #include <Test/Crypto.hpp>
 #include <Test/Crypto/hex.hpp>
 #include <Test/KatFiles.hpp>
+#include <Test/RecordLedger.hpp>
 
 #include <zorvan/block_cipher.hpp>
 #include <zorvan/bytes.hpp>
@@ -47,6 +48,10 @@ std::optional<Operation> operationFor(std::string_view modeCode) noexcept;
 /// needsIV: whether the operation takes an IV (every one but the ECB block operations).
 bool needsIV(Operation operation) noexcept;
 
+/// knownFields: the fields a record of the operation's files is read for: COUNT, KEY, IV
+/// (where needed), PLAINTEXT and CIPHERTEXT. Never fails.
+RecordLedger::FieldNames knownFields(Operation operation) noexcept;
+
 /// KnownAnswer: one record of a KAT file, ready to bind to a cipher, with where it stands. The
 /// IV is decoded; the key stays hex text until the cipher has taken the IV, so that a record
 /// whose IV the cipher refuses is skipped whatever its key; the input and answer stay hex text
@@ -65,9 +70,11 @@ struct KnownAnswer {
 /// file, in the order of its categories and records. Each file is paired with the records
 /// of all its own categories, so a file holding no section, or several, leaves the other
 /// files' records where they belong. A record that lacks IV (where needed), COUNT,
-/// CIPHERTEXT, PLAINTEXT or KEY is skipped. Throws Test::Crypto::HexDecodingError when an
+/// CIPHERTEXT, PLAINTEXT or KEY is skipped. The origins name the files as standing in
+/// relativeDirectory, under the data directory. Throws Test::Crypto::HexDecodingError when an
 /// IV that is read is not hex.
-std::vector<KnownAnswer> knownAnswers(std::span<const KatFiles::KatFile> files);
+std::vector<KnownAnswer> knownAnswers(std::span<const KatFiles::KatFile> files,
+                                      std::string_view relativeDirectory = names::katDirectory);
 
 /// readKnownAnswers: knownAnswers of every regular file of the installed "Test/KAT_AES"
 /// folder, in listing order. Throws KatFiles::KatDirectoryError when the folder cannot be
@@ -110,13 +117,19 @@ std::optional<zorvan::testing::Test> bindKnownAnswer(const KnownAnswer& vector) 
     if (vector.iv) {
         decodedIV = zorvan::IV<K>::get(*vector.iv);
         if (!decodedIV) {
+            RecordLedger::noteRefused(vector.origin, RecordLedger::DropReason::refusedIV,
+                                      vector.iv->size());
             return std::nullopt;
         }
     }
-    std::optional<K> builtKey = K::buildKey(Test::Crypto::hexStringToBS(vector.keyHex));
+    const zorvan::Bytes keyOctets = Test::Crypto::hexStringToBS(vector.keyHex);
+    std::optional<K> builtKey = K::buildKey(keyOctets);
     if (!builtKey) {
+        RecordLedger::noteRefused(vector.origin, RecordLedger::DropReason::refusedKey,
+                                  keyOctets.size());
         return std::nullopt;
     }
+    RecordLedger::noteTest(vector.origin, knownFields(vector.operation));
     // Shared, so that the test stays copyable whatever K allows.
     return zorvan::testing::testCase(
         vector.name,

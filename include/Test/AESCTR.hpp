@@ -6,9 +6,11 @@
 
 #include <Test/Crypto/hex.hpp>
 #include <Test/KatFiles.hpp>
+#include <Test/RecordLedger.hpp>
 
 #include <zorvan/block_cipher.hpp>
 #include <zorvan/bytes.hpp>
+#include <zorvan/testing/origin.hpp>
 #include <zorvan/testing/test.hpp>
 
 #include <cstddef>
@@ -32,21 +34,28 @@ struct CtrVector {
     std::string inputHex;
     std::string answerHex;
     std::optional<std::string> nextIVHex; // "NEXTIV": the counter after the last block used
+    zorvan::testing::VectorOrigin origin{};
 };
 
 /// ctrVectors: the records of the files' [ENCRYPT] and [DECRYPT] sections whose KEY holds
-/// keyOctets octets, in file, section and record order; a record lacking COUNT, KEY, IV,
-/// PLAINTEXT or CIPHERTEXT is skipped, and so is a section that is neither. Throws
-/// Test::Crypto::HexDecodingError when a KEY or IV is not hex.
-std::vector<CtrVector> ctrVectors(std::span<const KatFiles::KatFile> files, std::size_t keyOctets);
+/// keyOctets octets, in file, section and record order, their origins in relativeDirectory; a
+/// record lacking COUNT, KEY, IV, PLAINTEXT or CIPHERTEXT is skipped, and so is a section that
+/// is neither (both noted in the open record ledger). Throws Test::Crypto::HexDecodingError
+/// when a KEY or IV is not hex.
+std::vector<CtrVector> ctrVectors(std::span<const KatFiles::KatFile> files, std::size_t keyOctets,
+                                  std::string_view relativeDirectory);
+
+/// ctrFields: the fields a record is read for: COUNT, KEY, IV, PLAINTEXT, CIPHERTEXT, NEXTIV.
+RecordLedger::FieldNames ctrFields() noexcept;
 
 /// readVectors: ctrVectors of the files of Test/KAT_AES_CTR, then of Test/KAT_AES_CTR_CARRY,
 /// each folder in listing order, for keys of keyBits bits. Throws KatFiles::KatDirectoryError
 /// when a folder cannot be listed or a file read, and as ctrVectors does.
 std::vector<CtrVector> readVectors(std::size_t keyBits);
 
-/// assertCtrResult: assertEqual of the vector's answer with output, then (where the vector
-/// gives one) of its next IV with nextIV, each message naming the vector and what differs.
+/// assertCtrResult: assertKnownAnswer of output with the vector's answer, then (where the
+/// vector gives one) of nextIV with its next IV, each message naming the vector and what
+/// differs.
 /// Throws zorvan::testing::AssertionFailure when one differs and
 /// Test::Crypto::HexDecodingError when the answer or next IV is not hex.
 void assertCtrResult(const CtrVector& vector, const zorvan::Bytes& output,
@@ -60,10 +69,18 @@ template <zorvan::BlockCipher K> std::vector<zorvan::testing::Test> makeAESCTRTe
     std::vector<zorvan::testing::Test> tests;
     for (CtrVector& vector : readVectors(K::keyLength())) {
         std::optional<zorvan::IV<K>> iv = zorvan::IV<K>::get(vector.iv);
-        std::optional<K> key = K::buildKey(vector.key);
-        if (!iv || !key) {
+        if (!iv) {
+            RecordLedger::noteRefused(vector.origin, RecordLedger::DropReason::refusedIV,
+                                      vector.iv.size());
             continue;
         }
+        std::optional<K> key = K::buildKey(vector.key);
+        if (!key) {
+            RecordLedger::noteRefused(vector.origin, RecordLedger::DropReason::refusedKey,
+                                      vector.key.size());
+            continue;
+        }
+        RecordLedger::noteTest(vector.origin, ctrFields());
         std::string name = vector.name;
         // Shared, so that the test stays copyable whatever K allows.
         tests.push_back(zorvan::testing::testCase(

@@ -9,6 +9,7 @@
 
 #include <zorvan/bytes.hpp>
 #include <zorvan/hash.hpp>
+#include <zorvan/testing/origin.hpp>
 #include <zorvan/testing/test.hpp>
 
 #include <cstdint>
@@ -40,12 +41,14 @@ struct PatternVector {
     std::string name;
     std::string length;
     std::string digest;
+    zorvan::testing::VectorOrigin origin{};
 };
 
 /// readSweepVectors, readLongVectors: the records of "<label>Sweep.rsp" in Test/KAT_HASH_SWEEP,
-/// or of "<label>Long.rsp" in Test/KAT_HASH_LONG ("SHA256" as label), in file order; records
-/// lacking "MD" are skipped. Throw Test::KatFiles::KatDirectoryError when the folder cannot be
-/// listed or the file read, and std::invalid_argument naming the file when it is missing.
+/// or of "<label>Long.rsp" in Test/KAT_HASH_LONG ("SHA256" as label), in file order, with
+/// their origins; records lacking "MD" are skipped (and noted in the open record ledger). Throw
+/// Test::KatFiles::KatDirectoryError when the folder cannot be listed or the file read, and
+/// std::invalid_argument naming the file when it is missing.
 std::vector<PatternVector> readSweepVectors(std::string_view label);
 std::vector<PatternVector> readLongVectors(std::string_view label);
 
@@ -53,8 +56,8 @@ std::vector<PatternVector> readLongVectors(std::string_view label);
 /// the text when it is not a non-negative multiple of 8.
 std::uint64_t messageOctets(const PatternVector& vector);
 
-/// assertDigest: assertEqual with the vector's name and how the digest was computed
-/// ("chunked") as the message, the known digest first and the computed one second. Throws
+/// assertDigest: assertKnownAnswer with the vector's name and how the digest was computed
+/// ("chunked") as the message, the computed digest, the known one and the vector's origin. Throws
 /// zorvan::testing::AssertionFailure when they differ and Test::Crypto::HexDecodingError when "MD"
 /// is not hex.
 void assertDigest(const PatternVector& vector, const std::string& how, const zorvan::Bytes& digest);

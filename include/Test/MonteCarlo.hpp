@@ -10,12 +10,14 @@
 #include <zorvan/bytes.hpp>
 #include <zorvan/hash.hpp>
 #include <zorvan/testing/assertion.hpp>
+#include <zorvan/testing/origin.hpp>
 #include <zorvan/testing/test.hpp>
 
 #include <cstddef>
 #include <span>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -61,8 +63,13 @@ struct Checkpoint {
     std::string name;
     std::string seedHex;
     std::string digestHex;
+    /// origin: its COUNT and MD, where the COUNT stands; checkpoints compare without it.
+    zorvan::testing::VectorOrigin origin{};
 
-    friend bool operator==(const Checkpoint&, const Checkpoint&) = default;
+    friend bool operator==(const Checkpoint& left, const Checkpoint& right) {
+        return std::tie(left.name, left.seedHex, left.digestHex) ==
+               std::tie(right.name, right.seedHex, right.digestHex);
+    }
 };
 
 /// seedField: the field that opens the one record of each section of a Monte file (its COUNT
@@ -70,10 +77,12 @@ struct Checkpoint {
 inline constexpr const char* seedField = "Seed";
 
 /// checkpoints: the checkpoints of a Monte file parsed with seedField, in file order, each
-/// seeded by the MD before it (the section's Seed for the first). A COUNT without an MD ends
-/// its section's list, since the seeds after it are unknown. Never fails.
+/// seeded by the MD before it (the section's Seed for the first), their origins naming file
+/// (relative to the data directory). A COUNT without an MD ends its section's list, since the
+/// seeds after it are unknown. Never fails.
 std::vector<Checkpoint> checkpoints(std::string_view label,
-                                    std::span<const ParseNistKATs::KatCategory> categories);
+                                    std::span<const ParseNistKATs::KatCategory> categories,
+                                    std::string_view file = {});
 
 /// readCheckpoints: the checkpoints of "<label>Monte.rsp" in Test/KAT_SHA_MONTE. Throws
 /// Test::KatFiles::KatDirectoryError when the folder cannot be listed or the file is missing
@@ -108,7 +117,7 @@ template <zorvan::Hash D> zorvan::Bytes chainDigests(Chaining chaining, zorvan::
 
 /// makeMonteCarloTests: one unit test per checkpoint of the algorithm's Monte file for the
 /// digest type D, in file order, each chaining its digests when it runs and comparing the
-/// last with the record's MD (assertEqual, the test name as message; bad hex fails with
+/// last with the record's MD (assertKnownAnswer, the test name as message; bad hex fails with
 /// Test::Crypto::HexDecodingError). No property group: the message suites of the same hash
 /// carry it. Building throws as readCheckpoints does.
 template <zorvan::Hash D>
@@ -119,10 +128,10 @@ std::vector<zorvan::testing::Test> makeMonteCarloTests(Algorithm algorithm) {
         std::string name = checkpoint.name;
         tests.push_back(zorvan::testing::testCase(
             std::move(name), [chaining, checkpoint = std::move(checkpoint)] {
-                zorvan::testing::assertEqual(
+                zorvan::testing::assertKnownAnswer(
                     checkpoint.name,
                     chainDigests<D>(chaining, Crypto::hexStringToBS(checkpoint.seedHex)),
-                    Crypto::hexStringToBS(checkpoint.digestHex));
+                    Crypto::hexStringToBS(checkpoint.digestHex), checkpoint.origin);
             }));
     }
     return tests;

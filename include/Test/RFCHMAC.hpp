@@ -20,10 +20,12 @@ namespace Test::RFCHMAC {
 /// of the files whose stem ends in "-" and the lower-case label ("rfc-4231-sha256.txt" for
 /// "SHA256"), in file and record order, named after the stem and the record's number in the
 /// file from 0 ("rfc-4231-sha256-4"). The MAC is compared over "Tlen" octets, or the whole
-/// digest where there is none. "Len" is not read: "Msg" is the message. Throws
-/// std::invalid_argument for a label Test::HMAC::algToLen does not know.
+/// digest where there is none. "Len" is not read: "Msg" is the message. The origins name the
+/// files as standing in relativeDirectory; records that lack a field are noted in the open
+/// record ledger. Throws std::invalid_argument for a label Test::HMAC::algToLen does not know.
 std::vector<HMAC::HmacVector> hmacVectors(std::span<const KatFiles::KatFile> files,
-                                          std::string_view label);
+                                          std::string_view label,
+                                          std::string_view relativeDirectory);
 
 /// readVectors: hmacVectors of Test/KAT_HMAC_RFC, then of Test/KAT_HMAC_GENERATED, each in
 /// listing order. Throws Test::KatFiles::KatDirectoryError when a folder cannot be listed or

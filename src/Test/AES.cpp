@@ -1,6 +1,7 @@
 #include <Test/AES.hpp>
 
 #include <Test/KatOrigin.hpp>
+#include <Test/RecordLedger.hpp>
 
 #include <array>
 #include <utility>
@@ -32,6 +33,11 @@ constexpr std::string_view keyField = "KEY";
 constexpr std::string_view ivField = "IV";
 constexpr std::string_view plaintextField = "PLAINTEXT";
 constexpr std::string_view ciphertextField = "CIPHERTEXT";
+
+constexpr std::array<std::string_view, 4> blockFields{countField, keyField, plaintextField,
+                                                      ciphertextField};
+constexpr std::array<std::string_view, 5> modeFields{countField, keyField, ivField, plaintextField,
+                                                     ciphertextField};
 
 bool encrypts(Operation operation) {
     return operation == Operation::encryptBlock || operation == Operation::cbc ||
@@ -69,6 +75,16 @@ std::optional<KnownAnswer> knownAnswer(std::string_view fileName, Operation oper
     };
 }
 
+void noteFileOfNoMode(std::string_view relativeDirectory, const KatFiles::KatFile& file) {
+    for (const ParseNistKATs::KatCategory& category : file.categories) {
+        for (const ParseNistKATs::KatRecord& record : category.records) {
+            RecordLedger::noteDropped(
+                RecordLedger::place(relativeDirectory, file.name, record.line()),
+                RecordLedger::DropReason::unknownSection, "no mode and direction in the file name");
+        }
+    }
+}
+
 } // namespace
 
 std::optional<std::string> modeCode(std::string_view fileName) {
@@ -97,23 +113,37 @@ bool needsIV(Operation operation) noexcept {
     return operation != Operation::encryptBlock && operation != Operation::decryptBlock;
 }
 
-std::vector<KnownAnswer> knownAnswers(std::span<const KatFiles::KatFile> files) {
+RecordLedger::FieldNames knownFields(Operation operation) noexcept {
+    if (needsIV(operation)) {
+        return modeFields;
+    }
+    return blockFields;
+}
+
+std::vector<KnownAnswer> knownAnswers(std::span<const KatFiles::KatFile> files,
+                                      std::string_view relativeDirectory) {
     std::vector<KnownAnswer> vectors;
     for (const KatFiles::KatFile& file : files) {
         const std::optional<std::string> code = modeCode(file.name);
         const std::optional<Operation> operation = code ? operationFor(*code) : std::nullopt;
         if (!operation) {
+            noteFileOfNoMode(relativeDirectory, file);
             continue;
         }
+        const RecordLedger::FieldNames fields = knownFields(*operation);
         std::size_t recordNumber = 0;
         for (const ParseNistKATs::KatCategory& category : file.categories) {
             for (const ParseNistKATs::KatRecord& record : category.records) {
                 ++recordNumber;
                 if (std::optional<KnownAnswer> vector =
                         knownAnswer(file.name, *operation, record)) {
-                    vector->origin = KatOrigin::recordOrigin(names::katDirectory, file.name, record,
-                                                             recordNumber);
+                    vector->origin =
+                        KatOrigin::recordOrigin(relativeDirectory, file.name, record, recordNumber);
                     vectors.push_back(std::move(*vector));
+                } else {
+                    RecordLedger::noteMissingFields(
+                        RecordLedger::place(relativeDirectory, file.name, record.line()), record,
+                        fields, RecordLedger::missingNames(record, fields));
                 }
             }
         }

@@ -1,6 +1,8 @@
 #include <Test/AESCTR.hpp>
 
 #include <Test/Crypto/hex.hpp>
+#include <Test/KatOrigin.hpp>
+#include <Test/RecordLedger.hpp>
 #include <zorvan/testing/assertion.hpp>
 
 #include <array>
@@ -18,10 +20,15 @@ constexpr std::string_view ivField = "IV";
 constexpr std::string_view plaintextField = "PLAINTEXT";
 constexpr std::string_view ciphertextField = "CIPHERTEXT";
 constexpr std::string_view nextIVField = "NEXTIV";
+constexpr std::array<std::string_view, 6> knownFields{countField,     keyField,        ivField,
+                                                      plaintextField, ciphertextField, nextIVField};
 constexpr std::string_view encryptSection = "ENCRYPT";
 constexpr std::string_view decryptSection = "DECRYPT";
 
+// The vector of one record whose key holds keyOctets octets; nothing, noted in the open
+// ledger, for a record that lacks a field or holds a key of another length.
 std::optional<CtrVector> ctrVector(std::string_view prefix, bool decrypt, std::size_t keyOctets,
+                                   const std::string& recordPlace,
                                    const ParseNistKATs::KatRecord& record) {
     const auto count = record.field(countField);
     const auto key = record.field(keyField);
@@ -29,10 +36,15 @@ std::optional<CtrVector> ctrVector(std::string_view prefix, bool decrypt, std::s
     const auto plaintext = record.field(plaintextField);
     const auto ciphertext = record.field(ciphertextField);
     if (!count || !key || !iv || !plaintext || !ciphertext) {
+        RecordLedger::noteMissingFields(
+            recordPlace, record, knownFields,
+            RecordLedger::missingNames(record, std::span(knownFields).first(5)));
         return std::nullopt;
     }
     zorvan::Bytes keyOctetsRead = Crypto::hexStringToBS(*key);
     if (keyOctetsRead.size() != keyOctets) {
+        RecordLedger::noteDropped(recordPlace, RecordLedger::DropReason::refusedKey,
+                                  std::to_string(keyOctetsRead.size()) + " octets");
         return std::nullopt;
     }
     const auto nextIV = record.field(nextIVField);
@@ -49,19 +61,27 @@ std::optional<CtrVector> ctrVector(std::string_view prefix, bool decrypt, std::s
 
 } // namespace
 
-std::vector<CtrVector> ctrVectors(std::span<const KatFiles::KatFile> files, std::size_t keyOctets) {
+std::vector<CtrVector> ctrVectors(std::span<const KatFiles::KatFile> files, std::size_t keyOctets,
+                                  std::string_view relativeDirectory) {
     std::vector<CtrVector> vectors;
     for (const KatFiles::KatFile& file : files) {
+        std::size_t recordNumber = 0;
         for (const ParseNistKATs::KatCategory& category : file.categories) {
             const bool decrypt = category.property(decryptSection).has_value();
-            if (!decrypt && !category.property(encryptSection)) {
-                continue;
-            }
+            const bool known = decrypt || category.property(encryptSection).has_value();
             const std::string prefix =
                 file.name + "-" + std::string(decrypt ? decryptSection : encryptSection) + "-";
             for (const ParseNistKATs::KatRecord& record : category.records) {
-                if (std::optional<CtrVector> vector =
-                        ctrVector(prefix, decrypt, keyOctets, record)) {
+                ++recordNumber;
+                const std::string recordPlace =
+                    RecordLedger::place(relativeDirectory, file.name, record.line());
+                if (!known) {
+                    RecordLedger::noteDropped(recordPlace, RecordLedger::DropReason::unknownSection,
+                                              "neither [ENCRYPT] nor [DECRYPT]");
+                } else if (std::optional<CtrVector> vector =
+                               ctrVector(prefix, decrypt, keyOctets, recordPlace, record)) {
+                    vector->origin =
+                        KatOrigin::recordOrigin(relativeDirectory, file.name, record, recordNumber);
                     vectors.push_back(std::move(*vector));
                 }
             }
@@ -70,11 +90,15 @@ std::vector<CtrVector> ctrVectors(std::span<const KatFiles::KatFile> files, std:
     return vectors;
 }
 
+RecordLedger::FieldNames ctrFields() noexcept {
+    return knownFields;
+}
+
 std::vector<CtrVector> readVectors(std::size_t keyBits) {
     std::vector<CtrVector> vectors;
     for (const std::string_view directory : katDirectories) {
-        for (CtrVector& vector :
-             ctrVectors(KatFiles::readKatDirectory(directory, countField), keyBits / 8)) {
+        for (CtrVector& vector : ctrVectors(KatFiles::readKatDirectory(directory, countField),
+                                            keyBits / 8, directory)) {
             vectors.push_back(std::move(vector));
         }
     }
@@ -83,11 +107,11 @@ std::vector<CtrVector> readVectors(std::size_t keyBits) {
 
 void assertCtrResult(const CtrVector& vector, const zorvan::Bytes& output,
                      const zorvan::Bytes& nextIV) {
-    zorvan::testing::assertEqual(vector.name + ": output", Crypto::hexStringToBS(vector.answerHex),
-                                 output);
+    zorvan::testing::assertKnownAnswer(vector.name + ": output", output,
+                                       Crypto::hexStringToBS(vector.answerHex), vector.origin);
     if (vector.nextIVHex) {
-        zorvan::testing::assertEqual(vector.name + ": next IV",
-                                     Crypto::hexStringToBS(*vector.nextIVHex), nextIV);
+        zorvan::testing::assertKnownAnswer(vector.name + ": next IV", nextIV,
+                                           Crypto::hexStringToBS(*vector.nextIVHex), vector.origin);
     }
 }
 

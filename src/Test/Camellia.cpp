@@ -5,7 +5,8 @@
 namespace Test::Camellia {
 
 std::vector<AES::KnownAnswer> readKnownAnswers() {
-    return AES::knownAnswers(KatFiles::readKatDirectory(katDirectory, AES::names::recordStart));
+    return AES::knownAnswers(KatFiles::readKatDirectory(katDirectory, AES::names::recordStart),
+                             katDirectory);
 }
 
 } // namespace Test::Camellia

@@ -6,8 +6,10 @@
 #include <Test/KatFiles.hpp>
 #include <Test/KatOrigin.hpp>
 #include <Test/KatValues.hpp>
+#include <Test/RecordLedger.hpp>
 #include <zorvan/testing/assertion.hpp>
 
+#include <algorithm>
 #include <array>
 #include <stdexcept>
 
@@ -24,6 +26,8 @@ constexpr std::string_view macLengthField = "Tlen";
 constexpr std::string_view keyField = "Key";
 constexpr std::string_view messageField = "Msg";
 constexpr std::string_view macField = "Mac";
+constexpr std::array<std::string_view, 6> knownFields{countField, "Klen",       macLengthField,
+                                                      keyField,   messageField, macField};
 constexpr std::string_view unknownLabelMessage = "algToLen: no HMAC section length for the label ";
 
 struct LabelLength {
@@ -45,6 +49,24 @@ bool isDecimalDigit(char32_t codePoint) noexcept {
 
 bool isPrintableAscii(char32_t codePoint) noexcept {
     return codePoint >= U' ' && codePoint <= U'~';
+}
+
+// The records of a section whose length belongs to no hash are read by no suite: each suite
+// that skips the section notes them.
+void noteUnknownSection(std::string_view relativeDirectory, std::string_view fileName,
+                        const ParseNistKATs::KatCategory& category,
+                        std::optional<std::string_view> length) {
+    const bool known =
+        length && std::any_of(labelLengths.begin(), labelLengths.end(),
+                              [&](const LabelLength& each) { return each.length == *length; });
+    if (known) {
+        return;
+    }
+    const std::string detail = length ? "[L=" + std::string(*length) + "]" : "no L";
+    for (const ParseNistKATs::KatRecord& record : category.records) {
+        RecordLedger::noteDropped(RecordLedger::place(relativeDirectory, fileName, record.line()),
+                                  RecordLedger::DropReason::unknownSection, detail);
+    }
 }
 
 } // namespace
@@ -97,7 +119,9 @@ std::vector<HmacVector> sectionVectors(std::string_view namePrefix, std::string_
     for (const KatFiles::KatFile& file : files) {
         std::size_t recordNumber = 0;
         for (const ParseNistKATs::KatCategory& category : file.categories) {
-            if (category.property(sectionLengthProperty) != sectionLength) {
+            const std::optional<std::string_view> length = category.property(sectionLengthProperty);
+            if (length != sectionLength) {
+                noteUnknownSection(relativeDirectory, file.name, category, length);
                 recordNumber += category.records.size();
                 continue;
             }
@@ -108,13 +132,17 @@ std::vector<HmacVector> sectionVectors(std::string_view namePrefix, std::string_
                 const auto key = record.field(keyField);
                 const auto message = record.field(messageField);
                 const auto mac = record.field(macField);
-                if (count && macLength && key && message && mac) {
-                    vectors.push_back({std::string(namePrefix) + quoteCount(*count),
-                                       std::string(*macLength), std::string(*key),
-                                       std::string(*message), std::string(*mac),
-                                       KatOrigin::recordOrigin(relativeDirectory, file.name, record,
-                                                               recordNumber)});
+                if (!count || !macLength || !key || !message || !mac) {
+                    RecordLedger::noteMissingFields(
+                        RecordLedger::place(relativeDirectory, file.name, record.line()), record,
+                        knownFields, RecordLedger::missingNames(record, knownFields));
+                    continue;
                 }
+                vectors.push_back(
+                    {std::string(namePrefix) + quoteCount(*count), std::string(*macLength),
+                     std::string(*key), std::string(*message), std::string(*mac),
+                     KatOrigin::recordOrigin(relativeDirectory, file.name, record, recordNumber)});
+                RecordLedger::noteTest(vectors.back().origin, knownFields);
             }
         }
     }

@@ -2,9 +2,12 @@
 
 #include <Test/Crypto/hex.hpp>
 #include <Test/KatFiles.hpp>
+#include <Test/KatOrigin.hpp>
+#include <Test/RecordLedger.hpp>
 #include <zorvan/testing/assertion.hpp>
 
 #include <algorithm>
+#include <array>
 #include <stdexcept>
 
 namespace Test::HashSweep {
@@ -17,6 +20,7 @@ constexpr std::size_t piecePeriods = 1024;
 constexpr std::string_view lengthField = "Len";
 constexpr std::string_view digestField = "MD";
 constexpr std::string_view bitsSuffix = "bits";
+constexpr std::array<std::string_view, 2> knownFields{lengthField, digestField};
 
 struct Tier {
     std::string_view directory;
@@ -36,14 +40,24 @@ std::vector<PatternVector> readVectors(const Tier& tier, std::string_view label)
     }
     const std::string namePrefix = std::string(tier.namePrefix) + std::string(label) + "-";
     std::vector<PatternVector> vectors;
-    for (const ParseNistKATs::KatCategory& category : files.front().categories) {
+    const KatFiles::KatFile& file = files.front();
+    std::size_t recordNumber = 0;
+    for (const ParseNistKATs::KatCategory& category : file.categories) {
         for (const ParseNistKATs::KatRecord& record : category.records) {
+            ++recordNumber;
             const auto length = record.field(lengthField);
             const auto digest = record.field(digestField);
-            if (length && digest) {
-                vectors.push_back({namePrefix + std::string(*length) + std::string(bitsSuffix),
-                                   std::string(*length), std::string(*digest)});
+            if (!length || !digest) {
+                RecordLedger::noteMissingFields(
+                    RecordLedger::place(tier.directory, file.name, record.line()), record,
+                    knownFields, RecordLedger::missingNames(record, knownFields));
+                continue;
             }
+            vectors.push_back(
+                {namePrefix + std::string(*length) + std::string(bitsSuffix), std::string(*length),
+                 std::string(*digest),
+                 KatOrigin::recordOrigin(tier.directory, file.name, record, recordNumber)});
+            RecordLedger::noteTest(vectors.back().origin, knownFields);
         }
     }
     return vectors;
@@ -91,8 +105,8 @@ std::uint64_t messageOctets(const PatternVector& vector) {
 
 void assertDigest(const PatternVector& vector, const std::string& how,
                   const zorvan::Bytes& digest) {
-    zorvan::testing::assertEqual(vector.name + " (" + how + ")",
-                                 Crypto::hexStringToBS(vector.digest), digest);
+    zorvan::testing::assertKnownAnswer(vector.name + " (" + how + ")", digest,
+                                       Crypto::hexStringToBS(vector.digest), vector.origin);
 }
 
 } // namespace Test::HashSweep

@@ -45,24 +45,30 @@ const AlgorithmRow& rowOf(Algorithm algorithm) {
     return *row;
 }
 
-std::vector<Checkpoint> recordCheckpoints(std::string_view label,
-                                          const ParseNistKATs::KatRecord& record) {
-    std::vector<Checkpoint> found;
+// The checkpoints of one section's record, numbered on from found's last.
+void recordCheckpoints(std::string_view label, std::string_view file,
+                       const ParseNistKATs::KatRecord& record, std::vector<Checkpoint>& found) {
     std::string seed(record.fields.front().value);
-    std::optional<std::string> count;
+    const ParseNistKATs::KatField* count = nullptr;
     for (const ParseNistKATs::KatField& field : record.fields) {
         if (field.name == countField) {
-            if (count) {
+            if (count != nullptr) {
                 break; // a COUNT without its MD: the seeds after it are unknown
             }
-            count = field.value;
-        } else if (field.name == digestField && count) {
-            found.push_back({"Nist" + std::string(label) + "Monte-" + *count, seed, field.value});
+            count = &field;
+        } else if (field.name == digestField && count != nullptr) {
+            found.push_back({"Nist" + std::string(label) + "Monte-" + count->value, seed,
+                             field.value,
+                             zorvan::testing::VectorOrigin{
+                                 .file = std::string(file),
+                                 .line = count->line,
+                                 .number = found.size() + 1,
+                                 .fields = {{count->name, count->value}, {field.name, field.value}},
+                             }});
             seed = field.value;
-            count.reset();
+            count = nullptr;
         }
     }
-    return found;
 }
 
 } // namespace
@@ -76,13 +82,12 @@ std::string_view labelOf(Algorithm algorithm) {
 }
 
 std::vector<Checkpoint> checkpoints(std::string_view label,
-                                    std::span<const ParseNistKATs::KatCategory> categories) {
+                                    std::span<const ParseNistKATs::KatCategory> categories,
+                                    std::string_view file) {
     std::vector<Checkpoint> found;
     for (const ParseNistKATs::KatCategory& category : categories) {
         for (const ParseNistKATs::KatRecord& record : category.records) {
-            for (Checkpoint& checkpoint : recordCheckpoints(label, record)) {
-                found.push_back(std::move(checkpoint));
-            }
+            recordCheckpoints(label, file, record, found);
         }
     }
     return found;
@@ -92,8 +97,8 @@ std::vector<Checkpoint> readCheckpoints(Algorithm algorithm) {
     const std::string_view label = labelOf(algorithm);
     const std::array fileNames{std::string(label) + "Monte.rsp"};
     return checkpoints(
-        label,
-        NistHashFiles::readNamedFiles(katDirectory, seedField, fileNames).front().categories);
+        label, NistHashFiles::readNamedFiles(katDirectory, seedField, fileNames).front().categories,
+        std::string(katDirectory) + "/" + fileNames.front());
 }
 
 } // namespace Test::MonteCarlo

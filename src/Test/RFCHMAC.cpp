@@ -1,6 +1,8 @@
 #include <Test/RFCHMAC.hpp>
 
 #include <Test/KatFiles.hpp>
+#include <Test/KatOrigin.hpp>
+#include <Test/RecordLedger.hpp>
 
 #include <array>
 #include <cctype>
@@ -17,6 +19,8 @@ constexpr std::string_view keyField = "Key";
 constexpr std::string_view messageField = "Msg";
 constexpr std::string_view macField = "MD";
 constexpr std::string_view macLengthField = "Tlen";
+constexpr std::array<std::string_view, 5> knownFields{lengthField, keyField, messageField, macField,
+                                                      macLengthField};
 
 std::string stemSuffix(std::string_view label) {
     std::string suffix = "-";
@@ -29,7 +33,8 @@ std::string stemSuffix(std::string_view label) {
 } // namespace
 
 std::vector<HMAC::HmacVector> hmacVectors(std::span<const KatFiles::KatFile> files,
-                                          std::string_view label) {
+                                          std::string_view label,
+                                          std::string_view relativeDirectory) {
     const std::string_view digestOctets = HMAC::algToLen(label);
     const std::string suffix = stemSuffix(label);
     std::vector<HMAC::HmacVector> vectors;
@@ -39,17 +44,26 @@ std::vector<HMAC::HmacVector> hmacVectors(std::span<const KatFiles::KatFile> fil
             continue;
         }
         std::size_t number = 0;
+        std::size_t recordNumber = 0;
         for (const ParseNistKATs::KatCategory& category : file.categories) {
             for (const ParseNistKATs::KatRecord& record : category.records) {
+                ++recordNumber;
                 const auto key = record.field(keyField);
                 const auto message = record.field(messageField);
                 const auto mac = record.field(macField);
                 if (!key || !message || !mac) {
+                    RecordLedger::noteMissingFields(
+                        RecordLedger::place(relativeDirectory, file.name, record.line()), record,
+                        knownFields,
+                        RecordLedger::missingNames(record, std::span(knownFields).first(4)));
                     continue;
                 }
-                vectors.push_back({std::string(stem) + "-" + std::to_string(number++),
-                                   std::string(record.field(macLengthField).value_or(digestOctets)),
-                                   std::string(*key), std::string(*message), std::string(*mac)});
+                vectors.push_back(
+                    {std::string(stem) + "-" + std::to_string(number++),
+                     std::string(record.field(macLengthField).value_or(digestOctets)),
+                     std::string(*key), std::string(*message), std::string(*mac),
+                     KatOrigin::recordOrigin(relativeDirectory, file.name, record, recordNumber)});
+                RecordLedger::noteTest(vectors.back().origin, knownFields);
             }
         }
     }
@@ -60,7 +74,7 @@ std::vector<HMAC::HmacVector> readVectors(std::string_view label) {
     std::vector<HMAC::HmacVector> vectors;
     for (const std::string_view directory : katDirectories) {
         for (HMAC::HmacVector& vector :
-             hmacVectors(KatFiles::readKatDirectory(directory, lengthField), label)) {
+             hmacVectors(KatFiles::readKatDirectory(directory, lengthField), label, directory)) {
             vectors.push_back(std::move(vector));
         }
     }

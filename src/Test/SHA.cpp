@@ -4,8 +4,10 @@
 #include <Test/KatFiles.hpp>
 #include <Test/KatOrigin.hpp>
 #include <Test/KatValues.hpp>
+#include <Test/RecordLedger.hpp>
 #include <zorvan/testing/assertion.hpp>
 
+#include <array>
 #include <cstdint>
 
 namespace Test::SHA {
@@ -18,6 +20,7 @@ constexpr std::string_view numberSeparator = "-";
 constexpr std::string_view lengthField = "Len";
 constexpr std::string_view messageField = "Msg";
 constexpr std::string_view digestField = "MD";
+constexpr std::array<std::string_view, 3> knownFields{lengthField, messageField, digestField};
 
 std::string testName(std::string_view label, std::uint64_t number) {
     return std::string(testNamePrefix) + std::string(label) + std::string(numberSeparator) +
@@ -45,14 +48,19 @@ std::vector<ShaVector> fileVectors(std::string_view relativeDirectory, std::stri
                 const auto length = record.field(lengthField);
                 const auto message = record.field(messageField);
                 const auto digest = record.field(digestField);
-                if (length && message && digest) {
-                    ShaVector vector{testName(label, vectors.size() + 1), std::string(*length),
-                                     std::string(*message), std::string(*digest)};
-                    // The record is not read again: its fields move into the origin.
-                    vector.origin = KatOrigin::recordOrigin(relativeDirectory, file.name,
-                                                            std::move(record), recordNumber);
-                    vectors.push_back(std::move(vector));
+                if (!length || !message || !digest) {
+                    RecordLedger::noteMissingFields(
+                        RecordLedger::place(relativeDirectory, file.name, record.line()), record,
+                        knownFields, RecordLedger::missingNames(record, knownFields));
+                    continue;
                 }
+                ShaVector vector{testName(label, vectors.size() + 1), std::string(*length),
+                                 std::string(*message), std::string(*digest)};
+                // The record is not read again: its fields move into the origin.
+                vector.origin = KatOrigin::recordOrigin(relativeDirectory, file.name,
+                                                        std::move(record), recordNumber);
+                RecordLedger::noteTest(vector.origin, knownFields);
+                vectors.push_back(std::move(vector));
             }
         }
     }

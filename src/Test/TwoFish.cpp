@@ -1,6 +1,11 @@
 #include <Test/TwoFish.hpp>
 
 #include <Test/KatOrigin.hpp>
+#include <Test/RecordLedger.hpp>
+
+#include <array>
+#include <exception>
+#include <string>
 
 #include <string_view>
 
@@ -64,6 +69,24 @@ std::optional<std::string_view> lookUp(Source source, const KatCategory& categor
     return source == Source::record ? record.field(name) : category.property(name);
 }
 
+constexpr std::array<std::string_view, 4> blockFields{"I", "KEY", "PT", "CT"};
+constexpr std::array<std::string_view, 5> cbcFields{"I", "KEY", "PT", "CT", "IV"};
+
+// The fields a record of the kind lacks, where the kind looks for them.
+std::string lackedFields(const FileKind& kind, const KatCategory& category,
+                         const KatRecord& record) {
+    std::string missing;
+    for (const std::string_view name : knownFields(kind.operation)) {
+        const Source source = name == "KEY"  ? kind.keySource
+                              : name == "PT" ? kind.plaintextSource
+                                             : Source::record;
+        if (!lookUp(source, category, record, name)) {
+            missing.append(missing.empty() ? "" : ", ").append(name);
+        }
+    }
+    return missing;
+}
+
 // One record as a vector of its file's kind, or nothing when a field it needs is missing.
 std::optional<TwoFishVector> recordVector(const FileKind& kind, const KatCategory& category,
                                           const KatRecord& record) {
@@ -89,6 +112,22 @@ std::optional<TwoFishVector> recordVector(const FileKind& kind, const KatCategor
 
 } // namespace
 
+RecordLedger::FieldNames knownFields(Operation operation) noexcept {
+    if (isCbc(operation)) {
+        return cbcFields;
+    }
+    return blockFields;
+}
+
+void refuseKey(std::size_t keyOctets) {
+    try {
+        throw std::invalid_argument("buildKey refused a key of " + std::to_string(keyOctets) +
+                                    " octets");
+    } catch (const std::invalid_argument&) {
+        std::throw_with_nested(IncompleteMatch(refusedKeyError));
+    }
+}
+
 std::vector<TwoFishVector> fileVectors(const KatFiles::KatFile& file) {
     std::vector<TwoFishVector> vectors;
     std::size_t recordNumber = 0;
@@ -101,6 +140,10 @@ std::vector<TwoFishVector> fileVectors(const KatFiles::KatFile& file) {
                 vector->origin =
                     KatOrigin::recordOrigin(katDirectory, file.name, record, recordNumber);
                 vectors.push_back(std::move(*vector));
+            } else {
+                RecordLedger::noteMissingFields(
+                    RecordLedger::place(katDirectory, file.name, record.line()), record,
+                    knownFields(kind.operation), lackedFields(kind, category, record));
             }
         }
     }

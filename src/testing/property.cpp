@@ -3,6 +3,8 @@
 #include <zorvan/testing/assertion.hpp>
 
 #include <cstring>
+#include <exception>
+#include <string>
 
 namespace zorvan::testing {
 
@@ -47,13 +49,29 @@ Gen Gen::split() noexcept {
 
 namespace detail {
 
+namespace {
+
+// The causes an exception carries (std::throw_with_nested), one "  because: " line each.
+std::string describeCauses(const std::exception& error) {
+    try {
+        std::rethrow_if_nested(error);
+    } catch (const std::exception& cause) {
+        return std::string("\n  because: ") + cause.what() + describeCauses(cause);
+    } catch (...) {
+        return "\n  because: an exception of an unknown type";
+    }
+    return "";
+}
+
+} // namespace
+
 std::string describeCurrentException() {
     try {
         throw;
     } catch (const AssertionFailure& failure) {
         return failure.what();
     } catch (const std::exception& error) {
-        return std::string("error: ") + error.what();
+        return std::string("error: ") + error.what() + describeCauses(error);
     } catch (...) {
         return "error: an exception of an unknown type";
     }

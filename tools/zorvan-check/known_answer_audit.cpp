@@ -136,7 +136,8 @@ std::optional<std::string> KnownAnswerAudit::installProblem(const std::string& f
 }
 
 std::optional<SuiteAccount>
-KnownAnswerAudit::account(std::string_view suite, const std::vector<zorvan::testing::Test>& tests) {
+KnownAnswerAudit::account(std::string_view suite, const std::vector<zorvan::testing::Test>& tests,
+                          Test::RecordLedger::Ledger ledger) {
     const std::optional<SuiteData> data = suiteData(suite);
     if (!data) {
         return std::nullopt;
@@ -157,6 +158,7 @@ KnownAnswerAudit::account(std::string_view suite, const std::vector<zorvan::test
             return data->sectionLength.empty() || section.property("L") == data->sectionLength;
         });
     account.tests = knownAnswerLeaves(tests);
+    account.ledger = std::move(ledger);
     if (account.tests == 0) {
         account.problems.push_back("no known-answer test came from " + describe(account.held) +
                                    " in Test/" + data->folder);
@@ -168,14 +170,29 @@ KnownAnswerAudit::account(std::string_view suite, const std::vector<zorvan::test
 }
 
 std::string accountLine(std::string_view suite, const SuiteAccount& account) {
-    std::string line = std::string(suite) + ": " + std::to_string(account.tests) + " of " +
-                       std::to_string(account.held.records) + " records in " +
-                       std::to_string(account.held.files) + " files became tests";
-    if (account.tests < account.held.records) {
-        line += "; the other " + std::to_string(account.held.records - account.tests) +
-                " lack a field, hold a key of another size or a value the suite cannot read";
+    return std::string(suite) + ": " + std::to_string(account.tests) + " of " +
+           std::to_string(account.held.records) + " records in " +
+           std::to_string(account.held.files) + " files became tests" + ledgerLines(account.ledger);
+}
+
+std::string ledgerLines(const Test::RecordLedger::Ledger& ledger) {
+    std::string lines;
+    const auto add = [&](std::string_view what, const Test::RecordLedger::Occurrences& seen) {
+        lines.append("\n  ")
+            .append(std::to_string(seen.records))
+            .append(" ")
+            .append(what)
+            .append(" (first at ")
+            .append(seen.first)
+            .append(")");
+    };
+    for (const auto& [reason, seen] : ledger.dropped) {
+        add(std::string(Test::RecordLedger::describe(reason.first)) + ": " + reason.second, seen);
     }
-    return line;
+    for (const auto& [name, seen] : ledger.unreadFields) {
+        add("unread field: " + name, seen);
+    }
+    return lines;
 }
 
 } // namespace zorvan::check

@@ -3,6 +3,7 @@
 // holds, or data that holds fewer than README.md records, must not end in a green run.
 
 #include <Test/KatFiles.hpp>
+#include <Test/RecordLedger.hpp>
 #include <zorvan/testing/test.hpp>
 
 #include <map>
@@ -37,10 +38,12 @@ readDocumentedCounts(std::string_view readmeText);
 /// (the property groups hold property leaves only). Never fails.
 std::size_t knownAnswerLeaves(const std::vector<zorvan::testing::Test>& tests);
 
-/// SuiteAccount: what became of a suite's records.
+/// SuiteAccount: what became of a suite's records: how many its files held, how many became
+/// tests, and what its building noted of the rest.
 struct SuiteAccount {
     Test::KatFiles::KatRecordCount held;
     std::size_t tests = 0;
+    Test::RecordLedger::Ledger ledger;
     /// problems: why the suite must fail: no test from a folder that exists, or a folder
     /// whose files or records differ from README.md's counts.
     std::vector<std::string> problems;
@@ -49,11 +52,12 @@ struct SuiteAccount {
 /// KnownAnswerAudit: accounts for the suites of one run, reading each folder once.
 class KnownAnswerAudit {
 public:
-    /// account: the records the suite's files held, the tests its tree has, and its problems;
-    /// nothing for a suite with no data. A folder that cannot be read is not accounted (the
-    /// suite's own building reports it). Never throws.
+    /// account: the records the suite's files held, the tests its tree has, the ledger its
+    /// building kept, and its problems; nothing for a suite with no data. A folder that cannot
+    /// be read is not accounted (the suite's own building reports it). Never throws.
     std::optional<SuiteAccount> account(std::string_view suite,
-                                        const std::vector<zorvan::testing::Test>& tests);
+                                        const std::vector<zorvan::testing::Test>& tests,
+                                        Test::RecordLedger::Ledger ledger);
 
 private:
     const std::vector<Test::KatFiles::KatFile>* folder(const SuiteData& data);
@@ -64,7 +68,13 @@ private:
     std::optional<std::map<std::string, Test::KatFiles::KatRecordCount>> documented_;
 };
 
-/// accountLine: "SHA256: 129 of 129 records in 2 files became tests", with what the rest are.
+/// accountLine: "SHA256: 129 of 129 records in 2 files became tests", then ledgerLines.
 std::string accountLine(std::string_view suite, const SuiteAccount& account);
+
+/// ledgerLines: a line for each reason records became no test and for each field no test
+/// reads, with how many records and where the first stands:
+/// "\n  2572 refused key: 24 octets (first at Test/KAT_AES/CBCGFSbox192-d.rsp:8)",
+/// "\n  1 unread field: CIPHERTXT (first at ...)"; "" for a ledger with neither.
+std::string ledgerLines(const Test::RecordLedger::Ledger& ledger);
 
 } // namespace zorvan::check

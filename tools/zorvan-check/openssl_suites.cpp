@@ -1,42 +1,32 @@
-#include "catalogue.hpp"
+#include "algorithm_suites.hpp"
 
 #include <zorvan/backends/openssl.hpp>
 
 namespace zorvan::check {
 
-namespace {
-
-// The digest types addSHA3AndMonteCarloSuites takes.
-struct OpenSSLDigests {
-    using MD5 = openssl::MD5;
-    using SHA1 = openssl::SHA1;
-    using SHA224 = openssl::SHA224;
-    using SHA256 = openssl::SHA256;
-    using SHA384 = openssl::SHA384;
-    using SHA512 = openssl::SHA512;
-    using SHA512_224 = openssl::SHA512_224;
-    using SHA512_256 = openssl::SHA512_256;
-    using SHA3_224 = openssl::SHA3_224;
-    using SHA3_256 = openssl::SHA3_256;
-    using SHA3_384 = openssl::SHA3_384;
-    using SHA3_512 = openssl::SHA3_512;
-};
-
-} // namespace
-
-void addOpenSSLSuites(std::vector<SuiteEntry>& entries, LongMessage longMessage) {
-    addHashSuites<openssl::MD5, openssl::SHA1, openssl::SHA224, openssl::SHA256, openssl::SHA384,
-                  openssl::SHA512>(entries, "openssl");
-    addAESSuites<openssl::AES128, openssl::AES192, openssl::AES256>(entries, "openssl");
-    addVectorSuites<openssl::AES128, openssl::AES192, openssl::AES256, openssl::MD5, openssl::SHA1,
-                    openssl::SHA224, openssl::SHA256, openssl::SHA384, openssl::SHA512>(
-        entries, "openssl", longMessage);
-    addCamelliaSuites<openssl::Camellia128, openssl::Camellia192, openssl::Camellia256>(entries,
-                                                                                        "openssl");
-    addSHA3AndMonteCarloSuites<OpenSSLDigests>(entries, "openssl");
-    addLawSuites<openssl::MD5, openssl::SHA1, openssl::SHA224, openssl::SHA256, openssl::SHA384,
-                 openssl::SHA512, openssl::AES128, openssl::AES192, openssl::AES256>(entries,
-                                                                                     "openssl");
+Backend opensslBackend() {
+    using namespace algorithms;
+    static constexpr Algorithm table[] = {
+        md5<openssl::MD5>,
+        sha1<openssl::SHA1>,
+        sha224<openssl::SHA224>,
+        sha256<openssl::SHA256>,
+        sha384<openssl::SHA384>,
+        sha512<openssl::SHA512>,
+        sha512_224<openssl::SHA512_224>,
+        sha512_256<openssl::SHA512_256>,
+        sha3_224<openssl::SHA3_224>,
+        sha3_256<openssl::SHA3_256>,
+        sha3_384<openssl::SHA3_384>,
+        sha3_512<openssl::SHA3_512>,
+        aes<openssl::AES128>,
+        aes<openssl::AES192>,
+        aes<openssl::AES256>,
+        camellia<openssl::Camellia128>,
+        camellia<openssl::Camellia192>,
+        camellia<openssl::Camellia256>,
+    };
+    return {"openssl", "OpenSSL's libcrypto", table};
 }
 
 } // namespace zorvan::check

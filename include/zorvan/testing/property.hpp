@@ -127,7 +127,8 @@ std::vector<std::string> describeArguments(const Tuple& arguments) {
 }
 
 /// describeCurrentException: the report of the exception being handled: an assertion's own
-/// report, or "error: " and the message of any other.
+/// report, or "error: " and the message of any other, then a "  because: " line for each cause
+/// it nests (std::throw_with_nested).
 std::string describeCurrentException();
 
 } // namespace detail
