@@ -7,10 +7,10 @@
 #include <Test/Crypto/hex.hpp>
 
 #include "Test/unicode.hpp"
+#include "fuzz_input.hpp"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,11 +21,7 @@ namespace {
 constexpr std::string_view oddLengthMessage =
     "Not an even number of hex characters in input to hexStringToBS!";
 
-void require(bool invariant) {
-    if (!invariant) {
-        std::abort();
-    }
-}
+using fuzz::require;
 
 // The result of one decoder: the octets, or the error's message.
 struct Decoded {

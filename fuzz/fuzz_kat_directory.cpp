@@ -5,53 +5,30 @@
 
 #include <Test/KatFiles.hpp>
 
-#include <unistd.h>
+#include "fuzz_input.hpp"
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <string>
 #include <string_view>
 
 namespace {
 
-namespace fs = std::filesystem;
+using fuzz::require;
 
-void require(bool invariant) {
-    if (!invariant) {
-        std::abort();
-    }
-}
-
-constexpr std::array<std::string_view, 4> startNames{"Len", "Count", "COUNT", "I"};
-
-// The data directory of this process, made once; zorvan_tests_datadir points at it.
-const fs::path& dataDirectory() {
-    static const fs::path directory = [] {
-        fs::path made = fs::temp_directory_path() / ("zorvan-fuzz-" + std::to_string(::getpid()));
-        fs::create_directories(made / "Test/KAT_FUZZ");
-        ::setenv("zorvan_tests_datadir", made.c_str(), 1);
-        std::atexit([] { fs::remove_all(dataDirectory()); });
-        return made;
-    }();
-    return directory;
-}
+constexpr std::string_view folder = "Test/KAT_FUZZ";
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size == 0) {
-        return 0;
-    }
-    const std::string_view startName = startNames[data[0] % startNames.size()];
-    const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
-    std::ofstream(dataDirectory() / "Test/KAT_FUZZ/vectors.rsp", std::ios::binary | std::ios::trunc)
-        .write(text.data(), static_cast<std::streamsize>(text.size()));
+    static const bool made = std::filesystem::create_directories(fuzz::dataDirectory() / folder);
+    static_cast<void>(made);
+    fuzz::FuzzInput input(data, size);
+    const std::string_view startName = fuzz::startNames[input.choose(fuzz::startNames.size())];
+    const std::string_view text = input.rest();
+    fuzz::writeFile(std::filesystem::path(folder) / "vectors.rsp", text);
 
-    const auto files = Test::KatFiles::readKatDirectory("Test/KAT_FUZZ", startName);
+    const auto files = Test::KatFiles::readKatDirectory(folder, startName);
     require(files.size() == 1 && files[0].name == "vectors.rsp");
     require(files[0].categories == Test::ParseNistKATs::parseCategories(startName, text));
     std::size_t records = 0;

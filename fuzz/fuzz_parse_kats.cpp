@@ -6,25 +6,17 @@
 #include <Test/ParseNistKATs.hpp>
 
 #include "Test/unicode.hpp"
+#include "fuzz_input.hpp"
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
 namespace {
 
 using namespace Test::ParseNistKATs;
-
-constexpr std::array<std::string_view, 4> startNames{"COUNT", "Len", "Count", "I"};
-
-void require(bool invariant) {
-    if (!invariant) {
-        std::abort();
-    }
-}
+using fuzz::require;
 
 bool holdsAsciiWhiteSpace(std::string_view text) {
     return text.find_first_of(" \t\n\v\f\r") != std::string_view::npos;
@@ -62,11 +54,9 @@ std::string withLineFeedEndings(std::string_view text) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size == 0) {
-        return 0;
-    }
-    const std::string_view startName = startNames[data[0] % startNames.size()];
-    const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
+    fuzz::FuzzInput input(data, size);
+    const std::string_view startName = fuzz::startNames[input.choose(fuzz::startNames.size())];
+    const std::string_view text = input.rest();
 
     const std::vector<KatCategory> categories = parseCategories(startName, text);
     requireWellShaped(categories, startName);

@@ -27,5 +27,104 @@ void throwPartialBlock(const char* mode, std::size_t length, std::size_t block) 
                                 "-octet blocks");
 }
 
+namespace {
+
+// Replaces the block in place by its encryption.
+void encryptInPlace(const KeyBlocks& key, std::span<std::uint8_t> block) {
+    copyOctets(key.encrypt(key.key, Bytes(block)).view(), block.data());
+}
+
+const char* modeName(FeedbackMode mode) {
+    switch (mode) {
+    case FeedbackMode::cbcEncrypt:
+    case FeedbackMode::cbcDecrypt:
+        return "CBC";
+    case FeedbackMode::cfbEncrypt:
+    case FeedbackMode::cfbDecrypt:
+        return "CFB";
+    case FeedbackMode::ofb:
+        return "OFB";
+    case FeedbackMode::ctr:
+        return "CTR";
+    }
+    return "an unknown mode";
+}
+
+// One step of a mode: the feedback register, one input block (the last may be short in the
+// stream modes) and the output block; the step leaves the next feedback value in the register.
+void step(FeedbackMode mode, const KeyBlocks& key, std::span<std::uint8_t> feedback,
+          std::span<const std::uint8_t> in, std::span<std::uint8_t> out) {
+    switch (mode) {
+    case FeedbackMode::cbcEncrypt:
+        xorOctets(feedback, feedback, in);
+        encryptInPlace(key, feedback);
+        copyOctets(feedback, out.data());
+        return;
+    case FeedbackMode::cbcDecrypt:
+        xorOctets(out, key.decrypt(key.key, Bytes(in)).view(), feedback);
+        copyOctets(in, feedback.data());
+        return;
+    case FeedbackMode::cfbEncrypt:
+    case FeedbackMode::cfbDecrypt:
+        encryptInPlace(key, feedback);
+        xorOctets(out, in, feedback);
+        copyOctets(mode == FeedbackMode::cfbDecrypt ? in : std::span<const std::uint8_t>(out),
+                   feedback.data());
+        return;
+    case FeedbackMode::ofb:
+        encryptInPlace(key, feedback);
+        xorOctets(out, in, feedback);
+        return;
+    case FeedbackMode::ctr:
+        xorOctets(out, in, key.encrypt(key.key, Bytes(feedback)).view());
+        incrementBigEndian(feedback);
+        return;
+    }
+}
+
+} // namespace
+
+std::pair<Bytes, Bytes> runFeedbackMode(FeedbackMode mode, const KeyBlocks& key, const Bytes& iv,
+                                        const Bytes& input) {
+    const std::size_t block = key.blockOctets;
+    const bool wholeBlocksOnly =
+        mode == FeedbackMode::cbcEncrypt || mode == FeedbackMode::cbcDecrypt;
+    if (wholeBlocksOnly && input.size() % block != 0) {
+        throwPartialBlock(modeName(mode), input.size(), block);
+    }
+    std::vector<std::uint8_t> feedback(iv.begin(), iv.end());
+    Bytes output = Bytes::create(input.size(), [&](std::span<std::uint8_t> octets) {
+        for (std::size_t start = 0; start < input.size(); start += block) {
+            const std::size_t length = std::min(block, input.size() - start);
+            step(mode, key, feedback, input.view().subspan(start, length),
+                 octets.subspan(start, length));
+        }
+    });
+    return {std::move(output), Bytes(std::span<const std::uint8_t>(feedback))};
+}
+
+std::pair<LazyBytes, Bytes> streamChunks(std::size_t blockOctets, Bytes iv, const LazyBytes& input,
+                                         const ChunkStep& step) {
+    std::vector<Bytes> output;
+    std::vector<std::uint8_t> carry;
+    const auto flush = [&](std::size_t length) {
+        auto [processed, next] =
+            step(iv, Bytes(std::span<const std::uint8_t>(carry).first(length)));
+        output.push_back(std::move(processed));
+        iv = std::move(next);
+        carry.erase(carry.begin(), carry.begin() + static_cast<std::ptrdiff_t>(length));
+    };
+    for (const Bytes& chunk : input.toChunks()) {
+        carry.insert(carry.end(), chunk.begin(), chunk.end());
+        if (const std::size_t whole = carry.size() - carry.size() % blockOctets; whole > 0) {
+            flush(whole);
+        }
+    }
+    if (!carry.empty()) {
+        flush(carry.size());
+    }
+    return {LazyBytes::fromChunks(std::move(output)), std::move(iv)};
+}
+
 } // namespace detail
 } // namespace zorvan

@@ -276,6 +276,21 @@ TEST(ZorvanCheck, ATruncatedInstallFailsWithTheCountsThatDiffer) {
     EXPECT_THAT(junit, HasSubstr("<failure message=\"error: Test/KAT_SHA holds 10 files and 876"));
 }
 
+// The suites beyond the NIST files are audited too: a Camellia table cut short.
+TEST(ZorvanCheck, ATruncatedCamelliaFolderFailsItsSuites) {
+    const std::filesystem::path source = std::string(std::getenv("zorvan_tests_datadir")) + "/Test";
+    const TemporaryDataDirectory data;
+    data.makeFolder("Test");
+    std::filesystem::copy(source / "README.md", data.root() / "Test/README.md");
+    std::filesystem::copy(source / "KAT_CAMELLIA", data.root() / "Test/KAT_CAMELLIA");
+    std::filesystem::remove(data.root() / "Test/KAT_CAMELLIA/OFBCamellia-d.rsp");
+    const Result result = zorvanCheck("--backend nettle --suite Camellia128 --cases 1 --data-dir " +
+                                      data.root().string());
+    EXPECT_EQ(result.status, 1) << result.output;
+    EXPECT_THAT(result.output, HasSubstr("FAIL  nettle/Camellia128/known-answer data\n  error: "
+                                         "Test/KAT_CAMELLIA holds 11 files and "));
+}
+
 TEST(ZorvanCheck, ASuiteWithNoKnownAnswerFromAnExistingFolderFails) {
     const CopiedShaData data;
     for (const char* name : {"SHA1ShortMsg.rsp", "SHA1LongMsg.rsp"}) {

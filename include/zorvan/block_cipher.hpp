@@ -104,75 +104,88 @@ inline void incrementBigEndian(std::span<std::uint8_t> counter) {
     }
 }
 
-// Replaces the block in place by its encryption.
-template <BlockCipher K> void encryptInPlace(const K& key, std::span<std::uint8_t> block) {
-    copyOctets(key.encryptBlock(Bytes(block)).view(), block.data());
+/// KeyBlocks: a key's block functions without its type, for the generic modes, which are
+/// compiled once in the library: one indirect call per block.
+struct KeyBlocks {
+    std::size_t blockOctets;
+    const void* key;
+    Bytes (*encrypt)(const void* key, const Bytes& blocks);
+    Bytes (*decrypt)(const void* key, const Bytes& blocks);
+};
+
+template <BlockCipher K> KeyBlocks keyBlocks(const K& key) {
+    return {blockOctets<K>(), &key,
+            [](const void* erased, const Bytes& blocks) {
+                return static_cast<const K*>(erased)->encryptBlock(blocks);
+            },
+            [](const void* erased, const Bytes& blocks) {
+                return static_cast<const K*>(erased)->decryptBlock(blocks);
+            }};
 }
 
-// The generic IV modes share one loop over the blocks. A step sees the feedback register, one
-// input block (the last may be short in the stream modes) and writes the output block; it
-// leaves the next feedback value in the register.
-template <BlockCipher K, class Step>
-std::pair<Bytes, IV<K>> chainBlocks(const IV<K>& iv, const Bytes& input, bool wholeBlocksOnly,
-                                    const char* mode, Step step) {
-    const std::size_t block = blockOctets<K>();
-    if (wholeBlocksOnly && input.size() % block != 0) {
-        throwPartialBlock(mode, input.size(), block);
+/// FeedbackMode: the generic IV modes, one direction each (OFB and CTR are their own inverse).
+enum class FeedbackMode { cbcEncrypt, cbcDecrypt, cfbEncrypt, cfbDecrypt, ofb, ctr };
+
+/// runFeedbackMode: the generic mode over the key's blocks from the IV's octets: the output
+/// and the next IV's octets, as the operations below define them. Throws what the key's block
+/// functions throw, and std::invalid_argument for CBC input that is not whole blocks.
+std::pair<Bytes, Bytes> runFeedbackMode(FeedbackMode mode, const KeyBlocks& key, const Bytes& iv,
+                                        const Bytes& input);
+
+/// ChunkStep: the strict operation a chunked default streams through, without its types:
+/// called with the IV's octets and a part, it gives the part's output and the next IV's octets.
+class ChunkStep {
+public:
+    template <class Step>
+    explicit ChunkStep(const Step& step)
+        : step_(&step), call_([](const void* erased, const Bytes& iv, const Bytes& part) {
+              return (*static_cast<const Step*>(erased))(iv, part);
+          }) {}
+    std::pair<Bytes, Bytes> operator()(const Bytes& iv, const Bytes& part) const {
+        return call_(step_, iv, part);
     }
-    std::vector<std::uint8_t> feedback(iv.encode().begin(), iv.encode().end());
-    Bytes output = Bytes::create(input.size(), [&](std::span<std::uint8_t> octets) {
-        for (std::size_t start = 0; start < input.size(); start += block) {
-            const std::size_t length = std::min(block, input.size() - start);
-            step(std::span<std::uint8_t>(feedback), input.view().subspan(start, length),
-                 octets.subspan(start, length));
-        }
-    });
-    return {std::move(output), *IV<K>::get(Bytes(feedback))};
+
+private:
+    const void* step_;
+    std::pair<Bytes, Bytes> (*call_)(const void*, const Bytes&, const Bytes&);
+};
+
+/// streamChunks: the chunked default: the chunks go through step a whole number of blocks at
+/// a time, a partial block carried into the next chunk, the IV from call to call; the output
+/// chunks and the last IV's octets. Throws what step throws.
+std::pair<LazyBytes, Bytes> streamChunks(std::size_t blockOctets, Bytes iv, const LazyBytes& input,
+                                         const ChunkStep& step);
+
+template <BlockCipher K> std::pair<Bytes, IV<K>> withIV(std::pair<Bytes, Bytes> result) {
+    return {std::move(result.first), *IV<K>::get(result.second)};
 }
 
 template <BlockCipher K>
 std::pair<Bytes, IV<K>> cbcEncrypt(const K& key, const IV<K>& iv, const Bytes& input) {
-    return chainBlocks(iv, input, true, "CBC", [&](auto feedback, auto in, auto out) {
-        xorOctets(feedback, feedback, in);
-        encryptInPlace(key, feedback);
-        copyOctets(feedback, out.data());
-    });
+    return withIV<K>(runFeedbackMode(FeedbackMode::cbcEncrypt, keyBlocks(key), iv.encode(), input));
 }
 
 template <BlockCipher K>
 std::pair<Bytes, IV<K>> cbcDecrypt(const K& key, const IV<K>& iv, const Bytes& input) {
-    return chainBlocks(iv, input, true, "CBC", [&](auto feedback, auto in, auto out) {
-        xorOctets(out, key.decryptBlock(Bytes(in)).view(), feedback);
-        copyOctets(in, feedback.data());
-    });
+    return withIV<K>(runFeedbackMode(FeedbackMode::cbcDecrypt, keyBlocks(key), iv.encode(), input));
 }
 
 // CFB with full-block feedback: the ciphertext block becomes the next register. After a
 // short last block the register holds that ciphertext followed by the unused keystream.
 template <BlockCipher K>
 std::pair<Bytes, IV<K>> cfbWith(const K& key, const IV<K>& iv, const Bytes& input, bool decrypt) {
-    return chainBlocks(iv, input, false, "CFB", [&](auto feedback, auto in, auto out) {
-        encryptInPlace(key, feedback);
-        xorOctets(out, in, feedback);
-        const auto ciphertext = decrypt ? in : std::span<const std::uint8_t>(out);
-        copyOctets(ciphertext, feedback.data());
-    });
+    return withIV<K>(runFeedbackMode(decrypt ? FeedbackMode::cfbDecrypt : FeedbackMode::cfbEncrypt,
+                                     keyBlocks(key), iv.encode(), input));
 }
 
 template <BlockCipher K>
 std::pair<Bytes, IV<K>> ofbApply(const K& key, const IV<K>& iv, const Bytes& input) {
-    return chainBlocks(iv, input, false, "OFB", [&](auto feedback, auto in, auto out) {
-        encryptInPlace(key, feedback);
-        xorOctets(out, in, feedback);
-    });
+    return withIV<K>(runFeedbackMode(FeedbackMode::ofb, keyBlocks(key), iv.encode(), input));
 }
 
 template <BlockCipher K>
 std::pair<Bytes, IV<K>> ctrApply(const K& key, const IV<K>& iv, const Bytes& input) {
-    return chainBlocks(iv, input, false, "CTR", [&](auto counter, auto in, auto out) {
-        xorOctets(out, in, key.encryptBlock(Bytes(counter)).view());
-        incrementBigEndian(counter);
-    });
+    return withIV<K>(runFeedbackMode(FeedbackMode::ctr, keyBlocks(key), iv.encode(), input));
 }
 
 template <BlockCipher K> Bytes ecbWith(const K& key, const Bytes& input, bool decrypt) {
@@ -189,37 +202,23 @@ template <BlockCipher K> Bytes ecbWith(const K& key, const Bytes& input, bool de
 // a time, carrying a partial block into the next chunk, and the IV from call to call.
 template <BlockCipher K, class Strict>
 std::pair<LazyBytes, IV<K>> streamChunks(IV<K> iv, const LazyBytes& input, Strict strict) {
-    const std::size_t block = blockOctets<K>();
-    std::vector<Bytes> output;
-    std::vector<std::uint8_t> carry;
-    const auto flush = [&](std::size_t length) {
-        auto [processed, next] =
-            strict(iv, Bytes(std::span<const std::uint8_t>(carry).first(length)));
-        output.push_back(std::move(processed));
-        iv = std::move(next);
-        carry.erase(carry.begin(), carry.begin() + static_cast<std::ptrdiff_t>(length));
+    const auto step = [&](const Bytes& at, const Bytes& part) {
+        auto [output, next] = strict(*IV<K>::get(at), part);
+        return std::pair{std::move(output), next.encode()};
     };
-    for (const Bytes& chunk : input.toChunks()) {
-        carry.insert(carry.end(), chunk.begin(), chunk.end());
-        if (const std::size_t whole = carry.size() - carry.size() % block; whole > 0) {
-            flush(whole);
-        }
-    }
-    if (!carry.empty()) {
-        flush(carry.size());
-    }
-    return {LazyBytes::fromChunks(std::move(output)), std::move(iv)};
+    auto [output, next] = streamChunks(blockOctets<K>(), iv.encode(), input, ChunkStep(step));
+    return {std::move(output), *IV<K>::get(next)};
 }
 
 template <BlockCipher K, class Strict>
 LazyBytes streamChunksWithoutIV(const LazyBytes& input, Strict strict) {
     // ECB carries no state between calls; a zero IV only drives the shared streaming loop.
-    const auto zeroes = [](std::span<std::uint8_t> octets) { std::ranges::fill(octets, 0); };
-    const auto zeroIV = *IV<K>::get(Bytes::create(blockOctets<K>(), zeroes));
-    return streamChunks<K>(zeroIV, input,
-                           [&](const IV<K>& iv, const Bytes& data) {
-                               return std::pair{strict(data), iv};
-                           })
+    const auto step = [&](const Bytes& iv, const Bytes& part) {
+        return std::pair{strict(part), iv};
+    };
+    const std::vector<std::uint8_t> zeroes(blockOctets<K>(), 0);
+    return streamChunks(blockOctets<K>(), Bytes(std::span<const std::uint8_t>(zeroes)), input,
+                        ChunkStep(step))
         .first;
 }
 

@@ -1,5 +1,6 @@
 #include <Test/Crypto.hpp>
 
+#include <array>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -53,6 +54,66 @@ zorvan::LazyBytes wholeBlocks(const zorvan::LazyBytes& message, std::size_t bloc
     requireWholeOctetBlocks(blockSizeBits);
     const std::uint64_t block = blockSizeBits / 8;
     return message.take(message.length() - message.length() % block);
+}
+
+zorvan::testing::Test hashPropTests(std::shared_ptr<const HashLaws> laws) {
+    using zorvan::LazyBytes;
+    using zorvan::testing::testProperty;
+    return zorvan::testing::TestGroup{
+        names::hashGroup,
+        {
+            testProperty(
+                names::lazyStrictEqual, {"message"},
+                [laws](const LazyBytes& message) { return laws->lazyStrictEqual(message); }),
+            testProperty(names::digestLength, {"message"},
+                         [laws](const LazyBytes& message) { return laws->digestLength(message); }),
+            testProperty(names::getPutHash, {"message"},
+                         [laws](const LazyBytes& message) { return laws->getPutHash(message); }),
+            testProperty(names::blockLengthAligned, [laws] { return laws->blockLengthAligned(); }),
+            testProperty(names::outputLengthAligned,
+                         [laws] { return laws->outputLengthAligned(); }),
+        }};
+}
+
+std::vector<zorvan::testing::Test> blockCipherPropTests(std::shared_ptr<const CipherLaws> laws) {
+    using zorvan::Bytes;
+    using zorvan::LazyBytes;
+    using zorvan::testing::testProperty;
+    struct ModeNames {
+        const char* identity;
+        const char* agreement;
+    };
+    // In the order of detail::ivModes.
+    constexpr std::array<ModeNames, 4> ivModeNames{{
+        {"CBCEncDecID", "CBCStrictLazyEq"},
+        {"CFBEncDecID", "CFBStrictLazyEq"},
+        {"OFBEncDecID", "OFBStrictLazyEq"},
+        {"CTREncDecID", "CTRStrictLazyEq"},
+    }};
+    std::vector<zorvan::testing::Test> identity{
+        testProperty(names::ecbIdentity, {"keySeed", "message"},
+                     [laws](const Bytes& keySeed, const Bytes& message) {
+                         return laws->ecbIdentity(keySeed, message);
+                     })};
+    std::vector<zorvan::testing::Test> agreement{
+        testProperty(names::ecbAgreement, {"keySeed", "message"},
+                     [laws](const Bytes& keySeed, const LazyBytes& message) {
+                         return laws->ecbAgreement(keySeed, message);
+                     })};
+    for (std::size_t mode = 0; mode < ivModeNames.size(); ++mode) {
+        identity.push_back(testProperty(
+            ivModeNames[mode].identity, {"keySeed", "ivBytes", "message"},
+            [laws, mode](const Bytes& keySeed, const Bytes& ivBytes, const Bytes& message) {
+                return laws->ivIdentity(mode, keySeed, ivBytes, message);
+            }));
+        agreement.push_back(testProperty(
+            ivModeNames[mode].agreement, {"keySeed", "ivBytes", "message"},
+            [laws, mode](const Bytes& keySeed, const Bytes& ivBytes, const LazyBytes& message) {
+                return laws->ivAgreement(mode, keySeed, ivBytes, message);
+            }));
+    }
+    return {zorvan::testing::TestGroup{names::identityGroup, std::move(identity)},
+            zorvan::testing::TestGroup{names::agreementGroup, std::move(agreement)}};
 }
 
 } // namespace Test::Crypto

@@ -66,6 +66,21 @@ std::optional<SuiteData> suiteData(std::string_view suite) {
     if (suite == "Twofish") {
         return SuiteData{"KAT_TWOFISH", "I", "", ""};
     }
+    if (suite == "Camellia128" || suite == "Camellia192" || suite == "Camellia256") {
+        return SuiteData{"KAT_CAMELLIA", "COUNT", "", ""};
+    }
+    if (suite == "HMAC-MD5") {
+        return SuiteData{"KAT_HMAC_MD5", "Count", "", ""};
+    }
+    // SHA3-256 reads SHA3_256ShortMsg.rsp and SHA3_256LongMsg.rsp; SHA512-224, SHA512_224....
+    for (const auto& [prefix, folder] :
+         {std::pair{"SHA3-", "KAT_SHA3"}, std::pair{"SHA512-", "KAT_SHA512T"}}) {
+        if (suite.starts_with(prefix) && suite.size() > std::string_view(prefix).size()) {
+            std::string label(suite);
+            label[label.find('-')] = '_';
+            return SuiteData{folder, "Len", label, ""};
+        }
+    }
     return std::nullopt;
 }
 

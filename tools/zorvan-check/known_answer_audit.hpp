@@ -25,7 +25,9 @@ struct SuiteData {
 };
 
 /// suiteData: the data of a suite of the catalogue by its exact name (SHA256, HMAC-SHA1,
-/// AES128, Twofish), or nothing for a suite with no KAT folder (MD5) or not audited.
+/// AES128, Twofish, Camellia128, HMAC-MD5, SHA3-256, SHA512-224), or nothing for a suite with
+/// no KAT folder (MD5) or not audited (the suites that read two folders, the sweeps and the
+/// Monte Carlo files, whose checkpoints are not records).
 std::optional<SuiteData> suiteData(std::string_view suite);
 
 /// readDocumentedCounts: the files and records of each folder in the table of a data
