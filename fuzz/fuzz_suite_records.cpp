@@ -125,7 +125,7 @@ void runKnownAnswers(const Tests& tests) {
         if (std::holds_alternative<zorvan::testing::UnitTest>(leaf.test->node())) {
             const zorvan::testing::LeafOutcome outcome = zorvan::testing::runLeaf(leaf, {});
             fuzz::require(outcome.status == zorvan::testing::LeafStatus::passed ||
-                          !outcome.report.empty());
+                          !outcome.report().empty());
             ++run;
         }
     }

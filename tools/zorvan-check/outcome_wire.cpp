@@ -102,7 +102,7 @@ public:
     template <class Struct>
     requires std::is_class_v<Struct>
     void put(const Struct& part) {
-        eachField(part, [this](const auto& field) { put(field); });
+        eachField(part, [&](const auto& field) { put(field); });
     }
 
     std::string take() { return std::move(bytes_); }
@@ -160,7 +160,7 @@ public:
     template <class Struct>
     requires std::is_class_v<Struct>
     void get(Struct& part) {
-        eachField(part, [this](auto& field) { get(field); });
+        eachField(part, [&](auto& field) { get(field); });
     }
 
 private:
