@@ -144,8 +144,9 @@ options:
 )" + zorvan::testing::runOptionsHelp() +
            R"(
 Leaf paths are backend/suite/..., for example openssl/SHA256/NistSHA256-17.
-Exit status: 0 when nothing failed, 1 when something did or the report could not be
-written, 2 on a usage error, 130 or 143 when stopped by SIGINT or SIGTERM.
+Exit status: 0 when nothing failed, 1 when something did, when the options select no
+test or the report could not be written, 2 on a usage error, 130 or 143 when stopped by
+SIGINT or SIGTERM.
 )";
 }
 
