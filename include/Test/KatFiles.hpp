@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -47,6 +48,21 @@ std::vector<KatFile> readKatDirectory(
     const std::function<bool(std::string_view fileName)>& keep = [](std::string_view) {
         return true;
     });
+
+/// readFolders: for each folder of relativeDirectories in order, readKatDirectory(folder,
+/// startName) turned into vectors by toVectors(files, folder), all in one list. Throws what
+/// readKatDirectory and toVectors throw.
+template <class Vector, class ToVectors>
+std::vector<Vector> readFolders(std::span<const std::string_view> relativeDirectories,
+                                std::string_view startName, const ToVectors& toVectors) {
+    std::vector<Vector> vectors;
+    for (const std::string_view directory : relativeDirectories) {
+        for (Vector& vector : toVectors(readKatDirectory(directory, startName), directory)) {
+            vectors.push_back(std::move(vector));
+        }
+    }
+    return vectors;
+}
 
 /// KatRecordCount: how many files a reading kept and how many records their sections held.
 struct KatRecordCount {

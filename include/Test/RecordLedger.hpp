@@ -63,8 +63,14 @@ private:
 /// it knows to leave (HMAC's Klen, which its Key implies).
 using FieldNames = std::span<const std::string_view>;
 
-/// place: where a record starts, as notes show it: "directory/fileName:line".
-std::string place(std::string_view directory, std::string_view fileName, std::size_t line);
+/// RecordPlace: where a record starts: its folder under the data directory, its file's name
+/// and its line. Notes show it as "directory/fileName:line", formatted only when a ledger is
+/// open, so that readers pay nothing for it otherwise.
+struct RecordPlace {
+    std::string_view directory;
+    std::string_view fileName;
+    std::size_t line;
+};
 
 /// noteTest: a record that became a test, and its fields that are not among knownFields. Does
 /// nothing when no ledger is open; never fails beyond allocation.
@@ -74,10 +80,10 @@ void noteTest(const zorvan::testing::VectorOrigin& origin, FieldNames knownField
 /// KEY"). Never fails beyond allocation.
 std::string missingNames(const ParseNistKATs::KatRecord& record, FieldNames knownFields);
 
-/// noteMissingFields: a record of recordPlace that became no test because it lacks the fields
+/// noteMissingFields: a record at place that became no test because it lacks the fields
 /// named in missing (the detail), and its fields that are not among knownFields, as noteTest
 /// notes them. Does nothing when no ledger is open; never fails beyond allocation.
-void noteMissingFields(const std::string& recordPlace, const ParseNistKATs::KatRecord& record,
+void noteMissingFields(const RecordPlace& place, const ParseNistKATs::KatRecord& record,
                        FieldNames knownFields, std::string missing);
 
 /// noteRefused: a record that became no test because the implementation refused its key or
@@ -86,8 +92,8 @@ void noteMissingFields(const std::string& recordPlace, const ParseNistKATs::KatR
 void noteRefused(const zorvan::testing::VectorOrigin& origin, DropReason reason,
                  std::size_t octets);
 
-/// noteDropped: a record of recordPlace that became no test for reason, with its detail. Does
+/// noteDropped: a record at place that became no test for reason, with its detail. Does
 /// nothing when no ledger is open; never fails beyond allocation.
-void noteDropped(const std::string& recordPlace, DropReason reason, std::string detail);
+void noteDropped(const RecordPlace& place, DropReason reason, std::string detail);
 
 } // namespace Test::RecordLedger

@@ -79,7 +79,7 @@ void noteFileOfNoMode(std::string_view relativeDirectory, const KatFiles::KatFil
     for (const ParseNistKATs::KatCategory& category : file.categories) {
         for (const ParseNistKATs::KatRecord& record : category.records) {
             RecordLedger::noteDropped(
-                RecordLedger::place(relativeDirectory, file.name, record.line()),
+                RecordLedger::RecordPlace{relativeDirectory, file.name, record.line()},
                 RecordLedger::DropReason::unknownSection, "no mode and direction in the file name");
         }
     }
@@ -142,8 +142,8 @@ std::vector<KnownAnswer> knownAnswers(std::span<const KatFiles::KatFile> files,
                     vectors.push_back(std::move(*vector));
                 } else {
                     RecordLedger::noteMissingFields(
-                        RecordLedger::place(relativeDirectory, file.name, record.line()), record,
-                        fields, RecordLedger::missingNames(record, fields));
+                        RecordLedger::RecordPlace{relativeDirectory, file.name, record.line()},
+                        record, fields, RecordLedger::missingNames(record, fields));
                 }
             }
         }

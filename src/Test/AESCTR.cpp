@@ -28,7 +28,7 @@ constexpr std::string_view decryptSection = "DECRYPT";
 // The vector of one record whose key holds keyOctets octets; nothing, noted in the open
 // ledger, for a record that lacks a field or holds a key of another length.
 std::optional<CtrVector> ctrVector(std::string_view prefix, bool decrypt, std::size_t keyOctets,
-                                   const std::string& recordPlace,
+                                   const RecordLedger::RecordPlace& place,
                                    const ParseNistKATs::KatRecord& record) {
     const auto count = record.field(countField);
     const auto key = record.field(keyField);
@@ -37,13 +37,13 @@ std::optional<CtrVector> ctrVector(std::string_view prefix, bool decrypt, std::s
     const auto ciphertext = record.field(ciphertextField);
     if (!count || !key || !iv || !plaintext || !ciphertext) {
         RecordLedger::noteMissingFields(
-            recordPlace, record, knownFields,
+            place, record, knownFields,
             RecordLedger::missingNames(record, std::span(knownFields).first(5)));
         return std::nullopt;
     }
     zorvan::Bytes keyOctetsRead = Crypto::hexStringToBS(*key);
     if (keyOctetsRead.size() != keyOctets) {
-        RecordLedger::noteDropped(recordPlace, RecordLedger::DropReason::refusedKey,
+        RecordLedger::noteDropped(place, RecordLedger::DropReason::refusedKey,
                                   std::to_string(keyOctetsRead.size()) + " octets");
         return std::nullopt;
     }
@@ -73,13 +73,12 @@ std::vector<CtrVector> ctrVectors(std::span<const KatFiles::KatFile> files, std:
                 file.name + "-" + std::string(decrypt ? decryptSection : encryptSection) + "-";
             for (const ParseNistKATs::KatRecord& record : category.records) {
                 ++recordNumber;
-                const std::string recordPlace =
-                    RecordLedger::place(relativeDirectory, file.name, record.line());
+                const RecordLedger::RecordPlace place{relativeDirectory, file.name, record.line()};
                 if (!known) {
-                    RecordLedger::noteDropped(recordPlace, RecordLedger::DropReason::unknownSection,
+                    RecordLedger::noteDropped(place, RecordLedger::DropReason::unknownSection,
                                               "neither [ENCRYPT] nor [DECRYPT]");
                 } else if (std::optional<CtrVector> vector =
-                               ctrVector(prefix, decrypt, keyOctets, recordPlace, record)) {
+                               ctrVector(prefix, decrypt, keyOctets, place, record)) {
                     vector->origin =
                         KatOrigin::recordOrigin(relativeDirectory, file.name, record, recordNumber);
                     vectors.push_back(std::move(*vector));
@@ -95,14 +94,10 @@ RecordLedger::FieldNames ctrFields() noexcept {
 }
 
 std::vector<CtrVector> readVectors(std::size_t keyBits) {
-    std::vector<CtrVector> vectors;
-    for (const std::string_view directory : katDirectories) {
-        for (CtrVector& vector : ctrVectors(KatFiles::readKatDirectory(directory, countField),
-                                            keyBits / 8, directory)) {
-            vectors.push_back(std::move(vector));
-        }
-    }
-    return vectors;
+    return KatFiles::readFolders<CtrVector>(katDirectories, countField,
+                                            [&](const auto& files, std::string_view directory) {
+                                                return ctrVectors(files, keyBits / 8, directory);
+                                            });
 }
 
 void assertCtrResult(const CtrVector& vector, const zorvan::Bytes& output,

@@ -64,8 +64,9 @@ void noteUnknownSection(std::string_view relativeDirectory, std::string_view fil
     }
     const std::string detail = length ? "[L=" + std::string(*length) + "]" : "no L";
     for (const ParseNistKATs::KatRecord& record : category.records) {
-        RecordLedger::noteDropped(RecordLedger::place(relativeDirectory, fileName, record.line()),
-                                  RecordLedger::DropReason::unknownSection, detail);
+        RecordLedger::noteDropped(
+            RecordLedger::RecordPlace{relativeDirectory, fileName, record.line()},
+            RecordLedger::DropReason::unknownSection, detail);
     }
 }
 
@@ -134,8 +135,8 @@ std::vector<HmacVector> sectionVectors(std::string_view namePrefix, std::string_
                 const auto mac = record.field(macField);
                 if (!count || !macLength || !key || !message || !mac) {
                     RecordLedger::noteMissingFields(
-                        RecordLedger::place(relativeDirectory, file.name, record.line()), record,
-                        knownFields, RecordLedger::missingNames(record, knownFields));
+                        RecordLedger::RecordPlace{relativeDirectory, file.name, record.line()},
+                        record, knownFields, RecordLedger::missingNames(record, knownFields));
                     continue;
                 }
                 vectors.push_back(

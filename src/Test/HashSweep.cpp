@@ -49,7 +49,7 @@ std::vector<PatternVector> readVectors(const Tier& tier, std::string_view label)
             const auto digest = record.field(digestField);
             if (!length || !digest) {
                 RecordLedger::noteMissingFields(
-                    RecordLedger::place(tier.directory, file.name, record.line()), record,
+                    RecordLedger::RecordPlace{tier.directory, file.name, record.line()}, record,
                     knownFields, RecordLedger::missingNames(record, knownFields));
                 continue;
             }

@@ -53,8 +53,8 @@ std::vector<HMAC::HmacVector> hmacVectors(std::span<const KatFiles::KatFile> fil
                 const auto mac = record.field(macField);
                 if (!key || !message || !mac) {
                     RecordLedger::noteMissingFields(
-                        RecordLedger::place(relativeDirectory, file.name, record.line()), record,
-                        knownFields,
+                        RecordLedger::RecordPlace{relativeDirectory, file.name, record.line()},
+                        record, knownFields,
                         RecordLedger::missingNames(record, std::span(knownFields).first(4)));
                     continue;
                 }
@@ -71,14 +71,10 @@ std::vector<HMAC::HmacVector> hmacVectors(std::span<const KatFiles::KatFile> fil
 }
 
 std::vector<HMAC::HmacVector> readVectors(std::string_view label) {
-    std::vector<HMAC::HmacVector> vectors;
-    for (const std::string_view directory : katDirectories) {
-        for (HMAC::HmacVector& vector :
-             hmacVectors(KatFiles::readKatDirectory(directory, lengthField), label, directory)) {
-            vectors.push_back(std::move(vector));
-        }
-    }
-    return vectors;
+    return KatFiles::readFolders<HMAC::HmacVector>(
+        katDirectories, lengthField, [&](const auto& files, std::string_view directory) {
+            return hmacVectors(files, label, directory);
+        });
 }
 
 } // namespace Test::RFCHMAC

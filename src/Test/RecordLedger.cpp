@@ -35,8 +35,17 @@ void noteUnread(Ledger& ledger, const std::string& recordPlace, const Fields& fi
     }
 }
 
-std::string originPlace(const zorvan::testing::VectorOrigin& origin) {
-    return origin.file + ":" + std::to_string(origin.line);
+std::string describePlace(std::string_view file, std::size_t line) {
+    return std::string(file).append(":").append(std::to_string(line));
+}
+
+std::string describePlace(const RecordPlace& place) {
+    return describePlace(std::string(place.directory).append("/").append(place.fileName),
+                         place.line);
+}
+
+void noteDroppedAt(const std::string& place, DropReason reason, std::string detail) {
+    count(openLedger->dropped[{reason, std::move(detail)}], place);
 }
 
 } // namespace
@@ -69,17 +78,12 @@ Recording::~Recording() {
     openLedger = resumed_;
 }
 
-std::string place(std::string_view directory, std::string_view fileName, std::size_t line) {
-    return std::string(directory).append("/").append(fileName).append(":").append(
-        std::to_string(line));
-}
-
 void noteTest(const zorvan::testing::VectorOrigin& origin, FieldNames knownFields) {
     if (openLedger == nullptr) {
         return;
     }
     ++openLedger->tests;
-    noteUnread(*openLedger, originPlace(origin), origin.fields, knownFields);
+    noteUnread(*openLedger, describePlace(origin.file, origin.line), origin.fields, knownFields);
 }
 
 std::string missingNames(const ParseNistKATs::KatRecord& record, FieldNames knownFields) {
@@ -92,25 +96,27 @@ std::string missingNames(const ParseNistKATs::KatRecord& record, FieldNames know
     return missing;
 }
 
-void noteMissingFields(const std::string& recordPlace, const ParseNistKATs::KatRecord& record,
+void noteMissingFields(const RecordPlace& place, const ParseNistKATs::KatRecord& record,
                        FieldNames knownFields, std::string missing) {
     if (openLedger == nullptr) {
         return;
     }
-    count(openLedger->dropped[{DropReason::missingField, std::move(missing)}], recordPlace);
-    noteUnread(*openLedger, recordPlace, record.fields, knownFields);
+    const std::string described = describePlace(place);
+    count(openLedger->dropped[{DropReason::missingField, std::move(missing)}], described);
+    noteUnread(*openLedger, described, record.fields, knownFields);
 }
 
 void noteRefused(const zorvan::testing::VectorOrigin& origin, DropReason reason,
                  std::size_t octets) {
     if (openLedger != nullptr) {
-        noteDropped(originPlace(origin), reason, std::to_string(octets) + " octets");
+        noteDroppedAt(describePlace(origin.file, origin.line), reason,
+                      std::to_string(octets) + " octets");
     }
 }
 
-void noteDropped(const std::string& recordPlace, DropReason reason, std::string detail) {
+void noteDropped(const RecordPlace& place, DropReason reason, std::string detail) {
     if (openLedger != nullptr) {
-        count(openLedger->dropped[{reason, std::move(detail)}], recordPlace);
+        noteDroppedAt(describePlace(place), reason, std::move(detail));
     }
 }
 

@@ -50,8 +50,8 @@ std::vector<ShaVector> fileVectors(std::string_view relativeDirectory, std::stri
                 const auto digest = record.field(digestField);
                 if (!length || !message || !digest) {
                     RecordLedger::noteMissingFields(
-                        RecordLedger::place(relativeDirectory, file.name, record.line()), record,
-                        knownFields, RecordLedger::missingNames(record, knownFields));
+                        RecordLedger::RecordPlace{relativeDirectory, file.name, record.line()},
+                        record, knownFields, RecordLedger::missingNames(record, knownFields));
                     continue;
                 }
                 ShaVector vector{testName(label, vectors.size() + 1), std::string(*length),

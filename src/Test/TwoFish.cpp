@@ -142,7 +142,7 @@ std::vector<TwoFishVector> fileVectors(const KatFiles::KatFile& file) {
                 vectors.push_back(std::move(*vector));
             } else {
                 RecordLedger::noteMissingFields(
-                    RecordLedger::place(katDirectory, file.name, record.line()), record,
+                    RecordLedger::RecordPlace{katDirectory, file.name, record.line()}, record,
                     knownFields(kind.operation), lackedFields(kind, category, record));
             }
         }
