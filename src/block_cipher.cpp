@@ -21,6 +21,17 @@ std::optional<Bytes> unpadESP(const Bytes& padded) {
 
 namespace detail {
 
+Bytes padESP(const Bytes& message, std::size_t blockOctets) {
+    const std::size_t padLength = (blockOctets - (message.size() + 1) % blockOctets) % blockOctets;
+    return Bytes::create(message.size() + padLength + 1, [&](std::span<std::uint8_t> padded) {
+        std::uint8_t* next = copyOctets(message.view(), padded.data());
+        for (std::size_t i = 1; i <= padLength; ++i) {
+            *next++ = static_cast<std::uint8_t>(i);
+        }
+        *next = static_cast<std::uint8_t>(padLength);
+    });
+}
+
 void throwPartialBlock(const char* mode, std::size_t length, std::size_t block) {
     throw std::invalid_argument(std::string(mode) + " input of " + std::to_string(length) +
                                 " octets is not a whole number of " + std::to_string(block) +

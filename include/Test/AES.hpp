@@ -10,17 +10,14 @@
 
 #include <zorvan/block_cipher.hpp>
 #include <zorvan/bytes.hpp>
-#include <zorvan/testing/assertion.hpp>
 #include <zorvan/testing/origin.hpp>
 #include <zorvan/testing/test.hpp>
 
 #include <memory>
 #include <optional>
 #include <span>
-#include <stdexcept>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace Test::AES {
@@ -81,85 +78,24 @@ std::vector<KnownAnswer> knownAnswers(std::span<const KatFiles::KatFile> files,
 /// listed or a file cannot be read, and Test::Crypto::HexDecodingError as knownAnswers does.
 std::vector<KnownAnswer> readKnownAnswers();
 
-namespace detail {
+/// knownAnswerTests: one unit test per vector for the cipher's view, in order (a vector whose
+/// IV or key the cipher refuses gives none), each asserting that its operation turns its input
+/// into its answer; then the two block-cipher property groups. The IV is read before the key
+/// is decoded, so a record skipped for its IV never has its key decoded. Throws
+/// Test::Crypto::HexDecodingError on the KEY of a vector whose IV the cipher takes, and
+/// std::invalid_argument when its blocks are shorter than one octet.
+std::vector<zorvan::testing::Test>
+knownAnswerTests(const std::shared_ptr<const Crypto::CipherView>& cipher,
+                 std::span<const KnownAnswer> vectors);
 
-// The output of one vector's operation on the whole decoded input; the next IV is dropped.
-template <zorvan::BlockCipher K>
-zorvan::Bytes runOperation(Operation operation, const K& key,
-                           const std::optional<zorvan::IV<K>>& iv, const zorvan::Bytes& input) {
-    switch (operation) {
-    case Operation::encryptBlock:
-        return key.encryptBlock(input);
-    case Operation::decryptBlock:
-        return key.decryptBlock(input);
-    case Operation::cbc:
-        return zorvan::cbc(key, *iv, input).first;
-    case Operation::unCbc:
-        return zorvan::unCbc(key, *iv, input).first;
-    case Operation::cfb:
-        return zorvan::cfb(key, *iv, input).first;
-    case Operation::unCfb:
-        return zorvan::unCfb(key, *iv, input).first;
-    case Operation::ofb:
-        return zorvan::ofb(key, *iv, input).first;
-    case Operation::unOfb:
-        return zorvan::unOfb(key, *iv, input).first;
-    }
-    throw std::invalid_argument("not an AES known-answer operation");
-}
+/// aesTests: knownAnswerTests of readKnownAnswers for the cipher's view. Throws as both do.
+std::vector<zorvan::testing::Test>
+aesTests(const std::shared_ptr<const Crypto::CipherView>& cipher);
 
-// The unit test of one vector, or nothing when the cipher refuses its IV or its key. The IV
-// is taken first: a record skipped for its IV never has its key decoded. Throws
-// Test::Crypto::HexDecodingError when the key is not hex.
-template <zorvan::BlockCipher K>
-std::optional<zorvan::testing::Test> bindKnownAnswer(const KnownAnswer& vector) {
-    std::optional<zorvan::IV<K>> decodedIV;
-    if (vector.iv) {
-        decodedIV = zorvan::IV<K>::get(*vector.iv);
-        if (!decodedIV) {
-            RecordLedger::noteRefused(vector.origin, RecordLedger::DropReason::refusedIV,
-                                      vector.iv->size());
-            return std::nullopt;
-        }
-    }
-    const zorvan::Bytes keyOctets = Test::Crypto::hexStringToBS(vector.keyHex);
-    std::optional<K> builtKey = K::buildKey(keyOctets);
-    if (!builtKey) {
-        RecordLedger::noteRefused(vector.origin, RecordLedger::DropReason::refusedKey,
-                                  keyOctets.size());
-        return std::nullopt;
-    }
-    RecordLedger::noteTest(vector.origin, knownFields(vector.operation));
-    // Shared, so that the test stays copyable whatever K allows.
-    return zorvan::testing::testCase(
-        vector.name,
-        [vector, key = std::make_shared<const K>(std::move(*builtKey)), iv = std::move(decodedIV)] {
-            const zorvan::Bytes output = runOperation(vector.operation, *key, iv,
-                                                      Test::Crypto::hexStringToBS(vector.inputHex));
-            zorvan::testing::assertKnownAnswer(
-                vector.name, output, Test::Crypto::hexStringToBS(vector.answerHex), vector.origin);
-        });
-}
-
-} // namespace detail
-
-/// makeKnownAnswerTests: one unit test per vector for key type K, in order (a vector whose IV
-/// or key K refuses gives none), each asserting that its operation turns its input into its
-/// answer; then the two block-cipher property groups. Throws Test::Crypto::HexDecodingError on
-/// the KEY of a vector whose IV K takes, and std::invalid_argument when K's blocks are
-/// shorter than one octet.
+/// makeKnownAnswerTests: knownAnswerTests for key type K.
 template <zorvan::BlockCipher K>
 std::vector<zorvan::testing::Test> makeKnownAnswerTests(std::span<const KnownAnswer> vectors) {
-    std::vector<zorvan::testing::Test> tests;
-    for (const KnownAnswer& vector : vectors) {
-        if (std::optional<zorvan::testing::Test> test = detail::bindKnownAnswer<K>(vector)) {
-            tests.push_back(std::move(*test));
-        }
-    }
-    for (zorvan::testing::Test& group : Test::Crypto::makeBlockCipherPropTests<K>()) {
-        tests.push_back(std::move(group));
-    }
-    return tests;
+    return knownAnswerTests(Crypto::cipherView<K>(), vectors);
 }
 
 /// makeAESTests: one unit test per usable record of the installed "Test/KAT_AES" files for
@@ -171,7 +107,7 @@ std::vector<zorvan::testing::Test> makeKnownAnswerTests(std::span<const KnownAns
 /// the KEY of a record whose IV K takes, and std::invalid_argument when K's blocks are
 /// shorter than one octet.
 template <zorvan::BlockCipher K> std::vector<zorvan::testing::Test> makeAESTests() {
-    return makeKnownAnswerTests<K>(readKnownAnswers());
+    return aesTests(Crypto::cipherView<K>());
 }
 
 /// makeAESTests: the same for the key type of the witness, whose value is never read.

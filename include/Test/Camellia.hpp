@@ -9,6 +9,7 @@
 #include <zorvan/block_cipher.hpp>
 #include <zorvan/testing/test.hpp>
 
+#include <memory>
 #include <vector>
 
 namespace Test::Camellia {
@@ -21,13 +22,18 @@ inline constexpr const char* katDirectory = "Test/KAT_CAMELLIA";
 /// a file cannot be read, and Test::Crypto::HexDecodingError on a KEY or IV that is not hex.
 std::vector<AES::KnownAnswer> readKnownAnswers();
 
+/// camelliaTests: AES::knownAnswerTests of readKnownAnswers for the cipher's view. Throws as
+/// both do.
+std::vector<zorvan::testing::Test>
+camelliaTests(const std::shared_ptr<const Crypto::CipherView>& cipher);
+
 /// makeCamelliaTests: for key type K (the witness only selects it), one unit test per record
 /// of Test/KAT_CAMELLIA whose key and IV K accepts, named after its file and COUNT
 /// ("ECBNtt192-e.rsp-7"), so that a Camellia-192 key type gets the 192-bit records only; then
 /// the two block-cipher property groups. Throws as readKnownAnswers does, and
 /// std::invalid_argument when K's blocks are shorter than one octet.
 template <zorvan::BlockCipher K> std::vector<zorvan::testing::Test> makeCamelliaTests() {
-    return AES::makeKnownAnswerTests<K>(readKnownAnswers());
+    return camelliaTests(Crypto::cipherView<K>());
 }
 
 template <zorvan::BlockCipher K>

@@ -9,6 +9,7 @@
 #include <zorvan/hash.hpp>
 #include <zorvan/testing/test.hpp>
 
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -35,16 +36,18 @@ std::vector<std::string> messageFileNames(std::string_view label);
 std::vector<SHA::ShaVector> readMessageVectors(std::string_view relativeDirectory,
                                                std::string_view label);
 
-/// makeMessageFileTests: label's message vectors in relativeDirectory as unit tests for the
-/// digest type D, each hashing contiguously and in chunks, then the hash property group.
-/// Throws as readNamedFiles does.
+/// messageFileTests: label's message vectors in relativeDirectory as unit tests for the digest
+/// type in view, each hashing contiguously and in chunks, then the hash property group. Throws
+/// as readNamedFiles does.
+std::vector<zorvan::testing::Test>
+messageFileTests(const std::shared_ptr<const Crypto::HashView>& hash,
+                 std::string_view relativeDirectory, std::string_view label);
+
+/// makeMessageFileTests: messageFileTests for the digest type D.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeMessageFileTests(std::string_view relativeDirectory,
                                                         std::string_view label) {
-    std::vector<zorvan::testing::Test> tests =
-        SHA::vectorTests<D>(readMessageVectors(relativeDirectory, label));
-    tests.push_back(Crypto::makeHashPropTests<D>());
-    return tests;
+    return messageFileTests(Crypto::hashView<D>(), relativeDirectory, label);
 }
 
 } // namespace Test::NistHashFiles

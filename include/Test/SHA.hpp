@@ -10,6 +10,7 @@
 #include <zorvan/testing/origin.hpp>
 #include <zorvan/testing/test.hpp>
 
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -60,20 +61,15 @@ ShaInputs decode(const ShaVector& vector);
 void assertDigests(const ShaVector& vector, zorvan::Bytes contiguousDigest,
                    zorvan::Bytes chunkedDigest, const zorvan::Bytes& knownDigest);
 
-/// vectorTests: one unit test per vector for the digest type D, in vector order; each decodes,
-/// hashes contiguously and in chunks, and compares when it runs. Never fails itself.
+/// vectorTests: one unit test per vector for the digest type in view, in vector order; each
+/// decodes, hashes contiguously and in chunks, and compares when it runs. Never fails itself.
+std::vector<zorvan::testing::Test> vectorTests(const std::shared_ptr<const Crypto::HashView>& hash,
+                                               std::vector<ShaVector> vectors);
+
+/// vectorTests: the same for the digest type D.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> vectorTests(std::vector<ShaVector> vectors) {
-    std::vector<zorvan::testing::Test> tests;
-    for (ShaVector& vector : vectors) {
-        std::string name = vector.name;
-        tests.push_back(zorvan::testing::testCase(std::move(name), [vector = std::move(vector)] {
-            const ShaInputs inputs = decode(vector);
-            assertDigests(vector, zorvan::hashStrict<D>(inputs.message).encode(),
-                          zorvan::hash<D>(inputs.chunkedMessage).encode(), inputs.knownDigest);
-        }));
-    }
-    return tests;
+    return vectorTests(Crypto::hashView<D>(), std::move(vectors));
 }
 
 /// getTests: one unit test per vector of label for the digest type D, in vector order; each
@@ -83,12 +79,15 @@ template <zorvan::Hash D> std::vector<zorvan::testing::Test> getTests(std::strin
     return vectorTests<D>(readVectors(label));
 }
 
+/// suiteTests: vectorTests of label's vectors for the digest type in view, then the hash
+/// property group. Throws as readVectors does.
+std::vector<zorvan::testing::Test> suiteTests(const std::shared_ptr<const Crypto::HashView>& hash,
+                                              std::string_view label);
+
 namespace detail {
 
 template <zorvan::Hash D> std::vector<zorvan::testing::Test> makeTests(std::string_view label) {
-    std::vector<zorvan::testing::Test> tests = getTests<D>(label);
-    tests.push_back(Test::Crypto::makeHashPropTests<D>());
-    return tests;
+    return suiteTests(Crypto::hashView<D>(), label);
 }
 
 } // namespace detail

@@ -3,6 +3,7 @@
 // files in Test/KAT_TWOFISH, then the two block-cipher property groups.
 
 #include <Test/Crypto.hpp>
+#include <Test/Crypto/CipherView.hpp>
 #include <Test/Crypto/hex.hpp>
 #include <Test/IncompleteMatch.hpp>
 #include <Test/KatFiles.hpp>
@@ -14,8 +15,8 @@
 #include <zorvan/testing/test.hpp>
 
 #include <cstddef>
+#include <memory>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -82,105 +83,26 @@ std::vector<TwoFishVector> fileVectors(const KatFiles::KatFile& file);
 /// cannot be read, and what fileVectors throws.
 std::vector<TwoFishVector> twoFishVectors();
 
-namespace detail {
-
-// ECB: each step encrypts (or decrypts) the previous step's output.
-template <zorvan::BlockCipher K>
-zorvan::Bytes iterateEcb(const K& key, bool decrypt, std::size_t steps, zorvan::Bytes block) {
-    for (std::size_t step = 0; step < steps; ++step) {
-        block = decrypt ? zorvan::unEcb(key, block) : zorvan::ecb(key, block);
-    }
-    return block;
-}
-
-// CBC encryption: the next plaintext is the chaining value just used, the next chaining value
-// the ciphertext just made; the answer is the last ciphertext.
-template <zorvan::BlockCipher K>
-zorvan::Bytes iterateCbcEncryption(const K& key, zorvan::IV<K> chaining, std::size_t steps,
-                                   zorvan::Bytes plaintext) {
-    zorvan::Bytes chainingOctets = chaining.encode();
-    for (std::size_t step = 0; step < steps; ++step) {
-        zorvan::Bytes ciphertext = zorvan::cbc(key, chaining, plaintext).first;
-        plaintext = std::move(chainingOctets);
-        chaining = zorvan::IV<K>::get(ciphertext).value();
-        chainingOctets = std::move(ciphertext);
-    }
-    return chainingOctets;
-}
-
-// CBC decryption: the next chaining value is the ciphertext just used, the next ciphertext
-// the plaintext just made; the answer is the last plaintext.
-template <zorvan::BlockCipher K>
-zorvan::Bytes iterateCbcDecryption(const K& key, zorvan::IV<K> chaining, std::size_t steps,
-                                   zorvan::Bytes ciphertext) {
-    for (std::size_t step = 0; step < steps; ++step) {
-        zorvan::Bytes plaintext = zorvan::unCbc(key, chaining, ciphertext).first;
-        chaining = zorvan::IV<K>::get(std::move(ciphertext)).value();
-        ciphertext = std::move(plaintext);
-    }
-    return ciphertext;
-}
-
-} // namespace detail
-
 /// computeVector: the vector's operation applied `steps` times to its input under the key,
-/// chained as the designers' Monte Carlo procedure does (one step is the plain operation);
-/// iv is used by the CBC operations only. Throws what the cipher throws, and
-/// std::bad_optional_access when a CBC output is too short to serve as the next IV.
-template <zorvan::BlockCipher K>
-zorvan::Bytes computeVector(const K& key, const std::optional<zorvan::IV<K>>& iv,
-                            Operation operation, std::size_t steps, zorvan::Bytes input) {
-    switch (operation) {
-    case Operation::ecbEncrypt:
-    case Operation::ecbDecrypt:
-        return detail::iterateEcb(key, operation == Operation::ecbDecrypt, steps, std::move(input));
-    case Operation::cbcEncrypt:
-        return detail::iterateCbcEncryption(key, iv.value(), steps, std::move(input));
-    case Operation::cbcDecrypt:
-        return detail::iterateCbcDecryption(key, iv.value(), steps, std::move(input));
-    }
-    throw std::logic_error("computeVector: an operation without a case");
-}
+/// chained as the designers' Monte Carlo procedure does (one step is the plain operation), each
+/// next IV read by the cipher's IV type; iv is used by the CBC operations only. Throws what the
+/// cipher throws, and std::bad_optional_access when a CBC output is too short to serve as the
+/// next IV.
+zorvan::Bytes computeVector(const Crypto::CipherView& cipher, const Crypto::KeyView& key,
+                            const std::optional<zorvan::Bytes>& iv, Operation operation,
+                            std::size_t steps, zorvan::Bytes input);
 
-/// makeTwoFishTests: the Twofish suite for key type K (the witness only selects it): a unit
-/// test per usable record of Test/KAT_TWOFISH, named after its file's kind and its I, then
-/// the two block-cipher property groups. A CBC record whose IV K's IV type cannot read gives
-/// no test. Building throws what twoFishVectors throws. When a test runs, a key that
-/// buildKey refuses fails it as refuseKey does, malformed hex with
-/// HexDecodingError, and a wrong result through assertEqual with the test name as message.
+/// twoFishTests: the Twofish suite for the cipher's view: a unit test per usable record of
+/// Test/KAT_TWOFISH, named after its file's kind and its I, then the two block-cipher property
+/// groups. A CBC record whose IV the cipher cannot read gives no test. Building throws what
+/// twoFishVectors throws. When a test runs, a key that the cipher refuses fails it as
+/// refuseKey does, malformed hex with HexDecodingError, and a wrong result through
+/// assertKnownAnswer with the test name as message.
+std::vector<zorvan::testing::Test> twoFishTests(std::shared_ptr<const Crypto::CipherView> cipher);
+
+/// makeTwoFishTests: twoFishTests for key type K (the witness only selects it).
 template <zorvan::BlockCipher K> std::vector<zorvan::testing::Test> makeTwoFishTests() {
-    std::vector<zorvan::testing::Test> tests;
-    for (TwoFishVector& vector : twoFishVectors()) {
-        std::optional<zorvan::IV<K>> iv;
-        if (vector.iv) {
-            iv = zorvan::IV<K>::get(*vector.iv);
-            if (!iv) {
-                RecordLedger::noteRefused(vector.origin, RecordLedger::DropReason::refusedIV,
-                                          vector.iv->size());
-                continue;
-            }
-        }
-        RecordLedger::noteTest(vector.origin, knownFields(vector.operation));
-        std::string name = vector.name;
-        tests.push_back(zorvan::testing::testCase(
-            std::move(name), [vector = std::move(vector), iv = std::move(iv)] {
-                const zorvan::Bytes keyOctets = Crypto::hexStringToBS(vector.keyHex);
-                zorvan::Bytes input = Crypto::hexStringToBS(vector.inputHex);
-                const zorvan::Bytes answer = Crypto::hexStringToBS(vector.answerHex);
-                const std::optional<K> key = K::buildKey(keyOctets);
-                if (!key) {
-                    refuseKey(keyOctets.size());
-                }
-                zorvan::testing::assertKnownAnswer(
-                    vector.name,
-                    computeVector(*key, iv, vector.operation, vector.steps, std::move(input)),
-                    answer, vector.origin);
-            }));
-    }
-    for (zorvan::testing::Test& property : Crypto::makeBlockCipherPropTests<K>()) {
-        tests.push_back(std::move(property));
-    }
-    return tests;
+    return twoFishTests(Crypto::cipherView<K>());
 }
 
 /// makeTwoFishTests: the same, with K taken from the witness, whose value is never read.

@@ -60,19 +60,17 @@ private:
     Bytes octets_;
 };
 
+namespace detail {
+/// padESP: the message padded to a whole number of blockOctets-octet blocks as
+/// padESPBlockSize pads it.
+Bytes padESP(const Bytes& message, std::size_t blockOctets);
+} // namespace detail
+
 /// padESPBlockSize: the message padded to a whole number of the cipher's blocks with the
 /// RFC 4303 padding: the octets 1, 2, 3, ... then the pad length. At least one octet (the
 /// length) is always added.
 template <BlockCipher K> Bytes padESPBlockSize(const K& /*key*/, const Bytes& message) {
-    const std::size_t block = K::blockSize() / 8;
-    const std::size_t padLength = (block - (message.size() + 1) % block) % block;
-    return Bytes::create(message.size() + padLength + 1, [&](std::span<std::uint8_t> padded) {
-        std::uint8_t* next = detail::copyOctets(message.view(), padded.data());
-        for (std::size_t i = 1; i <= padLength; ++i) {
-            *next++ = static_cast<std::uint8_t>(i);
-        }
-        *next = static_cast<std::uint8_t>(padLength);
-    });
+    return detail::padESP(message, K::blockSize() / 8);
 }
 
 /// unpadESP: the message without its RFC 4303 padding, or nothing when the padding is

@@ -3,7 +3,10 @@
 #include <Test/KatOrigin.hpp>
 #include <Test/RecordLedger.hpp>
 
+#include <zorvan/testing/assertion.hpp>
+
 #include <array>
+#include <stdexcept>
 #include <utility>
 
 namespace Test::AES {
@@ -85,6 +88,58 @@ void noteFileOfNoMode(std::string_view relativeDirectory, const KatFiles::KatFil
     }
 }
 
+// The output of one vector's operation on the whole decoded input; the next IV is dropped.
+zorvan::Bytes runOperation(Operation operation, const Crypto::KeyView& key,
+                           const std::optional<zorvan::Bytes>& iv, const zorvan::Bytes& input) {
+    using Crypto::CipherMode;
+    switch (operation) {
+    case Operation::encryptBlock:
+        return key.encryptBlock(input);
+    case Operation::decryptBlock:
+        return key.decryptBlock(input);
+    case Operation::cbc:
+    case Operation::unCbc:
+        return key.run(CipherMode::cbc, operation == Operation::unCbc, *iv, input).first;
+    case Operation::cfb:
+    case Operation::unCfb:
+        return key.run(CipherMode::cfb, operation == Operation::unCfb, *iv, input).first;
+    case Operation::ofb:
+    case Operation::unOfb:
+        return key.run(CipherMode::ofb, operation == Operation::unOfb, *iv, input).first;
+    }
+    throw std::invalid_argument("not an AES known-answer operation");
+}
+
+// The unit test of one vector, or nothing when the cipher refuses its IV or its key. Throws
+// Test::Crypto::HexDecodingError when the key is not hex.
+std::optional<zorvan::testing::Test> bindKnownAnswer(const Crypto::CipherView& cipher,
+                                                     const KnownAnswer& vector) {
+    std::optional<zorvan::Bytes> iv;
+    if (vector.iv) {
+        iv = cipher.readIV(*vector.iv);
+        if (!iv) {
+            RecordLedger::noteRefused(vector.origin, RecordLedger::DropReason::refusedIV,
+                                      vector.iv->size());
+            return std::nullopt;
+        }
+    }
+    const zorvan::Bytes keyOctets = Crypto::hexStringToBS(vector.keyHex);
+    std::shared_ptr<const Crypto::KeyView> key = cipher.buildKey(keyOctets);
+    if (!key) {
+        RecordLedger::noteRefused(vector.origin, RecordLedger::DropReason::refusedKey,
+                                  keyOctets.size());
+        return std::nullopt;
+    }
+    RecordLedger::noteTest(vector.origin, knownFields(vector.operation));
+    return zorvan::testing::testCase(vector.name, [vector, key = std::move(key),
+                                                   iv = std::move(iv)] {
+        const zorvan::Bytes output =
+            runOperation(vector.operation, *key, iv, Crypto::hexStringToBS(vector.inputHex));
+        zorvan::testing::assertKnownAnswer(vector.name, output,
+                                           Crypto::hexStringToBS(vector.answerHex), vector.origin);
+    });
+}
+
 } // namespace
 
 std::optional<std::string> modeCode(std::string_view fileName) {
@@ -153,6 +208,26 @@ std::vector<KnownAnswer> knownAnswers(std::span<const KatFiles::KatFile> files,
 
 std::vector<KnownAnswer> readKnownAnswers() {
     return knownAnswers(KatFiles::readKatDirectory(names::katDirectory, names::recordStart));
+}
+
+std::vector<zorvan::testing::Test>
+knownAnswerTests(const std::shared_ptr<const Crypto::CipherView>& cipher,
+                 std::span<const KnownAnswer> vectors) {
+    std::vector<zorvan::testing::Test> tests;
+    for (const KnownAnswer& vector : vectors) {
+        if (std::optional<zorvan::testing::Test> test = bindKnownAnswer(*cipher, vector)) {
+            tests.push_back(std::move(*test));
+        }
+    }
+    for (zorvan::testing::Test& group : Crypto::blockCipherPropTests(cipher)) {
+        tests.push_back(std::move(group));
+    }
+    return tests;
+}
+
+std::vector<zorvan::testing::Test>
+aesTests(const std::shared_ptr<const Crypto::CipherView>& cipher) {
+    return knownAnswerTests(cipher, readKnownAnswers());
 }
 
 } // namespace Test::AES

@@ -9,4 +9,9 @@ std::vector<AES::KnownAnswer> readKnownAnswers() {
                              katDirectory);
 }
 
+std::vector<zorvan::testing::Test>
+camelliaTests(const std::shared_ptr<const Crypto::CipherView>& cipher) {
+    return AES::knownAnswerTests(cipher, readKnownAnswers());
+}
+
 } // namespace Test::Camellia

@@ -82,4 +82,26 @@ void assertDigests(const ShaVector& vector, zorvan::Bytes contiguousDigest,
         std::pair(knownDigest, knownDigest), vector.origin);
 }
 
+std::vector<zorvan::testing::Test> vectorTests(const std::shared_ptr<const Crypto::HashView>& hash,
+                                               std::vector<ShaVector> vectors) {
+    std::vector<zorvan::testing::Test> tests;
+    for (ShaVector& vector : vectors) {
+        std::string name = vector.name;
+        tests.push_back(
+            zorvan::testing::testCase(std::move(name), [hash, vector = std::move(vector)] {
+                const ShaInputs inputs = decode(vector);
+                assertDigests(vector, hash->digestOctets(inputs.message),
+                              hash->chunkedDigestOctets(inputs.chunkedMessage), inputs.knownDigest);
+            }));
+    }
+    return tests;
+}
+
+std::vector<zorvan::testing::Test> suiteTests(const std::shared_ptr<const Crypto::HashView>& hash,
+                                              std::string_view label) {
+    std::vector<zorvan::testing::Test> tests = vectorTests(hash, readVectors(label));
+    tests.push_back(Crypto::hashPropTests(hash));
+    return tests;
+}
+
 } // namespace Test::SHA

@@ -3,9 +3,13 @@
 #include <Test/KatOrigin.hpp>
 #include <Test/RecordLedger.hpp>
 
+#include <zorvan/testing/assertion.hpp>
+
 #include <array>
 #include <exception>
+#include <stdexcept>
 #include <string>
+#include <utility>
 
 #include <string_view>
 
@@ -110,6 +114,45 @@ std::optional<TwoFishVector> recordVector(const FileKind& kind, const KatCategor
     };
 }
 
+// ECB: each step encrypts (or decrypts) the previous step's output.
+zorvan::Bytes iterateEcb(const Crypto::KeyView& key, bool decrypt, std::size_t steps,
+                         zorvan::Bytes block) {
+    for (std::size_t step = 0; step < steps; ++step) {
+        block = key.run(Crypto::CipherMode::ecb, decrypt, {}, block).first;
+    }
+    return block;
+}
+
+// CBC encryption: the next plaintext is the chaining value just used, the next chaining value
+// the ciphertext just made; the answer is the last ciphertext.
+zorvan::Bytes iterateCbcEncryption(const Crypto::CipherView& cipher, const Crypto::KeyView& key,
+                                   zorvan::Bytes chaining, std::size_t steps,
+                                   zorvan::Bytes plaintext) {
+    zorvan::Bytes chainingOctets = chaining;
+    for (std::size_t step = 0; step < steps; ++step) {
+        zorvan::Bytes ciphertext =
+            key.run(Crypto::CipherMode::cbc, false, chaining, plaintext).first;
+        plaintext = std::move(chainingOctets);
+        chaining = cipher.readIV(ciphertext).value();
+        chainingOctets = std::move(ciphertext);
+    }
+    return chainingOctets;
+}
+
+// CBC decryption: the next chaining value is the ciphertext just used, the next ciphertext
+// the plaintext just made; the answer is the last plaintext.
+zorvan::Bytes iterateCbcDecryption(const Crypto::CipherView& cipher, const Crypto::KeyView& key,
+                                   zorvan::Bytes chaining, std::size_t steps,
+                                   zorvan::Bytes ciphertext) {
+    for (std::size_t step = 0; step < steps; ++step) {
+        zorvan::Bytes plaintext =
+            key.run(Crypto::CipherMode::cbc, true, chaining, ciphertext).first;
+        chaining = cipher.readIV(ciphertext).value();
+        ciphertext = std::move(plaintext);
+    }
+    return ciphertext;
+}
+
 } // namespace
 
 RecordLedger::FieldNames knownFields(Operation operation) noexcept {
@@ -158,6 +201,57 @@ std::vector<TwoFishVector> twoFishVectors() {
         }
     }
     return vectors;
+}
+
+zorvan::Bytes computeVector(const Crypto::CipherView& cipher, const Crypto::KeyView& key,
+                            const std::optional<zorvan::Bytes>& iv, Operation operation,
+                            std::size_t steps, zorvan::Bytes input) {
+    switch (operation) {
+    case Operation::ecbEncrypt:
+    case Operation::ecbDecrypt:
+        return iterateEcb(key, operation == Operation::ecbDecrypt, steps, std::move(input));
+    case Operation::cbcEncrypt:
+        return iterateCbcEncryption(cipher, key, iv.value(), steps, std::move(input));
+    case Operation::cbcDecrypt:
+        return iterateCbcDecryption(cipher, key, iv.value(), steps, std::move(input));
+    }
+    throw std::logic_error("computeVector: an operation without a case");
+}
+
+std::vector<zorvan::testing::Test> twoFishTests(std::shared_ptr<const Crypto::CipherView> cipher) {
+    std::vector<zorvan::testing::Test> tests;
+    for (TwoFishVector& vector : twoFishVectors()) {
+        std::optional<zorvan::Bytes> iv;
+        if (vector.iv) {
+            iv = cipher->readIV(*vector.iv);
+            if (!iv) {
+                RecordLedger::noteRefused(vector.origin, RecordLedger::DropReason::refusedIV,
+                                          vector.iv->size());
+                continue;
+            }
+        }
+        RecordLedger::noteTest(vector.origin, knownFields(vector.operation));
+        std::string name = vector.name;
+        tests.push_back(zorvan::testing::testCase(
+            std::move(name), [cipher, vector = std::move(vector), iv = std::move(iv)] {
+                const zorvan::Bytes keyOctets = Crypto::hexStringToBS(vector.keyHex);
+                zorvan::Bytes input = Crypto::hexStringToBS(vector.inputHex);
+                const zorvan::Bytes answer = Crypto::hexStringToBS(vector.answerHex);
+                const std::shared_ptr<const Crypto::KeyView> key = cipher->buildKey(keyOctets);
+                if (!key) {
+                    refuseKey(keyOctets.size());
+                }
+                zorvan::testing::assertKnownAnswer(vector.name,
+                                                   computeVector(*cipher, *key, iv,
+                                                                 vector.operation, vector.steps,
+                                                                 std::move(input)),
+                                                   answer, vector.origin);
+            }));
+    }
+    for (zorvan::testing::Test& property : Crypto::blockCipherPropTests(std::move(cipher))) {
+        tests.push_back(std::move(property));
+    }
+    return tests;
 }
 
 } // namespace Test::TwoFish

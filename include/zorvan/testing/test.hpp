@@ -45,6 +45,13 @@ public:
     Test(UnitTest unit) : node_(std::move(unit)) {}          // NOLINT: so is a leaf
     Test(PropertyTest property) : node_(std::move(property)) {} // NOLINT
 
+    // Out of line, so that a file holding trees does not compile the variant's copies and moves.
+    Test(const Test& other);
+    Test(Test&& other) noexcept;
+    Test& operator=(const Test& other);
+    Test& operator=(Test&& other) noexcept;
+    ~Test();
+
     [[nodiscard]] const Node& node() const noexcept { return node_; }
     [[nodiscard]] const std::string& name() const noexcept {
         return std::visit([](const auto& each) -> const std::string& { return each.name; }, node_);

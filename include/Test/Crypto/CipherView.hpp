@@ -1,0 +1,231 @@
+#pragma once
+// Test::Crypto::CipherView: a block cipher key type without its type, so that the block-cipher
+// suites (known answers, Monte Carlo chains, property groups) are compiled once in the library
+// and a consumer's file instantiates no more than this view for each of its key types.
+
+#include <zorvan/block_cipher.hpp>
+#include <zorvan/bytes.hpp>
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <utility>
+
+namespace Test::Crypto {
+
+/// CipherMode: the modes the suites run, the IV modes in the order the property groups number
+/// them (CBC, CFB, OFB, CTR).
+enum class CipherMode { ecb, cbc, cfb, ofb, ctr };
+
+/// ModeResult: a mode's output and the octets of its next IV (for ECB, the IV given).
+template <class Output> using ModeResult = std::pair<Output, zorvan::Bytes>;
+
+/// KeyView: one key of the type under test. run and runLazy are zorvan's free functions of that
+/// mode and direction on the key (the type's own member where it declares one, the generic
+/// mode otherwise); IVs travel as the octets the type's IV keeps. Errors are those the key
+/// type and the modes throw.
+class KeyView {
+public:
+    explicit KeyView(std::size_t blockOctets) : blockOctets_(blockOctets) {}
+    virtual ~KeyView() = default;
+    KeyView(const KeyView&) = delete;
+    KeyView& operator=(const KeyView&) = delete;
+
+    [[nodiscard]] std::size_t blockOctets() const noexcept { return blockOctets_; }
+    /// encryptBlock, decryptBlock: the key type's own block functions, called as they are.
+    [[nodiscard]] virtual zorvan::Bytes encryptBlock(const zorvan::Bytes& blocks) const = 0;
+    [[nodiscard]] virtual zorvan::Bytes decryptBlock(const zorvan::Bytes& blocks) const = 0;
+    [[nodiscard]] virtual ModeResult<zorvan::Bytes> run(CipherMode mode, bool decrypt,
+                                                        const zorvan::Bytes& iv,
+                                                        const zorvan::Bytes& input) const = 0;
+    [[nodiscard]] virtual ModeResult<zorvan::LazyBytes>
+    runLazy(CipherMode mode, bool decrypt, const zorvan::Bytes& iv,
+            const zorvan::LazyBytes& input) const = 0;
+
+private:
+    std::size_t blockOctets_;
+};
+
+/// streamThroughStrict: the chunked form of a mode as zorvan's lazy defaults run it, streaming
+/// the chunks through the key's strict operation; what a KeyView's runLazy gives for a key type
+/// without its own chunked member. Errors are those run throws.
+ModeResult<zorvan::LazyBytes> streamThroughStrict(const KeyView& key, CipherMode mode, bool decrypt,
+                                                  const zorvan::Bytes& iv,
+                                                  const zorvan::LazyBytes& input);
+
+/// CipherView: the key type itself. The lengths are asked of the type on every call, so that
+/// one that throws fails only the leaf that needs it.
+class CipherView {
+public:
+    virtual ~CipherView() = default;
+    [[nodiscard]] virtual std::size_t blockSize() const = 0; // bits
+    [[nodiscard]] virtual std::size_t keyLength() const = 0; // bits
+    /// buildKey: the key the type builds from the octets, or nullptr when it refuses them.
+    [[nodiscard]] virtual std::shared_ptr<const KeyView>
+    buildKey(const zorvan::Bytes& octets) const = 0;
+    /// readIV: the octets of the IV the type's IV reads from these, or nothing when it refuses.
+    [[nodiscard]] virtual std::optional<zorvan::Bytes>
+    readIV(const zorvan::Bytes& octets) const = 0;
+};
+
+namespace detail {
+
+template <zorvan::BlockCipher K>
+ModeResult<zorvan::Bytes> withIvOctets(std::pair<zorvan::Bytes, zorvan::IV<K>> result) {
+    return {std::move(result.first), result.second.encode()};
+}
+
+template <zorvan::BlockCipher K>
+ModeResult<zorvan::LazyBytes> withIvOctets(std::pair<zorvan::LazyBytes, zorvan::IV<K>> result) {
+    return {std::move(result.first), result.second.encode()};
+}
+
+// Calls ownMode (a generic lambda) with the key only when the type declares that chunked
+// member: the generic lazy modes are never instantiated for the view, since the library
+// streams them itself.
+template <bool Declared, class K, class Call>
+std::optional<ModeResult<zorvan::LazyBytes>> ifDeclared(const K& key, Call ownMode) {
+    if constexpr (Declared) {
+        return ownMode(key);
+    } else {
+        return std::nullopt;
+    }
+}
+
+template <zorvan::BlockCipher K> class KeyViewOf final : public KeyView {
+public:
+    explicit KeyViewOf(K key) : KeyView(K::blockSize() / 8), key_(std::move(key)) {}
+
+    [[nodiscard]] zorvan::Bytes encryptBlock(const zorvan::Bytes& blocks) const override {
+        return key_.encryptBlock(blocks);
+    }
+    [[nodiscard]] zorvan::Bytes decryptBlock(const zorvan::Bytes& blocks) const override {
+        return key_.decryptBlock(blocks);
+    }
+
+    [[nodiscard]] ModeResult<zorvan::Bytes> run(CipherMode mode, bool decrypt,
+                                                const zorvan::Bytes& iv,
+                                                const zorvan::Bytes& input) const override {
+        switch (mode) {
+        case CipherMode::ecb:
+            return {decrypt ? zorvan::unEcb(key_, input) : zorvan::ecb(key_, input), iv};
+        case CipherMode::cbc:
+            return withIvOctets<K>(decrypt ? zorvan::unCbc(key_, ivOf(iv), input)
+                                           : zorvan::cbc(key_, ivOf(iv), input));
+        case CipherMode::cfb:
+            return withIvOctets<K>(decrypt ? zorvan::unCfb(key_, ivOf(iv), input)
+                                           : zorvan::cfb(key_, ivOf(iv), input));
+        case CipherMode::ofb:
+            return withIvOctets<K>(decrypt ? zorvan::unOfb(key_, ivOf(iv), input)
+                                           : zorvan::ofb(key_, ivOf(iv), input));
+        case CipherMode::ctr:
+            return withIvOctets<K>(decrypt ? zorvan::unCtr(key_, ivOf(iv), input)
+                                           : zorvan::ctr(key_, ivOf(iv), input));
+        }
+        return {input, iv};
+    }
+
+    [[nodiscard]] ModeResult<zorvan::LazyBytes>
+    runLazy(CipherMode mode, bool decrypt, const zorvan::Bytes& iv,
+            const zorvan::LazyBytes& input) const override {
+        if (auto own = ownLazy(mode, decrypt, iv, input)) {
+            return std::move(*own);
+        }
+        return streamThroughStrict(*this, mode, decrypt, iv, input);
+    }
+
+private:
+    static zorvan::IV<K> ivOf(const zorvan::Bytes& octets) { return *zorvan::IV<K>::get(octets); }
+
+    std::optional<ModeResult<zorvan::LazyBytes>> ownLazy(CipherMode mode, bool decrypt,
+                                                         const zorvan::Bytes& iv,
+                                                         const zorvan::LazyBytes& input) const {
+        using namespace zorvan::detail;
+        const auto withIv = [](auto result) { return withIvOctets<K>(std::move(result)); };
+        const auto unchangedIv = [&](zorvan::LazyBytes output) {
+            return ModeResult<zorvan::LazyBytes>{std::move(output), iv};
+        };
+        const K& k = key_;
+        switch (mode) {
+        case CipherMode::ecb:
+            return decrypt
+                       ? ifDeclared<accepts_unEcbLazy<K>>(
+                             k,
+                             [&](auto& key) { return unchangedIv(zorvan::unEcbLazy(key, input)); })
+                       : ifDeclared<accepts_ecbLazy<K>>(k, [&](auto& key) {
+                             return unchangedIv(zorvan::ecbLazy(key, input));
+                         });
+        case CipherMode::cbc:
+            return decrypt ? ifDeclared<accepts_unCbcLazy<K>>(
+                                 k,
+                                 [&](auto& key) {
+                                     return withIv(zorvan::unCbcLazy(key, ivOf(iv), input));
+                                 })
+                           : ifDeclared<accepts_cbcLazy<K>>(k, [&](auto& key) {
+                                 return withIv(zorvan::cbcLazy(key, ivOf(iv), input));
+                             });
+        case CipherMode::cfb:
+            return decrypt ? ifDeclared<accepts_unCfbLazy<K>>(
+                                 k,
+                                 [&](auto& key) {
+                                     return withIv(zorvan::unCfbLazy(key, ivOf(iv), input));
+                                 })
+                           : ifDeclared<accepts_cfbLazy<K>>(k, [&](auto& key) {
+                                 return withIv(zorvan::cfbLazy(key, ivOf(iv), input));
+                             });
+        case CipherMode::ofb:
+            return decrypt ? ifDeclared<accepts_unOfbLazy<K>>(
+                                 k,
+                                 [&](auto& key) {
+                                     return withIv(zorvan::unOfbLazy(key, ivOf(iv), input));
+                                 })
+                           : ifDeclared<accepts_ofbLazy<K>>(k, [&](auto& key) {
+                                 return withIv(zorvan::ofbLazy(key, ivOf(iv), input));
+                             });
+        case CipherMode::ctr:
+            return decrypt ? ifDeclared<accepts_unCtrLazy<K>>(
+                                 k,
+                                 [&](auto& key) {
+                                     return withIv(zorvan::unCtrLazy(key, ivOf(iv), input));
+                                 })
+                           : ifDeclared<accepts_ctrLazy<K>>(k, [&](auto& key) {
+                                 return withIv(zorvan::ctrLazy(key, ivOf(iv), input));
+                             });
+        }
+        return std::nullopt;
+    }
+
+    K key_;
+};
+
+template <zorvan::BlockCipher K> class CipherViewOf final : public CipherView {
+public:
+    [[nodiscard]] std::size_t blockSize() const override { return K::blockSize(); }
+    [[nodiscard]] std::size_t keyLength() const override { return K::keyLength(); }
+    [[nodiscard]] std::shared_ptr<const KeyView>
+    buildKey(const zorvan::Bytes& octets) const override {
+        std::optional<K> key = K::buildKey(octets);
+        if (!key) {
+            return nullptr;
+        }
+        return std::make_shared<const KeyViewOf<K>>(std::move(*key));
+    }
+    [[nodiscard]] std::optional<zorvan::Bytes> readIV(const zorvan::Bytes& octets) const override {
+        const std::optional<zorvan::IV<K>> iv = zorvan::IV<K>::get(octets);
+        return iv ? std::optional(iv->encode()) : std::nullopt;
+    }
+};
+
+} // namespace detail
+
+/// cipherView: the view of key type K.
+template <zorvan::BlockCipher K> std::shared_ptr<const CipherView> cipherView() {
+    return std::make_shared<const detail::CipherViewOf<K>>();
+}
+
+/// keyView: the view of one key of type K.
+template <zorvan::BlockCipher K> std::shared_ptr<const KeyView> keyView(K key) {
+    return std::make_shared<const detail::KeyViewOf<K>>(std::move(key));
+}
+
+} // namespace Test::Crypto
