@@ -49,8 +49,18 @@ public:
         }
         return IV(bytes.take(octets));
     }
+    /// get: the same from octets the caller gives up, taken over without a copy when they are
+    /// exactly one block (as a mode's next IV is).
+    static std::optional<IV> get(Bytes&& bytes) {
+        if (bytes.size() == K::blockSize() / 8) {
+            return IV(std::move(bytes));
+        }
+        return get(static_cast<const Bytes&>(bytes));
+    }
 
-    [[nodiscard]] const Bytes& encode() const noexcept { return octets_; }
+    [[nodiscard]] const Bytes& encode() const& noexcept { return octets_; }
+    /// encode: the octets of an IV the caller gives up, without a copy.
+    [[nodiscard]] Bytes encode() && noexcept { return std::move(octets_); }
 
     friend bool operator==(const IV&, const IV&) = default;
     friend std::ostream& operator<<(std::ostream& out, const IV& iv) { return out << iv.octets_; }
@@ -155,7 +165,7 @@ std::pair<LazyBytes, Bytes> streamChunks(std::size_t blockOctets, Bytes iv, cons
                                          const ChunkStep& step);
 
 template <BlockCipher K> std::pair<Bytes, IV<K>> withIV(std::pair<Bytes, Bytes> result) {
-    return {std::move(result.first), *IV<K>::get(result.second)};
+    return {std::move(result.first), *IV<K>::get(std::move(result.second))};
 }
 
 template <BlockCipher K>

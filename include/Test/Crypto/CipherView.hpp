@@ -72,12 +72,12 @@ namespace detail {
 
 template <zorvan::BlockCipher K>
 ModeResult<zorvan::Bytes> withIvOctets(std::pair<zorvan::Bytes, zorvan::IV<K>> result) {
-    return {std::move(result.first), result.second.encode()};
+    return {std::move(result.first), std::move(result.second).encode()};
 }
 
 template <zorvan::BlockCipher K>
 ModeResult<zorvan::LazyBytes> withIvOctets(std::pair<zorvan::LazyBytes, zorvan::IV<K>> result) {
-    return {std::move(result.first), result.second.encode()};
+    return {std::move(result.first), std::move(result.second).encode()};
 }
 
 // Calls ownMode (a generic lambda) with the key only when the type declares that chunked

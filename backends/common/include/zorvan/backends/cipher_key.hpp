@@ -94,6 +94,9 @@ inline Bytes nextIvAfterPadding(Mode mode, Direction direction, std::span<const 
     const auto lastIn = paddedInput.last(block);
     const auto lastOut = output.last(block);
     const std::size_t usedInLastBlock = length - (paddedInput.size() - block);
+    if ((mode == Mode::cbc || mode == Mode::cfb) && usedInLastBlock == block) {
+        return Bytes(direction == Direction::decrypt ? lastIn : lastOut);
+    }
     return Bytes::create(block, [&](std::span<std::uint8_t> next) {
         switch (mode) {
         case Mode::cbc:
