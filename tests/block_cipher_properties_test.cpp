@@ -197,6 +197,7 @@ TEST(IVGet, ReadsTheFirstBlockFromCopiesAndFromTemporariesAlike) {
         ASSERT_EQ(taken, copied);
         if (copied) {
             EXPECT_EQ(copied->encode(), nine.take(8));
+            EXPECT_EQ(ToyIV(*copied).encode(), nine.take(8)); // a temporary hands its octets over
         }
     }
 }
