@@ -53,7 +53,8 @@ public:
         : Bytes(std::span<const std::uint8_t>(octets.begin(), octets.size())) {}
     /// The length octets of whole from offset on, as slice gives them; both must lie within
     /// whole. For building slices in place (a vector's emplace_back, say).
-    Bytes(const Bytes& whole, std::size_t offset, std::size_t length) : size_(length) {
+    [[gnu::always_inline]] Bytes(const Bytes& whole, std::size_t offset, std::size_t length)
+        : size_(length) {
         if (onHeap()) {
             std::construct_at(&heap_, whole.heap_, whole.heap_.get() + offset);
         } else {
@@ -62,10 +63,11 @@ public:
         }
     }
 
-    // The inline paths are kept small enough to be inlined everywhere, since blocks and IVs
-    // are copied on every step of a cipher's loop; the heap paths, which touch a shared count
+    // The inline paths are kept small and always inlined, since blocks and IVs are copied on
+    // every step of a cipher's loop (a file instantiating many suites exhausts the compiler's
+    // inlining budget before it reaches them); the heap paths, which touch a shared count
     // anyway, are out of line.
-    Bytes(const Bytes& other) noexcept : size_(other.size_) {
+    [[gnu::always_inline]] Bytes(const Bytes& other) noexcept : size_(other.size_) {
         if (onHeap()) {
             shareHeapOf(other);
         } else {
@@ -73,7 +75,7 @@ public:
         }
     }
     /// A moved-from value is empty.
-    Bytes(Bytes&& other) noexcept : size_(other.size_) {
+    [[gnu::always_inline]] Bytes(Bytes&& other) noexcept : size_(other.size_) {
         if (onHeap()) {
             takeHeapOf(other);
         } else {
@@ -82,21 +84,21 @@ public:
         }
     }
     // Copying and moving never throw, so assignment can end this value and build a new one.
-    Bytes& operator=(const Bytes& other) noexcept {
+    [[gnu::always_inline]] Bytes& operator=(const Bytes& other) noexcept {
         if (this != &other) {
             std::destroy_at(this);
             std::construct_at(this, other);
         }
         return *this;
     }
-    Bytes& operator=(Bytes&& other) noexcept {
+    [[gnu::always_inline]] Bytes& operator=(Bytes&& other) noexcept {
         if (this != &other) {
             std::destroy_at(this);
             std::construct_at(this, std::move(other));
         }
         return *this;
     }
-    ~Bytes() {
+    [[gnu::always_inline]] ~Bytes() {
         if (onHeap()) {
             releaseHeap();
         }
