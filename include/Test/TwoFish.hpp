@@ -85,12 +85,11 @@ std::vector<TwoFishVector> twoFishVectors();
 
 /// computeVector: the vector's operation applied `steps` times to its input under the key,
 /// chained as the designers' Monte Carlo procedure does (one step is the plain operation), each
-/// next IV read by the cipher's IV type; iv is used by the CBC operations only. Throws what the
-/// cipher throws, and std::bad_optional_access when a CBC output is too short to serve as the
+/// next IV read as the key's IV type reads it; iv is used by the CBC operations only. Throws what
+/// the cipher throws, and std::bad_optional_access when a CBC output is too short to serve as the
 /// next IV.
-zorvan::Bytes computeVector(const Crypto::CipherView& cipher, const Crypto::KeyView& key,
-                            const std::optional<zorvan::Bytes>& iv, Operation operation,
-                            std::size_t steps, zorvan::Bytes input);
+zorvan::Bytes computeVector(const Crypto::KeyView& key, const std::optional<zorvan::Bytes>& iv,
+                            Operation operation, std::size_t steps, zorvan::Bytes input);
 
 /// twoFishTests: the Twofish suite for the cipher's view: a unit test per usable record of
 /// Test/KAT_TWOFISH, named after its file's kind and its I, then the two block-cipher property

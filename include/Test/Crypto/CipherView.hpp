@@ -32,6 +32,15 @@ public:
     KeyView& operator=(const KeyView&) = delete;
 
     [[nodiscard]] std::size_t blockOctets() const noexcept { return blockOctets_; }
+    /// readIV: the octets an IV of the key's type reads from these, as IV::get reads them (the
+    /// first block; nothing when there are fewer octets), without a call into the type: the
+    /// Monte Carlo chains read one on every step.
+    [[nodiscard]] std::optional<zorvan::Bytes> readIV(const zorvan::Bytes& octets) const {
+        if (octets.size() < blockOctets_) {
+            return std::nullopt;
+        }
+        return octets.take(blockOctets_);
+    }
     /// encryptBlock, decryptBlock: the key type's own block functions, called as they are.
     [[nodiscard]] virtual zorvan::Bytes encryptBlock(const zorvan::Bytes& blocks) const = 0;
     [[nodiscard]] virtual zorvan::Bytes decryptBlock(const zorvan::Bytes& blocks) const = 0;
