@@ -4,6 +4,7 @@
 // whose low 32 bits, low 64 bits or whole block are ones, so that a counter that wraps early,
 // or counts little-endian, fails). One unit test per vector of the key type's key length.
 
+#include <Test/Crypto/CipherView.hpp>
 #include <Test/Crypto/hex.hpp>
 #include <Test/KatFiles.hpp>
 #include <Test/RecordLedger.hpp>
@@ -61,38 +62,16 @@ std::vector<CtrVector> readVectors(std::size_t keyBits);
 void assertCtrResult(const CtrVector& vector, const zorvan::Bytes& output,
                      const zorvan::Bytes& nextIV);
 
-/// makeAESCTRTests: one unit test per vector of readVectors(K::keyLength()), named as the
-/// vector, running ctr (or unCtr) over its input from its IV and checking output and next IV.
-/// Vectors whose key or IV K refuses yield no test. The witness only selects K. Throws as
-/// readVectors does.
+/// ctrTests: one unit test per vector of readVectors(keyLength) for the cipher's view, named as
+/// the vector, running ctr (or unCtr) over its input from its IV and checking output and next
+/// IV. Vectors whose IV or key the cipher refuses yield no test. Throws as readVectors does.
+std::vector<zorvan::testing::Test>
+ctrTests(const std::shared_ptr<const Crypto::CipherView>& cipher);
+
+/// makeAESCTRTests: ctrTests for key type K, so readVectors(K::keyLength()). The witness only
+/// selects K.
 template <zorvan::BlockCipher K> std::vector<zorvan::testing::Test> makeAESCTRTests() {
-    std::vector<zorvan::testing::Test> tests;
-    for (CtrVector& vector : readVectors(K::keyLength())) {
-        std::optional<zorvan::IV<K>> iv = zorvan::IV<K>::get(vector.iv);
-        if (!iv) {
-            RecordLedger::noteRefused(vector.origin, RecordLedger::DropReason::refusedIV,
-                                      vector.iv.size());
-            continue;
-        }
-        std::optional<K> key = K::buildKey(vector.key);
-        if (!key) {
-            RecordLedger::noteRefused(vector.origin, RecordLedger::DropReason::refusedKey,
-                                      vector.key.size());
-            continue;
-        }
-        RecordLedger::noteTest(vector.origin, ctrFields());
-        std::string name = vector.name;
-        // Shared, so that the test stays copyable whatever K allows.
-        tests.push_back(zorvan::testing::testCase(
-            std::move(name), [vector = std::move(vector), iv = std::move(*iv),
-                              key = std::make_shared<const K>(std::move(*key))] {
-                const zorvan::Bytes input = Test::Crypto::hexStringToBS(vector.inputHex);
-                const auto [output, next] =
-                    vector.decrypt ? zorvan::unCtr(*key, iv, input) : zorvan::ctr(*key, iv, input);
-                assertCtrResult(vector, output, next.encode());
-            }));
-    }
-    return tests;
+    return ctrTests(Crypto::cipherView<K>());
 }
 
 /// makeAESCTRTests: the same for the key type of the witness, whose value is never read.

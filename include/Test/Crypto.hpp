@@ -106,6 +106,39 @@ template <zorvan::Hash D> std::shared_ptr<const HashView> hashView() {
     return std::make_shared<const detail::HashViewOf<D>>();
 }
 
+/// MacView: a digest type's HMAC without the type, for the HMAC suites compiled in the library.
+class MacView {
+public:
+    virtual ~MacView() = default;
+    /// macOctets: the encoded HMAC of a contiguous message (hmacStrict).
+    [[nodiscard]] virtual zorvan::Bytes macOctets(const zorvan::Bytes& key,
+                                                  const zorvan::Bytes& message) const = 0;
+    /// chunkedMacOctets: the encoded HMAC of a chunked message (hmac).
+    [[nodiscard]] virtual zorvan::Bytes
+    chunkedMacOctets(const zorvan::Bytes& key, const zorvan::LazyBytes& message) const = 0;
+};
+
+namespace detail {
+
+template <zorvan::Hash D> class MacViewOf final : public MacView {
+public:
+    [[nodiscard]] zorvan::Bytes macOctets(const zorvan::Bytes& key,
+                                          const zorvan::Bytes& message) const override {
+        return zorvan::hmacStrict<D>(key, message).encode();
+    }
+    [[nodiscard]] zorvan::Bytes chunkedMacOctets(const zorvan::Bytes& key,
+                                                 const zorvan::LazyBytes& message) const override {
+        return zorvan::hmac<D>(key, message).encode();
+    }
+};
+
+} // namespace detail
+
+/// macView: the HMAC view of digest type D.
+template <zorvan::Hash D> std::shared_ptr<const MacView> macView() {
+    return std::make_shared<const detail::MacViewOf<D>>();
+}
+
 /// makeHashPropTests: the group of five hash properties for the digest type D (the witness
 /// only selects it): chunked and contiguous hashing agree, the digest serialises to
 /// outputLength/8 octets and reads back, and both stated lengths are whole octets.

@@ -2,6 +2,7 @@
 // Test::HMAC: the NIST HMAC vectors installed under Test/KAT_HMAC, one unit test per vector
 // of the sections whose digest length "L" belongs to the hash.
 
+#include <Test/Crypto.hpp>
 #include <Test/KatFiles.hpp>
 
 #include <zorvan/bytes.hpp>
@@ -10,6 +11,7 @@
 #include <zorvan/testing/test.hpp>
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -77,20 +79,15 @@ HmacInputs decode(const HmacVector& vector);
 void assertMacs(const HmacVector& vector, const HmacInputs& inputs,
                 const zorvan::Bytes& contiguousMac, const zorvan::Bytes& chunkedMac);
 
-/// bindTests: one unit test per vector for the digest type D, in vector order; each decodes,
-/// computes the HMAC contiguously and in chunks, and compares when it runs. Never fails.
+/// bindTests: one unit test per vector for the digest type in view, in vector order; each
+/// decodes, computes the HMAC contiguously and in chunks, and compares when it runs. Never fails.
+std::vector<zorvan::testing::Test> bindTests(const std::shared_ptr<const Crypto::MacView>& mac,
+                                             std::vector<HmacVector> vectors);
+
+/// bindTests: the same for the digest type D.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> bindTests(std::vector<HmacVector> vectors) {
-    std::vector<zorvan::testing::Test> tests;
-    for (HmacVector& vector : vectors) {
-        std::string name = vector.name;
-        tests.push_back(zorvan::testing::testCase(std::move(name), [vector = std::move(vector)] {
-            const HmacInputs inputs = decode(vector);
-            assertMacs(vector, inputs, zorvan::hmacStrict<D>(inputs.key, inputs.message).encode(),
-                       zorvan::hmac<D>(inputs.key, inputs.chunkedMessage).encode());
-        }));
-    }
-    return tests;
+    return bindTests(Crypto::macView<D>(), std::move(vectors));
 }
 
 /// getTests: bindTests of the vectors of label for the digest type D. Throws as readVectors

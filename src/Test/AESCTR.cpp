@@ -110,4 +110,33 @@ void assertCtrResult(const CtrVector& vector, const zorvan::Bytes& output,
     }
 }
 
+std::vector<zorvan::testing::Test>
+ctrTests(const std::shared_ptr<const Crypto::CipherView>& cipher) {
+    std::vector<zorvan::testing::Test> tests;
+    for (CtrVector& vector : readVectors(cipher->keyLength())) {
+        std::optional<zorvan::Bytes> iv = cipher->readIV(vector.iv);
+        if (!iv) {
+            RecordLedger::noteRefused(vector.origin, RecordLedger::DropReason::refusedIV,
+                                      vector.iv.size());
+            continue;
+        }
+        std::shared_ptr<const Crypto::KeyView> key = cipher->buildKey(vector.key);
+        if (!key) {
+            RecordLedger::noteRefused(vector.origin, RecordLedger::DropReason::refusedKey,
+                                      vector.key.size());
+            continue;
+        }
+        RecordLedger::noteTest(vector.origin, ctrFields());
+        std::string name = vector.name;
+        tests.push_back(
+            zorvan::testing::testCase(std::move(name), [vector = std::move(vector),
+                                                        iv = std::move(*iv), key = std::move(key)] {
+                const auto [output, next] = key->run(Crypto::CipherMode::ctr, vector.decrypt, iv,
+                                                     Crypto::hexStringToBS(vector.inputHex));
+                assertCtrResult(vector, output, next);
+            }));
+    }
+    return tests;
+}
+
 } // namespace Test::AESCTR

@@ -167,4 +167,19 @@ void assertMacs(const HmacVector& vector, const HmacInputs& inputs,
         std::pair(inputs.knownMac, inputs.knownMac), vector.origin);
 }
 
+std::vector<zorvan::testing::Test> bindTests(const std::shared_ptr<const Crypto::MacView>& mac,
+                                             std::vector<HmacVector> vectors) {
+    std::vector<zorvan::testing::Test> tests;
+    for (HmacVector& vector : vectors) {
+        std::string name = vector.name;
+        tests.push_back(
+            zorvan::testing::testCase(std::move(name), [mac, vector = std::move(vector)] {
+                const HmacInputs inputs = decode(vector);
+                assertMacs(vector, inputs, mac->macOctets(inputs.key, inputs.message),
+                           mac->chunkedMacOctets(inputs.key, inputs.chunkedMessage));
+            }));
+    }
+    return tests;
+}
+
 } // namespace Test::HMAC
