@@ -9,8 +9,11 @@
 #include <zorvan/hash.hpp>
 #include <zorvan/testing/test.hpp>
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -55,6 +58,12 @@ public:
     /// chunkedDigestOctets: the encoded digest of a chunked message (hash).
     [[nodiscard]] virtual zorvan::Bytes
     chunkedDigestOctets(const zorvan::LazyBytes& message) const = 0;
+    /// PieceSink: takes the next piece of a message.
+    using PieceSink = std::function<void(std::span<const std::uint8_t>)>;
+    /// fedDigestOctets: the encoded digest of the message that feed gives the type's Context,
+    /// piece by piece through the sink it is called with; the message is never held whole.
+    [[nodiscard]] virtual zorvan::Bytes
+    fedDigestOctets(const std::function<void(const PieceSink&)>& feed) const = 0;
     /// lazyStrictEqual: chunked and contiguous hashing of message give equal digests.
     [[nodiscard]] virtual bool lazyStrictEqual(const zorvan::LazyBytes& message) const = 0;
     /// digestLength: both digests of message serialise to outputLength/8 octets.
@@ -79,6 +88,12 @@ public:
     [[nodiscard]] zorvan::Bytes
     chunkedDigestOctets(const zorvan::LazyBytes& message) const override {
         return zorvan::hash<D>(message).encode();
+    }
+    [[nodiscard]] zorvan::Bytes
+    fedDigestOctets(const std::function<void(const PieceSink&)>& feed) const override {
+        typename D::Context context;
+        feed([&](std::span<const std::uint8_t> piece) { context.update(piece); });
+        return context.finalize().encode();
     }
     [[nodiscard]] bool lazyStrictEqual(const zorvan::LazyBytes& message) const override {
         return zorvan::hash<D>(message) == zorvan::hashStrict<D>(message.toStrict());

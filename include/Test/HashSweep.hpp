@@ -5,6 +5,7 @@
 // The messages follow a fixed pattern, octet i being i mod 251, so the files hold only
 // lengths and digests.
 
+#include <Test/Crypto.hpp>
 #include <Test/KatValues.hpp>
 
 #include <zorvan/bytes.hpp>
@@ -14,6 +15,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -62,40 +64,18 @@ std::uint64_t messageOctets(const PatternVector& vector);
 /// is not hex.
 void assertDigest(const PatternVector& vector, const std::string& how, const zorvan::Bytes& digest);
 
+/// sweepTests: the tests of label's sweep file for the digest type in view, each hashing the
+/// pattern contiguously and in chunks; with LongMessage::include, then the long-message test,
+/// which feeds the type's Context so that the message is never held whole. Throws as
+/// readSweepVectors and readLongVectors do.
+std::vector<zorvan::testing::Test> sweepTests(const std::shared_ptr<const Crypto::HashView>& hash,
+                                              std::string_view label, LongMessage longMessage);
+
 namespace detail {
-
-template <zorvan::Hash D> zorvan::testing::Test sweepTest(PatternVector vector) {
-    std::string name = vector.name;
-    return zorvan::testing::testCase(std::move(name), [vector = std::move(vector)] {
-        const zorvan::Bytes message = patternMessage(messageOctets(vector));
-        assertDigest(vector, "contiguous", zorvan::hashStrict<D>(message).encode());
-        assertDigest(vector, "chunked", zorvan::hash<D>(KatValues::chunkMessage(message)).encode());
-    });
-}
-
-// Through the context, so that the message is never held whole.
-template <zorvan::Hash D> zorvan::testing::Test longTest(PatternVector vector) {
-    std::string name = vector.name;
-    return zorvan::testing::testCase(std::move(name), [vector = std::move(vector)] {
-        typename D::Context context;
-        feedPattern(messageOctets(vector),
-                    [&](std::span<const std::uint8_t> piece) { context.update(piece); });
-        assertDigest(vector, "fed in pieces", context.finalize().encode());
-    });
-}
 
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeTests(std::string_view label, LongMessage longMessage) {
-    std::vector<zorvan::testing::Test> tests;
-    for (PatternVector& vector : readSweepVectors(label)) {
-        tests.push_back(sweepTest<D>(std::move(vector)));
-    }
-    if (longMessage == LongMessage::include) {
-        for (PatternVector& vector : readLongVectors(label)) {
-            tests.push_back(longTest<D>(std::move(vector)));
-        }
-    }
-    return tests;
+    return sweepTests(Crypto::hashView<D>(), label, longMessage);
 }
 
 } // namespace detail

@@ -109,4 +109,46 @@ void assertDigest(const PatternVector& vector, const std::string& how,
                                        Crypto::hexStringToBS(vector.digest), vector.origin);
 }
 
+namespace {
+
+zorvan::testing::Test sweepTest(std::shared_ptr<const Crypto::HashView> hash,
+                                PatternVector vector) {
+    std::string name = vector.name;
+    return zorvan::testing::testCase(
+        std::move(name), [hash = std::move(hash), vector = std::move(vector)] {
+            const zorvan::Bytes message = patternMessage(messageOctets(vector));
+            assertDigest(vector, "contiguous", hash->digestOctets(message));
+            assertDigest(vector, "chunked",
+                         hash->chunkedDigestOctets(KatValues::chunkMessage(message)));
+        });
+}
+
+zorvan::testing::Test longTest(std::shared_ptr<const Crypto::HashView> hash, PatternVector vector) {
+    std::string name = vector.name;
+    return zorvan::testing::testCase(
+        std::move(name), [hash = std::move(hash), vector = std::move(vector)] {
+            const std::uint64_t length = messageOctets(vector);
+            assertDigest(vector, "fed in pieces",
+                         hash->fedDigestOctets([length](const Crypto::HashView::PieceSink& sink) {
+                             feedPattern(length, sink);
+                         }));
+        });
+}
+
+} // namespace
+
+std::vector<zorvan::testing::Test> sweepTests(const std::shared_ptr<const Crypto::HashView>& hash,
+                                              std::string_view label, LongMessage longMessage) {
+    std::vector<zorvan::testing::Test> tests;
+    for (PatternVector& vector : readSweepVectors(label)) {
+        tests.push_back(sweepTest(hash, std::move(vector)));
+    }
+    if (longMessage == LongMessage::include) {
+        for (PatternVector& vector : readLongVectors(label)) {
+            tests.push_back(longTest(hash, std::move(vector)));
+        }
+    }
+    return tests;
+}
+
 } // namespace Test::HashSweep
