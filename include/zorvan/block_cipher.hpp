@@ -15,6 +15,8 @@
 #include <algorithm>
 #include <concepts>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <optional>
 #include <ostream>
 #include <span>
@@ -96,9 +98,21 @@ template <class K> constexpr std::size_t blockOctets() {
 /// Thrown by the generic ECB and CBC when the input is not a whole number of blocks.
 [[noreturn]] void throwPartialBlock(const char* mode, std::size_t length, std::size_t block);
 
+/// xorOctets: target = a XOR b over target's length; target may be a or b. Eight octets at a
+/// time: a block is XORed on every step of a chained mode, and octet by octet that costs
+/// about a seventh of what a library spends on the block.
 inline void xorOctets(std::span<std::uint8_t> target, std::span<const std::uint8_t> a,
                       std::span<const std::uint8_t> b) {
-    for (std::size_t i = 0; i < target.size(); ++i) {
+    std::size_t i = 0;
+    for (; i + sizeof(std::uint64_t) <= target.size(); i += sizeof(std::uint64_t)) {
+        std::uint64_t word = 0;
+        std::uint64_t other = 0;
+        std::memcpy(&word, a.data() + i, sizeof word);
+        std::memcpy(&other, b.data() + i, sizeof other);
+        word ^= other;
+        std::memcpy(target.data() + i, &word, sizeof word);
+    }
+    for (; i < target.size(); ++i) {
         target[i] = static_cast<std::uint8_t>(a[i] ^ b[i]);
     }
 }
