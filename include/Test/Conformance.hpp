@@ -4,6 +4,8 @@
 // loses an octet, a mode that accepts a partial block). The laws run over a type-erased view of
 // the user's type and are compiled once in the library; the builders here only make the view.
 
+#include <Test/Crypto/CipherView.hpp>
+
 #include <zorvan/block_cipher.hpp>
 #include <zorvan/bytes.hpp>
 #include <zorvan/hash.hpp>
@@ -57,7 +59,7 @@ struct HashView {
 };
 
 /// Key: one key of the cipher under test.
-using Key = std::shared_ptr<const void>;
+using Key = std::shared_ptr<const Crypto::KeyView>;
 
 /// ModeOutput: a mode operation's output and next IV (for ECB, the IV given).
 struct ModeOutput {
@@ -140,37 +142,6 @@ private:
     typename D::Context context_;
 };
 
-template <class K> const K& keyOf(const Key& key) {
-    return *static_cast<const K*>(key.get());
-}
-
-template <class K> zorvan::IV<K> ivOf(const zorvan::Bytes& octets) {
-    return *zorvan::IV<K>::get(octets);
-}
-
-// A mode operation of K erased: `operation` takes a key, an IV and strict or lazy input and
-// gives the output and the next IV.
-template <class K, class Operation> ModeView::Strict eraseStrict(Operation operation) {
-    return [operation](const Key& key, const zorvan::Bytes& iv, const zorvan::Bytes& input) {
-        auto [output, next] = operation(keyOf<K>(key), ivOf<K>(iv), input);
-        return ModeOutput{zorvan::Bytes(std::move(output)), next.encode()};
-    };
-}
-
-template <class K, class Operation> ModeView::Lazy eraseLazy(Operation operation) {
-    return [operation](const Key& key, const zorvan::Bytes& iv, const zorvan::LazyBytes& input) {
-        auto [output, next] = operation(keyOf<K>(key), ivOf<K>(iv), input);
-        return ModeOutput{output.toStrict(), next.encode()};
-    };
-}
-
-// ECB as an IV mode that leaves the IV as it was.
-template <class K, class Input, class Operation> auto withUnchangedIv(Operation operation) {
-    return [operation](const K& key, const zorvan::IV<K>& iv, const Input& input) {
-        return std::pair{operation(key, input), iv};
-    };
-}
-
 } // namespace detail
 
 /// hashView: the view of digest type D the hash and HMAC laws run over.
@@ -210,52 +181,14 @@ template <zorvan::Hash D> HashView hashView() {
     };
 }
 
-/// blockCipherView: the view of key type K the block-cipher laws run over.
+/// blockCipherView: the view the block-cipher laws run over, made from the cipher's view: its
+/// modes are zorvan's free functions on the type, and the generic ones the library's modes over
+/// the key's block functions. Asks the type for its lengths once.
+BlockCipherView blockCipherView(const std::shared_ptr<const Crypto::CipherView>& cipher);
+
+/// blockCipherView: the same for key type K.
 template <zorvan::BlockCipher K> BlockCipherView blockCipherView() {
-    using detail::eraseLazy;
-    using detail::eraseStrict;
-    using zorvan::Bytes;
-    using zorvan::IV;
-    using zorvan::LazyBytes;
-    namespace generic = zorvan::detail;
-    const auto ecbWith = [](bool decrypt) {
-        return detail::withUnchangedIv<K, Bytes>([decrypt](const K& key, const Bytes& input) {
-            return generic::ecbWith(key, input, decrypt);
-        });
-    };
-    const auto cfbWith = [](bool decrypt) {
-        return [decrypt](const K& key, const IV<K>& iv, const Bytes& input) {
-            return generic::cfbWith(key, iv, input, decrypt);
-        };
-    };
-    return {
-        K::blockSize(),
-        K::keyLength(),
-        [](const Bytes& octets) -> std::optional<Key> {
-            std::optional<K> key = K::buildKey(octets);
-            return key ? std::optional<Key>(std::make_shared<const K>(std::move(*key)))
-                       : std::nullopt;
-        },
-        {
-            {"ECB", true, eraseStrict<K>(detail::withUnchangedIv<K, Bytes>(&zorvan::ecb<K>)),
-             eraseStrict<K>(detail::withUnchangedIv<K, Bytes>(&zorvan::unEcb<K>)),
-             eraseLazy<K>(detail::withUnchangedIv<K, LazyBytes>(&zorvan::ecbLazy<K>)),
-             eraseLazy<K>(detail::withUnchangedIv<K, LazyBytes>(&zorvan::unEcbLazy<K>)),
-             eraseStrict<K>(ecbWith(false)), eraseStrict<K>(ecbWith(true))},
-            {"CBC", true, eraseStrict<K>(&zorvan::cbc<K>), eraseStrict<K>(&zorvan::unCbc<K>),
-             eraseLazy<K>(&zorvan::cbcLazy<K>), eraseLazy<K>(&zorvan::unCbcLazy<K>),
-             eraseStrict<K>(&generic::cbcEncrypt<K>), eraseStrict<K>(&generic::cbcDecrypt<K>)},
-            {"CFB", false, eraseStrict<K>(&zorvan::cfb<K>), eraseStrict<K>(&zorvan::unCfb<K>),
-             eraseLazy<K>(&zorvan::cfbLazy<K>), eraseLazy<K>(&zorvan::unCfbLazy<K>),
-             eraseStrict<K>(cfbWith(false)), eraseStrict<K>(cfbWith(true))},
-            {"OFB", false, eraseStrict<K>(&zorvan::ofb<K>), eraseStrict<K>(&zorvan::unOfb<K>),
-             eraseLazy<K>(&zorvan::ofbLazy<K>), eraseLazy<K>(&zorvan::unOfbLazy<K>),
-             eraseStrict<K>(&generic::ofbApply<K>), eraseStrict<K>(&generic::ofbApply<K>)},
-            {"CTR", false, eraseStrict<K>(&zorvan::ctr<K>), eraseStrict<K>(&zorvan::unCtr<K>),
-             eraseLazy<K>(&zorvan::ctrLazy<K>), eraseLazy<K>(&zorvan::unCtrLazy<K>),
-             eraseStrict<K>(&generic::ctrApply<K>), eraseStrict<K>(&generic::ctrApply<K>)},
-        },
-    };
+    return blockCipherView(Crypto::cipherView<K>());
 }
 
 /// makeHashConformanceTests: the hash laws (see hashConformanceTests) for digest type D; the

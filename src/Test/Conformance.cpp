@@ -591,6 +591,62 @@ Tree continuation(const BlockCipherView& view, const ModeView& mode) {
         });
 }
 
+// The library's generic modes over a key's own block functions, as zorvan's defaults run them.
+zorvan::detail::KeyBlocks blocksOf(const Crypto::KeyView& key) {
+    return {key.blockOctets(), &key,
+            [](const void* erased, const Bytes& blocks) {
+                return static_cast<const Crypto::KeyView*>(erased)->encryptBlock(blocks);
+            },
+            [](const void* erased, const Bytes& blocks) {
+                return static_cast<const Crypto::KeyView*>(erased)->decryptBlock(blocks);
+            }};
+}
+
+ModeView::Strict genericEcb(bool decrypt) {
+    return [decrypt](const Key& key, const Bytes& iv, const Bytes& input) {
+        const std::size_t block = key->blockOctets();
+        if (input.size() % block != 0) {
+            zorvan::detail::throwPartialBlock("ECB", input.size(), block);
+        }
+        if (input.empty()) {
+            return ModeOutput{input, iv};
+        }
+        return ModeOutput{decrypt ? key->decryptBlock(input) : key->encryptBlock(input), iv};
+    };
+}
+
+ModeView::Strict genericFeedback(zorvan::detail::FeedbackMode mode) {
+    return [mode](const Key& key, const Bytes& iv, const Bytes& input) {
+        auto [output, next] = zorvan::detail::runFeedbackMode(mode, blocksOf(*key), iv, input);
+        return ModeOutput{std::move(output), std::move(next)};
+    };
+}
+
+ModeView modeView(std::string name, Crypto::CipherMode mode, ModeView::Strict genericEncrypt,
+                  ModeView::Strict genericDecrypt) {
+    const auto strict = [mode](bool decrypt) -> ModeView::Strict {
+        return [mode, decrypt](const Key& key, const Bytes& iv, const Bytes& input) {
+            auto [output, next] = key->run(mode, decrypt, iv, input);
+            return ModeOutput{std::move(output), std::move(next)};
+        };
+    };
+    const auto lazy = [mode](bool decrypt) -> ModeView::Lazy {
+        return [mode, decrypt](const Key& key, const Bytes& iv, const LazyBytes& input) {
+            auto [output, next] = key->runLazy(mode, decrypt, iv, input);
+            return ModeOutput{output.toStrict(), std::move(next)};
+        };
+    };
+    const bool wholeBlocksOnly = mode == Crypto::CipherMode::ecb || mode == Crypto::CipherMode::cbc;
+    return {std::move(name),
+            wholeBlocksOnly,
+            strict(false),
+            strict(true),
+            lazy(false),
+            lazy(true),
+            std::move(genericEncrypt),
+            std::move(genericDecrypt)};
+}
+
 } // namespace
 
 std::vector<std::size_t> boundaryLengths(std::size_t blockOctets) {
@@ -685,6 +741,30 @@ std::vector<Tree> blockCipherConformanceTests(const BlockCipherView& view) {
             TestGroup{names::wholeBlockGroup, std::move(wholeBlock)},
             TestGroup{names::nativeGroup, std::move(native)},
             TestGroup{names::continuationGroup, std::move(continued)}};
+}
+
+BlockCipherView blockCipherView(const std::shared_ptr<const Crypto::CipherView>& cipher) {
+    using Crypto::CipherMode;
+    using zorvan::detail::FeedbackMode;
+    return {
+        cipher->blockSize(),
+        cipher->keyLength(),
+        [cipher](const Bytes& octets) -> std::optional<Key> {
+            Key key = cipher->buildKey(octets);
+            return key ? std::optional(std::move(key)) : std::nullopt;
+        },
+        {
+            modeView("ECB", CipherMode::ecb, genericEcb(false), genericEcb(true)),
+            modeView("CBC", CipherMode::cbc, genericFeedback(FeedbackMode::cbcEncrypt),
+                     genericFeedback(FeedbackMode::cbcDecrypt)),
+            modeView("CFB", CipherMode::cfb, genericFeedback(FeedbackMode::cfbEncrypt),
+                     genericFeedback(FeedbackMode::cfbDecrypt)),
+            modeView("OFB", CipherMode::ofb, genericFeedback(FeedbackMode::ofb),
+                     genericFeedback(FeedbackMode::ofb)),
+            modeView("CTR", CipherMode::ctr, genericFeedback(FeedbackMode::ctr),
+                     genericFeedback(FeedbackMode::ctr)),
+        },
+    };
 }
 
 } // namespace Test::Conformance
