@@ -20,8 +20,7 @@ using zorvan::LazyBytes;
 enum class Fault { none, cbcDecryptKeepsIV, ctrLazyRestartsCounter, ecbDecryptWrong, padLost };
 
 // A small invertible 64-bit block cipher: enough to exercise every mode and law.
-template <Fault fault>
-class Toy {
+template <Fault fault> class Toy {
 public:
     static std::size_t blockSize() { return 64; }
     static std::size_t keyLength() { return 64; }
@@ -34,35 +33,33 @@ public:
         return Toy(key);
     }
     Bytes encryptBlock(const Bytes& blocks) const {
-        return eachBlock(blocks, [this](std::uint64_t x) { return std::rotl(x ^ key_, 13) + key_; });
+        return eachBlock(blocks,
+                         [this](std::uint64_t x) { return std::rotl(x ^ key_, 13) + key_; });
     }
     Bytes decryptBlock(const Bytes& blocks) const {
-        return eachBlock(blocks, [this](std::uint64_t x) { return std::rotr(x - key_, 13) ^ key_; });
+        return eachBlock(blocks,
+                         [this](std::uint64_t x) { return std::rotr(x - key_, 13) ^ key_; });
     }
 
-    Bytes unEcb(const Bytes& data) const
-        requires(fault == Fault::ecbDecryptWrong)
-    {
+    Bytes unEcb(const Bytes& data) const requires(fault == Fault::ecbDecryptWrong) {
         return encryptBlock(data);
     }
     std::pair<Bytes, IV<Toy>> unCbc(const IV<Toy>& iv, const Bytes& data) const
-        requires(fault == Fault::cbcDecryptKeepsIV)
-    {
+        requires(fault == Fault::cbcDecryptKeepsIV) {
         return {zorvan::detail::cbcDecrypt(*this, iv, data).first, iv};
     }
     // Its chunked decryption carries the IV correctly between chunks but reports the same wrong
     // next IV, so chunked and contiguous agree and only the identity law sees the fault.
     std::pair<LazyBytes, IV<Toy>> unCbcLazy(const IV<Toy>& iv, const LazyBytes& data) const
-        requires(fault == Fault::cbcDecryptKeepsIV)
-    {
-        auto streamed = zorvan::detail::streamChunks<Toy>(iv, data, [this](const IV<Toy>& at, const Bytes& part) {
-            return zorvan::detail::cbcDecrypt(*this, at, part);
-        });
+        requires(fault == Fault::cbcDecryptKeepsIV) {
+        auto streamed = zorvan::detail::streamChunks<Toy>(
+            iv, data, [this](const IV<Toy>& at, const Bytes& part) {
+                return zorvan::detail::cbcDecrypt(*this, at, part);
+            });
         return {std::move(streamed.first), iv};
     }
     std::pair<LazyBytes, IV<Toy>> ctrLazy(const IV<Toy>& iv, const LazyBytes& data) const
-        requires(fault == Fault::ctrLazyRestartsCounter)
-    {
+        requires(fault == Fault::ctrLazyRestartsCounter) {
         std::vector<Bytes> chunks;
         std::optional<IV<Toy>> next;
         for (const Bytes& chunk : data.toChunks()) {
@@ -72,17 +69,14 @@ public:
         }
         return {LazyBytes::fromChunks(std::move(chunks)), next.value_or(iv)};
     }
-    Bytes ecb(const Bytes& data) const
-        requires(fault == Fault::padLost)
-    {
+    Bytes ecb(const Bytes& data) const requires(fault == Fault::padLost) {
         return encryptBlock(data.take(data.size() - 8).concat(Bytes(std::vector<std::uint8_t>(8))));
     }
 
 private:
     explicit Toy(std::uint64_t key) : key_(key) {}
 
-    template <class Transform>
-    static Bytes eachBlock(const Bytes& blocks, Transform transform) {
+    template <class Transform> static Bytes eachBlock(const Bytes& blocks, Transform transform) {
         std::vector<std::uint8_t> out(blocks.begin(), blocks.end());
         for (std::size_t at = 0; at + 8 <= out.size(); at += 8) {
             std::uint64_t x = 0;
@@ -96,8 +90,7 @@ private:
     std::uint64_t key_;
 };
 
-template <class K>
-std::set<std::string> failingLeaves() {
+template <class K> std::set<std::string> failingLeaves() {
     const std::vector<zorvan::testing::Test> tests = crypto::makeBlockCipherPropTests<K>();
     std::set<std::string> failing;
     for (const zorvan::testing::Leaf& leaf : zorvan::testing::flatten(tests)) {
@@ -117,22 +110,24 @@ TEST(BlockCipherProperties, GroupsHoldTheTenLeavesInOrder) {
     }
     const std::string ident = "Block Cipher tests (ident)/";
     const std::string lazy = "Block Cipher tests (lazy/string bytestring equality)/";
-    EXPECT_THAT(paths, ::testing::ElementsAre(
-                           ident + "ECBEncDecID", ident + "CBCEncDecID", ident + "CFBEncDecID",
-                           ident + "OFBEncDecID", ident + "CTREncDecID", lazy + "ECBStringLazyEq",
-                           lazy + "CBCStrictLazyEq", lazy + "CFBStrictLazyEq",
-                           lazy + "OFBStrictLazyEq", lazy + "CTRStrictLazyEq"));
+    EXPECT_THAT(paths, ::testing::ElementsAre(ident + "ECBEncDecID", ident + "CBCEncDecID",
+                                              ident + "CFBEncDecID", ident + "OFBEncDecID",
+                                              ident + "CTREncDecID", lazy + "ECBStringLazyEq",
+                                              lazy + "CBCStrictLazyEq", lazy + "CFBStrictLazyEq",
+                                              lazy + "OFBStrictLazyEq", lazy + "CTRStrictLazyEq"));
 }
 
 TEST(BlockCipherProperties, ACorrectCipherPassesAndEachFaultFailsExactlyItsLeaf) {
     EXPECT_THAT(failingLeaves<Toy<Fault::none>>(), ::testing::IsEmpty());
-    EXPECT_THAT(failingLeaves<Toy<Fault::cbcDecryptKeepsIV>>(), ::testing::ElementsAre("CBCEncDecID"));
+    EXPECT_THAT(failingLeaves<Toy<Fault::cbcDecryptKeepsIV>>(),
+                ::testing::ElementsAre("CBCEncDecID"));
     EXPECT_THAT(failingLeaves<Toy<Fault::ctrLazyRestartsCounter>>(),
                 ::testing::ElementsAre("CTRStrictLazyEq"));
     EXPECT_THAT(failingLeaves<Toy<Fault::padLost>>(),
                 ::testing::UnorderedElementsAre("ECBEncDecID", "ECBStringLazyEq"));
     // Chunked and contiguous decryption agree even when both are wrong.
-    EXPECT_THAT(failingLeaves<Toy<Fault::ecbDecryptWrong>>(), ::testing::ElementsAre("ECBEncDecID"));
+    EXPECT_THAT(failingLeaves<Toy<Fault::ecbDecryptWrong>>(),
+                ::testing::ElementsAre("ECBEncDecID"));
 }
 
 // A cipher whose key is never acceptable: every case is discarded and the properties give up.
@@ -185,6 +180,48 @@ TEST(WholeBlocks, CutsToWholeBlocksKeepingChunkBoundaries) {
     EXPECT_EQ(cut.toChunks()[2].size(), 2u);
     EXPECT_EQ(cut.length(), 32u);
     EXPECT_TRUE(crypto::wholeBlocks(LazyBytes::fromChunks({filled(5), filled(10)}), 128).empty());
+}
+
+// The view streams chunked modes itself for a type without its own chunked members; it must give
+// what zorvan's lazy defaults give, chunk boundaries, empty chunks and short last blocks
+// included, and the type's own member where it has one.
+TEST(CipherView, ChunkedModesAgreeWithZorvansOwnLazyOperations) {
+    using Correct = Toy<Fault::none>;
+    using Restarting = Toy<Fault::ctrLazyRestartsCounter>;
+    using crypto::CipherMode;
+    const Bytes keyOctets{1, 2, 3, 4, 5, 6, 7, 8};
+    const Bytes ivOctets{9, 8, 7, 6, 5, 4, 3, 2};
+    const Bytes whole = Bytes::create(29, [](std::span<std::uint8_t> octets) {
+        for (std::size_t i = 0; i < octets.size(); ++i) {
+            octets[i] = static_cast<std::uint8_t>(i * 7 + 1);
+        }
+    });
+    const LazyBytes chunked =
+        LazyBytes::fromChunks({whole.take(3), Bytes{}, whole.slice(3, 13), whole.drop(16)});
+    const LazyBytes blocksOnly = LazyBytes::fromChunks({whole.take(8), whole.slice(8, 16)});
+    const Correct key = *Correct::buildKey(keyOctets);
+    const auto view = crypto::keyView(key);
+    const IV<Correct> iv = *IV<Correct>::get(ivOctets);
+    const auto same = [&](auto lazy, CipherMode mode, bool decrypt, const LazyBytes& input) {
+        const auto [output, next] = lazy(key, iv, input);
+        const auto viewed = view->runLazy(mode, decrypt, ivOctets, input);
+        EXPECT_EQ(viewed.first, output) << static_cast<int>(mode) << decrypt;
+        EXPECT_EQ(viewed.second, next.encode()) << static_cast<int>(mode) << decrypt;
+    };
+    same(zorvan::cbcLazy<Correct>, CipherMode::cbc, false, blocksOnly);
+    same(zorvan::unCbcLazy<Correct>, CipherMode::cbc, true, blocksOnly);
+    same(zorvan::cfbLazy<Correct>, CipherMode::cfb, false, chunked);
+    same(zorvan::unCfbLazy<Correct>, CipherMode::cfb, true, chunked);
+    same(zorvan::ofbLazy<Correct>, CipherMode::ofb, false, chunked);
+    same(zorvan::ctrLazy<Correct>, CipherMode::ctr, false, chunked);
+    EXPECT_EQ(view->runLazy(CipherMode::ecb, false, {}, blocksOnly).first,
+              zorvan::ecbLazy(key, blocksOnly));
+    // A type's own chunked member is what the view runs, faults and all.
+    const Restarting restarting = *Restarting::buildKey(keyOctets);
+    EXPECT_EQ(crypto::keyView(restarting)->runLazy(CipherMode::ctr, false, ivOctets, chunked).first,
+              zorvan::ctrLazy(restarting, *IV<Restarting>::get(ivOctets), chunked).first);
+    EXPECT_NE(crypto::keyView(restarting)->runLazy(CipherMode::ctr, false, ivOctets, chunked).first,
+              view->runLazy(CipherMode::ctr, false, ivOctets, chunked).first);
 }
 
 TEST(IVGet, ReadsTheFirstBlockFromCopiesAndFromTemporariesAlike) {
