@@ -86,9 +86,6 @@ namespace {
 
 using CipherHandle = std::unique_ptr<gcry_cipher_handle, CloseCipher>;
 
-// The longest block the single-block CBC path handles on the stack (AES, Twofish).
-constexpr std::size_t largestBlockOctets = 16;
-
 CipherHandle openKeyedHandle(int algorithm, backends::Mode mode,
                              std::span<const std::uint8_t> key) {
     gcry_cipher_hd_t opened = nullptr;
@@ -123,22 +120,6 @@ void runMode(gcry_cipher_hd_t handle, backends::Mode mode, backends::Direction d
     }
 }
 
-// CBC over one block on an ECB handle: the block XOR the IV encrypted, or the block decrypted
-// XOR the IV.
-void runSingleCbcBlock(gcry_cipher_hd_t ecbHandle, backends::Direction direction,
-                       std::span<const std::uint8_t> iv, std::span<const std::uint8_t> input,
-                       std::span<std::uint8_t> output) {
-    if (direction == backends::Direction::encrypt) {
-        std::array<std::uint8_t, largestBlockOctets> whitened{};
-        const auto block = std::span(whitened).first(input.size());
-        zorvan::detail::xorOctets(block, input, iv);
-        crypt(ecbHandle, direction, block, output);
-    } else {
-        crypt(ecbHandle, direction, input, output);
-        zorvan::detail::xorOctets(output, output, iv);
-    }
-}
-
 } // namespace
 
 struct KeyedHandles {
@@ -157,9 +138,19 @@ GcryptCipherKey::GcryptCipherKey(int algorithm, std::span<const std::uint8_t> ke
 backends::ModeOutput GcryptCipherKey::run(backends::Mode mode, backends::Direction direction,
                                           std::span<const std::uint8_t> iv,
                                           std::span<const std::uint8_t> input) const {
-    if ((mode == backends::Mode::ecb || mode == backends::Mode::cbc) &&
-        input.size() == blockOctets_ && blockOctets_ <= largestBlockOctets) {
-        return runSingleBlock(mode, direction, iv, input);
+    if (backends::isOneBlock(mode, blockOctets_, input.size())) {
+        // On the kept ECB handle: on a CBC handle each call would reset the IV first, which
+        // costs libgcrypt about what the block does.
+        const auto ecb = backends::Mode::ecb;
+        return handles_->byMode.use(
+            static_cast<std::size_t>(ecb),
+            [&] { return openKeyedHandle(algorithm_, ecb, handles_->key); },
+            [&](gcry_cipher_hd_t handle) {
+                return backends::runOneBlock(mode, direction, iv, input,
+                                             [&](backends::Direction way, auto block, auto out) {
+                                                 crypt(handle, way, block, out);
+                                             });
+            });
     }
     return backends::runOnWholeBlocks(
         mode, direction, blockOctets_, iv, input, [&](auto padded, auto output) {
@@ -170,32 +161,6 @@ backends::ModeOutput GcryptCipherKey::run(backends::Mode mode, backends::Directi
                     runMode(handle, mode, direction, iv, padded, output);
                 });
         });
-}
-
-// The Monte Carlo tests make millions of single-block calls: on a CBC handle each would reset
-// the IV first, which costs libgcrypt about what the block does, and the general path's
-// padding and next-IV work cost about as much again.
-backends::ModeOutput GcryptCipherKey::runSingleBlock(backends::Mode mode,
-                                                     backends::Direction direction,
-                                                     std::span<const std::uint8_t> iv,
-                                                     std::span<const std::uint8_t> input) const {
-    const auto ecb = static_cast<std::size_t>(backends::Mode::ecb);
-    Bytes output = Bytes::create(input.size(), [&](std::span<std::uint8_t> octets) {
-        handles_->byMode.use(
-            ecb, [&] { return openKeyedHandle(algorithm_, backends::Mode::ecb, handles_->key); },
-            [&](gcry_cipher_hd_t handle) {
-                if (mode == backends::Mode::cbc) {
-                    runSingleCbcBlock(handle, direction, iv, input, octets);
-                } else {
-                    crypt(handle, direction, input, octets);
-                }
-            });
-    });
-    // ECB leaves the IV as given; CBC's next IV is the ciphertext block.
-    Bytes nextIv = mode == backends::Mode::ecb                 ? Bytes(iv)
-                   : direction == backends::Direction::encrypt ? output
-                                                               : Bytes(input);
-    return {std::move(output), std::move(nextIv)};
 }
 
 } // namespace zorvan::gcrypt::detail

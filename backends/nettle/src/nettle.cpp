@@ -71,6 +71,16 @@ backends::ModeOutput NettleCipherKey::run(backends::Mode mode, backends::Directi
     const bool encrypt = direction == backends::Direction::encrypt;
     const void* encryption = encryption_.data();
     const void* decryption = decryption_.empty() ? encryption : decryption_.data();
+    if (backends::isOneBlock(mode, cipher_->block_size, input.size())) {
+        return backends::runOneBlock(
+            mode, direction, iv, input,
+            [&](backends::Direction way, std::span<const std::uint8_t> block,
+                std::span<std::uint8_t> output) {
+                const bool forwards = way == backends::Direction::encrypt;
+                (forwards ? cipher_->encrypt : cipher_->decrypt)(
+                    forwards ? encryption : decryption, block.size(), output.data(), block.data());
+            });
+    }
     return backends::runOnWholeBlocks(
         mode, direction, cipher_->block_size, iv, input,
         [&](std::span<const std::uint8_t> padded, std::span<std::uint8_t> output) {

@@ -12,6 +12,7 @@
 #include <zorvan/block_cipher.hpp>
 #include <zorvan/bytes.hpp>
 
+#include <array>
 #include <concepts>
 #include <cstddef>
 #include <cstdint>
@@ -154,6 +155,45 @@ requires std::invocable<WholeBlocks, std::span<const std::uint8_t>, std::span<st
         result.output = result.output.take(input.size());
     }
     return result;
+}
+
+/// oneBlockOctets: the longest block runOneBlock takes (AES, Camellia and Twofish have 16).
+inline constexpr std::size_t oneBlockOctets = Bytes::inlineCapacity;
+
+/// isOneBlock: whether runOneBlock takes the call: ECB or CBC over exactly one block of at
+/// most oneBlockOctets.
+constexpr bool isOneBlock(Mode mode, std::size_t block, std::size_t inputOctets) {
+    return (mode == Mode::ecb || mode == Mode::cbc) && inputOctets == block &&
+           block <= oneBlockOctets;
+}
+
+/// runOneBlock: ECB or CBC over exactly one block (isOneBlock) through `blockCall`, the
+/// library's cipher on one block, called with the direction, the input block and the output
+/// block; the next IV is the one the general path gives (ECB: the IV as given; CBC: the
+/// ciphertext block). The Monte Carlo tests make millions of single-block calls, and the
+/// general path's padding and next-IV work cost about as much as the library's block does.
+/// Errors are those `blockCall` throws.
+template <class BlockCall>
+requires std::invocable<BlockCall, Direction, std::span<const std::uint8_t>,
+                        std::span<std::uint8_t>>
+    ModeOutput runOneBlock(Mode mode, Direction direction, std::span<const std::uint8_t> iv,
+                           std::span<const std::uint8_t> input, BlockCall blockCall) {
+    const bool encrypt = direction == Direction::encrypt;
+    Bytes output = Bytes::create(input.size(), [&](std::span<std::uint8_t> out) {
+        if (mode == Mode::ecb) {
+            blockCall(direction, input, out);
+        } else if (encrypt) {
+            std::array<std::uint8_t, oneBlockOctets> whitened{};
+            const auto block = std::span(whitened).first(input.size());
+            zorvan::detail::xorOctets(block, input, iv);
+            blockCall(direction, block, out);
+        } else {
+            blockCall(direction, input, out);
+            zorvan::detail::xorOctets(out, out, iv);
+        }
+    });
+    Bytes nextIv = mode == Mode::ecb ? Bytes(iv) : encrypt ? output : Bytes(input);
+    return {std::move(output), std::move(nextIv)};
 }
 
 /// CipherKey: a key of the cipher that Traits describes, satisfying zorvan::BlockCipher. Every

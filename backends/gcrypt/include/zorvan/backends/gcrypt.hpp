@@ -71,12 +71,6 @@ public:
                                            std::span<const std::uint8_t> input) const;
 
 private:
-    // One block of ECB or CBC, on the kept ECB handle.
-    [[nodiscard]] backends::ModeOutput runSingleBlock(backends::Mode mode,
-                                                      backends::Direction direction,
-                                                      std::span<const std::uint8_t> iv,
-                                                      std::span<const std::uint8_t> input) const;
-
     int algorithm_;
     std::size_t blockOctets_ = 0;
     std::shared_ptr<KeyedHandles> handles_;
