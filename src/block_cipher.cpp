@@ -114,6 +114,25 @@ std::pair<Bytes, Bytes> runFeedbackMode(FeedbackMode mode, const KeyBlocks& key,
     return {std::move(output), Bytes(std::span<const std::uint8_t>(feedback))};
 }
 
+Bytes runEcb(const KeyBlocks& key, const Bytes& input, bool decrypt) {
+    if (input.size() % key.blockOctets != 0) {
+        throwPartialBlock("ECB", input.size(), key.blockOctets);
+    }
+    if (input.empty()) {
+        return input;
+    }
+    return (decrypt ? key.decrypt : key.encrypt)(key.key, input);
+}
+
+LazyBytes streamChunksWithoutIV(std::size_t blockOctets, const LazyBytes& input,
+                                const ChunkStep& step) {
+    // ECB carries no state between calls; a zero IV only drives the shared streaming loop.
+    const Bytes zeroes = Bytes::create(blockOctets, [](std::span<std::uint8_t> octets) {
+        std::fill(octets.begin(), octets.end(), std::uint8_t{0});
+    });
+    return streamChunks(blockOctets, zeroes, input, step).first;
+}
+
 std::pair<LazyBytes, Bytes> streamChunks(std::size_t blockOctets, Bytes iv, const LazyBytes& input,
                                          const ChunkStep& step) {
     std::vector<Bytes> output;

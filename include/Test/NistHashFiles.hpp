@@ -36,18 +36,13 @@ std::vector<std::string> messageFileNames(std::string_view label);
 std::vector<SHA::ShaVector> readMessageVectors(std::string_view relativeDirectory,
                                                std::string_view label);
 
-/// messageFileTests: label's message vectors in relativeDirectory as unit tests for the digest
-/// type in view, each hashing contiguously and in chunks, then the hash property group. Throws
-/// as readNamedFiles does.
-std::vector<zorvan::testing::Test>
-messageFileTests(const std::shared_ptr<const Crypto::HashView>& hash,
-                 std::string_view relativeDirectory, std::string_view label);
-
-/// makeMessageFileTests: messageFileTests for the digest type D.
+/// makeMessageFileTests: label's message vectors in relativeDirectory as unit tests for the
+/// digest type D, each hashing contiguously and in chunks, then the hash property group.
+/// Throws as readNamedFiles does.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeMessageFileTests(std::string_view relativeDirectory,
                                                         std::string_view label) {
-    return messageFileTests(Crypto::hashView<D>(), relativeDirectory, label);
+    return SHA::suiteTests(Crypto::hashView<D>(), readMessageVectors(relativeDirectory, label));
 }
 
 } // namespace Test::NistHashFiles

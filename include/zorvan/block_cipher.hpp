@@ -210,14 +210,13 @@ std::pair<Bytes, IV<K>> ctrApply(const K& key, const IV<K>& iv, const Bytes& inp
     return withIV<K>(runFeedbackMode(FeedbackMode::ctr, keyBlocks(key), iv.encode(), input));
 }
 
+/// runEcb: the generic ECB over the key's block functions: input that is not whole blocks is
+/// refused with std::invalid_argument, empty input given back, anything else handed to the
+/// key's block function whole. Throws what the key's block functions throw.
+Bytes runEcb(const KeyBlocks& key, const Bytes& input, bool decrypt);
+
 template <BlockCipher K> Bytes ecbWith(const K& key, const Bytes& input, bool decrypt) {
-    if (input.size() % blockOctets<K>() != 0) {
-        throwPartialBlock("ECB", input.size(), blockOctets<K>());
-    }
-    if (input.empty()) {
-        return input;
-    }
-    return decrypt ? key.decryptBlock(input) : key.encryptBlock(input);
+    return runEcb(keyBlocks(key), input, decrypt);
 }
 
 // The lazy defaults stream the chunks through the strict operation a whole number of blocks at
@@ -232,16 +231,17 @@ std::pair<LazyBytes, IV<K>> streamChunks(IV<K> iv, const LazyBytes& input, Stric
     return {std::move(output), *IV<K>::get(next)};
 }
 
+/// streamChunksWithoutIV: streamChunks for a mode that carries no state between calls (ECB):
+/// step is given a zero IV it must give back. Throws what step throws.
+LazyBytes streamChunksWithoutIV(std::size_t blockOctets, const LazyBytes& input,
+                                const ChunkStep& step);
+
 template <BlockCipher K, class Strict>
 LazyBytes streamChunksWithoutIV(const LazyBytes& input, Strict strict) {
-    // ECB carries no state between calls; a zero IV only drives the shared streaming loop.
     const auto step = [&](const Bytes& iv, const Bytes& part) {
         return std::pair{strict(part), iv};
     };
-    const std::vector<std::uint8_t> zeroes(blockOctets<K>(), 0);
-    return streamChunks(blockOctets<K>(), Bytes(std::span<const std::uint8_t>(zeroes)), input,
-                        ChunkStep(step))
-        .first;
+    return streamChunksWithoutIV(blockOctets<K>(), input, ChunkStep(step));
 }
 
 } // namespace detail

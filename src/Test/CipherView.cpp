@@ -1,9 +1,5 @@
 #include <Test/Crypto/CipherView.hpp>
 
-#include <cstdint>
-#include <span>
-#include <vector>
-
 namespace Test::Crypto {
 
 ModeResult<zorvan::LazyBytes> streamThroughStrict(const KeyView& key, CipherMode mode, bool decrypt,
@@ -13,12 +9,8 @@ ModeResult<zorvan::LazyBytes> streamThroughStrict(const KeyView& key, CipherMode
         return key.run(mode, decrypt, at, part);
     };
     if (mode == CipherMode::ecb) {
-        // ECB carries no state between calls; a zero IV only drives the shared streaming loop.
-        const std::vector<std::uint8_t> zeroes(key.blockOctets(), 0);
-        return {zorvan::detail::streamChunks(key.blockOctets(),
-                                             zorvan::Bytes(std::span<const std::uint8_t>(zeroes)),
-                                             input, zorvan::detail::ChunkStep(step))
-                    .first,
+        return {zorvan::detail::streamChunksWithoutIV(key.blockOctets(), input,
+                                                      zorvan::detail::ChunkStep(step)),
                 iv};
     }
     return zorvan::detail::streamChunks(key.blockOctets(), iv, input,

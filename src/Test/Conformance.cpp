@@ -604,14 +604,7 @@ zorvan::detail::KeyBlocks blocksOf(const Crypto::KeyView& key) {
 
 ModeView::Strict genericEcb(bool decrypt) {
     return [decrypt](const Key& key, const Bytes& iv, const Bytes& input) {
-        const std::size_t block = key->blockOctets();
-        if (input.size() % block != 0) {
-            zorvan::detail::throwPartialBlock("ECB", input.size(), block);
-        }
-        if (input.empty()) {
-            return ModeOutput{input, iv};
-        }
-        return ModeOutput{decrypt ? key->decryptBlock(input) : key->encryptBlock(input), iv};
+        return ModeOutput{zorvan::detail::runEcb(blocksOf(*key), input, decrypt), iv};
     };
 }
 

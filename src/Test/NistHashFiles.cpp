@@ -47,13 +47,4 @@ std::vector<SHA::ShaVector> readMessageVectors(std::string_view relativeDirector
         readNamedFiles(relativeDirectory, lengthField, messageFileNames(label)));
 }
 
-std::vector<zorvan::testing::Test>
-messageFileTests(const std::shared_ptr<const Crypto::HashView>& hash,
-                 std::string_view relativeDirectory, std::string_view label) {
-    std::vector<zorvan::testing::Test> tests =
-        SHA::vectorTests(hash, readMessageVectors(relativeDirectory, label));
-    tests.push_back(Crypto::hashPropTests(hash));
-    return tests;
-}
-
 } // namespace Test::NistHashFiles

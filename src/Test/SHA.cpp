@@ -98,8 +98,8 @@ std::vector<zorvan::testing::Test> vectorTests(const std::shared_ptr<const Crypt
 }
 
 std::vector<zorvan::testing::Test> suiteTests(const std::shared_ptr<const Crypto::HashView>& hash,
-                                              std::string_view label) {
-    std::vector<zorvan::testing::Test> tests = vectorTests(hash, readVectors(label));
+                                              std::vector<ShaVector> vectors) {
+    std::vector<zorvan::testing::Test> tests = vectorTests(hash, std::move(vectors));
     tests.push_back(Crypto::hashPropTests(hash));
     return tests;
 }
