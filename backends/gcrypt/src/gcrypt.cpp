@@ -135,23 +135,19 @@ GcryptCipherKey::GcryptCipherKey(int algorithm, std::span<const std::uint8_t> ke
     handles_->key.assign(key.begin(), key.end());
 }
 
+// On the kept ECB handle: on a CBC handle each call would set the IV first, which costs
+// libgcrypt about what the block does.
+void GcryptCipherKey::runBlock(backends::Direction direction, std::span<const std::uint8_t> input,
+                               std::span<std::uint8_t> output) const {
+    const auto ecb = backends::Mode::ecb;
+    handles_->byMode.use(
+        static_cast<std::size_t>(ecb), [&] { return openKeyedHandle(algorithm_, ecb, handles_->key); },
+        [&](gcry_cipher_hd_t handle) { crypt(handle, direction, input, output); });
+}
+
 backends::ModeOutput GcryptCipherKey::run(backends::Mode mode, backends::Direction direction,
                                           std::span<const std::uint8_t> iv,
                                           std::span<const std::uint8_t> input) const {
-    if (backends::isOneBlock(mode, blockOctets_, input.size())) {
-        // On the kept ECB handle: on a CBC handle each call would reset the IV first, which
-        // costs libgcrypt about what the block does.
-        const auto ecb = backends::Mode::ecb;
-        return handles_->byMode.use(
-            static_cast<std::size_t>(ecb),
-            [&] { return openKeyedHandle(algorithm_, ecb, handles_->key); },
-            [&](gcry_cipher_hd_t handle) {
-                return backends::runOneBlock(mode, direction, iv, input,
-                                             [&](backends::Direction way, auto block, auto out) {
-                                                 crypt(handle, way, block, out);
-                                             });
-            });
-    }
     return backends::runOnWholeBlocks(
         mode, direction, blockOctets_, iv, input, [&](auto padded, auto output) {
             handles_->byMode.use(

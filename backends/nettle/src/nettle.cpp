@@ -65,22 +65,22 @@ NettleCipherKey::NettleCipherKey(const nettle_cipher* cipher, std::span<const st
     }
 }
 
+void NettleCipherKey::runBlock(backends::Direction direction, std::span<const std::uint8_t> input,
+                               std::span<std::uint8_t> output) const {
+    if (direction == backends::Direction::encrypt) {
+        cipher_->encrypt(encryption_.data(), input.size(), output.data(), input.data());
+    } else {
+        cipher_->decrypt(decryption_.empty() ? encryption_.data() : decryption_.data(),
+                         input.size(), output.data(), input.data());
+    }
+}
+
 backends::ModeOutput NettleCipherKey::run(backends::Mode mode, backends::Direction direction,
                                           std::span<const std::uint8_t> iv,
                                           std::span<const std::uint8_t> input) const {
     const bool encrypt = direction == backends::Direction::encrypt;
     const void* encryption = encryption_.data();
     const void* decryption = decryption_.empty() ? encryption : decryption_.data();
-    if (backends::isOneBlock(mode, cipher_->block_size, input.size())) {
-        return backends::runOneBlock(
-            mode, direction, iv, input,
-            [&](backends::Direction way, std::span<const std::uint8_t> block,
-                std::span<std::uint8_t> output) {
-                const bool forwards = way == backends::Direction::encrypt;
-                (forwards ? cipher_->encrypt : cipher_->decrypt)(
-                    forwards ? encryption : decryption, block.size(), output.data(), block.data());
-            });
-    }
     return backends::runOnWholeBlocks(
         mode, direction, cipher_->block_size, iv, input,
         [&](std::span<const std::uint8_t> padded, std::span<std::uint8_t> output) {

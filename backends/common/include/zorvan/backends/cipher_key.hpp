@@ -157,44 +157,17 @@ requires std::invocable<WholeBlocks, std::span<const std::uint8_t>, std::span<st
     return result;
 }
 
-/// oneBlockOctets: the longest block runOneBlock takes (AES, Camellia and Twofish have 16).
-inline constexpr std::size_t oneBlockOctets = Bytes::inlineCapacity;
-
-/// isOneBlock: whether runOneBlock takes the call: ECB or CBC over exactly one block of at
-/// most oneBlockOctets.
-constexpr bool isOneBlock(Mode mode, std::size_t block, std::size_t inputOctets) {
-    return (mode == Mode::ecb || mode == Mode::cbc) && inputOctets == block &&
-           block <= oneBlockOctets;
-}
-
-/// runOneBlock: ECB or CBC over exactly one block (isOneBlock) through `blockCall`, the
-/// library's cipher on one block, called with the direction, the input block and the output
-/// block; the next IV is the one the general path gives (ECB: the IV as given; CBC: the
-/// ciphertext block). The Monte Carlo tests make millions of single-block calls, and the
-/// general path's padding and next-IV work cost about as much as the library's block does.
-/// Errors are those `blockCall` throws.
-template <class BlockCall>
-requires std::invocable<BlockCall, Direction, std::span<const std::uint8_t>,
-                        std::span<std::uint8_t>>
-    ModeOutput runOneBlock(Mode mode, Direction direction, std::span<const std::uint8_t> iv,
-                           std::span<const std::uint8_t> input, BlockCall blockCall) {
-    const bool encrypt = direction == Direction::encrypt;
-    Bytes output = Bytes::create(input.size(), [&](std::span<std::uint8_t> out) {
-        if (mode == Mode::ecb) {
-            blockCall(direction, input, out);
-        } else if (encrypt) {
-            std::array<std::uint8_t, oneBlockOctets> whitened{};
-            const auto block = std::span(whitened).first(input.size());
-            zorvan::detail::xorOctets(block, input, iv);
-            blockCall(direction, block, out);
-        } else {
-            blockCall(direction, input, out);
-            zorvan::detail::xorOctets(out, out, iv);
-        }
-    });
-    Bytes nextIv = mode == Mode::ecb ? Bytes(iv) : encrypt ? output : Bytes(input);
-    return {std::move(output), std::move(nextIv)};
-}
+/// BlockSchedule: a CipherSchedule that also runs the library's cipher on exactly one block
+/// (runBlock writes the output block into the span it is given; it throws when the library
+/// fails). CipherKey runs single-block ECB and CBC through it: the Monte Carlo tests make
+/// millions of such calls, and a mode call's padding and next-IV work cost about what the
+/// library's block does.
+template <class S>
+concept BlockSchedule = requires(const S& schedule, Direction direction,
+                                 std::span<const std::uint8_t> input,
+                                 std::span<std::uint8_t> output) {
+    schedule.runBlock(direction, input, output);
+};
 
 /// CipherKey: a key of the cipher that Traits describes, satisfying zorvan::BlockCipher. Every
 /// mode the traits call native is a member, so the free mode functions use the library's
@@ -268,16 +241,46 @@ private:
     }
 
     Bytes electronic(Direction direction, const Bytes& data) const {
+        if constexpr (BlockSchedule<Schedule>) {
+            if (data.size() == Traits::blockOctets) {
+                return oneBlock(direction, nullptr, data);
+            }
+        }
         requireWholeBlocks("ECB", data);
         return schedule_.run(Mode::ecb, direction, {}, data.view()).output;
     }
 
     IvResult chained(Mode mode, Direction direction, const Iv& iv, const Bytes& data) const {
+        if constexpr (BlockSchedule<Schedule>) {
+            if (mode == Mode::cbc && data.size() == Traits::blockOctets) {
+                Bytes output = oneBlock(direction, &iv.encode(), data);
+                // The next IV is the ciphertext block.
+                Iv next = *Iv::get(direction == Direction::encrypt ? output : data);
+                return {std::move(output), std::move(next)};
+            }
+        }
         if (mode == Mode::cbc) {
             requireWholeBlocks("CBC", data);
         }
         ModeOutput result = schedule_.run(mode, direction, iv.encode().view(), data.view());
         return {std::move(result.output), *Iv::get(std::move(result.nextIv))};
+    }
+
+    // One block of ECB, or of CBC under cbcIv, through the library's own block call.
+    Bytes oneBlock(Direction direction, const Bytes* cbcIv, const Bytes& data) const
+        requires BlockSchedule<Schedule> {
+        return Bytes::create(Traits::blockOctets, [&](std::span<std::uint8_t> output) {
+            if (cbcIv == nullptr || direction == Direction::decrypt) {
+                schedule_.runBlock(direction, data.view(), output);
+                if (cbcIv != nullptr) {
+                    zorvan::detail::xorOctets(output, output, cbcIv->view());
+                }
+                return;
+            }
+            std::array<std::uint8_t, Traits::blockOctets> whitened;
+            zorvan::detail::xorOctets(whitened, data.view(), cbcIv->view());
+            schedule_.runBlock(direction, whitened, output);
+        });
     }
 
     Schedule schedule_;

@@ -70,6 +70,9 @@ public:
     [[nodiscard]] backends::ModeOutput run(backends::Mode mode, backends::Direction direction,
                                            std::span<const std::uint8_t> iv,
                                            std::span<const std::uint8_t> input) const;
+    /// runBlock: the cipher on exactly one block.
+    void runBlock(backends::Direction direction, std::span<const std::uint8_t> input,
+                  std::span<std::uint8_t> output) const;
 
 private:
     const nettle_cipher* cipher_;
