@@ -35,7 +35,7 @@ inline constexpr const char* refusedKeyError = "Maybe.fromJust: Nothing";
 inline constexpr std::size_t monteCarloSteps = 10000;
 
 /// Operation: the cipher operation a vector is checked with.
-enum class Operation { ecbEncrypt, ecbDecrypt, cbcEncrypt, cbcDecrypt };
+using Operation = Crypto::ChainedOperation;
 
 /// TwoFishVector: one record as a test, its KEY, input and answer still hex, decoded when the
 /// test runs, and where the record stands. input is PT and answer CT when encrypting, the other way

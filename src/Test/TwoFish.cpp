@@ -114,43 +114,6 @@ std::optional<TwoFishVector> recordVector(const FileKind& kind, const KatCategor
     };
 }
 
-// ECB: each step encrypts (or decrypts) the previous step's output.
-zorvan::Bytes iterateEcb(const Crypto::KeyView& key, bool decrypt, std::size_t steps,
-                         zorvan::Bytes block) {
-    for (std::size_t step = 0; step < steps; ++step) {
-        block = key.run(Crypto::CipherMode::ecb, decrypt, {}, block).first;
-    }
-    return block;
-}
-
-// CBC encryption: the next plaintext is the chaining value just used, the next chaining value
-// the ciphertext just made; the answer is the last ciphertext.
-zorvan::Bytes iterateCbcEncryption(const Crypto::KeyView& key, zorvan::Bytes chaining,
-                                   std::size_t steps, zorvan::Bytes plaintext) {
-    zorvan::Bytes chainingOctets = chaining;
-    for (std::size_t step = 0; step < steps; ++step) {
-        zorvan::Bytes ciphertext =
-            key.run(Crypto::CipherMode::cbc, false, chaining, plaintext).first;
-        plaintext = std::move(chainingOctets);
-        chaining = key.readIV(ciphertext).value();
-        chainingOctets = std::move(ciphertext);
-    }
-    return chainingOctets;
-}
-
-// CBC decryption: the next chaining value is the ciphertext just used, the next ciphertext
-// the plaintext just made; the answer is the last plaintext.
-zorvan::Bytes iterateCbcDecryption(const Crypto::KeyView& key, zorvan::Bytes chaining,
-                                   std::size_t steps, zorvan::Bytes ciphertext) {
-    for (std::size_t step = 0; step < steps; ++step) {
-        zorvan::Bytes plaintext =
-            key.run(Crypto::CipherMode::cbc, true, chaining, ciphertext).first;
-        chaining = key.readIV(ciphertext).value();
-        ciphertext = std::move(plaintext);
-    }
-    return ciphertext;
-}
-
 } // namespace
 
 RecordLedger::FieldNames knownFields(Operation operation) noexcept {
@@ -203,16 +166,8 @@ std::vector<TwoFishVector> twoFishVectors() {
 
 zorvan::Bytes computeVector(const Crypto::KeyView& key, const std::optional<zorvan::Bytes>& iv,
                             Operation operation, std::size_t steps, zorvan::Bytes input) {
-    switch (operation) {
-    case Operation::ecbEncrypt:
-    case Operation::ecbDecrypt:
-        return iterateEcb(key, operation == Operation::ecbDecrypt, steps, std::move(input));
-    case Operation::cbcEncrypt:
-        return iterateCbcEncryption(key, iv.value(), steps, std::move(input));
-    case Operation::cbcDecrypt:
-        return iterateCbcDecryption(key, iv.value(), steps, std::move(input));
-    }
-    throw std::logic_error("computeVector: an operation without a case");
+    const zorvan::Bytes noIV;
+    return key.chain(operation, steps, isCbc(operation) ? iv.value() : noIV, std::move(input));
 }
 
 std::vector<zorvan::testing::Test> twoFishTests(std::shared_ptr<const Crypto::CipherView> cipher) {
