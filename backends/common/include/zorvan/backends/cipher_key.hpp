@@ -266,20 +266,28 @@ private:
         return {std::move(result.output), *Iv::get(std::move(result.nextIv))};
     }
 
-    // One block of ECB, or of CBC under cbcIv, through the library's own block call.
+    // One block of ECB, or of CBC under cbcIv, through the library's own block call. The
+    // spans are taken before, so that the writer reads them from itself, not through the
+    // caller's values.
     Bytes oneBlock(Direction direction, const Bytes* cbcIv, const Bytes& data) const
         requires BlockSchedule<Schedule> {
-        return Bytes::create(Traits::blockOctets, [&](std::span<std::uint8_t> output) {
-            if (cbcIv == nullptr || direction == Direction::decrypt) {
-                schedule_.runBlock(direction, data.view(), output);
-                if (cbcIv != nullptr) {
-                    zorvan::detail::xorOctets(output, output, cbcIv->view());
-                }
-                return;
-            }
+        const std::span<const std::uint8_t> input = data.view();
+        if (cbcIv == nullptr) {
+            return Bytes::create(Traits::blockOctets, [this, direction, input](auto output) {
+                schedule_.runBlock(direction, input, output);
+            });
+        }
+        const std::span<const std::uint8_t> iv = cbcIv->view();
+        if (direction == Direction::decrypt) {
+            return Bytes::create(Traits::blockOctets, [this, input, iv](auto output) {
+                schedule_.runBlock(Direction::decrypt, input, output);
+                zorvan::detail::xorOctets(output, output, iv);
+            });
+        }
+        return Bytes::create(Traits::blockOctets, [this, input, iv](auto output) {
             std::array<std::uint8_t, Traits::blockOctets> whitened;
-            zorvan::detail::xorOctets(whitened, data.view(), cbcIv->view());
-            schedule_.runBlock(direction, whitened, output);
+            zorvan::detail::xorOctets(whitened, input, iv);
+            schedule_.runBlock(Direction::encrypt, whitened, output);
         });
     }
 
