@@ -1,6 +1,7 @@
 #include <Test/HMAC.hpp>
 
 #include "unicode.hpp"
+#include "vector_cases.hpp"
 
 #include <Test/Crypto/hex.hpp>
 #include <Test/KatFiles.hpp>
@@ -169,17 +170,11 @@ void assertMacs(const HmacVector& vector, const HmacInputs& inputs,
 
 std::vector<zorvan::testing::Test> bindTests(const std::shared_ptr<const Crypto::MacView>& mac,
                                              std::vector<HmacVector> vectors) {
-    std::vector<zorvan::testing::Test> tests;
-    for (HmacVector& vector : vectors) {
-        std::string name = vector.name;
-        tests.push_back(
-            zorvan::testing::testCase(std::move(name), [mac, vector = std::move(vector)] {
-                const HmacInputs inputs = decode(vector);
-                assertMacs(vector, inputs, mac->macOctets(inputs.key, inputs.message),
-                           mac->chunkedMacOctets(inputs.key, inputs.chunkedMessage));
-            }));
-    }
-    return tests;
+    return vectorCases(std::move(vectors), [mac](const HmacVector& vector) {
+        const HmacInputs inputs = decode(vector);
+        assertMacs(vector, inputs, mac->macOctets(inputs.key, inputs.message),
+                   mac->chunkedMacOctets(inputs.key, inputs.chunkedMessage));
+    });
 }
 
 } // namespace Test::HMAC

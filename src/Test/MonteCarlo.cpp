@@ -1,5 +1,7 @@
 #include <Test/MonteCarlo.hpp>
 
+#include "vector_cases.hpp"
+
 #include <Test/NistHashFiles.hpp>
 #include <Test/ParseNistKATs.hpp>
 
@@ -131,19 +133,12 @@ zorvan::Bytes chainDigests(const Crypto::HashView& hash, Chaining chaining, zorv
 
 std::vector<zorvan::testing::Test>
 monteCarloTests(const std::shared_ptr<const Crypto::HashView>& hash, Algorithm algorithm) {
-    std::vector<zorvan::testing::Test> tests;
     const Chaining chaining = chainingOf(algorithm);
-    for (Checkpoint& checkpoint : readCheckpoints(algorithm)) {
-        std::string name = checkpoint.name;
-        tests.push_back(zorvan::testing::testCase(
-            std::move(name), [hash, chaining, checkpoint = std::move(checkpoint)] {
-                zorvan::testing::assertKnownAnswer(
-                    checkpoint.name,
-                    chainDigests(*hash, chaining, Crypto::hexStringToBS(checkpoint.seedHex)),
-                    Crypto::hexStringToBS(checkpoint.digestHex), checkpoint.origin);
-            }));
-    }
-    return tests;
+    return vectorCases(readCheckpoints(algorithm), [hash, chaining](const Checkpoint& checkpoint) {
+        zorvan::testing::assertKnownAnswer(
+            checkpoint.name, chainDigests(*hash, chaining, Crypto::hexStringToBS(checkpoint.seedHex)),
+            Crypto::hexStringToBS(checkpoint.digestHex), checkpoint.origin);
+    });
 }
 
 } // namespace Test::MonteCarlo

@@ -1,5 +1,7 @@
 #include <Test/SHA.hpp>
 
+#include "vector_cases.hpp"
+
 #include <Test/Crypto/hex.hpp>
 #include <Test/KatFiles.hpp>
 #include <Test/KatOrigin.hpp>
@@ -84,17 +86,11 @@ void assertDigests(const ShaVector& vector, zorvan::Bytes contiguousDigest,
 
 std::vector<zorvan::testing::Test> vectorTests(const std::shared_ptr<const Crypto::HashView>& hash,
                                                std::vector<ShaVector> vectors) {
-    std::vector<zorvan::testing::Test> tests;
-    for (ShaVector& vector : vectors) {
-        std::string name = vector.name;
-        tests.push_back(
-            zorvan::testing::testCase(std::move(name), [hash, vector = std::move(vector)] {
-                const ShaInputs inputs = decode(vector);
-                assertDigests(vector, hash->digestOctets(inputs.message),
-                              hash->chunkedDigestOctets(inputs.chunkedMessage), inputs.knownDigest);
-            }));
-    }
-    return tests;
+    return vectorCases(std::move(vectors), [hash](const ShaVector& vector) {
+        const ShaInputs inputs = decode(vector);
+        assertDigests(vector, hash->digestOctets(inputs.message),
+                      hash->chunkedDigestOctets(inputs.chunkedMessage), inputs.knownDigest);
+    });
 }
 
 std::vector<zorvan::testing::Test> suiteTests(const std::shared_ptr<const Crypto::HashView>& hash,

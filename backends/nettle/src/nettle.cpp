@@ -70,8 +70,7 @@ void NettleCipherKey::runBlock(backends::Direction direction, std::span<const st
     if (direction == backends::Direction::encrypt) {
         cipher_->encrypt(encryption_.data(), input.size(), output.data(), input.data());
     } else {
-        cipher_->decrypt(decryption_.empty() ? encryption_.data() : decryption_.data(),
-                         input.size(), output.data(), input.data());
+        cipher_->decrypt(decryptionContext(), input.size(), output.data(), input.data());
     }
 }
 
@@ -80,7 +79,7 @@ backends::ModeOutput NettleCipherKey::run(backends::Mode mode, backends::Directi
                                           std::span<const std::uint8_t> input) const {
     const bool encrypt = direction == backends::Direction::encrypt;
     const void* encryption = encryption_.data();
-    const void* decryption = decryption_.empty() ? encryption : decryption_.data();
+    const void* decryption = decryptionContext();
     return backends::runOnWholeBlocks(
         mode, direction, cipher_->block_size, iv, input,
         [&](std::span<const std::uint8_t> padded, std::span<std::uint8_t> output) {

@@ -35,15 +35,6 @@ public:
     KeyView& operator=(const KeyView&) = delete;
 
     [[nodiscard]] std::size_t blockOctets() const noexcept { return blockOctets_; }
-    /// readIV: the octets an IV of the key's type reads from these, as IV::get reads them (the
-    /// first block; nothing when there are fewer octets), without a call into the type: the
-    /// Monte Carlo chains read one on every step.
-    [[nodiscard]] std::optional<zorvan::Bytes> readIV(const zorvan::Bytes& octets) const {
-        if (octets.size() < blockOctets_) {
-            return std::nullopt;
-        }
-        return octets.take(blockOctets_);
-    }
     /// encryptBlock, decryptBlock: the key type's own block functions, called as they are.
     [[nodiscard]] virtual zorvan::Bytes encryptBlock(const zorvan::Bytes& blocks) const = 0;
     [[nodiscard]] virtual zorvan::Bytes decryptBlock(const zorvan::Bytes& blocks) const = 0;
@@ -58,10 +49,10 @@ public:
     /// encryption takes the chaining value just used as the next plaintext and the ciphertext
     /// just made as the next chaining value; CBC decryption takes the ciphertext just used as
     /// the next chaining value and the plaintext just made as the next ciphertext. iv holds the
-    /// octets readIV gave (nothing for ECB); a chaining value is read from an output as readIV
-    /// reads it, and an output too short for one throws std::bad_optional_access. The loop runs
-    /// on the key's own type: a Monte Carlo test makes millions of steps, and a call through
-    /// the view on each costs about a fifth of what a library spends on the block.
+    /// octets CipherView::readIV gave (nothing for ECB); a chaining value is read from an output
+    /// as IV::get reads it, and an output too short for one throws std::bad_optional_access. The
+    /// loop runs on the key's own type: a Monte Carlo test makes millions of steps, and a call
+    /// through the view on each costs about a fifth of what a library spends on the block.
     [[nodiscard]] virtual zorvan::Bytes chain(ChainedOperation operation, std::size_t steps,
                                               const zorvan::Bytes& iv,
                                               zorvan::Bytes input) const = 0;
@@ -94,13 +85,8 @@ public:
 
 namespace detail {
 
-template <zorvan::BlockCipher K>
-ModeResult<zorvan::Bytes> withIvOctets(std::pair<zorvan::Bytes, zorvan::IV<K>> result) {
-    return {std::move(result.first), std::move(result.second).encode()};
-}
-
-template <zorvan::BlockCipher K>
-ModeResult<zorvan::LazyBytes> withIvOctets(std::pair<zorvan::LazyBytes, zorvan::IV<K>> result) {
+template <zorvan::BlockCipher K, class Output>
+ModeResult<Output> withIvOctets(std::pair<Output, zorvan::IV<K>> result) {
     return {std::move(result.first), std::move(result.second).encode()};
 }
 

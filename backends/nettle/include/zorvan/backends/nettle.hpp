@@ -75,6 +75,10 @@ public:
                   std::span<std::uint8_t> output) const;
 
 private:
+    [[nodiscard]] const void* decryptionContext() const {
+        return decryption_.empty() ? encryption_.data() : decryption_.data();
+    }
+
     const nettle_cipher* cipher_;
     ContextStorage encryption_;
     // Empty when decryption uses encryption_.
