@@ -13,7 +13,8 @@ void drawLazyBytes(benchmark::State& state) {
     zorvan::testing::Gen gen(1);
     std::int64_t octets = 0;
     for (auto _ : state) {
-        const zorvan::LazyBytes drawn = zorvan::testing::Arbitrary<zorvan::LazyBytes>::arbitrary(gen);
+        const zorvan::LazyBytes drawn =
+            zorvan::testing::Arbitrary<zorvan::LazyBytes>::arbitrary(gen);
         octets += static_cast<std::int64_t>(drawn.length());
         benchmark::DoNotOptimize(drawn);
     }

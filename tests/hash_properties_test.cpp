@@ -16,22 +16,21 @@ namespace openssl = zorvan::openssl;
 using zorvan::Bytes;
 using zorvan::LazyBytes;
 
-template <class D>
-std::set<std::string> failingLeaves() {
+template <class D> std::set<std::string> failingLeaves() {
     const std::vector<zorvan::testing::Test> tree{crypto::makeHashPropTests<D>()};
     const auto leaves = zorvan::testing::flatten(tree);
     EXPECT_EQ(leaves.size(), 5u);
     std::set<std::string> failing;
     for (const zorvan::testing::Leaf& leaf : leaves) {
-        if (zorvan::testing::runLeaf(leaf, {.seed = 5}).status != zorvan::testing::LeafStatus::passed) {
+        if (zorvan::testing::runLeaf(leaf, {.seed = 5}).status !=
+            zorvan::testing::LeafStatus::passed) {
             failing.insert(leaf.name);
         }
     }
     return failing;
 }
 
-template <class D>
-class HashPropertiesOfOpenSSL : public ::testing::Test {};
+template <class D> class HashPropertiesOfOpenSSL : public ::testing::Test {};
 using OpenSSLDigests = ::testing::Types<openssl::MD5, openssl::SHA1, openssl::SHA224,
                                         openssl::SHA256, openssl::SHA384, openssl::SHA512>;
 TYPED_TEST_SUITE(HashPropertiesOfOpenSSL, OpenSSLDigests);
@@ -47,9 +46,10 @@ TEST(HashProperties, GroupNamesItsFiveLeavesInOrder) {
         paths.push_back(leaf.path);
     }
     const std::string group = "Cryptographic Digest Property Tests/";
-    EXPECT_THAT(paths, ::testing::ElementsAre(group + "LazyStrictEqual", group + "DigestLen",
-                                              group + "GetPutHash", group + "BlockLengthIsByteAligned",
-                                              group + "OutputLengthIsByteAligned"));
+    EXPECT_THAT(paths,
+                ::testing::ElementsAre(group + "LazyStrictEqual", group + "DigestLen",
+                                       group + "GetPutHash", group + "BlockLengthIsByteAligned",
+                                       group + "OutputLengthIsByteAligned"));
 }
 
 enum class Fault {
@@ -61,8 +61,7 @@ enum class Fault {
 };
 
 // SHA-256 from libcrypto with one fault.
-template <Fault fault>
-class Broken {
+template <Fault fault> class Broken {
 public:
     static std::size_t outputLength() { return 256; }
     static std::size_t blockLength() {
@@ -81,9 +80,7 @@ public:
         openssl::SHA256::Context inner_;
     };
 
-    static Broken hash(const LazyBytes& message)
-        requires(fault == Fault::chunkedDiffers)
-    {
+    static Broken hash(const LazyBytes& message) requires(fault == Fault::chunkedDiffers) {
         // Chunk boundaries leak into the digest.
         Context context;
         for (const Bytes& chunk : message.toChunks()) {
@@ -94,7 +91,8 @@ public:
     }
 
     [[nodiscard]] Bytes encode() const {
-        return fault == Fault::encodesOneOctetTooMany ? inner_.encode().concat(Bytes{0}) : inner_.encode();
+        return fault == Fault::encodesOneOctetTooMany ? inner_.encode().concat(Bytes{0})
+                                                      : inner_.encode();
     }
     static std::optional<Broken> get(const Bytes& bytes) {
         if (fault == Fault::getNeedsMore && bytes.size() < 33) {
@@ -112,8 +110,10 @@ private:
 };
 
 TEST(HashProperties, EachFaultFailsExactlyTheLeafThatNamesIt) {
-    EXPECT_THAT(failingLeaves<Broken<Fault::chunkedDiffers>>(), ::testing::ElementsAre("LazyStrictEqual"));
-    EXPECT_THAT(failingLeaves<Broken<Fault::encodesOneOctetTooMany>>(), ::testing::ElementsAre("DigestLen"));
+    EXPECT_THAT(failingLeaves<Broken<Fault::chunkedDiffers>>(),
+                ::testing::ElementsAre("LazyStrictEqual"));
+    EXPECT_THAT(failingLeaves<Broken<Fault::encodesOneOctetTooMany>>(),
+                ::testing::ElementsAre("DigestLen"));
     EXPECT_THAT(failingLeaves<Broken<Fault::getNeedsMore>>(), ::testing::ElementsAre("GetPutHash"));
     EXPECT_THAT(failingLeaves<Broken<Fault::blockLength1020>>(),
                 ::testing::ElementsAre("BlockLengthIsByteAligned"));
@@ -123,7 +123,8 @@ TEST(HashProperties, EachFaultFailsExactlyTheLeafThatNamesIt) {
 }
 
 TEST(HashProperties, TheEmptyChunkedMessageHashesAsEmptyBytes) {
-    EXPECT_EQ(zorvan::hash<openssl::SHA256>(LazyBytes{}), zorvan::hashStrict<openssl::SHA256>(Bytes{}));
+    EXPECT_EQ(zorvan::hash<openssl::SHA256>(LazyBytes{}),
+              zorvan::hashStrict<openssl::SHA256>(Bytes{}));
 }
 
 } // namespace

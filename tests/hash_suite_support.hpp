@@ -67,8 +67,8 @@ inline std::vector<LeafRun> runUnitLeaves(const std::vector<zorvan::testing::Tes
     for (const zorvan::testing::Leaf& leaf : zorvan::testing::flatten(tests)) {
         if (std::holds_alternative<zorvan::testing::UnitTest>(leaf.test->node())) {
             const auto outcome = zorvan::testing::runLeaf(leaf, {});
-            runs.push_back(
-                {leaf.name, outcome.status == zorvan::testing::LeafStatus::passed, outcome.report()});
+            runs.push_back({leaf.name, outcome.status == zorvan::testing::LeafStatus::passed,
+                            outcome.report()});
         }
     }
     return runs;

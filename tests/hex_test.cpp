@@ -117,7 +117,8 @@ TEST(HexStringToBS, EveryDecoderThisProcessorHasGivesThePortableOctets) {
     for (const std::string& input : {text, text.substr(0, 130) + "7 " + text.substr(0, 40)}) {
         const Bytes expected = ::Test::Crypto::detail::hexStringToBSWith("portable", input);
         for (const std::string_view decoder : decoders) {
-            EXPECT_EQ(::Test::Crypto::detail::hexStringToBSWith(decoder, input), expected) << decoder;
+            EXPECT_EQ(::Test::Crypto::detail::hexStringToBSWith(decoder, input), expected)
+                << decoder;
         }
         EXPECT_EQ(hexStringToBS(input), expected);
     }

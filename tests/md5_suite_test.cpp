@@ -20,8 +20,7 @@ struct Outcome {
     std::string report;
 };
 
-template <class D>
-std::vector<Outcome> runSuite() {
+template <class D> std::vector<Outcome> runSuite() {
     const std::vector<zorvan::testing::Test> tree = md5::makeMD5Tests<D>();
     std::vector<Outcome> outcomes;
     for (const auto& leaf : zorvan::testing::flatten(tree)) {
@@ -54,7 +53,8 @@ TEST(MD5Suite, OpenSSLPassesThePropertiesThenTheSevenVectors) {
 TEST(MD5Suite, MessagesArriveInDoublingChunks) {
     const auto chunkSizes = [](std::size_t length) {
         std::vector<std::size_t> sizes;
-        const LazyBytes packed = md5::packInDoublingChunks(Bytes(std::vector<std::uint8_t>(length)));
+        const LazyBytes packed =
+            md5::packInDoublingChunks(Bytes(std::vector<std::uint8_t>(length)));
         for (const Bytes& chunk : packed.toChunks()) {
             sizes.push_back(chunk.size());
         }
@@ -70,8 +70,7 @@ TEST(MD5Suite, MessagesArriveInDoublingChunks) {
 // MD5 from libcrypto wrapped with one fault.
 enum class Fault { dropsLaterChunks, getNeedsSeventeenOctets };
 
-template <Fault fault>
-class Broken {
+template <Fault fault> class Broken {
 public:
     static std::size_t outputLength() { return 128; }
     static std::size_t blockLength() { return 512; }
@@ -89,7 +88,9 @@ public:
         MD5::Context inner_;
         int updates_ = 0;
     };
-    static Broken hashStrict(const Bytes& message) { return Broken(zorvan::hashStrict<MD5>(message)); }
+    static Broken hashStrict(const Bytes& message) {
+        return Broken(zorvan::hashStrict<MD5>(message));
+    }
     [[nodiscard]] Bytes encode() const { return inner_.encode(); }
     static std::optional<Broken> get(const Bytes& bytes) {
         if (fault == Fault::getNeedsSeventeenOctets && bytes.size() < 17) {

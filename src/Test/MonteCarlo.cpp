@@ -136,7 +136,8 @@ monteCarloTests(const std::shared_ptr<const Crypto::HashView>& hash, Algorithm a
     const Chaining chaining = chainingOf(algorithm);
     return vectorCases(readCheckpoints(algorithm), [hash, chaining](const Checkpoint& checkpoint) {
         zorvan::testing::assertKnownAnswer(
-            checkpoint.name, chainDigests(*hash, chaining, Crypto::hexStringToBS(checkpoint.seedHex)),
+            checkpoint.name,
+            chainDigests(*hash, chaining, Crypto::hexStringToBS(checkpoint.seedHex)),
             Crypto::hexStringToBS(checkpoint.digestHex), checkpoint.origin);
     });
 }

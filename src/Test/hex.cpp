@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <cstring>
 #include <optional>
-#include <stdexcept>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -72,11 +72,11 @@ using DigitGroupDecoder = std::size_t (*)(std::string_view, std::uint8_t*) noexc
 // besides the primitive itself. The lane types are spelled out per width: GCC takes no
 // dependent vector_size in an alias template.
 template <std::size_t Characters> struct Lanes;
-#define ZORVAN_HEX_LANES(characters)                                                              \
-    template <> struct Lanes<characters> {                                                        \
-        using Text = std::uint8_t __attribute__((vector_size(characters)));                      \
-        using Pairs = std::uint16_t __attribute__((vector_size(characters)));                    \
-        using Octets = std::uint8_t __attribute__((vector_size(characters / 2)));                \
+#define ZORVAN_HEX_LANES(characters)                                                               \
+    template <> struct Lanes<characters> {                                                         \
+        using Text = std::uint8_t __attribute__((vector_size(characters)));                        \
+        using Pairs = std::uint16_t __attribute__((vector_size(characters)));                      \
+        using Octets = std::uint8_t __attribute__((vector_size(characters / 2)));                  \
     };
 ZORVAN_HEX_LANES(16)
 ZORVAN_HEX_LANES(32)
@@ -109,8 +109,8 @@ template <std::size_t Characters>
     // Little-endian: each pair is a 16-bit lane holding its first character in the low byte.
     typename Vectors::Pairs pairs;
     std::memcpy(&pairs, &values, sizeof pairs);
-    const auto decoded = __builtin_convertvector(((pairs & 0xFF) << 4) | (pairs >> 8),
-                                                 typename Vectors::Octets);
+    const auto decoded =
+        __builtin_convertvector(((pairs & 0xFF) << 4) | (pairs >> 8), typename Vectors::Octets);
     std::memcpy(octets, &decoded, sizeof decoded);
     return true;
 }
@@ -118,9 +118,8 @@ template <std::size_t Characters>
 // Decodes whole groups of Characters digits from octet `index` on, each width in turn, and
 // gives the index of the first octet left undecoded.
 template <std::size_t... Characters>
-[[gnu::always_inline]] inline std::size_t decodeDigitGroups(std::string_view text,
-                                                            std::uint8_t* octets,
-                                                            std::size_t index) noexcept {
+[[gnu::always_inline]] inline std::size_t
+decodeDigitGroups(std::string_view text, std::uint8_t* octets, std::size_t index) noexcept {
     const auto decodeGroups = [&](auto width) {
         while (index * 2 + width() <= text.size() &&
                decodeDigitLanes<width()>(text.data() + index * 2, octets + index)) {

@@ -15,8 +15,12 @@ void SummaryTable::count(const zorvan::testing::Leaf& leaf,
     for (Row& row : rows_) {
         if (leaf.path.starts_with(row.backend + "/" + row.suite + "/")) {
             switch (outcome.status) {
-            case zorvan::testing::LeafStatus::passed: ++row.summary.passed; break;
-            case zorvan::testing::LeafStatus::failed: ++row.summary.failed; break;
+            case zorvan::testing::LeafStatus::passed:
+                ++row.summary.passed;
+                break;
+            case zorvan::testing::LeafStatus::failed:
+                ++row.summary.failed;
+                break;
             case zorvan::testing::LeafStatus::skipped:
                 ++row.summary.skipped;
                 ++row.skipReasons[outcome.report()];

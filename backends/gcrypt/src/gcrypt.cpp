@@ -141,7 +141,8 @@ void GcryptCipherKey::runBlock(backends::Direction direction, std::span<const st
                                std::span<std::uint8_t> output) const {
     const auto ecb = backends::Mode::ecb;
     handles_->byMode.use(
-        static_cast<std::size_t>(ecb), [&] { return openKeyedHandle(algorithm_, ecb, handles_->key); },
+        static_cast<std::size_t>(ecb),
+        [&] { return openKeyedHandle(algorithm_, ecb, handles_->key); },
         [&](gcry_cipher_hd_t handle) { crypt(handle, direction, input, output); });
 }
 

@@ -145,8 +145,7 @@ public:
     }
 
     [[nodiscard]] zorvan::Bytes chain(ChainedOperation operation, std::size_t steps,
-                                      const zorvan::Bytes& iv,
-                                      zorvan::Bytes input) const override {
+                                      const zorvan::Bytes& iv, zorvan::Bytes input) const override {
         switch (operation) {
         case ChainedOperation::ecbEncrypt:
         case ChainedOperation::ecbDecrypt:

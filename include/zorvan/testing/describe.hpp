@@ -10,15 +10,13 @@
 
 namespace zorvan::testing {
 
-template <class T>
-std::string describe(const T& value);
+template <class T> std::string describe(const T& value);
 
 namespace detail {
 
-template <class T>
-struct Describer {
+template <class T> struct Describer {
     static std::string describe(const T& value) {
-        if constexpr (requires(std::ostream& out) { out << value; }) {
+        if constexpr (requires(std::ostream & out) { out << value; }) {
             std::ostringstream out;
             out << value;
             return out.str();
@@ -35,15 +33,13 @@ template <class Octet> struct OctetDescriber {
 template <> struct Describer<unsigned char> : OctetDescriber<unsigned char> {};
 template <> struct Describer<signed char> : OctetDescriber<signed char> {};
 
-template <class A, class B>
-struct Describer<std::pair<A, B>> {
+template <class A, class B> struct Describer<std::pair<A, B>> {
     static std::string describe(const std::pair<A, B>& value) {
         return "(" + testing::describe(value.first) + ", " + testing::describe(value.second) + ")";
     }
 };
 
-template <class T>
-struct Describer<std::optional<T>> {
+template <class T> struct Describer<std::optional<T>> {
     static std::string describe(const std::optional<T>& value) {
         return value ? "just " + testing::describe(*value) : "nothing";
     }
@@ -54,8 +50,7 @@ struct Describer<std::optional<T>> {
 /// describe: operator<< where the type has one, octets (std::uint8_t, std::int8_t) as numbers,
 /// pairs as "(a, b)", optionals as "just v" or "nothing". Never throws beyond what the value's own
 /// printing throws.
-template <class T>
-std::string describe(const T& value) {
+template <class T> std::string describe(const T& value) {
     return detail::Describer<T>::describe(value);
 }
 

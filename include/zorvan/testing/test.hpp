@@ -41,8 +41,8 @@ class Test {
 public:
     using Node = std::variant<TestGroup, UnitTest, PropertyTest>;
 
-    Test(TestGroup group) : node_(std::move(group)) {}       // NOLINT: a group is a test
-    Test(UnitTest unit) : node_(std::move(unit)) {}          // NOLINT: so is a leaf
+    Test(TestGroup group) : node_(std::move(group)) {}          // NOLINT: a group is a test
+    Test(UnitTest unit) : node_(std::move(unit)) {}             // NOLINT: so is a leaf
     Test(PropertyTest property) : node_(std::move(property)) {} // NOLINT
 
     // Out of line, so that a file holding trees does not compile the variant's copies and moves.
@@ -73,8 +73,8 @@ inline Test testProperty(std::string name, Property property) {
 }
 
 template <class Law>
-    requires(!std::is_same_v<std::decay_t<Law>, Property>)
-Test testProperty(std::string name, Law law) {
+requires(!std::is_same_v<std::decay_t<Law>, Property>) Test
+    testProperty(std::string name, Law law) {
     return PropertyTest{std::move(name), makeProperty(std::move(law))};
 }
 

@@ -269,8 +269,8 @@ private:
     // One block of ECB, or of CBC under cbcIv, through the library's own block call. The
     // spans are taken before, so that the writer reads them from itself, not through the
     // caller's values.
-    Bytes oneBlock(Direction direction, const Bytes* cbcIv, const Bytes& data) const
-        requires BlockSchedule<Schedule> {
+    Bytes oneBlock(Direction direction, const Bytes* cbcIv,
+                   const Bytes& data) const requires BlockSchedule<Schedule> {
         const std::span<const std::uint8_t> input = data.view();
         if (cbcIv == nullptr) {
             return Bytes::create(Traits::blockOctets, [this, direction, input](auto output) {
