@@ -53,16 +53,16 @@ template <std::size_t Round>
     if constexpr (Round >= 16) {
         const std::uint32_t twoBack = schedule[word(2)];
         const std::uint32_t fifteenBack = schedule[word(15)];
-        schedule[Round % 16] += (std::rotr(twoBack, 17) ^ std::rotr(twoBack, 19) ^ twoBack >> 10) +
-                                schedule[word(7)] +
-                                (std::rotr(fifteenBack, 7) ^ std::rotr(fifteenBack, 18) ^
-                                 fifteenBack >> 3);
+        schedule[Round % 16] +=
+            (std::rotr(twoBack, 17) ^ std::rotr(twoBack, 19) ^ twoBack >> 10) + schedule[word(7)] +
+            (std::rotr(fifteenBack, 7) ^ std::rotr(fifteenBack, 18) ^ fifteenBack >> 3);
     }
     const std::uint32_t a = working[at(0)];
     const std::uint32_t e = working[at(4)];
     // Ch and Maj in their forms of fewest operations.
     const std::uint32_t choice = working[at(6)] ^ (e & (working[at(5)] ^ working[at(6)]));
-    const std::uint32_t majority = working[at(1)] ^ ((a ^ working[at(1)]) & (working[at(1)] ^ working[at(2)]));
+    const std::uint32_t majority =
+        working[at(1)] ^ ((a ^ working[at(1)]) & (working[at(1)] ^ working[at(2)]));
     const std::uint32_t first = working[at(7)] +
                                 (std::rotr(e, 6) ^ std::rotr(e, 11) ^ std::rotr(e, 25)) + choice +
                                 roundConstants[Round] + schedule[Round % 16];
@@ -104,8 +104,8 @@ void compressPortably(State& state, std::span<const std::uint8_t> blocks) noexce
 // the one three ahead (SHA256MSG1).
 template <std::size_t Group>
 [[gnu::always_inline, ZORVAN_SHA_EXTENSIONS]] inline void
-acceleratedRounds(__m128i& abef, __m128i& cdgh, __m128i (&words)[4],
-                  const std::uint8_t* block, __m128i byteOrder) noexcept {
+acceleratedRounds(__m128i& abef, __m128i& cdgh, __m128i (&words)[4], const std::uint8_t* block,
+                  __m128i byteOrder) noexcept {
     __m128i& current = words[Group % 4];
     if constexpr (Group < 4) {
         current = _mm_shuffle_epi8(
@@ -137,8 +137,8 @@ acceleratedBlock(__m128i& abef, __m128i& cdgh, const std::uint8_t* block, __m128
     (acceleratedRounds<Groups>(abef, cdgh, words, block, byteOrder), ...);
 }
 
-[[ZORVAN_SHA_EXTENSIONS]] void compressWithShaExtensions(
-    State& state, std::span<const std::uint8_t> blocks) noexcept {
+[[ZORVAN_SHA_EXTENSIONS]] void
+compressWithShaExtensions(State& state, std::span<const std::uint8_t> blocks) noexcept {
     const __m128i byteOrder = _mm_set_epi64x(0x0c0d0e0f08090a0bLL, 0x0405060700010203LL);
     const __m128i dcba = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&state[0]));
     const __m128i hgfe = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&state[4]));
@@ -178,8 +178,7 @@ bool processorHasShaExtensions() noexcept {
 #endif
 
 // Ordered so that the ones a processor runs are always a prefix.
-constexpr std::array allImplementations{Implementation::portable,
-                                        Implementation::x86ShaExtensions};
+constexpr std::array allImplementations{Implementation::portable, Implementation::x86ShaExtensions};
 
 std::size_t countAvailableImplementations() noexcept {
 #ifdef ZORVAN_SHA256_X86
