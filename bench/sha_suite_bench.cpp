@@ -7,8 +7,11 @@
 //   sha_suite_bench --benchmark_min_time=0.2 --benchmark_repetitions=20
 //                   --benchmark_enable_random_interleaving=true
 
+#include <Test/DataSource.hpp>
+#include <Test/KatFiles.hpp>
 #include <Test/KatValues.hpp>
 #include <Test/SHA.hpp>
+#include <Test/ShaVectors.hpp>
 
 #include <zorvan/backends/openssl.hpp>
 #include <zorvan/testing/runner.hpp>
@@ -81,8 +84,11 @@ Digest sha256(std::span<const std::uint8_t> message, std::size_t chunkLength) {
 std::vector<Test::SHA::ShaInputs> decodeSha256Vectors() {
     useInstalledData();
     std::vector<Test::SHA::ShaInputs> decoded;
-    for (const Test::SHA::ShaVector& vector : Test::SHA::readVectors("SHA256")) {
-        decoded.push_back(Test::SHA::decode(vector));
+    const Test::KatFiles::Folder folder = Test::KatFiles::readFolder(
+        Test::DataSource(), "Test/KAT_SHA", Test::SHA::lengthField,
+        [](std::string_view name) { return name.starts_with("SHA256"); });
+    for (const auto& record : Test::SHA::messageRecords(folder, "SHA256")) {
+        decoded.push_back(Test::SHA::decode(record.vector.value()));
     }
     return decoded;
 }

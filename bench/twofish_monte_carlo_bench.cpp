@@ -8,12 +8,13 @@
 // The host's load drifts between runs, so compare each pair over interleaved repetitions:
 //   twofish_monte_carlo_bench --benchmark_repetitions=4 --benchmark_enable_random_interleaving=true
 
-#include "library_gap.hpp"
-
 #include <Test/Crypto/hex.hpp>
+#include <Test/DataSource.hpp>
 #include <Test/TwoFish.hpp>
+#include <Test/TwoFishFiles.hpp>
 
 #include <zorvan/backends/gcrypt.hpp>
+#include <zorvan/backends/key_size_gap.hpp>
 #include <zorvan/backends/nettle.hpp>
 
 #include <benchmark/benchmark.h>
@@ -57,7 +58,17 @@ struct NoTwofish192 {
     static constexpr std::size_t keyOctets = 24;
     static constexpr const char* reason = "libgcrypt has no Twofish with 192-bit keys";
 };
-using GcryptTwofish = zorvan::check::WithKeySizeGap<zorvan::gcrypt::Twofish, NoTwofish192>;
+using GcryptTwofish = zorvan::backends::WithKeySizeGap<zorvan::gcrypt::Twofish, NoTwofish192>;
+
+// The Twofish vectors of the data, in the order the suite tests them.
+std::vector<twofish::TwoFishVector> twoFishVectors() {
+    std::vector<twofish::TwoFishVector> vectors;
+    for (twofish::TwoFishRecord& record :
+         twofish::folderRecords(twofish::readFolder(::Test::DataSource()))) {
+        vectors.push_back(std::move(record.vector).value());
+    }
+    return vectors;
+}
 
 void setBlockOperations(benchmark::State& state, std::size_t records) {
     const double operations = static_cast<double>(records * twofish::monteCarloSteps);
@@ -69,7 +80,7 @@ void setBlockOperations(benchmark::State& state, std::size_t records) {
 template <class Twofish> void runSuiteMonteCarloTests(benchmark::State& state, RecordFilter keep) {
     useSourceData();
     const std::vector<zorvan::testing::Test> tree = twofish::makeTwoFishTests<Twofish>();
-    const std::vector<twofish::TwoFishVector> vectors = twofish::twoFishVectors();
+    const std::vector<twofish::TwoFishVector> vectors = twoFishVectors();
     std::vector<const zorvan::testing::UnitTest*> monteCarlo;
     for (std::size_t index = 0; index < vectors.size(); ++index) {
         if (keep(vectors[index])) {
@@ -105,13 +116,14 @@ Block block(const zorvan::Bytes& octets) {
 std::vector<PlainRecord> plainRecords(RecordFilter keep) {
     useSourceData();
     std::vector<PlainRecord> records;
-    for (const twofish::TwoFishVector& vector : twofish::twoFishVectors()) {
+    for (const twofish::TwoFishVector& vector : twoFishVectors()) {
         if (keep(vector)) {
             const zorvan::Bytes key = ::Test::Crypto::hexStringToBS(vector.keyHex);
-            records.push_back({vector.operation, std::vector<std::uint8_t>(key.begin(), key.end()),
-                               block(::Test::Crypto::hexStringToBS(vector.inputHex)),
-                               vector.iv ? block(*vector.iv) : Block{},
-                               block(::Test::Crypto::hexStringToBS(vector.answerHex))});
+            records.push_back(
+                {vector.operation, std::vector<std::uint8_t>(key.begin(), key.end()),
+                 block(::Test::Crypto::hexStringToBS(vector.inputHex)),
+                 vector.ivHex ? block(::Test::Crypto::hexStringToBS(*vector.ivHex)) : Block{},
+                 block(::Test::Crypto::hexStringToBS(vector.answerHex))});
         }
     }
     return records;

@@ -8,11 +8,14 @@
 // gives no reason is a finding.
 
 #include <Test/AES.hpp>
+#include <Test/AesFiles.hpp>
 #include <Test/Crypto/hex.hpp>
 #include <Test/HMAC.hpp>
 #include <Test/IncompleteMatch.hpp>
+#include <Test/KatValues.hpp>
 #include <Test/SHA.hpp>
 #include <Test/TwoFish.hpp>
+#include <Test/TwoFishFiles.hpp>
 
 #include <zorvan/backends/gcrypt.hpp>
 #include <zorvan/backends/openssl.hpp>

@@ -2,6 +2,8 @@
 
 #include <Paths_zorvan_tests_defaults.hpp>
 
+#include <data_path.hpp>
+
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
@@ -18,19 +20,6 @@ namespace {
 std::string fromEnvironment(const char* variable, std::string_view builtInDefault) {
     const char* value = std::getenv(variable);
     return value != nullptr ? std::string(value) : std::string(builtInDefault);
-}
-
-std::string join(std::string directory, std::string_view relativeName) {
-    if (directory.empty() || directory == ".") {
-        return std::string(relativeName);
-    }
-    if (relativeName.empty()) {
-        return directory;
-    }
-    if (directory.back() != pathSeparator) {
-        directory += pathSeparator;
-    }
-    return directory.append(relativeName);
 }
 
 struct NotedHeader {
@@ -125,7 +114,7 @@ std::string getSysconfDir() {
 }
 
 std::string getDataFileName(std::string_view relativeName) {
-    return join(getDataDir(), relativeName);
+    return detail::joinDataPath(getDataDir(), relativeName);
 }
 
 } // namespace Paths_zorvan_tests

@@ -2,6 +2,7 @@
 // way at a time.
 
 #include <Test/AES.hpp>
+#include <Test/Crypto/hex.hpp>
 
 #include <zorvan/backends/gcrypt.hpp>
 #include <zorvan/backends/nettle.hpp>
@@ -207,33 +208,94 @@ TEST(AESSuiteFiles, AFileWithoutSectionsLeavesTheNextFilesRecordsToItself) {
     EXPECT_THAT(run.failing, ElementsAre("CBCMMT128-e.rsp-1"));
 }
 
-TEST(AESSuiteFiles, ARecordWhoseIVIsRefusedIsSkippedBeforeItsKeyIsRead) {
+// The failing leaf each record stands as, in its place, and the first words of why it fails.
+std::vector<std::pair<std::string, std::string>>
+failures(const std::vector<zorvan::testing::Test>& tests) {
+    std::vector<std::pair<std::string, std::string>> found;
+    for (const zorvan::testing::Leaf& leaf : zorvan::testing::flatten(tests)) {
+        const auto outcome = zorvan::testing::runLeaf(leaf, {.seed = 5});
+        if (outcome.status == zorvan::testing::LeafStatus::failed &&
+            std::holds_alternative<zorvan::testing::UnitTest>(leaf.test->node())) {
+            found.emplace_back(leaf.name, outcome.message);
+        }
+    }
+    return found;
+}
+
+TEST(AESSuiteFiles, ARecordWithAShortIVFailsBeforeItsKeyIsRead) {
     const TemporaryDataDirectory data;
     data.write("Test/KAT_AES/CBCshort-e.rsp", "COUNT = 0\nKEY = not hex\nIV = 0011\n"
                                               "PLAINTEXT = 00\nCIPHERTEXT = 00\n" +
                                                   std::string(cbcVector));
-    EXPECT_THAT(runSuite(aes::makeAESTests<zorvan::openssl::AES128>()).unitTests,
-                ElementsAre("CBCshort-e.rsp-0"));
-    // With an IV the cipher takes, the malformed key fails the builder.
+    const auto tests = aes::makeAESTests<zorvan::openssl::AES128>();
+    EXPECT_THAT(runSuite(tests).unitTests, ElementsAre("CBCshort-e.rsp:1", "CBCshort-e.rsp-0"));
+    EXPECT_THAT(failures(tests),
+                ElementsAre(std::pair<std::string, std::string>(
+                    "CBCshort-e.rsp:1", "error: Test/KAT_AES/CBCshort-e.rsp:1: an IV of 2 octets; "
+                                        "AES's is its block, 16 octets")));
+    // With an IV the cipher takes, the malformed key fails the builder, naming where it stands;
+    // of two malformed records, the first.
     data.write("Test/KAT_AES/CBCshort-e.rsp", "COUNT = 0\nKEY = not hex\n"
                                               "IV = 00000000000000000000000000000000\n"
+                                              "PLAINTEXT = 00\nCIPHERTEXT = 00\n"
+                                              "COUNT = 1\nKEY = 00\nIV = 0\n"
                                               "PLAINTEXT = 00\nCIPHERTEXT = 00\n");
-    EXPECT_THROW(aes::makeAESTests<zorvan::openssl::AES128>(), ::Test::Crypto::HexDecodingError);
+    EXPECT_THAT([] { aes::makeAESTests<zorvan::openssl::AES128>(); },
+                ::testing::ThrowsMessage<::Test::Crypto::HexDecodingError>(
+                    ::testing::StartsWith("Test/KAT_AES/CBCshort-e.rsp:1: KEY: ")));
 }
 
-TEST(AESSuiteFiles, RefusedKeySizesAndFoldersYieldNoTests) {
+TEST(AESSuiteFiles, OtherKeySizesAreLeftToTheirTypesAndEverythingElseFails) {
     const TemporaryDataDirectory data;
     data.makeFolder("Test/KAT_AES/CBCfolder-e.rsp");
+    const std::string block(32, '0');
     data.write("Test/KAT_AES/CBCkeys-e.rsp",
-               "COUNT = 7\nKEY = 000000000000000000000000000000000000000000000000\n"
-               "IV = 00000000000000000000000000000000\nPLAINTEXT = 00\nCIPHERTEXT = 00\n" +
-                   std::string(cbcVector));
-    EXPECT_THAT(runSuite(aes::makeAESTests<zorvan::openssl::AES128>()).unitTests,
-                ElementsAre("CBCkeys-e.rsp-0"));
-    const auto onlyProperties = aes::makeAESTests<zorvan::openssl::AES256>();
-    ASSERT_EQ(onlyProperties.size(), 2u);
-    EXPECT_EQ(onlyProperties[0].name(), identityGroup);
-    EXPECT_EQ(onlyProperties[1].name(), agreementGroup);
+               "COUNT = 7\nKEY = " + std::string(48, '0') + "\nIV = " + block +
+                   "\nPLAINTEXT = 00\nCIPHERTEXT = 00\n" + std::string(cbcVector) +
+                   "COUNT = 8\nKEY = " + std::string(34, '0') + "\nIV = " + block +
+                   "\nPLAINTEXT = 00\nCIPHERTEXT = 00\n"
+                   "COUNT = 9\nKEY = " +
+                   block + "\nIV = " + block + "\nPLAINTEXT = 00\nCIPHERTXT = 00\n");
+    data.write("Test/KAT_AES/CFB8MMT128-e.rsp", std::string(cbcVector));
+    data.write("Test/KAT_AES/README", std::string(cbcVector));
+    const auto tests = aes::makeAESTests<zorvan::openssl::AES128>();
+    EXPECT_THAT(failures(tests),
+                ::testing::UnorderedElementsAre(
+                    std::pair<std::string, std::string>(
+                        "CBCkeys-e.rsp:11", "error: Test/KAT_AES/CBCkeys-e.rsp:11: a KEY of 17 "
+                                            "octets, no AES key size (16, 24, 32 octets)"),
+                    std::pair<std::string, std::string>(
+                        "CBCkeys-e.rsp:16",
+                        "error: Test/KAT_AES/CBCkeys-e.rsp:16: missing field: CIPHERTEXT; "
+                        "unknown field: CIPHERTXT"),
+                    ::testing::Pair("README:1", ::testing::HasSubstr("names no mode"))));
+    EXPECT_THAT(runSuite(tests).unitTests, ::testing::Contains("CBCkeys-e.rsp-0"));
+
+    // No file gives AES-256 a test: it must not pass on its properties alone.
+    const auto none = aes::makeAESTests<zorvan::openssl::AES256>();
+    ASSERT_EQ(none.size(), 6u);
+    EXPECT_EQ(none[3].name(), "KAT_AES");
+    EXPECT_EQ(none[4].name(), identityGroup);
+    EXPECT_EQ(none[5].name(), agreementGroup);
+}
+
+// AES-192 that refuses every key of its own size: nothing of it may pass.
+struct RefusingAES192 {
+    static std::size_t blockSize() { return 128; }
+    static std::size_t keyLength() { return 192; }
+    static std::optional<RefusingAES192> buildKey(const Bytes&) { return std::nullopt; }
+    Bytes encryptBlock(const Bytes& blocks) const { return blocks; }
+    Bytes decryptBlock(const Bytes& blocks) const { return blocks; }
+};
+
+TEST(AESSuiteFiles, ATypeThatRefusesKeysOfItsOwnSizeFailsEachOfThoseRecords) {
+    const SuiteRun run = runSuite(aes::makeAESTests<RefusingAES192>());
+    // Each 192-bit record, the folder that gave no test, and each property leaf.
+    EXPECT_EQ(run.unitTests.size(), installedTestsFor(192) + 1);
+    EXPECT_EQ(run.failing.size(), installedTestsFor(192) + 1 + 10);
+    const auto reports = failures(aes::makeAESTests<RefusingAES192>());
+    EXPECT_THAT(reports.front().second,
+                ::testing::EndsWith("buildKey refused key: 24 octets, the type's own key length"));
 }
 
 } // namespace

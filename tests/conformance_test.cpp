@@ -2,6 +2,7 @@
 // over the three real backends, where none may fail.
 
 #include <Test/Conformance.hpp>
+#include <Test/LawInputs.hpp>
 
 #include <zorvan/backends/gcrypt.hpp>
 #include <zorvan/backends/nettle.hpp>

@@ -2,6 +2,7 @@
 // libraries, and with hashes whose padding or length counter is broken.
 
 #include <Test/HashSweep.hpp>
+#include <Test/HashSweepFiles.hpp>
 #include <Test/KatValues.hpp>
 
 #include "hash_suite_support.hpp"

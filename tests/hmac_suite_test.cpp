@@ -1,4 +1,6 @@
+#include <Test/DataSource.hpp>
 #include <Test/HMAC.hpp>
+#include <Test/HmacVectors.hpp>
 #include <Test/KatFiles.hpp>
 
 #include "hash_suite_support.hpp"
@@ -68,10 +70,20 @@ struct FirstOctetFault : hash_suites::NoFault {
 TEST(HmacSuiteFaults, OctetsBeyondTlenAreNotComparedAndThoseWithinAre) {
     std::multiset<std::string> tlenOver12;
     std::multiset<std::string> all;
-    for (const hmac::HmacVector& vector : hmac::readVectors("SHA1")) {
-        all.insert(vector.name);
-        if (std::stoi(vector.macLength) > 12) {
-            tlenOver12.insert(vector.name);
+    const auto folder =
+        ::Test::KatFiles::readFolder(::Test::DataSource(), "Test/KAT_HMAC", "Count");
+    for (const auto& file : folder.files) {
+        for (const auto& section : file.categories) {
+            for (const auto& record : section.records) {
+                if (section.property("L") != "20") {
+                    continue;
+                }
+                const std::string name = "NistHMACSHA1-" + hmac::quoteCount(*record.field("Count"));
+                all.insert(name);
+                if (std::stoi(std::string(*record.field("Tlen"))) > 12) {
+                    tlenOver12.insert(name);
+                }
+            }
         }
     }
     ASSERT_FALSE(tlenOver12.empty());
@@ -89,25 +101,41 @@ TEST(HmacSuiteFiles, ReadsEveryFileAndKeepsTheSectionsWhoseLMatches) {
     data.write("Test/KAT_HMAC/HMAC.rsp",
                "[L=20]\nCount = 0\n" + record + "Count = 1\n" + record +
                    "Count = 8\nKey = 00\nMsg = 00\nMac = 00\n" + "[L = 28]\nCount = 2\n" + record +
-                   "[L=32]\nCount = 3\n" + record + "[Other = 20]\nCount = 4\n" + record);
+                   "[L=32]\nCount = 3\n" + record + "[Other = 20]\nCount = 4\n" + record +
+                   "[L=99]\nCount = 5\n" + record);
     data.write("Test/KAT_HMAC/more.txt", "[L=20]\nCount = 0\n" + record);
-    data.write("Test/KAT_HMAC/notes", "not a KAT file at all\n");
     data.write("Test/KAT_HMAC/inner/HMAC.rsp", "[L=20]\nCount = 9\n" + record);
 
-    EXPECT_THAT(namesOf(hmac::readVectors("SHA1")),
-                ::testing::UnorderedElementsAre("NistHMACSHA1-\"0\"", "NistHMACSHA1-\"0\"",
-                                                "NistHMACSHA1-\"1\""));
-    EXPECT_THAT(namesOf(hmac::readVectors("SHA224")), ElementsAre("NistHMACSHA224-\"2\""));
-    EXPECT_THAT(namesOf(hmac::readVectors("SHA256")), ElementsAre("NistHMACSHA256-\"3\""));
-    EXPECT_THAT(hmac::readVectors("SHA384"), IsEmpty());
-    EXPECT_THROW(hmac::readVectors("MD5"), std::invalid_argument);
+    const auto namesIn = [](const std::vector<zorvan::testing::Test>& tests) {
+        std::multiset<std::string> names;
+        for (const auto& leaf : zorvan::testing::flatten(tests)) {
+            names.insert(leaf.name);
+        }
+        return names;
+    };
+    // The records of the other hashes' sections are theirs, the damaged one among them too;
+    // those of a section of no hash's length, or without one, fail every suite.
+    EXPECT_EQ(namesIn(hmac::makeSHA1HMACTests<openssl::SHA1>()),
+              (std::multiset<std::string>{"NistHMACSHA1-\"0\"", "NistHMACSHA1-\"0\"",
+                                          "NistHMACSHA1-\"1\"", "HMAC.rsp:12", "HMAC.rsp:29",
+                                          "HMAC.rsp:35"}));
+    EXPECT_EQ(namesIn(hmac::makeSHA224HMACTests<openssl::SHA224>()),
+              (std::multiset<std::string>{"NistHMACSHA224-\"2\"", "HMAC.rsp:29", "HMAC.rsp:35"}));
+    const auto sha384 = runUnitLeaves(hmac::makeSHA384HMACTests<openssl::SHA384>());
+    EXPECT_EQ(failingNames(sha384),
+              (std::multiset<std::string>{"HMAC.rsp:29", "HMAC.rsp:35", "KAT_HMAC"}));
+    EXPECT_THAT(sha384[0].report, ::testing::HasSubstr("HMAC.rsp:29: a section without [L=...]"));
+    EXPECT_THAT(sha384[1].report,
+                ::testing::HasSubstr("HMAC.rsp:35: a section of no hash's digest length: [L=99]"));
+    EXPECT_THROW(hmac::getTests<openssl::SHA1>("MD5"), std::invalid_argument);
 }
 
-TEST(HmacSuiteFiles, AnEmptyDirectoryGivesNoTestsAndAMissingOneFailsTheCall) {
+TEST(HmacSuiteFiles, AnEmptyDirectoryFailsTheSuiteAndAMissingOneFailsTheCall) {
     const TemporaryDataDirectory data;
     EXPECT_THROW(hmac::makeSHA1HMACTests<openssl::SHA1>(), ::Test::KatFiles::KatDirectoryError);
     data.makeFolder("Test/KAT_HMAC");
-    EXPECT_THAT(hmac::makeSHA1HMACTests<openssl::SHA1>(), IsEmpty());
+    EXPECT_THAT(failingNames(runUnitLeaves(hmac::makeSHA1HMACTests<openssl::SHA1>())),
+                ElementsAre("KAT_HMAC"));
 }
 
 TEST(HmacSuiteRuns, ComparesTheFirstTlenOctetsOfBothMacsWithMac) {
@@ -126,8 +154,12 @@ TEST(HmacSuiteRuns, ComparesTheFirstTlenOctetsOfBothMacsWithMac) {
                    "\nCount = unread\nTlen = 1O\n" + vector + "Mac = " + mac.substr(0, 20) + "\n");
     const auto runs = runUnitLeaves(hmac::makeSHA1HMACTests<openssl::SHA1>());
     ASSERT_EQ(runs.size(), 6u);
-    EXPECT_THAT(failingNames(runs),
-                ElementsAre("NistHMACSHA1-\"uncut\"", "NistHMACSHA1-\"unread\""));
+    // A Tlen that is not the length of the Mac it cuts is damage, not a longer comparison.
+    EXPECT_THAT(failingNames(runs), ElementsAre("NistHMACSHA1-\"beyond\"", "NistHMACSHA1-\"uncut\"",
+                                                "NistHMACSHA1-\"unread\""));
+    EXPECT_THAT(runs[2].report, ::testing::HasSubstr("HMAC.rsp:12: Tlen = 10, but Mac holds 20 "
+                                                     "octets"));
+    EXPECT_THAT(runs[4].report, ::testing::HasSubstr("Tlen = 100, but Mac holds 20 octets"));
     EXPECT_THAT(runs[5].report, ::testing::HasSubstr("\"1O\""));
 }
 

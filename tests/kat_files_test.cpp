@@ -1,4 +1,7 @@
+#include <Test/DataSource.hpp>
 #include <Test/KatFiles.hpp>
+#include <Test/Manifest.hpp>
+#include <Test/sha256.hpp>
 
 #include "temporary_data_directory.hpp"
 
@@ -9,9 +12,15 @@
 
 namespace {
 
-using Test::KatFiles::KatDirectoryError;
-using Test::KatFiles::readKatDirectory;
-using Test::KatFiles::stem;
+using ::Test::KatFiles::FileProblem;
+using ::Test::KatFiles::KatDirectoryError;
+using ::Test::KatFiles::stem;
+
+std::vector<::Test::KatFiles::KatFile>
+readKatDirectory(std::string_view directory, std::string_view startName,
+                 const ::Test::KatFiles::FileSelection& select = ::Test::KatFiles::everyFile) {
+    return ::Test::KatFiles::readFolder(::Test::DataSource(), directory, startName, select).files;
+}
 
 TEST(KatFiles, KeepsRegularFilesThatPassTheNameFilterAndParsesThem) {
     const TemporaryDataDirectory data;
@@ -87,6 +96,89 @@ TEST(KatFiles, StemIsTheNameBeforeItsLastDot) {
     EXPECT_EQ(stem("a.b.rsp"), "a.b");
     EXPECT_EQ(stem("README"), "README");
     EXPECT_EQ(stem(".hidden"), "");
+}
+
+// A manifest line for the text as a file of the folder holds it.
+std::string listed(const std::string& path, std::string_view text, std::size_t records) {
+    return path + "\t" + std::to_string(text.size()) + "\t" +
+           ::Test::Sha256::toHex(::Test::Sha256::digest(text)) + "\t" + std::to_string(records) +
+           "\n";
+}
+
+constexpr std::string_view twoRecords = "Len = 0\nMsg = 00\nLen = 8\nMsg = 01\n";
+
+TEST(KatFilesManifest, EachFileThatDiffersFromTheManifestIsAProblemNamedWithWhatDiffers) {
+    const TemporaryDataDirectory data;
+    data.write("Test/manifest.tsv", "# a comment\n" + listed("Test/KAT_X/cut.rsp", twoRecords, 2) +
+                                        listed("Test/KAT_X/changed.rsp", twoRecords, 2) +
+                                        listed("Test/KAT_X/grown.rsp", twoRecords, 2) +
+                                        listed("Test/KAT_X/gone.rsp", twoRecords, 2) +
+                                        listed("Test/KAT_X/folder.rsp", twoRecords, 2) +
+                                        listed("Test/KAT_X/same.rsp", twoRecords, 2) +
+                                        listed("Test/KAT_X/unselected.rsp", twoRecords, 2) +
+                                        listed("Test/KAT_Y/other.rsp", twoRecords, 2));
+    data.write("Test/KAT_X/cut.rsp", twoRecords.substr(0, 10));
+    std::string changed(twoRecords);
+    changed[4] = '1';
+    data.write("Test/KAT_X/changed.rsp", changed);
+    data.write("Test/KAT_X/grown.rsp", std::string(twoRecords) + "Len = 16\n");
+    data.makeFolder("Test/KAT_X/folder.rsp");
+    data.write("Test/KAT_X/same.rsp", twoRecords);
+    data.write("Test/KAT_X/added.rsp", twoRecords);
+
+    const ::Test::KatFiles::Folder folder = ::Test::KatFiles::readFolder(
+        ::Test::DataSource(), "Test/KAT_X", "Len",
+        [](std::string_view name) { return name != "unselected.rsp"; });
+    EXPECT_EQ(folder.files.size(), 5u);
+    EXPECT_THAT(
+        folder.problems,
+        ::testing::ElementsAre(
+            FileProblem{"added.rsp", "extra: the manifest does not list it"},
+            FileProblem{"changed.rsp", "changed: its SHA-256 is not the one the manifest lists"},
+            FileProblem{"cut.rsp", "truncated: 10 octets of the 34 octets the manifest lists"},
+            FileProblem{"folder.rsp", "not a regular file: a directory stands in its place"},
+            FileProblem{"gone.rsp", "missing"},
+            FileProblem{"grown.rsp", "changed: 43 octets where the manifest lists 34 octets"}));
+}
+
+TEST(KatFilesManifest, WithoutAManifestAFolderIsReadAsItStands) {
+    const TemporaryDataDirectory data;
+    data.write("Test/KAT_X/a.rsp", twoRecords);
+    EXPECT_TRUE(
+        ::Test::KatFiles::readFolder(::Test::DataSource(), "Test/KAT_X", "Len").problems.empty());
+    data.write("Test/manifest.tsv", listed("Test/KAT_X/b.rsp", twoRecords, 2));
+    EXPECT_TRUE(::Test::KatFiles::readFolder(
+                    ::Test::DataSource::ignoringManifest(data.root().string()), "Test/KAT_X", "Len")
+                    .problems.empty());
+}
+
+TEST(KatFilesManifest, AManifestThatDoesNotReadFailsEveryFolderReadNamingItsLine) {
+    const TemporaryDataDirectory data;
+    data.write("Test/KAT_X/a.rsp", twoRecords);
+    const std::string good = listed("Test/KAT_X/a.rsp", twoRecords, 2);
+    const std::pair<std::string, int> damaged[] = {
+        {"Test/KAT_X/a.rsp\t34\n", 2},
+        {good.substr(0, good.size() - 2) + "x\n", 2},
+        {"Test/KAT_X/a.rsp\t-1\t" + std::string(64, '0') + "\t2\n", 2},
+        {"Test/KAT_X/a.rsp\t34\t" + std::string(64, 'A') + "\t2\n", 2},
+        {good + good, 3},
+    };
+    for (const auto& [lines, wrongLine] : damaged) {
+        data.write("Test/manifest.tsv", "# head\n" + lines);
+        EXPECT_THAT([] { ::Test::KatFiles::readFolder(::Test::DataSource(), "Test/KAT_X", "Len"); },
+                    ::testing::ThrowsMessage<::Test::ManifestError>(::testing::HasSubstr(
+                        "manifest.tsv does not read at line " + std::to_string(wrongLine) + ": ")))
+            << lines;
+    }
+}
+
+TEST(KatFilesManifest, ReadsBackWhatItRendersAndListsAFoldersOwnFiles) {
+    ::Test::Manifest manifest;
+    manifest.add("Test/KAT_X/b.rsp", {3, std::string(64, 'a'), 1});
+    manifest.add("Test/KAT_X/a.rsp", {0, std::string(64, 'b'), 0});
+    manifest.add("Test/KAT_X/sub/c.rsp", {0, std::string(64, 'c'), 0});
+    EXPECT_EQ(::Test::Manifest::parse(manifest.render(), "m"), manifest);
+    EXPECT_THAT(manifest.filesIn("Test/KAT_X"), ::testing::ElementsAre("a.rsp", "b.rsp"));
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <Test/HMAC.hpp>
 #include <Test/HashSweep.hpp>
 #include <Test/MD5.hpp>
+#include <Test/Md5Vectors.hpp>
 #include <Test/RFCHMAC.hpp>
 #include <Test/SHA.hpp>
 #include <Test/TwoFish.hpp>

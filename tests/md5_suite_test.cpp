@@ -1,4 +1,5 @@
 #include <Test/MD5.hpp>
+#include <Test/Md5Vectors.hpp>
 
 #include <zorvan/backends/openssl.hpp>
 #include <zorvan/testing/runner.hpp>

@@ -2,10 +2,13 @@
 // became no test with its reason, and each field no test reads.
 
 #include <Test/AES.hpp>
+#include <Test/DataSource.hpp>
 #include <Test/HMAC.hpp>
+#include <Test/IncompleteMatch.hpp>
 #include <Test/RecordLedger.hpp>
 #include <Test/SHA.hpp>
 #include <Test/TwoFish.hpp>
+#include <Test/TwoFishFiles.hpp>
 
 #include "temporary_data_directory.hpp"
 
@@ -18,10 +21,10 @@
 
 namespace {
 
-using ::Test::RecordLedger::DropReason;
 using ::Test::RecordLedger::Ledger;
 using ::Test::RecordLedger::Occurrences;
 using ::Test::RecordLedger::Recording;
+using Notes = std::map<std::string, Occurrences>;
 
 // An ECB encryption file: a usable record, one whose CIPHERTEXT is misspelled, one with a
 // 192-bit key.
@@ -41,58 +44,68 @@ constexpr std::string_view aesFile = "[ENCRYPT]\n\n"
 
 template <class Build> Ledger ledgerOf(Build build) {
     Ledger ledger;
-    const Recording recording(ledger);
-    static_cast<void>(build());
+    static_cast<void>(build(::Test::DataSource(::Test::DataSource().root(), &ledger)));
     return ledger;
 }
 
-TEST(RecordLedger, AMisspelledFieldAndARefusedKeyAreNotedWithWhereTheyStand) {
+TEST(RecordLedger, EveryRecordIsATestAnotherVariantOrAFailureNotedWhereItStands) {
     const TemporaryDataDirectory data;
     data.write("Test/KAT_AES/ECBGFSbox128-e.rsp", aesFile);
-    const Ledger ledger =
-        ledgerOf([] { return ::Test::AES::makeAESTests<zorvan::openssl::AES128>(); });
+    const Ledger ledger = ledgerOf([](const ::Test::DataSource& source) {
+        return ::Test::AES::makeAESTests<zorvan::openssl::AES128>(source);
+    });
+    EXPECT_EQ(ledger.files, 1U);
     EXPECT_EQ(ledger.tests, 1U);
-    EXPECT_EQ(ledger.droppedRecords(), 2U);
-    EXPECT_EQ(ledger.dropped.at({DropReason::missingField, "CIPHERTEXT"}),
-              (Occurrences{1, "Test/KAT_AES/ECBGFSbox128-e.rsp:8"}));
-    EXPECT_EQ(ledger.dropped.at({DropReason::refusedKey, "24 octets"}),
-              (Occurrences{1, "Test/KAT_AES/ECBGFSbox128-e.rsp:13"}));
-    EXPECT_EQ(ledger.unreadFields, (std::map<std::string, Occurrences>{
-                                       {"CIPHERTXT", {1, "Test/KAT_AES/ECBGFSbox128-e.rsp:8"}}}));
+    EXPECT_EQ(ledger.records(), 3U);
+    EXPECT_EQ(ledger.failed, (Notes{{"missing field: CIPHERTEXT; unknown field: CIPHERTXT",
+                                     {1, "Test/KAT_AES/ECBGFSbox128-e.rsp:8"}}}));
+    EXPECT_EQ(ledger.otherVariants,
+              (Notes{{"refused key: 24 octets", {1, "Test/KAT_AES/ECBGFSbox128-e.rsp:13"}}}));
 }
 
-TEST(RecordLedger, ShaAndHmacNoteMissingFieldsExtraFieldsAndSectionsOfNoHash) {
+TEST(RecordLedger, ShaAndHmacNoteDamageAndTheSectionsOfOtherHashes) {
     const TemporaryDataDirectory data;
     data.write("Test/KAT_SHA/SHA1ShortMsg.rsp", "[L = 20]\n\nLen = 0\nMsg = 00\n"
                                                 "MD = da39a3ee5e6b4b0d3255bfef95601890afd80709\n"
                                                 "Note = empty\n\nLen = 8\nMsg = 61\n");
-    const Ledger sha = ledgerOf([] { return ::Test::SHA::makeSHA1Tests<zorvan::openssl::SHA1>(); });
-    EXPECT_EQ(sha.tests, 1U);
-    EXPECT_EQ(sha.dropped.at({DropReason::missingField, "MD"}).records, 1U);
-    EXPECT_EQ(sha.unreadFields.at("Note").first, "Test/KAT_SHA/SHA1ShortMsg.rsp:3");
+    const Ledger sha = ledgerOf([](const ::Test::DataSource& source) {
+        return ::Test::SHA::makeSHA1Tests<zorvan::openssl::SHA1>(source);
+    });
+    EXPECT_EQ(sha.tests, 0U);
+    EXPECT_EQ(sha.failed, (Notes{{"unknown field: Note", {1, "Test/KAT_SHA/SHA1ShortMsg.rsp:3"}},
+                                 {"missing field: MD", {1, "Test/KAT_SHA/SHA1ShortMsg.rsp:8"}}}));
 
     data.write("Test/KAT_HMAC/HMAC.rsp", "[L=20]\n\nCount = 0\nKlen = 1\nTlen = 20\nKey = 00\n"
-                                         "Msg = 00\nMac = 00\n\n[L=99]\n\nCount = 1\n"
+                                         "Msg = 00\nMac = 00\n\n[L=28]\n\nCount = 1\n"
                                          "Klen = 1\nTlen = 20\nKey = 00\nMsg = 00\nMac = 00\n");
-    const Ledger hmac =
-        ledgerOf([] { return ::Test::HMAC::makeSHA1HMACTests<zorvan::openssl::SHA1>(); });
+    const Ledger hmac = ledgerOf([](const ::Test::DataSource& source) {
+        return ::Test::HMAC::makeSHA1HMACTests<zorvan::openssl::SHA1>(source);
+    });
     EXPECT_EQ(hmac.tests, 1U);
-    EXPECT_TRUE(hmac.unreadFields.empty());
-    EXPECT_EQ(hmac.dropped.at({DropReason::unknownSection, "[L=99]"}),
-              (Occurrences{1, "Test/KAT_HMAC/HMAC.rsp:12"}));
+    EXPECT_TRUE(hmac.failed.empty());
+    EXPECT_EQ(hmac.otherVariants, (Notes{{"section [L=28]", {1, "Test/KAT_HMAC/HMAC.rsp:12"}}}));
 }
 
-TEST(RecordLedger, NothingIsNotedWithoutARecordingAndAnInnerOneHidesTheOuter) {
+TEST(RecordLedger, ADefaultSourceNotesInTheRecordingOpenOnItsThreadAndAnInnerOneHidesTheOuter) {
     const TemporaryDataDirectory data;
     data.write("Test/KAT_AES/ECBGFSbox128-e.rsp", aesFile);
     Ledger outer;
     const Recording recording(outer);
-    const Ledger inner =
-        ledgerOf([] { return ::Test::AES::makeAESTests<zorvan::openssl::AES128>(); });
-    EXPECT_EQ(inner.droppedRecords(), 2U);
-    EXPECT_EQ(outer.tests + outer.droppedRecords(), 0U);
+    Ledger inner;
+    {
+        const Recording innerRecording(inner);
+        static_cast<void>(::Test::AES::makeAESTests<zorvan::openssl::AES128>());
+    }
+    EXPECT_EQ(inner.records(), 3U);
+    EXPECT_EQ(outer.records(), 0U);
     static_cast<void>(::Test::AES::makeAESTests<zorvan::openssl::AES128>());
     EXPECT_EQ(outer.tests, 1U);
+    // A source given a ledger of its own keeps to it.
+    Ledger own;
+    static_cast<void>(::Test::AES::makeAESTests<zorvan::openssl::AES128>(
+        ::Test::DataSource(data.root().string(), &own)));
+    EXPECT_EQ(outer.tests, 1U);
+    EXPECT_EQ(own.tests, 1U);
 }
 
 TEST(RecordLedger, TwofishLooksForFieldsWhereItsFileKindKeepsThem) {
@@ -102,12 +115,11 @@ TEST(RecordLedger, TwofishLooksForFieldsWhereItsFileKindKeepsThem) {
                "[KEYSIZE=128]\n[PT=00000000000000000000000000000000]\nI=1\n"
                "KEY=80000000000000000000000000000000\nCT=6BFD32804A1C3206C4BF85EB11241F89\n\n"
                "I=2\nKEY=40000000000000000000000000000000\n");
-    const Ledger ledger =
-        ledgerOf([] { return ::Test::TwoFish::makeTwoFishTests<zorvan::nettle::Twofish>(); });
+    const Ledger ledger = ledgerOf([](const ::Test::DataSource& source) {
+        return ::Test::TwoFish::makeTwoFishTests<zorvan::nettle::Twofish>(source);
+    });
     EXPECT_EQ(ledger.tests, 1U);
-    EXPECT_EQ(ledger.dropped,
-              (std::map<std::pair<DropReason, std::string>, Occurrences>{
-                  {{DropReason::missingField, "CT"}, {1, "Test/KAT_TWOFISH/ECB_VK.TXT:7"}}}));
+    EXPECT_EQ(ledger.failed, (Notes{{"missing field: CT", {1, "Test/KAT_TWOFISH/ECB_VK.TXT:7"}}}));
 }
 
 // Twofish that takes 128-bit keys only.

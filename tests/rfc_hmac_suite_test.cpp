@@ -5,6 +5,7 @@
 #include <Test/RFCHMAC.hpp>
 
 #include "hash_suite_support.hpp"
+#include "temporary_data_directory.hpp"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -101,27 +102,26 @@ TEST(RFCHMACSuiteFaults, AnHMACThatCutsLongKeysFailsTheRFCsLongKeyCases) {
               (std::multiset<std::string>{"rfc-4231-sha256-4", "rfc-4231-sha256-5"}));
 }
 
-::Test::KatFiles::KatFile katFile(std::string name, std::string_view text) {
-    return {name, name, ::Test::ParseNistKATs::parseCategories("Len", text)};
-}
-
 TEST(RFCHMACVectors, SelectsFilesByHashSuffixAndNumbersCompleteRecords) {
-    const std::vector<::Test::KatFiles::KatFile> files{
-        katFile("x-sha1.txt", "Len = 8\nKey = 01\nMsg = 02\nMD = 03\nLen = 0\nKey = 01\n"
-                              "Msg = \nLen = 8\nKey = \nMsg = 04\nTlen = 2\nMD = 0506\n"),
-        katFile("x-sha224.txt", "Len = 8\nKey = 01\nMsg = 02\nMD = 03\n"),
-        katFile("y-sha1.rsp", "Len = 8\nKey = 07\nMsg = 08\nMD = 09\n")};
-    const std::vector<::Test::HMAC::HmacVector> vectors =
-        rfc::hmacVectors(files, "SHA1", "Test/KAT_HMAC_RFC");
-    ASSERT_EQ(vectors.size(), 3u);
-    EXPECT_EQ(vectors[0].name, "x-sha1-0");
-    EXPECT_EQ(vectors[0].macLength, "20"); // no Tlen: the whole SHA-1 MAC is compared
-    EXPECT_EQ(vectors[1].name, "x-sha1-1");
-    EXPECT_EQ(vectors[1].key, "");
-    EXPECT_EQ(vectors[1].macLength, "2");
-    EXPECT_EQ(vectors[1].mac, "0506");
-    EXPECT_EQ(vectors[2].name, "y-sha1-0");
-    EXPECT_THROW(rfc::hmacVectors(files, "MD4", "Test/KAT_HMAC_RFC"), std::invalid_argument);
+    const TemporaryDataDirectory data;
+    data.write("Test/KAT_HMAC_RFC/x-sha1.txt",
+               "Len = 8\nKey = 01\nMsg = 02\nMD = 03\nLen = 0\nKey = 01\n"
+               "Msg = \nLen = 8\nKey = \nMsg = 04\nTlen = 2\nMD = 0506\n");
+    data.write("Test/KAT_HMAC_RFC/x-sha224.txt", "Len = 8\nKey = 01\nMsg = 02\nMD = 03\n");
+    data.write("Test/KAT_HMAC_GENERATED/y-sha1.rsp", "Len = 8\nKey = 07\nMsg = 08\nMD = 09\n");
+    const auto runs = runUnitLeaves(rfc::makeSHA1RFCHMACTests<zorvan::openssl::SHA1>());
+    std::vector<std::string> names;
+    for (const auto& run : runs) {
+        names.push_back(run.name);
+    }
+    ASSERT_THAT(names, ::testing::ElementsAre("x-sha1-0", "x-sha1.txt:5", "x-sha1-1", "y-sha1-0"));
+    // Without Tlen the whole MAC is compared; with one, its first Tlen octets.
+    EXPECT_THAT(runs[0].report, ::testing::HasSubstr("lengths 20 and 1"));
+    EXPECT_THAT(runs[1].report, ::testing::HasSubstr("x-sha1.txt:5: missing field: MD"));
+    EXPECT_THAT(runs[2].report, ::testing::HasSubstr("known answer: (0506, 0506)"));
+    EXPECT_THAT(runs[2].report, ::testing::HasSubstr("lengths 2 and 2"));
+    EXPECT_THROW(rfc::rfcHmacTests(::Test::Crypto::hashView<zorvan::openssl::SHA1>(), "MD4"),
+                 std::invalid_argument);
 }
 
 } // namespace

@@ -1,9 +1,10 @@
 #include <Test/KatFiles.hpp>
 #include <Test/MonteCarlo.hpp>
-#include <Test/NistHashFiles.hpp>
+#include <Test/MonteCarloFiles.hpp>
 #include <Test/SHA.hpp>
 #include <Test/SHA3.hpp>
 #include <Test/SHA512t.hpp>
+#include <Test/ShaVectors.hpp>
 
 #include "hash_suite_support.hpp"
 #include "temporary_data_directory.hpp"
@@ -48,7 +49,7 @@ void expectPassesWithOneTestPerRecord(const std::vector<zorvan::testing::Test>& 
 
 void expectMessageSuite(const std::vector<zorvan::testing::Test>& tests, std::string_view folder,
                         const std::string& label) {
-    const auto files = ::Test::NistHashFiles::messageFileNames(label);
+    const auto files = ::Test::SHA::messageFileNames(label);
     const std::size_t records = hash_suites::countLines(
         folder,
         [&](const std::string& file) { return std::ranges::find(files, file) != files.end(); },
@@ -125,28 +126,51 @@ TEST(MonteCarloSuite, EveryCheckpointOfEveryFilePassesStandingAlone) {
     expectMonteSuite(monte::makeMonteCarloTests<nettle::SHA3_512>(A::sha3_512), A::sha3_512);
 }
 
-TEST(MonteCarloFiles, EachCheckpointIsSeededByTheDigestBeforeItAndAGapEndsTheChain) {
-    const auto categories = ::Test::ParseNistKATs::parseCategories(
-        monte::seedField, "[L = 20]\n\nSeed = 00\n\nCOUNT = 0\nMD = 11\n\nCOUNT = 1\nMD = 22\n\n"
-                          "COUNT = 2\n\nCOUNT = 3\nMD = 44\n");
-    EXPECT_THAT(monte::checkpoints("SHA1", categories),
+TEST(MonteCarloFiles, EachCheckpointIsSeededByTheDigestBeforeItAndAGapBreaksTheChain) {
+    const auto sections = monte::checkpoints(
+        "SHA1", ::Test::ParseNistKATs::parseCategories(
+                    monte::seedField, "[L = 20]\n\nSeed = 00\n\nCOUNT = 0\nMD = 11\n\nCOUNT = 1\n"
+                                      "MD = 22\n\nCOUNT = 2\n\nCOUNT = 3\nMD = 44\n"));
+    ASSERT_EQ(sections.size(), 1u);
+    EXPECT_THAT(sections[0].checkpoints,
                 ElementsAre(monte::Checkpoint{"NistSHA1Monte-0", "00", "11"},
                             monte::Checkpoint{"NistSHA1Monte-1", "11", "22"}));
+    ASSERT_TRUE(sections[0].broken);
+    EXPECT_EQ(sections[0].broken->line, 13u);
+    EXPECT_EQ(sections[0].broken->why, "a COUNT where its MD should stand");
 }
 
-TEST(MonteCarloFiles, AMissingFileFailsTheBuildNamingIt) {
+TEST(MonteCarloFiles, EveryWayOutOfTheCountMdOrderBreaksTheChainWhereItStands) {
+    const auto brokenAt = [](std::string_view body) {
+        const auto sections =
+            monte::checkpoints("SHA1", ::Test::ParseNistKATs::parseCategories(
+                                           monte::seedField, "Seed = 00\n" + std::string(body)));
+        return sections.at(0).broken
+                   ? std::to_string(sections[0].broken->line) + " " + sections[0].broken->why
+                   : "whole";
+    };
+    EXPECT_EQ(brokenAt("COUNT = 0\nMD = 11\n"), "whole");
+    EXPECT_EQ(brokenAt("COUNT = 0\nMD = 11\nCOUNT = 1\n"), "4 a COUNT without its MD");
+    EXPECT_EQ(brokenAt("MD = 11\n"), "2 an MD without its COUNT");
+    EXPECT_EQ(brokenAt("COUNT = 0\nMDD = 11\n"), "3 unknown field: MDD");
+}
+
+TEST(MonteCarloFiles, AMissingFileFailsTheBuildNamingItAndABrokenChainFailsItsSuite) {
     const TemporaryDataDirectory data;
-    data.write("Test/KAT_SHA_MONTE/SHA1Monte.rsp", "Seed = 00\nCOUNT = 0\nMD = 11\n");
-    EXPECT_EQ(monte::readCheckpoints(monte::Algorithm::sha1).size(), 1u);
-    try {
-        monte::readCheckpoints(monte::Algorithm::sha256);
-        FAIL() << "a missing Monte file was not reported";
-    } catch (const ::Test::KatFiles::KatDirectoryError& error) {
-        EXPECT_THAT(error.what(), ::testing::HasSubstr("KAT_SHA_MONTE/SHA256Monte.rsp"));
-    }
+    data.write("Test/KAT_SHA_MONTE/SHA1Monte.rsp", "Seed = 00\nCOUNT = 0\nMD = 11\nCOUNT = 1\n");
+    const auto runs =
+        runUnitLeaves(monte::makeMonteCarloTests<nettle::SHA1>(monte::Algorithm::sha1));
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[1].name, "SHA1Monte.rsp:4");
+    EXPECT_THAT(runs[1].report, ::testing::HasSubstr("a COUNT without its MD: the checkpoints "
+                                                     "after it cannot be seeded"));
+    EXPECT_THAT([] { monte::makeMonteCarloTests<nettle::SHA256>(monte::Algorithm::sha256); },
+                ::testing::ThrowsMessage<::Test::KatFiles::KatDirectoryError>(
+                    ::testing::HasSubstr("KAT_SHA_MONTE/SHA256Monte.rsp")));
     EXPECT_THROW(::Test::SHA3::makeSHA3_256Tests<zorvan::nettle::SHA3_256>(),
                  ::Test::KatFiles::KatDirectoryError);
-    EXPECT_THROW(monte::readCheckpoints(static_cast<monte::Algorithm>(99)), std::invalid_argument);
+    EXPECT_THROW(monte::makeMonteCarloTests<nettle::SHA1>(static_cast<monte::Algorithm>(99)),
+                 std::invalid_argument);
 }
 
 // Keccak-f[1600] and the sponge of FIPS 202 with the domain byte as a parameter: 0x06 is

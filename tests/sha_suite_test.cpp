@@ -1,5 +1,8 @@
+#include <Test/DataSource.hpp>
 #include <Test/KatFiles.hpp>
+#include <Test/KatValues.hpp>
 #include <Test/SHA.hpp>
+#include <Test/ShaVectors.hpp>
 
 #include "hash_suite_support.hpp"
 #include "temporary_data_directory.hpp"
@@ -18,6 +21,20 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using zorvan::Bytes;
 
+// The vectors of the installed files of label, as the suite reads them.
+std::vector<sha::ShaVector> readVectors(std::string_view label) {
+    const ::Test::KatFiles::Folder folder = ::Test::KatFiles::readFolder(
+        ::Test::DataSource(), "Test/KAT_SHA", sha::lengthField,
+        [label](std::string_view name) { return name.starts_with(label); });
+    std::vector<sha::ShaVector> vectors;
+    for (auto& record : sha::messageRecords(folder, label)) {
+        if (record.vector) {
+            vectors.push_back(std::move(*record.vector));
+        }
+    }
+    return vectors;
+}
+
 std::multiset<std::string> digests(const std::vector<sha::ShaVector>& vectors) {
     std::multiset<std::string> result;
     for (const sha::ShaVector& vector : vectors) {
@@ -29,7 +46,7 @@ std::multiset<std::string> digests(const std::vector<sha::ShaVector>& vectors) {
 // The names of the installed vectors of label whose message is longer than octets.
 std::multiset<std::string> vectorsLongerThan(std::string_view label, std::size_t octets) {
     std::multiset<std::string> result;
-    for (const sha::ShaVector& vector : sha::readVectors(label)) {
+    for (const sha::ShaVector& vector : readVectors(label)) {
         if (std::stoull(vector.length) / 8 > octets) {
             result.insert(vector.name);
         }
@@ -130,7 +147,7 @@ TEST(ShaSuiteFiles, NumbersCompleteRecordsAcrossFilesInListingOrder) {
         expected.push_back(digest);
     }
 
-    const auto vectors = sha::readVectors("SHA1");
+    const auto vectors = readVectors("SHA1");
     std::vector<std::string> inOrder;
     for (const sha::ShaVector& vector : vectors) {
         inOrder.push_back(vector.digest);
@@ -152,31 +169,65 @@ TEST(ShaSuiteFiles, SelectsFilesByCaseSensitiveLabelPrefixAndNeverEntersFolders)
     file("SHA512xyz.rsp", "52");
     file("SHA1folder/SHA1inside.rsp", "19");
 
-    EXPECT_THAT(digests(sha::readVectors("SHA1")), ElementsAre("10"));
-    EXPECT_THAT(digests(sha::readVectors("SHA224")), ElementsAre("22"));
-    EXPECT_THAT(digests(sha::readVectors("SHA512")), ElementsAre("51", "52"));
-    EXPECT_THAT(sha::readVectors("SHA256"), IsEmpty());
+    EXPECT_THAT(digests(readVectors("SHA1")), ElementsAre("10"));
+    EXPECT_THAT(digests(readVectors("SHA224")), ElementsAre("22"));
+    EXPECT_THAT(digests(readVectors("SHA512")), ElementsAre("51", "52"));
+    EXPECT_THAT(readVectors("SHA256"), IsEmpty());
 }
 
-TEST(ShaSuiteFiles, AnEmptyDirectoryLeavesThePropertyGroupAndAMissingOneFailsTheCall) {
+// A folder that gives the suite no test must not leave it green with the properties alone.
+TEST(ShaSuiteFiles, AnEmptyDirectoryFailsTheSuiteAndAMissingOneFailsTheCall) {
     const TemporaryDataDirectory data;
     EXPECT_THROW(sha::makeSHA256Tests<openssl::SHA256>(), ::Test::KatFiles::KatDirectoryError);
     data.makeFolder("Test/KAT_SHA");
+    data.write("Test/KAT_SHA/SHA1ShortMsg.rsp", "Len = 0\nMsg = 00\nMD = 00\n");
     const auto tests = sha::makeSHA256Tests<openssl::SHA256>();
-    ASSERT_EQ(tests.size(), 1u);
-    EXPECT_EQ(tests.front().name(), ::Test::Crypto::names::hashGroup);
+    ASSERT_EQ(tests.size(), 2u);
+    EXPECT_EQ(tests.back().name(), ::Test::Crypto::names::hashGroup);
+    const auto runs = runUnitLeaves(tests);
+    EXPECT_THAT(failingNames(runs), ElementsAre("KAT_SHA"));
+    EXPECT_THAT(runs.front().report,
+                ::testing::HasSubstr("Test/KAT_SHA gave this suite no known-answer test: 0 records "
+                                     "in 0 files were read"));
 }
 
-TEST(ShaSuiteDecoding, CutsTheMessageToTheWholeOctetsOfLen) {
-    const auto message = [](std::string length, std::string hex) {
-        return sha::decode({"NistSHA1-1", std::move(length), std::move(hex), "00"}).message;
+// Every record that cannot be a test fails the suite in its place, named after where it stands,
+// and takes no number.
+TEST(ShaSuiteFiles, DamagedRecordsFailInTheirPlaceNamedAfterTheirLine) {
+    const TemporaryDataDirectory data;
+    data.write("Test/KAT_SHA/SHA1ShortMsg.rsp",
+               "Len = 0\nMsg = 00\nMD = da39a3ee5e6b4b0d3255bfef95601890afd80709\n"
+               "Len = 8\nMsg = 61\n"
+               "Len = 8\nMsg = 61\nMD = 86f7e437faa5a7fce15d1ddcb9eaeaea377667b8\nMDD = 00\n"
+               "Len = 8\nMsg = 61\nMD = 86f7e437faa5a7fce15d1ddcb9eaeaea377667b8\n");
+    const auto runs = runUnitLeaves(sha::makeSHA1Tests<openssl::SHA1>());
+    EXPECT_THAT(namesOf(runs), ElementsAre("NistSHA1-1", "SHA1ShortMsg.rsp:4", "SHA1ShortMsg.rsp:6",
+                                           "NistSHA1-2"));
+    EXPECT_THAT(failingNames(runs), ElementsAre("SHA1ShortMsg.rsp:4", "SHA1ShortMsg.rsp:6"));
+    EXPECT_THAT(runs[1].report, ::testing::HasSubstr("Test/KAT_SHA/SHA1ShortMsg.rsp:4: missing "
+                                                     "field: MD"));
+    EXPECT_THAT(runs[2].report, ::testing::HasSubstr("Test/KAT_SHA/SHA1ShortMsg.rsp:6: unknown "
+                                                     "field: MDD"));
+}
+
+TEST(ShaSuiteDecoding, CutsTheMessageToTheWholeOctetsOfLenAndRefusesALenThatDisagrees) {
+    const zorvan::testing::VectorOrigin origin{"Test/KAT_SHA/x.rsp", 12, 1, {}};
+    const auto message = [&](std::string length, std::string hex) {
+        return sha::decode({"NistSHA1-1", std::move(length), std::move(hex), "00", origin}).message;
     };
     EXPECT_EQ(message("0", "00"), Bytes{});
+    EXPECT_EQ(message("0", ""), Bytes{});
     EXPECT_EQ(message("8", "ab"), (Bytes{0xab}));
     EXPECT_EQ(message("13", "abcd"), (Bytes{0xab}));
-    EXPECT_EQ(message("24", "ab"), (Bytes{0xab}));
-    EXPECT_EQ(message("-8", "abcd"), Bytes{});
-    EXPECT_TRUE(sha::decode({"NistSHA1-1", "0", "00", "00"}).chunkedMessage.empty());
+    EXPECT_TRUE(sha::decode({"NistSHA1-1", "0", "00", "00", origin}).chunkedMessage.empty());
+    for (const auto& [length, hex] :
+         {std::pair{"24", "ab"}, {"8", "abcd"}, {"-8", "abcd"}, {"0", "abcd"}}) {
+        EXPECT_THAT(
+            [&] { message(length, hex); },
+            ::testing::ThrowsMessage<::Test::KatValues::KatValueError>(::testing::StartsWith(
+                "Test/KAT_SHA/x.rsp:12: Len = " + std::string(length) + " bits, but Msg")))
+            << length << " " << hex;
+    }
 }
 
 TEST(ShaSuiteDecoding, BadFieldsFailOnlyTheirOwnTestWhenItRuns) {

@@ -4,7 +4,8 @@
 // decrypting, one unit test per record whose key fits the cipher, then the block-cipher
 // property groups. The files are read as the AES suite reads its own.
 
-#include <Test/AES.hpp>
+#include <Test/Crypto.hpp>
+#include <Test/DataSource.hpp>
 
 #include <zorvan/block_cipher.hpp>
 #include <zorvan/testing/test.hpp>
@@ -17,28 +18,24 @@ namespace Test::Camellia {
 /// katDirectory: the folder of the data directory the suite reads.
 inline constexpr const char* katDirectory = "Test/KAT_CAMELLIA";
 
-/// readKnownAnswers: Test::AES::knownAnswers of every regular file of Test/KAT_CAMELLIA, in
-/// listing order. Throws Test::KatFiles::KatDirectoryError when the folder cannot be listed or
-/// a file cannot be read, and Test::Crypto::HexDecodingError on a KEY or IV that is not hex.
-std::vector<AES::KnownAnswer> readKnownAnswers();
-
-/// camelliaTests: AES::knownAnswerTests of readKnownAnswers for the cipher's view. Throws as
-/// both do.
+/// camelliaTests: for the cipher in view, one unit test per record of Test/KAT_CAMELLIA whose
+/// key the type takes, named after its file and COUNT ("ECBNtt192-e.rsp-7"), so that a
+/// Camellia-192 key type gets the 192-bit records; then the two block-cipher property groups.
+/// Records are accounted for, and errors thrown, as Test::AES::aesTests does.
 std::vector<zorvan::testing::Test>
-camelliaTests(const std::shared_ptr<const Crypto::CipherView>& cipher);
+camelliaTests(const std::shared_ptr<const Crypto::CipherView>& cipher,
+              const DataSource& source = {});
 
-/// makeCamelliaTests: for key type K (the witness only selects it), one unit test per record
-/// of Test/KAT_CAMELLIA whose key and IV K accepts, named after its file and COUNT
-/// ("ECBNtt192-e.rsp-7"), so that a Camellia-192 key type gets the 192-bit records only; then
-/// the two block-cipher property groups. Throws as readKnownAnswers does, and
-/// std::invalid_argument when K's blocks are shorter than one octet.
-template <zorvan::BlockCipher K> std::vector<zorvan::testing::Test> makeCamelliaTests() {
-    return camelliaTests(Crypto::cipherView<K>());
+/// makeCamelliaTests: camelliaTests for key type K (the witness only selects it).
+template <zorvan::BlockCipher K>
+std::vector<zorvan::testing::Test> makeCamelliaTests(const DataSource& source = {}) {
+    return camelliaTests(Crypto::cipherView<K>(), source);
 }
 
 template <zorvan::BlockCipher K>
-std::vector<zorvan::testing::Test> makeCamelliaTests(const K& /*witness*/) {
-    return makeCamelliaTests<K>();
+std::vector<zorvan::testing::Test> makeCamelliaTests(const K& /*witness*/,
+                                                     const DataSource& source = {}) {
+    return makeCamelliaTests<K>(source);
 }
 
 } // namespace Test::Camellia

@@ -48,10 +48,13 @@ struct KatRecord {
     friend bool operator==(const KatRecord&, const KatRecord&) = default;
 };
 
-/// KatCategory: one section of a file, the properties of its header lines and its records.
+/// KatCategory: one section of a file, the properties of its header lines and its records;
+/// besides, the fields of its body that stand before its first record, which belong to no
+/// record: text that a reader of the file would otherwise lose without a word.
 struct KatCategory {
     std::vector<KatField> properties;
     std::vector<KatRecord> records;
+    std::vector<KatField> strayFields;
 
     /// property: the value of the first property of that name, or nothing. Never fails.
     [[nodiscard]] std::optional<std::string_view> property(std::string_view name) const noexcept {

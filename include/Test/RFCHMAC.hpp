@@ -4,72 +4,77 @@
 // and the generated vectors under Test/KAT_HMAC_GENERATED: an empty key, and RFC 4231's
 // case 5 truncated to 128 bits. One unit test per vector, as Test::HMAC binds them.
 
-#include <Test/HMAC.hpp>
-#include <Test/KatFiles.hpp>
+#include <Test/Crypto/HashView.hpp>
+#include <Test/DataSource.hpp>
 
 #include <zorvan/hash.hpp>
 #include <zorvan/testing/test.hpp>
 
-#include <span>
+#include <memory>
 #include <string_view>
 #include <vector>
 
 namespace Test::RFCHMAC {
 
-/// hmacVectors: the records ("Len" opens one; "Key", "Msg" and "MD" needed, "Tlen" optional)
-/// of the files whose stem ends in "-" and the lower-case label ("rfc-4231-sha256.txt" for
-/// "SHA256"), in file and record order, named after the stem and the record's number in the
+/// rfcHmacTests: for the digest type in view, one unit test per record ("Len" opens one; "Key",
+/// "Msg" and "MD" needed, "Tlen" optional) of the files of Test/KAT_HMAC_RFC, then of
+/// Test/KAT_HMAC_GENERATED, whose stem ends in "-" and the lower-case label
+/// ("rfc-4231-sha256.txt" for "SHA256"), named after the stem and the record's number in the
 /// file from 0 ("rfc-4231-sha256-4"). The MAC is compared over "Tlen" octets, or the whole
-/// digest where there is none. "Len" is not read: "Msg" is the message. The origins name the
-/// files as standing in relativeDirectory; records that lack a field are noted in the open
-/// record ledger. Throws std::invalid_argument for a label Test::HMAC::algToLen does not know.
-std::vector<HMAC::HmacVector> hmacVectors(std::span<const KatFiles::KatFile> files,
-                                          std::string_view label,
-                                          std::string_view relativeDirectory);
+/// digest where there is none. Records and files are accounted for as Test::HMAC accounts for
+/// its own. Throws std::invalid_argument for a label Test::HMAC::algToLen does not know, and
+/// Test::KatFiles::KatDirectoryError when a folder cannot be listed or a file read.
+std::vector<zorvan::testing::Test> rfcHmacTests(const std::shared_ptr<const Crypto::HashView>& hash,
+                                                std::string_view label,
+                                                const DataSource& source = {});
 
-/// readVectors: hmacVectors of Test/KAT_HMAC_RFC, then of Test/KAT_HMAC_GENERATED, each in
-/// listing order. Throws Test::KatFiles::KatDirectoryError when a folder cannot be listed or
-/// a file read, and as hmacVectors does.
-std::vector<HMAC::HmacVector> readVectors(std::string_view label);
+/// makeSHA1RFCHMACTests ... makeSHA512RFCHMACTests: rfcHmacTests of "SHA1" ... "SHA512" for the
+/// digest type D (the witness only selects it). Throw as rfcHmacTests does.
+template <zorvan::Hash D>
+std::vector<zorvan::testing::Test> makeSHA1RFCHMACTests(const DataSource& source = {}) {
+    return rfcHmacTests(Crypto::hashView<D>(), "SHA1", source);
+}
+template <zorvan::Hash D>
+std::vector<zorvan::testing::Test> makeSHA224RFCHMACTests(const DataSource& source = {}) {
+    return rfcHmacTests(Crypto::hashView<D>(), "SHA224", source);
+}
+template <zorvan::Hash D>
+std::vector<zorvan::testing::Test> makeSHA256RFCHMACTests(const DataSource& source = {}) {
+    return rfcHmacTests(Crypto::hashView<D>(), "SHA256", source);
+}
+template <zorvan::Hash D>
+std::vector<zorvan::testing::Test> makeSHA384RFCHMACTests(const DataSource& source = {}) {
+    return rfcHmacTests(Crypto::hashView<D>(), "SHA384", source);
+}
+template <zorvan::Hash D>
+std::vector<zorvan::testing::Test> makeSHA512RFCHMACTests(const DataSource& source = {}) {
+    return rfcHmacTests(Crypto::hashView<D>(), "SHA512", source);
+}
 
-/// makeSHA1RFCHMACTests ... makeSHA512RFCHMACTests: the vectors of "SHA1" ... "SHA512" as unit
-/// tests for the digest type D, HMAC computed contiguously and in chunks. The witness only
-/// selects D. Throw as readVectors does.
-template <zorvan::Hash D> std::vector<zorvan::testing::Test> makeSHA1RFCHMACTests() {
-    return HMAC::bindTests<D>(readVectors("SHA1"));
-}
-template <zorvan::Hash D> std::vector<zorvan::testing::Test> makeSHA224RFCHMACTests() {
-    return HMAC::bindTests<D>(readVectors("SHA224"));
-}
-template <zorvan::Hash D> std::vector<zorvan::testing::Test> makeSHA256RFCHMACTests() {
-    return HMAC::bindTests<D>(readVectors("SHA256"));
-}
-template <zorvan::Hash D> std::vector<zorvan::testing::Test> makeSHA384RFCHMACTests() {
-    return HMAC::bindTests<D>(readVectors("SHA384"));
-}
-template <zorvan::Hash D> std::vector<zorvan::testing::Test> makeSHA512RFCHMACTests() {
-    return HMAC::bindTests<D>(readVectors("SHA512"));
-}
-
 template <zorvan::Hash D>
-std::vector<zorvan::testing::Test> makeSHA1RFCHMACTests(const D& /*witness*/) {
-    return makeSHA1RFCHMACTests<D>();
+std::vector<zorvan::testing::Test> makeSHA1RFCHMACTests(const D& /*witness*/,
+                                                        const DataSource& source = {}) {
+    return makeSHA1RFCHMACTests<D>(source);
 }
 template <zorvan::Hash D>
-std::vector<zorvan::testing::Test> makeSHA224RFCHMACTests(const D& /*witness*/) {
-    return makeSHA224RFCHMACTests<D>();
+std::vector<zorvan::testing::Test> makeSHA224RFCHMACTests(const D& /*witness*/,
+                                                          const DataSource& source = {}) {
+    return makeSHA224RFCHMACTests<D>(source);
 }
 template <zorvan::Hash D>
-std::vector<zorvan::testing::Test> makeSHA256RFCHMACTests(const D& /*witness*/) {
-    return makeSHA256RFCHMACTests<D>();
+std::vector<zorvan::testing::Test> makeSHA256RFCHMACTests(const D& /*witness*/,
+                                                          const DataSource& source = {}) {
+    return makeSHA256RFCHMACTests<D>(source);
 }
 template <zorvan::Hash D>
-std::vector<zorvan::testing::Test> makeSHA384RFCHMACTests(const D& /*witness*/) {
-    return makeSHA384RFCHMACTests<D>();
+std::vector<zorvan::testing::Test> makeSHA384RFCHMACTests(const D& /*witness*/,
+                                                          const DataSource& source = {}) {
+    return makeSHA384RFCHMACTests<D>(source);
 }
 template <zorvan::Hash D>
-std::vector<zorvan::testing::Test> makeSHA512RFCHMACTests(const D& /*witness*/) {
-    return makeSHA512RFCHMACTests<D>();
+std::vector<zorvan::testing::Test> makeSHA512RFCHMACTests(const D& /*witness*/,
+                                                          const DataSource& source = {}) {
+    return makeSHA512RFCHMACTests<D>(source);
 }
 
 } // namespace Test::RFCHMAC

@@ -1,27 +1,16 @@
 #pragma once
 // Test::RecordLedger: what the known-answer suites made of the records they read. Their
-// builders return tests only; while a ledger is open on a thread, the record readers of the
-// suites built there also note each record that became a test, each one that did not and why,
-// and each field that no test reads (a misspelled CIPHERTXT, say).
-
-#include <Test/ParseNistKATs.hpp>
-
-#include <zorvan/testing/origin.hpp>
+// builders return tests only; when the data source they read from keeps a ledger, the record
+// readers also note there each record that became a test, each one left to another variant of
+// the algorithm (a key of another size, another digest's section) and each one that failed the
+// suite because the data is damaged or the type refused what it must take.
 
 #include <cstddef>
 #include <map>
-#include <span>
 #include <string>
 #include <string_view>
-#include <utility>
 
 namespace Test::RecordLedger {
-
-/// DropReason: why a record became no test.
-enum class DropReason { missingField, refusedKey, refusedIV, unknownSection };
-
-/// describe: "missing field", "refused key", "refused IV" or "unknown section".
-std::string_view describe(DropReason reason) noexcept;
 
 /// Occurrences: how many records share a note, and where the first of them starts
 /// ("Test/KAT_AES/CBCMMT128-e.rsp:47").
@@ -32,22 +21,26 @@ struct Occurrences {
     friend bool operator==(const Occurrences&, const Occurrences&) = default;
 };
 
-/// Ledger: the records noted while it was open.
+/// Ledger: the records noted while a suite was built from a data source that keeps it.
 struct Ledger {
+    /// files: how many files the suites read.
+    std::size_t files = 0;
+    /// tests: how many records became a test.
     std::size_t tests = 0;
-    /// dropped: the records that became no test, by reason and detail ("CIPHERTEXT",
-    /// "24 octets").
-    std::map<std::pair<DropReason, std::string>, Occurrences> dropped;
-    /// unreadFields: by name, the fields that no test reads, in records that became a test or
-    /// lack a field.
-    std::map<std::string, Occurrences> unreadFields;
+    /// otherVariants: the records left to another variant of the algorithm by a documented
+    /// rule, by why ("refused key: 24 octets", "section [L=28]").
+    std::map<std::string, Occurrences> otherVariants;
+    /// failed: the records that became a failing leaf, by why ("missing field: CIPHERTEXT",
+    /// "unknown field: CIPHERTXT", "refused key of the type's own size: 16 octets").
+    std::map<std::string, Occurrences> failed;
 
-    /// droppedRecords: how many records became no test.
-    [[nodiscard]] std::size_t droppedRecords() const noexcept;
+    /// records: every record noted, whatever became of it.
+    [[nodiscard]] std::size_t records() const noexcept;
 };
 
-/// Recording: while it lives, the record readers on this thread note into ledger; the
-/// recording open before it, if any, resumes when it ends.
+/// Recording: while it lives, a data source made on this thread with no ledger of its own
+/// (Test::DataSource's default) notes into ledger; the recording open before it, if any,
+/// resumes when it ends.
 class Recording {
 public:
     explicit Recording(Ledger& ledger) noexcept;
@@ -55,45 +48,33 @@ public:
     Recording(const Recording&) = delete;
     Recording& operator=(const Recording&) = delete;
 
+    /// open: the ledger of the recording open on this thread, or nullptr.
+    [[nodiscard]] static Ledger* open() noexcept;
+
 private:
     Ledger* resumed_;
 };
 
-/// FieldNames: the names of the fields a suite knows in its records: those it reads, and those
-/// it knows to leave (HMAC's Klen, which its Key implies).
-using FieldNames = std::span<const std::string_view>;
-
 /// RecordPlace: where a record starts: its folder under the data directory, its file's name
-/// and its line. Notes show it as "directory/fileName:line", formatted only when a ledger is
-/// open, so that readers pay nothing for it otherwise.
+/// and its line. Notes show it as "directory/fileName:line".
 struct RecordPlace {
     std::string_view directory;
     std::string_view fileName;
     std::size_t line;
 };
 
-/// noteTest: a record that became a test, and its fields that are not among knownFields. Does
-/// nothing when no ledger is open; never fails beyond allocation.
-void noteTest(const zorvan::testing::VectorOrigin& origin, FieldNames knownFields);
+/// describePlace: "directory/fileName:line". Never fails beyond allocation.
+std::string describePlace(const RecordPlace& place);
 
-/// missingNames: the names among knownFields that the record lacks, joined with ", " ("IV,
-/// KEY"). Never fails beyond allocation.
-std::string missingNames(const ParseNistKATs::KatRecord& record, FieldNames knownFields);
-
-/// noteMissingFields: a record at place that became no test because it lacks the fields
-/// named in missing (the detail), and its fields that are not among knownFields, as noteTest
-/// notes them. Does nothing when no ledger is open; never fails beyond allocation.
-void noteMissingFields(const RecordPlace& place, const ParseNistKATs::KatRecord& record,
-                       FieldNames knownFields, std::string missing);
-
-/// noteRefused: a record that became no test because the implementation refused its key or
-/// its IV (reason), of octets octets: the detail is "24 octets". Does nothing when no ledger is
-/// open; never fails beyond allocation.
-void noteRefused(const zorvan::testing::VectorOrigin& origin, DropReason reason,
-                 std::size_t octets);
-
-/// noteDropped: a record at place that became no test for reason, with its detail. Does
-/// nothing when no ledger is open; never fails beyond allocation.
-void noteDropped(const RecordPlace& place, DropReason reason, std::string detail);
+/// noteFile: a file the suite read. Does nothing without a ledger.
+void noteFile(Ledger* ledger) noexcept;
+/// noteTest: a record that became a test. Does nothing without a ledger.
+void noteTest(Ledger* ledger) noexcept;
+/// noteOtherVariant: a record at place left to another variant, for why. Does nothing without
+/// a ledger; never fails beyond allocation.
+void noteOtherVariant(Ledger* ledger, const RecordPlace& place, const std::string& why);
+/// noteFailed: a record at place that became a failing leaf, for why. Does nothing without a
+/// ledger; never fails beyond allocation.
+void noteFailed(Ledger* ledger, const RecordPlace& place, const std::string& why);
 
 } // namespace Test::RecordLedger

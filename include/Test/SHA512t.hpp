@@ -4,11 +4,14 @@
 // group. They have a folder of their own: the SHA-512 suite reads every file of Test/KAT_SHA
 // whose name starts with "SHA512".
 
-#include <Test/NistHashFiles.hpp>
+#include <Test/Crypto/HashView.hpp>
+#include <Test/DataSource.hpp>
 
 #include <zorvan/hash.hpp>
 #include <zorvan/testing/test.hpp>
 
+#include <memory>
+#include <string_view>
 #include <vector>
 
 namespace Test::SHA512t {
@@ -16,25 +19,35 @@ namespace Test::SHA512t {
 /// katDirectory: the folder of the data directory the suites read.
 inline constexpr const char* katDirectory = "Test/KAT_SHA512T";
 
-/// makeSHA512_224Tests, makeSHA512_256Tests: the vectors of SHA512_<t>ShortMsg.rsp then
-/// SHA512_<t>LongMsg.rsp as unit tests for the digest type D, named
-/// "NistSHA512_<t>-<number>", then the hash property group. The witness only selects D.
-/// Throw Test::KatFiles::KatDirectoryError when Test/KAT_SHA512T cannot be listed or one of
+/// sha512tTests: the vectors of <label>ShortMsg.rsp then <label>LongMsg.rsp in katDirectory
+/// ("SHA512_224" as label) as unit tests for the digest type in view, named "Nist<label>-<number>",
+/// then the hash property group; records and files are accounted for as the SHA suites account for
+/// theirs. Throws Test::KatFiles::KatDirectoryError when the folder cannot be listed or one of
 /// the two files is missing or cannot be read.
-template <zorvan::Hash D> std::vector<zorvan::testing::Test> makeSHA512_224Tests() {
-    return NistHashFiles::makeMessageFileTests<D>(katDirectory, "SHA512_224");
+std::vector<zorvan::testing::Test> sha512tTests(const std::shared_ptr<const Crypto::HashView>& hash,
+                                                std::string_view label,
+                                                const DataSource& source = {});
+
+/// makeSHA512_224Tests, makeSHA512_256Tests: sha512tTests of their label for the digest type D
+/// (the witness only selects it). Throw as sha512tTests does.
+template <zorvan::Hash D>
+std::vector<zorvan::testing::Test> makeSHA512_224Tests(const DataSource& source = {}) {
+    return sha512tTests(Crypto::hashView<D>(), "SHA512_224", source);
 }
-template <zorvan::Hash D> std::vector<zorvan::testing::Test> makeSHA512_256Tests() {
-    return NistHashFiles::makeMessageFileTests<D>(katDirectory, "SHA512_256");
+template <zorvan::Hash D>
+std::vector<zorvan::testing::Test> makeSHA512_256Tests(const DataSource& source = {}) {
+    return sha512tTests(Crypto::hashView<D>(), "SHA512_256", source);
 }
 
 template <zorvan::Hash D>
-std::vector<zorvan::testing::Test> makeSHA512_224Tests(const D& /*witness*/) {
-    return makeSHA512_224Tests<D>();
+std::vector<zorvan::testing::Test> makeSHA512_224Tests(const D& /*witness*/,
+                                                       const DataSource& source = {}) {
+    return makeSHA512_224Tests<D>(source);
 }
 template <zorvan::Hash D>
-std::vector<zorvan::testing::Test> makeSHA512_256Tests(const D& /*witness*/) {
-    return makeSHA512_256Tests<D>();
+std::vector<zorvan::testing::Test> makeSHA512_256Tests(const D& /*witness*/,
+                                                       const DataSource& source = {}) {
+    return makeSHA512_256Tests<D>(source);
 }
 
 } // namespace Test::SHA512t

@@ -114,28 +114,38 @@ template <Hash D> D hashStrict(const Bytes& message) {
 
 namespace detail {
 
-// FIPS 198: a key longer than the block is hashed first; the key is then zero-padded to the
-// block length and XORed with the pad octet.
-template <Hash D> std::vector<std::uint8_t> hmacPaddedKey(const Bytes& key, std::uint8_t pad) {
-    const std::size_t blockOctets = D::blockLength() / 8;
-    const Bytes shortKey = key.size() > blockOctets ? hashStrict<D>(key).encode() : key;
-    std::vector<std::uint8_t> padded(blockOctets, pad);
-    for (std::size_t i = 0; i < shortKey.size() && i < blockOctets; ++i) {
-        padded[i] = static_cast<std::uint8_t>(shortKey[i] ^ pad);
-    }
-    return padded;
+/// hmacOver: HMAC as FIPS 198 defines it over any incremental hash: newContext() makes a context
+/// with update(std::span<const std::uint8_t>) and finalize(); encode turns what finalize gives
+/// into octets; shortenKey hashes a key longer than the block of blockOctets octets; and
+/// feedMessage feeds the message to the inner context. A key longer than the block is hashed
+/// first; the key is then zero-padded to the block and XORed with each pad octet.
+template <class NewContext, class Encode, class ShortenKey, class FeedMessage>
+auto hmacOver(std::size_t blockOctets, const Bytes& key, NewContext newContext, Encode encode,
+              ShortenKey shortenKey, FeedMessage feedMessage) {
+    const Bytes shortKey = key.size() > blockOctets ? shortenKey(key) : key;
+    const auto paddedKey = [&](std::uint8_t pad) {
+        std::vector<std::uint8_t> padded(blockOctets, pad);
+        for (std::size_t i = 0; i < shortKey.size() && i < blockOctets; ++i) {
+            padded[i] = static_cast<std::uint8_t>(shortKey[i] ^ pad);
+        }
+        return padded;
+    };
+    auto inner = newContext();
+    inner.update(paddedKey(0x36));
+    feedMessage(inner);
+    const Bytes innerDigest = encode(inner.finalize());
+
+    auto outer = newContext();
+    outer.update(paddedKey(0x5c));
+    outer.update(innerDigest.view());
+    return outer.finalize();
 }
 
 template <Hash D, class FeedMessage> D hmacWith(const Bytes& key, FeedMessage feedMessage) {
-    typename D::Context inner;
-    inner.update(hmacPaddedKey<D>(key, 0x36));
-    feedMessage(inner);
-    const Bytes innerDigest = inner.finalize().encode();
-
-    typename D::Context outer;
-    outer.update(hmacPaddedKey<D>(key, 0x5c));
-    outer.update(innerDigest.view());
-    return outer.finalize();
+    return hmacOver(
+        D::blockLength() / 8, key, [] { return typename D::Context(); },
+        [](const D& digest) { return digest.encode(); },
+        [](const Bytes& longKey) { return hashStrict<D>(longKey).encode(); }, feedMessage);
 }
 
 } // namespace detail

@@ -1,10 +1,13 @@
 #include <Test/AES.hpp>
 
+#include <Test/AesFiles.hpp>
 #include <Test/KatOrigin.hpp>
-#include <Test/RecordLedger.hpp>
+#include <Test/KatValues.hpp>
+#include <Test/RecordTests.hpp>
 
 #include <zorvan/testing/assertion.hpp>
 
+#include <algorithm>
 #include <array>
 #include <stdexcept>
 #include <utility>
@@ -47,45 +50,57 @@ bool encrypts(Operation operation) {
            operation == Operation::cfb || operation == Operation::ofb;
 }
 
-// The vector of one record, or nothing when a field it needs is missing. The IV is read
-// first, so a malformed IV fails the call even in a record that lacks another field; the key
-// is left to the cipher's half, which decodes it once the IV is taken.
-std::optional<KnownAnswer> knownAnswer(std::string_view fileName, Operation operation,
-                                       const ParseNistKATs::KatRecord& record) {
-    std::optional<zorvan::Bytes> iv;
+FieldNames fieldsOf(Operation operation) {
     if (needsIV(operation)) {
-        const std::optional<std::string_view> ivText = record.field(ivField);
-        if (!ivText) {
-            return std::nullopt;
-        }
-        iv = Crypto::hexStringToBS(*ivText);
+        return modeFields;
     }
-    const auto count = record.field(countField);
-    const auto ciphertext = record.field(ciphertextField);
-    const auto plaintext = record.field(plaintextField);
-    const auto key = record.field(keyField);
-    if (!count || !ciphertext || !plaintext || !key) {
-        return std::nullopt;
-    }
+    return blockFields;
+}
+
+// The known answer of a complete record.
+KnownAnswer knownAnswer(std::string_view fileName, Operation operation,
+                        const ParseNistKATs::KatRecord& record) {
     const bool encryption = encrypts(operation);
+    const auto text = [&record](std::string_view field) {
+        return std::string(*record.field(field));
+    };
     return KnownAnswer{
-        .name = std::string(fileName) + "-" + std::string(*count),
+        .name = std::string(fileName) + "-" + text(countField),
         .operation = operation,
-        .keyHex = std::string(*key),
-        .iv = std::move(iv),
-        .inputHex = std::string(encryption ? *plaintext : *ciphertext),
-        .answerHex = std::string(encryption ? *ciphertext : *plaintext),
+        .keyHex = text(keyField),
+        .ivHex = needsIV(operation) ? std::optional(text(ivField)) : std::nullopt,
+        .inputHex = text(encryption ? plaintextField : ciphertextField),
+        .answerHex = text(encryption ? ciphertextField : plaintextField),
     };
 }
 
-void noteFileOfNoMode(std::string_view relativeDirectory, const KatFiles::KatFile& file) {
-    for (const ParseNistKATs::KatCategory& category : file.categories) {
-        for (const ParseNistKATs::KatRecord& record : category.records) {
-            RecordLedger::noteDropped(
-                RecordLedger::RecordPlace{relativeDirectory, file.name, record.line()},
-                RecordLedger::DropReason::unknownSection, "no mode and direction in the file name");
-        }
+// Why every record of a file whose name names no operation gives no test.
+AesRecord withoutOperation(std::string_view fileName, const std::optional<std::string>& code,
+                           std::size_t line) {
+    AesRecord record{std::string(fileName), line, std::nullopt, {}, {}};
+    if (code == names::unsupportedCipher) {
+        record.otherVariant = "a CFB mode other than CFB128";
+    } else {
+        record.damage = "the file name names no mode and direction (ECB, CBC, CFB128 or OFB, "
+                        "then -e or -d before the extension)";
     }
+    return record;
+}
+
+// A record of a file of the operation: its known answer, or its damage.
+AesRecord fileRecord(std::string_view directory, const std::string& fileName, Operation operation,
+                     const ParseNistKATs::KatRecord& record, std::size_t recordNumber) {
+    // An IV in an ECB file is known and left: the ECB operations take none.
+    AesRecord entry{fileName,
+                    record.line(),
+                    std::nullopt,
+                    recordDamage(record, fieldsOf(operation), modeFields),
+                    {}};
+    if (entry.damage.empty()) {
+        entry.vector = knownAnswer(fileName, operation, record);
+        entry.vector->origin = KatOrigin::recordOrigin(directory, fileName, record, recordNumber);
+    }
+    return entry;
 }
 
 // The output of one vector's operation on the whole decoded input; the next IV is dropped.
@@ -110,34 +125,63 @@ zorvan::Bytes runOperation(Operation operation, const Crypto::KeyView& key,
     throw std::invalid_argument("not an AES known-answer operation");
 }
 
-// The unit test of one vector, or nothing when the cipher refuses its IV or its key. Throws
-// Test::Crypto::HexDecodingError when the key is not hex.
-std::optional<zorvan::testing::Test> bindKnownAnswer(const Crypto::CipherView& cipher,
-                                                     const KnownAnswer& vector) {
+std::string listOctets(const std::vector<std::size_t>& sizes) {
+    std::string list;
+    for (const std::size_t size : sizes) {
+        list.append(list.empty() ? "" : ", ").append(std::to_string(size));
+    }
+    return list;
+}
+
+// Binds one known answer to the cipher: its test, another variant's key, or a failure. The IV
+// is read before the key, and both are decoded record by record, so that the first malformed
+// record is the one that throws.
+void bindKnownAnswer(RecordTests& records, const Crypto::CipherView& cipher,
+                     const Suites::Algorithm& algorithm, KnownAnswer vector) {
+    const RecordLedger::RecordPlace place = placeOf(vector.origin);
     std::optional<zorvan::Bytes> iv;
-    if (vector.iv) {
-        iv = cipher.readIV(*vector.iv);
+    if (vector.ivHex) {
+        const zorvan::Bytes ivOctets = KatValues::hexField(vector.origin, ivField, *vector.ivHex);
+        if (ivOctets.size() != algorithm.blockOctets) {
+            return records.fail(place, "an IV of " + std::to_string(ivOctets.size()) + " octets; " +
+                                           std::string(algorithm.name) + "'s is its block, " +
+                                           std::to_string(algorithm.blockOctets) + " octets");
+        }
+        iv = cipher.readIV(ivOctets);
         if (!iv) {
-            RecordLedger::noteRefused(vector.origin, RecordLedger::DropReason::refusedIV,
-                                      vector.iv->size());
-            return std::nullopt;
+            return records.fail(place, "the type's IV refused " + std::to_string(ivOctets.size()) +
+                                           " octets");
         }
     }
-    const zorvan::Bytes keyOctets = Crypto::hexStringToBS(vector.keyHex);
+    const zorvan::Bytes keyOctets = KatValues::hexField(vector.origin, keyField, vector.keyHex);
+    if (std::ranges::find(algorithm.keyOctets, keyOctets.size()) == algorithm.keyOctets.end()) {
+        return records.fail(place, "a KEY of " + std::to_string(keyOctets.size()) + " octets, no " +
+                                       std::string(algorithm.name) + " key size (" +
+                                       listOctets(algorithm.keyOctets) + " octets)");
+    }
     std::shared_ptr<const Crypto::KeyView> key = cipher.buildKey(keyOctets);
     if (!key) {
-        RecordLedger::noteRefused(vector.origin, RecordLedger::DropReason::refusedKey,
-                                  keyOctets.size());
-        return std::nullopt;
+        const std::string refused = "refused key: " + std::to_string(keyOctets.size()) + " octets";
+        if (keyOctets.size() * 8 == cipher.keyLength()) {
+            return records.fail(place, "buildKey " + refused + ", the type's own key length");
+        }
+        return records.otherVariant(place, refused);
     }
-    RecordLedger::noteTest(vector.origin, knownFields(vector.operation));
-    return zorvan::testing::testCase(vector.name, [vector, key = std::move(key),
-                                                   iv = std::move(iv)] {
-        const zorvan::Bytes output =
-            runOperation(vector.operation, *key, iv, Crypto::hexStringToBS(vector.inputHex));
-        zorvan::testing::assertKnownAnswer(vector.name, output,
-                                           Crypto::hexStringToBS(vector.answerHex), vector.origin);
-    });
+    std::string name = vector.name;
+    records.add(zorvan::testing::testCase(
+        std::move(name), [vector = std::move(vector), key = std::move(key), iv = std::move(iv)] {
+            const zorvan::Bytes output = runOperation(
+                vector.operation, *key, iv,
+                KatValues::hexField(vector.origin,
+                                    encrypts(vector.operation) ? plaintextField : ciphertextField,
+                                    vector.inputHex));
+            zorvan::testing::assertKnownAnswer(
+                vector.name, output,
+                KatValues::hexField(vector.origin,
+                                    encrypts(vector.operation) ? ciphertextField : plaintextField,
+                                    vector.answerHex),
+                vector.origin);
+        }));
 }
 
 } // namespace
@@ -168,66 +212,43 @@ bool needsIV(Operation operation) noexcept {
     return operation != Operation::encryptBlock && operation != Operation::decryptBlock;
 }
 
-RecordLedger::FieldNames knownFields(Operation operation) noexcept {
-    if (needsIV(operation)) {
-        return modeFields;
-    }
-    return blockFields;
-}
-
-std::vector<KnownAnswer> knownAnswers(std::span<const KatFiles::KatFile> files,
-                                      std::string_view relativeDirectory) {
-    std::vector<KnownAnswer> vectors;
-    for (const KatFiles::KatFile& file : files) {
+std::vector<AesRecord> knownAnswers(const KatFiles::Folder& folder) {
+    std::vector<AesRecord> records;
+    for (const KatFiles::KatFile& file : folder.files) {
         const std::optional<std::string> code = modeCode(file.name);
         const std::optional<Operation> operation = code ? operationFor(*code) : std::nullopt;
-        if (!operation) {
-            noteFileOfNoMode(relativeDirectory, file);
-            continue;
-        }
-        const RecordLedger::FieldNames fields = knownFields(*operation);
         std::size_t recordNumber = 0;
         for (const ParseNistKATs::KatCategory& category : file.categories) {
             for (const ParseNistKATs::KatRecord& record : category.records) {
                 ++recordNumber;
-                if (std::optional<KnownAnswer> vector =
-                        knownAnswer(file.name, *operation, record)) {
-                    vector->origin =
-                        KatOrigin::recordOrigin(relativeDirectory, file.name, record, recordNumber);
-                    vectors.push_back(std::move(*vector));
-                } else {
-                    RecordLedger::noteMissingFields(
-                        RecordLedger::RecordPlace{relativeDirectory, file.name, record.line()},
-                        record, fields, RecordLedger::missingNames(record, fields));
-                }
+                records.push_back(operation ? fileRecord(folder.directory, file.name, *operation,
+                                                         record, recordNumber)
+                                            : withoutOperation(file.name, code, record.line()));
             }
         }
     }
-    return vectors;
-}
-
-std::vector<KnownAnswer> readKnownAnswers() {
-    return knownAnswers(KatFiles::readKatDirectory(names::katDirectory, names::recordStart));
+    return records;
 }
 
 std::vector<zorvan::testing::Test>
-knownAnswerTests(const std::shared_ptr<const Crypto::CipherView>& cipher,
-                 std::span<const KnownAnswer> vectors) {
-    std::vector<zorvan::testing::Test> tests;
-    for (const KnownAnswer& vector : vectors) {
-        if (std::optional<zorvan::testing::Test> test = bindKnownAnswer(*cipher, vector)) {
-            tests.push_back(std::move(*test));
-        }
-    }
+knownAnswerTests(const std::shared_ptr<const Crypto::CipherView>& cipher, const DataSource& source,
+                 const KatFiles::Folder& folder, const Suites::Algorithm& algorithm) {
+    RecordTests records(source);
+    records.addFolder(folder, knownAnswers(folder), [&](RecordTests& each, KnownAnswer vector) {
+        bindKnownAnswer(each, *cipher, algorithm, std::move(vector));
+    });
+    std::vector<zorvan::testing::Test> tests = std::move(records).take();
     for (zorvan::testing::Test& group : Crypto::blockCipherPropTests(cipher)) {
         tests.push_back(std::move(group));
     }
     return tests;
 }
 
-std::vector<zorvan::testing::Test>
-aesTests(const std::shared_ptr<const Crypto::CipherView>& cipher) {
-    return knownAnswerTests(cipher, readKnownAnswers());
+std::vector<zorvan::testing::Test> aesTests(const std::shared_ptr<const Crypto::CipherView>& cipher,
+                                            const DataSource& source) {
+    return knownAnswerTests(cipher, source,
+                            KatFiles::readFolder(source, names::katDirectory, names::recordStart),
+                            Suites::algorithm("AES"));
 }
 
 } // namespace Test::AES

@@ -1,10 +1,14 @@
 #include <Test/AESCTR.hpp>
 
-#include <Test/Crypto/hex.hpp>
+#include <Test/KatFiles.hpp>
 #include <Test/KatOrigin.hpp>
-#include <Test/RecordLedger.hpp>
+#include <Test/KatValues.hpp>
+#include <Test/RecordTests.hpp>
+#include <Test/Suites.hpp>
+
 #include <zorvan/testing/assertion.hpp>
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -25,46 +29,72 @@ constexpr std::array<std::string_view, 6> knownFields{countField,     keyField, 
 constexpr std::string_view encryptSection = "ENCRYPT";
 constexpr std::string_view decryptSection = "DECRYPT";
 
-// The vector of one record whose key holds keyOctets octets; nothing, noted in the open
-// ledger, for a record that lacks a field or holds a key of another length.
-std::optional<CtrVector> ctrVector(std::string_view prefix, bool decrypt, std::size_t keyOctets,
-                                   const RecordLedger::RecordPlace& place,
-                                   const ParseNistKATs::KatRecord& record) {
-    const auto count = record.field(countField);
-    const auto key = record.field(keyField);
-    const auto iv = record.field(ivField);
-    const auto plaintext = record.field(plaintextField);
-    const auto ciphertext = record.field(ciphertextField);
-    if (!count || !key || !iv || !plaintext || !ciphertext) {
-        RecordLedger::noteMissingFields(
-            place, record, knownFields,
-            RecordLedger::missingNames(record, std::span(knownFields).first(5)));
-        return std::nullopt;
+// CtrVector: one record of an [ENCRYPT] or [DECRYPT] section, ready to run: key and IV taken
+// by the cipher, input, answer and next IV hex until the test runs.
+struct CtrVector {
+    std::string name;
+    bool decrypt;
+    std::string inputHex;
+    std::string answerHex;
+    std::optional<std::string> nextIVHex; // the counter after the last block used
+    zorvan::testing::VectorOrigin origin;
+};
+
+void assertCtrResult(const CtrVector& vector, const zorvan::Bytes& output,
+                     const zorvan::Bytes& nextIV) {
+    const std::string_view answerField = vector.decrypt ? plaintextField : ciphertextField;
+    zorvan::testing::assertKnownAnswer(
+        vector.name + ": output", output,
+        KatValues::hexField(vector.origin, answerField, vector.answerHex), vector.origin);
+    if (vector.nextIVHex) {
+        zorvan::testing::assertKnownAnswer(
+            vector.name + ": next IV", nextIV,
+            KatValues::hexField(vector.origin, nextIVField, *vector.nextIVHex), vector.origin);
     }
-    zorvan::Bytes keyOctetsRead = Crypto::hexStringToBS(*key);
-    if (keyOctetsRead.size() != keyOctets) {
-        RecordLedger::noteDropped(place, RecordLedger::DropReason::refusedKey,
-                                  std::to_string(keyOctetsRead.size()) + " octets");
-        return std::nullopt;
-    }
-    const auto nextIV = record.field(nextIVField);
-    return CtrVector{
-        .name = std::string(prefix) + std::string(*count),
-        .decrypt = decrypt,
-        .key = std::move(keyOctetsRead),
-        .iv = Crypto::hexStringToBS(*iv),
-        .inputHex = std::string(decrypt ? *ciphertext : *plaintext),
-        .answerHex = std::string(decrypt ? *plaintext : *ciphertext),
-        .nextIVHex = nextIV ? std::optional<std::string>(*nextIV) : std::nullopt,
-    };
 }
 
-} // namespace
+// Binds one complete record to the cipher: its test, another key size's record, or a failure.
+void bindRecord(RecordTests& records, const Crypto::CipherView& cipher,
+                const Suites::Algorithm& aes, CtrVector vector, std::string_view keyHex,
+                std::string_view ivHex) {
+    const RecordLedger::RecordPlace place = placeOf(vector.origin);
+    const zorvan::Bytes key = KatValues::hexField(vector.origin, keyField, keyHex);
+    const zorvan::Bytes ivOctets = KatValues::hexField(vector.origin, ivField, ivHex);
+    if (std::ranges::find(aes.keyOctets, key.size()) == aes.keyOctets.end()) {
+        return records.fail(place, "a KEY of " + std::to_string(key.size()) +
+                                       " octets, no AES key size (16, 24 or 32 octets)");
+    }
+    if (key.size() * 8 != cipher.keyLength()) {
+        return records.otherVariant(place, "key of " + std::to_string(key.size()) + " octets");
+    }
+    if (ivOctets.size() != aes.blockOctets) {
+        return records.fail(place, "an IV of " + std::to_string(ivOctets.size()) +
+                                       " octets; AES's is its block, 16 octets");
+    }
+    std::optional<zorvan::Bytes> iv = cipher.readIV(ivOctets);
+    if (!iv) {
+        return records.fail(place,
+                            "the type's IV refused " + std::to_string(ivOctets.size()) + " octets");
+    }
+    std::shared_ptr<const Crypto::KeyView> built = cipher.buildKey(key);
+    if (!built) {
+        return records.fail(place, "buildKey refused key: " + std::to_string(key.size()) +
+                                       " octets, the type's own key length");
+    }
+    std::string name = vector.name;
+    records.add(zorvan::testing::testCase(
+        std::move(name), [vector = std::move(vector), iv = std::move(*iv), key = std::move(built)] {
+            const std::string_view inputField = vector.decrypt ? ciphertextField : plaintextField;
+            const auto [output, next] =
+                key->run(Crypto::CipherMode::ctr, vector.decrypt, iv,
+                         KatValues::hexField(vector.origin, inputField, vector.inputHex));
+            assertCtrResult(vector, output, next);
+        }));
+}
 
-std::vector<CtrVector> ctrVectors(std::span<const KatFiles::KatFile> files, std::size_t keyOctets,
-                                  std::string_view relativeDirectory) {
-    std::vector<CtrVector> vectors;
-    for (const KatFiles::KatFile& file : files) {
+void folderTests(RecordTests& records, const Crypto::CipherView& cipher,
+                 const Suites::Algorithm& aes, const KatFiles::Folder& folder) {
+    for (const KatFiles::KatFile& file : folder.files) {
         std::size_t recordNumber = 0;
         for (const ParseNistKATs::KatCategory& category : file.categories) {
             const bool decrypt = category.property(decryptSection).has_value();
@@ -73,70 +103,44 @@ std::vector<CtrVector> ctrVectors(std::span<const KatFiles::KatFile> files, std:
                 file.name + "-" + std::string(decrypt ? decryptSection : encryptSection) + "-";
             for (const ParseNistKATs::KatRecord& record : category.records) {
                 ++recordNumber;
-                const RecordLedger::RecordPlace place{relativeDirectory, file.name, record.line()};
-                if (!known) {
-                    RecordLedger::noteDropped(place, RecordLedger::DropReason::unknownSection,
-                                              "neither [ENCRYPT] nor [DECRYPT]");
-                } else if (std::optional<CtrVector> vector =
-                               ctrVector(prefix, decrypt, keyOctets, place, record)) {
-                    vector->origin =
-                        KatOrigin::recordOrigin(relativeDirectory, file.name, record, recordNumber);
-                    vectors.push_back(std::move(*vector));
+                const RecordLedger::RecordPlace place{folder.directory, file.name, record.line()};
+                std::string damage =
+                    known ? recordDamage(record, std::span(knownFields).first(5), knownFields)
+                          : "a section that is neither [ENCRYPT] nor [DECRYPT]";
+                if (!damage.empty()) {
+                    records.fail(place, damage);
+                    continue;
                 }
+                const auto text = [&record](std::string_view field) {
+                    return std::string(*record.field(field));
+                };
+                const auto nextIV = record.field(nextIVField);
+                bindRecord(
+                    records, cipher, aes,
+                    {prefix + text(countField), decrypt,
+                     text(decrypt ? ciphertextField : plaintextField),
+                     text(decrypt ? plaintextField : ciphertextField),
+                     nextIV ? std::optional<std::string>(*nextIV) : std::nullopt,
+                     KatOrigin::recordOrigin(folder.directory, file.name, record, recordNumber)},
+                    *record.field(keyField), *record.field(ivField));
             }
         }
     }
-    return vectors;
 }
 
-RecordLedger::FieldNames ctrFields() noexcept {
-    return knownFields;
-}
+} // namespace
 
-std::vector<CtrVector> readVectors(std::size_t keyBits) {
-    return KatFiles::readFolders<CtrVector>(katDirectories, countField,
-                                            [&](const auto& files, std::string_view directory) {
-                                                return ctrVectors(files, keyBits / 8, directory);
-                                            });
-}
-
-void assertCtrResult(const CtrVector& vector, const zorvan::Bytes& output,
-                     const zorvan::Bytes& nextIV) {
-    zorvan::testing::assertKnownAnswer(vector.name + ": output", output,
-                                       Crypto::hexStringToBS(vector.answerHex), vector.origin);
-    if (vector.nextIVHex) {
-        zorvan::testing::assertKnownAnswer(vector.name + ": next IV", nextIV,
-                                           Crypto::hexStringToBS(*vector.nextIVHex), vector.origin);
+std::vector<zorvan::testing::Test> ctrTests(const std::shared_ptr<const Crypto::CipherView>& cipher,
+                                            const DataSource& source) {
+    const Suites::Algorithm& aes = Suites::algorithm("AES");
+    RecordTests records(source);
+    for (const std::string_view directory : katDirectories) {
+        const KatFiles::Folder folder = KatFiles::readFolder(source, directory, countField);
+        records.beginFolder(folder);
+        folderTests(records, *cipher, aes, folder);
+        records.endFolder();
     }
-}
-
-std::vector<zorvan::testing::Test>
-ctrTests(const std::shared_ptr<const Crypto::CipherView>& cipher) {
-    std::vector<zorvan::testing::Test> tests;
-    for (CtrVector& vector : readVectors(cipher->keyLength())) {
-        std::optional<zorvan::Bytes> iv = cipher->readIV(vector.iv);
-        if (!iv) {
-            RecordLedger::noteRefused(vector.origin, RecordLedger::DropReason::refusedIV,
-                                      vector.iv.size());
-            continue;
-        }
-        std::shared_ptr<const Crypto::KeyView> key = cipher->buildKey(vector.key);
-        if (!key) {
-            RecordLedger::noteRefused(vector.origin, RecordLedger::DropReason::refusedKey,
-                                      vector.key.size());
-            continue;
-        }
-        RecordLedger::noteTest(vector.origin, ctrFields());
-        std::string name = vector.name;
-        tests.push_back(
-            zorvan::testing::testCase(std::move(name), [vector = std::move(vector),
-                                                        iv = std::move(*iv), key = std::move(key)] {
-                const auto [output, next] = key->run(Crypto::CipherMode::ctr, vector.decrypt, iv,
-                                                     Crypto::hexStringToBS(vector.inputHex));
-                assertCtrResult(vector, output, next);
-            }));
-    }
-    return tests;
+    return std::move(records).take();
 }
 
 } // namespace Test::AESCTR

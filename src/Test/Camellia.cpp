@@ -1,17 +1,15 @@
 #include <Test/Camellia.hpp>
 
+#include <Test/AesFiles.hpp>
 #include <Test/KatFiles.hpp>
 
 namespace Test::Camellia {
 
-std::vector<AES::KnownAnswer> readKnownAnswers() {
-    return AES::knownAnswers(KatFiles::readKatDirectory(katDirectory, AES::names::recordStart),
-                             katDirectory);
-}
-
 std::vector<zorvan::testing::Test>
-camelliaTests(const std::shared_ptr<const Crypto::CipherView>& cipher) {
-    return AES::knownAnswerTests(cipher, readKnownAnswers());
+camelliaTests(const std::shared_ptr<const Crypto::CipherView>& cipher, const DataSource& source) {
+    return AES::knownAnswerTests(
+        cipher, source, KatFiles::readFolder(source, katDirectory, AES::names::recordStart),
+        Suites::algorithm("Camellia"));
 }
 
 } // namespace Test::Camellia

@@ -17,4 +17,42 @@ ModeResult<zorvan::LazyBytes> streamThroughStrict(const KeyView& key, CipherMode
                                         zorvan::detail::ChunkStep(step));
 }
 
+namespace {
+
+zorvan::detail::KeyBlocks blocksOf(const KeyView& key) {
+    return {key.blockOctets(), &key,
+            [](const void* erased, const zorvan::Bytes& blocks) {
+                return static_cast<const KeyView*>(erased)->encryptBlock(blocks);
+            },
+            [](const void* erased, const zorvan::Bytes& blocks) {
+                return static_cast<const KeyView*>(erased)->decryptBlock(blocks);
+            }};
+}
+
+zorvan::detail::FeedbackMode feedbackMode(CipherMode mode, bool decrypt) {
+    using zorvan::detail::FeedbackMode;
+    switch (mode) {
+    case CipherMode::cbc:
+        return decrypt ? FeedbackMode::cbcDecrypt : FeedbackMode::cbcEncrypt;
+    case CipherMode::cfb:
+        return decrypt ? FeedbackMode::cfbDecrypt : FeedbackMode::cfbEncrypt;
+    case CipherMode::ofb:
+        return FeedbackMode::ofb;
+    case CipherMode::ecb:
+    case CipherMode::ctr:
+        break;
+    }
+    return FeedbackMode::ctr;
+}
+
+} // namespace
+
+ModeResult<zorvan::Bytes> runGeneric(const KeyView& key, CipherMode mode, bool decrypt,
+                                     const zorvan::Bytes& iv, const zorvan::Bytes& input) {
+    if (mode == CipherMode::ecb) {
+        return {zorvan::detail::runEcb(blocksOf(key), input, decrypt), iv};
+    }
+    return zorvan::detail::runFeedbackMode(feedbackMode(mode, decrypt), blocksOf(key), iv, input);
+}
+
 } // namespace Test::Crypto

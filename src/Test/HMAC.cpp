@@ -1,13 +1,13 @@
 #include <Test/HMAC.hpp>
 
 #include "unicode.hpp"
-#include "vector_cases.hpp"
 
-#include <Test/Crypto/hex.hpp>
+#include <Test/HmacVectors.hpp>
 #include <Test/KatFiles.hpp>
 #include <Test/KatOrigin.hpp>
 #include <Test/KatValues.hpp>
-#include <Test/RecordLedger.hpp>
+#include <Test/VectorCases.hpp>
+
 #include <zorvan/testing/assertion.hpp>
 
 #include <algorithm>
@@ -23,12 +23,16 @@ constexpr std::string_view testNamePrefix = "NistHMAC";
 constexpr std::string_view countSeparator = "-";
 constexpr std::string_view sectionLengthProperty = "L";
 constexpr std::string_view countField = "Count";
+constexpr std::string_view keyLengthField = "Klen";
 constexpr std::string_view macLengthField = "Tlen";
 constexpr std::string_view keyField = "Key";
 constexpr std::string_view messageField = "Msg";
+constexpr std::string_view messageLengthField = "Len";
 constexpr std::string_view macField = "Mac";
-constexpr std::array<std::string_view, 6> knownFields{countField, "Klen",       macLengthField,
-                                                      keyField,   messageField, macField};
+constexpr std::array<std::string_view, 5> neededFields{countField, macLengthField, keyField,
+                                                       messageField, macField};
+constexpr std::array<std::string_view, 6> knownFields{countField, keyLengthField, macLengthField,
+                                                      keyField,   messageField,   macField};
 constexpr std::string_view unknownLabelMessage = "algToLen: no HMAC section length for the label ";
 
 struct LabelLength {
@@ -43,6 +47,8 @@ constexpr std::array<LabelLength, 5> labelLengths{{
     {"SHA384", "48"},
     {"SHA512", "64"},
 }};
+// HMAC-MD5's sections, which are MD5's, not another hash's of this table.
+constexpr std::string_view md5Length = "16";
 
 bool isDecimalDigit(char32_t codePoint) noexcept {
     return codePoint >= U'0' && codePoint <= U'9';
@@ -52,23 +58,41 @@ bool isPrintableAscii(char32_t codePoint) noexcept {
     return codePoint >= U' ' && codePoint <= U'~';
 }
 
-// The records of a section whose length belongs to no hash are read by no suite: each suite
-// that skips the section notes them.
-void noteUnknownSection(std::string_view relativeDirectory, std::string_view fileName,
-                        const ParseNistKATs::KatCategory& category,
-                        std::optional<std::string_view> length) {
+// What a section of another length than the suite's is: another hash's, or of no hash at all.
+std::optional<std::string> sectionOfNoHash(std::optional<std::string_view> length) {
+    if (!length) {
+        return "a section without [L=...]";
+    }
     const bool known =
-        length && std::any_of(labelLengths.begin(), labelLengths.end(),
-                              [&](const LabelLength& each) { return each.length == *length; });
+        *length == md5Length || std::ranges::any_of(labelLengths, [&](const LabelLength& each) {
+            return each.length == *length;
+        });
     if (known) {
-        return;
+        return std::nullopt;
     }
-    const std::string detail = length ? "[L=" + std::string(*length) + "]" : "no L";
-    for (const ParseNistKATs::KatRecord& record : category.records) {
-        RecordLedger::noteDropped(
-            RecordLedger::RecordPlace{relativeDirectory, fileName, record.line()},
-            RecordLedger::DropReason::unknownSection, detail);
+    return "a section of no hash's digest length: [L=" + std::string(*length) + "]";
+}
+
+// An integer length field, where the vector has one, must say how long its value is.
+void checkLength(const HmacVector& vector, std::string_view field, const std::string& text,
+                 std::size_t actual, std::int64_t unit, std::string_view valueField) {
+    const std::int64_t stated = KatValues::integerField(vector.origin, field, text);
+    if (stated < 0 ||
+        static_cast<std::uint64_t>(stated) != actual * static_cast<std::uint64_t>(unit)) {
+        KatValues::disagree(vector.origin, std::string(field) + " = " + text + ", but " +
+                                               std::string(valueField) + " holds " +
+                                               std::to_string(actual) + " octets");
     }
+}
+
+void assertMacs(const HmacVector& vector, const HmacInputs& inputs,
+                const zorvan::Bytes& contiguousMac, const zorvan::Bytes& chunkedMac) {
+    const auto compared = [&inputs](const zorvan::Bytes& mac) {
+        return inputs.macLength ? KatValues::takeOctets(mac, *inputs.macLength) : mac;
+    };
+    zorvan::testing::assertKnownAnswer(vector.name,
+                                       std::pair(compared(contiguousMac), compared(chunkedMac)),
+                                       std::pair(inputs.knownMac, inputs.knownMac), vector.origin);
 }
 
 } // namespace
@@ -106,75 +130,87 @@ std::string quoteCount(std::string_view count) {
     return quoted + '"';
 }
 
-std::vector<HmacVector> readVectors(std::string_view label) {
-    // The label is checked before the folder is read.
-    const std::string_view sectionLength = algToLen(label);
-    return sectionVectors(
-        std::string(testNamePrefix) + std::string(label) + std::string(countSeparator),
-        sectionLength, katDirectory, KatFiles::readKatDirectory(katDirectory, countField));
+HmacInputs decode(const HmacVector& vector) {
+    const zorvan::testing::VectorOrigin& origin = vector.origin;
+    zorvan::Bytes key = KatValues::hexField(origin, keyField, vector.key);
+    zorvan::Bytes message = KatValues::hexField(origin, messageField, vector.message);
+    zorvan::Bytes knownMac = KatValues::hexField(origin, macField, vector.mac);
+    std::optional<std::int64_t> macLength;
+    if (vector.macLength) {
+        checkLength(vector, macLengthField, *vector.macLength, knownMac.size(), 1, macField);
+        macLength = KatValues::integerField(origin, macLengthField, *vector.macLength);
+    }
+    if (vector.keyLength) {
+        checkLength(vector, keyLengthField, *vector.keyLength, key.size(), 1, keyField);
+    }
+    if (vector.messageLength) {
+        checkLength(vector, messageLengthField, *vector.messageLength, message.size(), 8,
+                    messageField);
+    }
+    zorvan::LazyBytes chunkedMessage = KatValues::chunkMessage(message);
+    return {std::move(key), std::move(message), std::move(chunkedMessage), std::move(knownMac),
+            macLength};
 }
 
-std::vector<HmacVector> sectionVectors(std::string_view namePrefix, std::string_view sectionLength,
-                                       std::string_view relativeDirectory,
-                                       std::span<const KatFiles::KatFile> files) {
-    std::vector<HmacVector> vectors;
-    for (const KatFiles::KatFile& file : files) {
+zorvan::testing::Test hmacTest(const std::shared_ptr<const Crypto::HashView>& hash,
+                               HmacVector vector) {
+    return vectorCase(std::move(vector), [hash](const HmacVector& each) {
+        const HmacInputs inputs = decode(each);
+        assertMacs(each, inputs, hash->macOctets(inputs.key, inputs.message),
+                   hash->chunkedMacOctets(inputs.key, inputs.chunkedMessage));
+    });
+}
+
+void sectionTests(RecordTests& records, const std::shared_ptr<const Crypto::HashView>& hash,
+                  const KatFiles::Folder& folder, std::string_view namePrefix,
+                  std::string_view sectionLength) {
+    for (const KatFiles::KatFile& file : folder.files) {
         std::size_t recordNumber = 0;
         for (const ParseNistKATs::KatCategory& category : file.categories) {
             const std::optional<std::string_view> length = category.property(sectionLengthProperty);
-            if (length != sectionLength) {
-                noteUnknownSection(relativeDirectory, file.name, category, length);
-                recordNumber += category.records.size();
-                continue;
-            }
+            const std::optional<std::string> noHash =
+                length == sectionLength ? std::nullopt : sectionOfNoHash(length);
             for (const ParseNistKATs::KatRecord& record : category.records) {
                 ++recordNumber;
-                const auto count = record.field(countField);
-                const auto macLength = record.field(macLengthField);
-                const auto key = record.field(keyField);
-                const auto message = record.field(messageField);
-                const auto mac = record.field(macField);
-                if (!count || !macLength || !key || !message || !mac) {
-                    RecordLedger::noteMissingFields(
-                        RecordLedger::RecordPlace{relativeDirectory, file.name, record.line()},
-                        record, knownFields, RecordLedger::missingNames(record, knownFields));
+                const RecordLedger::RecordPlace place{folder.directory, file.name, record.line()};
+                if (noHash) {
+                    records.fail(place, *noHash);
                     continue;
                 }
-                vectors.push_back(
-                    {std::string(namePrefix) + quoteCount(*count), std::string(*macLength),
-                     std::string(*key), std::string(*message), std::string(*mac),
-                     KatOrigin::recordOrigin(relativeDirectory, file.name, record, recordNumber)});
-                RecordLedger::noteTest(vectors.back().origin, knownFields);
+                if (length != sectionLength) {
+                    records.otherVariant(place, "section [L=" + std::string(*length) + "]");
+                    continue;
+                }
+                if (std::string damage = recordDamage(record, neededFields, knownFields);
+                    !damage.empty()) {
+                    records.fail(place, damage);
+                    continue;
+                }
+                records.add(hmacTest(
+                    hash,
+                    {std::string(namePrefix) + quoteCount(*record.field(countField)),
+                     std::string(*record.field(macLengthField)),
+                     std::string(*record.field(keyField)), std::string(*record.field(messageField)),
+                     std::string(*record.field(macField)),
+                     KatOrigin::recordOrigin(folder.directory, file.name, record, recordNumber),
+                     KatValues::optionalText(record.field(keyLengthField)), std::nullopt}));
             }
         }
     }
-    return vectors;
 }
 
-HmacInputs decode(const HmacVector& vector) {
-    zorvan::Bytes message = Crypto::hexStringToBS(vector.message);
-    zorvan::LazyBytes chunkedMessage = KatValues::chunkMessage(message);
-    return {Crypto::hexStringToBS(vector.key), std::move(message), std::move(chunkedMessage),
-            Crypto::hexStringToBS(vector.mac),
-            KatValues::readInteger(macLengthField, vector.macLength)};
-}
-
-void assertMacs(const HmacVector& vector, const HmacInputs& inputs,
-                const zorvan::Bytes& contiguousMac, const zorvan::Bytes& chunkedMac) {
-    zorvan::testing::assertKnownAnswer(
-        vector.name,
-        std::pair(KatValues::takeOctets(contiguousMac, inputs.macLength),
-                  KatValues::takeOctets(chunkedMac, inputs.macLength)),
-        std::pair(inputs.knownMac, inputs.knownMac), vector.origin);
-}
-
-std::vector<zorvan::testing::Test> bindTests(const std::shared_ptr<const Crypto::MacView>& mac,
-                                             std::vector<HmacVector> vectors) {
-    return vectorCases(std::move(vectors), [mac](const HmacVector& vector) {
-        const HmacInputs inputs = decode(vector);
-        assertMacs(vector, inputs, mac->macOctets(inputs.key, inputs.message),
-                   mac->chunkedMacOctets(inputs.key, inputs.chunkedMessage));
-    });
+std::vector<zorvan::testing::Test> hmacTests(const std::shared_ptr<const Crypto::HashView>& hash,
+                                             std::string_view label, const DataSource& source) {
+    // The label is checked before the folder is read.
+    const std::string_view sectionLength = algToLen(label);
+    const KatFiles::Folder folder = KatFiles::readFolder(source, katDirectory, countField);
+    RecordTests records(source);
+    records.beginFolder(folder);
+    sectionTests(records, hash, folder,
+                 std::string(testNamePrefix) + std::string(label) + std::string(countSeparator),
+                 sectionLength);
+    records.endFolder();
+    return std::move(records).take();
 }
 
 } // namespace Test::HMAC

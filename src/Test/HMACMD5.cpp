@@ -1,12 +1,19 @@
 #include <Test/HMACMD5.hpp>
 
+#include <Test/HmacVectors.hpp>
 #include <Test/KatFiles.hpp>
+#include <Test/RecordTests.hpp>
 
 namespace Test::HMACMD5 {
 
-std::vector<HMAC::HmacVector> readVectors() {
-    return HMAC::sectionVectors("RfcHMACMD5-", "16", katDirectory,
-                                KatFiles::readKatDirectory(katDirectory, "Count"));
+std::vector<zorvan::testing::Test> hmacMd5Tests(const std::shared_ptr<const Crypto::HashView>& hash,
+                                                const DataSource& source) {
+    const KatFiles::Folder folder = KatFiles::readFolder(source, katDirectory, "Count");
+    RecordTests records(source);
+    records.beginFolder(folder);
+    HMAC::sectionTests(records, hash, folder, "RfcHMACMD5-", "16");
+    records.endFolder();
+    return std::move(records).take();
 }
 
 } // namespace Test::HMACMD5

@@ -1,11 +1,13 @@
 #include <Test/KatFiles.hpp>
 
-#include <Paths_zorvan_tests.hpp>
+#include <Test/Manifest.hpp>
+#include <Test/sha256.hpp>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -16,7 +18,6 @@ namespace Test::KatFiles {
 namespace {
 
 namespace fs = std::filesystem;
-
 [[noreturn]] void refuse(const std::string& path, const std::string& reason) {
     throw KatDirectoryError("cannot read the KAT file '" + path + "': " + reason);
 }
@@ -77,6 +78,8 @@ Descriptor openRegular(const std::string& path) {
     return file;
 }
 
+} // namespace
+
 // Reads to the end of the file whatever size it claims (files under /proc claim none), so
 // that a file that fails part-way, or grows past the limit while read, is refused whole.
 std::string readWhole(const std::string& path) {
@@ -103,13 +106,17 @@ std::string readWhole(const std::string& path) {
     }
 }
 
+namespace {
+
+// The entry names of the folder that exist and are not folders, in listing order.
 std::vector<std::string> regularEntries(const std::string& directory) {
     std::error_code error;
     fs::directory_iterator listing(directory, error);
     if (error) {
-        throw KatDirectoryError(
-            "cannot list the KAT directory '" + directory + "': " + error.message() +
-            " (the data directory is $zorvan_tests_datadir when set, else " + "the installed one)");
+        throw KatDirectoryError("cannot list the KAT directory '" + directory +
+                                "': " + error.message() +
+                                " (the data directory is $zorvan_tests_datadir when set, else "
+                                "the installed one)");
     }
     std::vector<std::string> names;
     for (fs::directory_iterator end; listing != end; listing.increment(error)) {
@@ -126,6 +133,46 @@ std::vector<std::string> regularEntries(const std::string& directory) {
     return names;
 }
 
+std::string octets(std::uint64_t count) {
+    return std::to_string(count) + (count == 1 ? " octet" : " octets");
+}
+
+// What differs between a file read and its manifest entry, or nothing.
+std::optional<std::string> difference(const ManifestEntry& listed, std::string_view text,
+                                      std::size_t records) {
+    if (text.size() < listed.size) {
+        return "truncated: " + octets(text.size()) + " of the " + octets(listed.size) +
+               " the manifest lists";
+    }
+    if (text.size() > listed.size) {
+        return "changed: " + octets(text.size()) + " where the manifest lists " +
+               octets(listed.size);
+    }
+    if (Sha256::toHex(Sha256::digest(text)) != listed.sha256) {
+        return "changed: its SHA-256 is not the one the manifest lists";
+    }
+    if (records != listed.records) {
+        return "changed: " + std::to_string(records) + " records where the manifest lists " +
+               std::to_string(listed.records);
+    }
+    return std::nullopt;
+}
+
+// Why a file the manifest lists was not kept from the listing.
+std::string whyNotRead(const std::string& path) {
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (error && error != std::errc::no_such_file_or_directory) {
+        return "cannot be read: " + error.message();
+    }
+    if (fs::is_directory(status)) {
+        return "not a regular file: a directory stands in its place";
+    }
+    return fs::is_symlink(fs::symlink_status(path, error))
+               ? "missing: a broken link stands in its place"
+               : "missing";
+}
+
 } // namespace
 
 std::string_view stem(std::string_view fileName) noexcept {
@@ -133,36 +180,59 @@ std::string_view stem(std::string_view fileName) noexcept {
     return dot == std::string_view::npos ? fileName : fileName.substr(0, dot);
 }
 
-std::vector<KatFile> readKatDirectory(std::string_view relativeDirectory,
-                                      std::string_view startName,
-                                      const std::function<bool(std::string_view)>& keep) {
-    const std::string directory = Paths_zorvan_tests::getDataFileName(relativeDirectory);
+bool everyFile(std::string_view /*fileName*/) {
+    return true;
+}
+
+Folder readFolder(const DataSource& source, std::string_view relativeDirectory,
+                  std::string_view startName, const FileSelection& select) {
+    const std::string directory = source.path(relativeDirectory);
+    const Manifest* manifest = source.manifest();
     const std::string separator = directory.empty() || directory.back() == '/' ? "" : "/";
-    std::vector<KatFile> files;
+    Folder folder{std::string(relativeDirectory), {}, {}};
+    std::vector<std::string> unread;
+    if (manifest != nullptr) {
+        for (std::string& name : manifest->filesIn(relativeDirectory)) {
+            if (select(name)) {
+                unread.push_back(std::move(name));
+            }
+        }
+    }
     for (std::string& name : regularEntries(directory)) {
-        if (!keep(name)) {
+        if (!select(name)) {
             continue;
         }
         std::string path = directory + separator + name;
         const std::string text = readWhole(path);
-        files.push_back(
-            {std::move(path), std::move(name), ParseNistKATs::parseCategories(startName, text)});
-    }
-    return files;
-}
-
-KatRecordCount
-countRecords(const std::vector<KatFile>& files,
-             const std::function<bool(const ParseNistKATs::KatCategory&)>& keepSection) {
-    KatRecordCount count{files.size(), 0};
-    for (const KatFile& file : files) {
-        for (const ParseNistKATs::KatCategory& category : file.categories) {
-            if (keepSection(category)) {
-                count.records += category.records.size();
+        RecordLedger::noteFile(source.ledger());
+        KatFile file{std::move(path), std::move(name),
+                     ParseNistKATs::parseCategories(startName, text)};
+        if (manifest != nullptr) {
+            const ManifestEntry* listed =
+                manifest->find(std::string(relativeDirectory) + "/" + file.name);
+            std::erase(unread, file.name);
+            if (listed == nullptr) {
+                folder.problems.push_back({file.name, "extra: the manifest does not list it"});
+            } else if (auto what = difference(*listed, text, countRecords(file))) {
+                folder.problems.push_back({file.name, std::move(*what)});
             }
         }
+        folder.files.push_back(std::move(file));
     }
-    return count;
+    for (std::string& name : unread) {
+        std::string what = whyNotRead(directory + separator + name);
+        folder.problems.push_back({std::move(name), std::move(what)});
+    }
+    std::ranges::sort(folder.problems, {}, &FileProblem::fileName);
+    return folder;
+}
+
+std::size_t countRecords(const KatFile& file) noexcept {
+    std::size_t records = 0;
+    for (const ParseNistKATs::KatCategory& category : file.categories) {
+        records += category.records.size();
+    }
+    return records;
 }
 
 } // namespace Test::KatFiles

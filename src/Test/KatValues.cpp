@@ -1,5 +1,7 @@
 #include <Test/KatValues.hpp>
 
+#include <Test/Crypto/hex.hpp>
+
 #include <algorithm>
 #include <charconv>
 #include <string>
@@ -24,6 +26,10 @@ std::string_view trimmed(std::string_view text) noexcept {
     return text.substr(first, text.find_last_not_of(asciiWhiteSpace) - first + 1);
 }
 
+std::string placeOf(const zorvan::testing::VectorOrigin& origin) {
+    return origin.file + ":" + std::to_string(origin.line) + ": ";
+}
+
 } // namespace
 
 std::int64_t readInteger(std::string_view fieldName, std::string_view text) {
@@ -34,6 +40,33 @@ std::int64_t readInteger(std::string_view fieldName, std::string_view text) {
         throw KatValueError(notAnIntegerMessage(fieldName, text));
     }
     return value;
+}
+
+zorvan::Bytes hexField(const zorvan::testing::VectorOrigin& origin, std::string_view fieldName,
+                       std::string_view text) {
+    try {
+        return Crypto::hexStringToBS(text);
+    } catch (const Crypto::HexDecodingError& error) {
+        throw Crypto::HexDecodingError(placeOf(origin) + std::string(fieldName) + ": " +
+                                       error.what());
+    }
+}
+
+std::int64_t integerField(const zorvan::testing::VectorOrigin& origin, std::string_view fieldName,
+                          std::string_view text) {
+    try {
+        return readInteger(fieldName, text);
+    } catch (const KatValueError& error) {
+        throw KatValueError(placeOf(origin) + error.what());
+    }
+}
+
+void disagree(const zorvan::testing::VectorOrigin& origin, const std::string& why) {
+    throw KatValueError(placeOf(origin) + why);
+}
+
+std::optional<std::string> optionalText(std::optional<std::string_view> text) {
+    return text ? std::optional<std::string>(*text) : std::nullopt;
 }
 
 zorvan::Bytes takeOctets(const zorvan::Bytes& bytes, std::int64_t count) {

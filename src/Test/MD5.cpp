@@ -1,5 +1,11 @@
 #include <Test/MD5.hpp>
 
+#include <Test/Crypto/hex.hpp>
+#include <Test/IncompleteMatch.hpp>
+#include <Test/Md5Vectors.hpp>
+
+#include <zorvan/testing/assertion.hpp>
+
 #include <algorithm>
 #include <array>
 #include <stdexcept>
@@ -23,6 +29,20 @@ constexpr std::array<Md5Vector, 7> vectors{{
 
 constexpr std::size_t firstChunkOctets = 32;
 constexpr std::string_view rfcSection = "RFC 1321 A.5";
+
+// A digest of the type under test as a known-answer failure compares and prints it: by the
+// type's own == and <<.
+struct ViewedDigest {
+    const Crypto::HashView* view;
+    Crypto::Digest digest;
+
+    friend bool operator==(const ViewedDigest& first, const ViewedDigest& second) {
+        return first.view->equal(first.digest, second.digest);
+    }
+    friend std::ostream& operator<<(std::ostream& out, const ViewedDigest& viewed) {
+        return out << viewed.view->print(viewed.digest);
+    }
+};
 
 } // namespace
 
@@ -49,6 +69,25 @@ zorvan::LazyBytes packInDoublingChunks(const zorvan::Bytes& octets) {
         chunks.emplace_back(octets, start, std::min(chunkOctets, octets.size() - start));
     }
     return zorvan::LazyBytes::fromChunks(std::move(chunks));
+}
+
+std::vector<zorvan::testing::Test> md5Tests(const std::shared_ptr<const Crypto::HashView>& hash) {
+    std::vector<zorvan::testing::Test> cases;
+    for (std::size_t row = 1; row <= vectors.size(); ++row) {
+        cases.push_back(zorvan::testing::testCase(caseName, [hash, vector = vectors[row - 1],
+                                                             origin = md5Origin(row)] {
+            const ViewedDigest computed{hash.get(), hash->hash(packInDoublingChunks(
+                                                        zorvan::Bytes::fromText(vector.message)))};
+            std::optional<Crypto::Digest> known =
+                hash->get(Crypto::hexStringToBS(vector.digestHex));
+            if (!known) {
+                throw IncompleteMatch(unreadableDigestError);
+            }
+            zorvan::testing::assertKnownAnswer(std::string(vector.assertionMessage), computed,
+                                               ViewedDigest{hash.get(), std::move(*known)}, origin);
+        }));
+    }
+    return {Crypto::hashPropTests(hash), zorvan::testing::TestGroup{groupName, std::move(cases)}};
 }
 
 } // namespace Test::MD5

@@ -1,9 +1,11 @@
 #include <Test/MonteCarlo.hpp>
 
-#include "vector_cases.hpp"
-
-#include <Test/NistHashFiles.hpp>
-#include <Test/ParseNistKATs.hpp>
+#include <Test/KatFiles.hpp>
+#include <Test/KatValues.hpp>
+#include <Test/MonteCarloFiles.hpp>
+#include <Test/RecordTests.hpp>
+#include <Test/ShaVectors.hpp>
+#include <Test/VectorCases.hpp>
 
 #include <zorvan/testing/assertion.hpp>
 
@@ -49,30 +51,42 @@ const AlgorithmRow& rowOf(Algorithm algorithm) {
     return *row;
 }
 
-// The checkpoints of one section's record, numbered on from found's last.
-void recordCheckpoints(std::string_view label, std::string_view file,
-                       const ParseNistKATs::KatRecord& record, std::vector<Checkpoint>& found) {
+// The checkpoints of one section's record, numbered on from `before`, up to where the fields
+// leave the COUNT, MD order.
+SectionCheckpoints recordCheckpoints(std::string_view label, std::string_view file,
+                                     const ParseNistKATs::KatRecord& record, std::size_t before) {
+    SectionCheckpoints section;
     std::string seed(record.fields.front().value);
     const ParseNistKATs::KatField* count = nullptr;
-    for (const ParseNistKATs::KatField& field : record.fields) {
-        if (field.name == countField) {
-            if (count != nullptr) {
-                break; // a COUNT without its MD: the seeds after it are unknown
-            }
-            count = &field;
-        } else if (field.name == digestField && count != nullptr) {
-            found.push_back({"Nist" + std::string(label) + "Monte-" + count->value, seed,
-                             field.value,
-                             zorvan::testing::VectorOrigin{
-                                 .file = std::string(file),
-                                 .line = count->line,
-                                 .number = found.size() + 1,
-                                 .fields = {{count->name, count->value}, {field.name, field.value}},
-                             }});
-            seed = field.value;
+    const auto breakAt = [&](const ParseNistKATs::KatField& field, std::string why) {
+        section.broken = BrokenChain{field.line, std::move(why)};
+    };
+    for (auto field = record.fields.begin() + 1; field != record.fields.end() && !section.broken;
+         ++field) {
+        if (field->name == countField && count == nullptr) {
+            count = &*field;
+        } else if (field->name == digestField && count != nullptr) {
+            section.checkpoints.push_back(
+                {"Nist" + std::string(label) + "Monte-" + count->value, seed, field->value,
+                 zorvan::testing::VectorOrigin{
+                     .file = std::string(file),
+                     .line = count->line,
+                     .number = before + section.checkpoints.size() + 1,
+                     .fields = {{count->name, count->value}, {field->name, field->value}},
+                 }});
+            seed = field->value;
             count = nullptr;
+        } else if (field->name == countField || field->name == digestField) {
+            breakAt(*field, field->name == countField ? "a COUNT where its MD should stand"
+                                                      : "an MD without its COUNT");
+        } else {
+            breakAt(*field, "unknown field: " + field->name);
         }
     }
+    if (!section.broken && count != nullptr) {
+        breakAt(*count, "a COUNT without its MD");
+    }
+    return section;
 }
 
 } // namespace
@@ -85,24 +99,18 @@ std::string_view labelOf(Algorithm algorithm) {
     return rowOf(algorithm).label;
 }
 
-std::vector<Checkpoint> checkpoints(std::string_view label,
-                                    std::span<const ParseNistKATs::KatCategory> categories,
-                                    std::string_view file) {
-    std::vector<Checkpoint> found;
+std::vector<SectionCheckpoints> checkpoints(std::string_view label,
+                                            std::span<const ParseNistKATs::KatCategory> categories,
+                                            std::string_view file) {
+    std::vector<SectionCheckpoints> sections;
+    std::size_t before = 0;
     for (const ParseNistKATs::KatCategory& category : categories) {
         for (const ParseNistKATs::KatRecord& record : category.records) {
-            recordCheckpoints(label, file, record, found);
+            sections.push_back(recordCheckpoints(label, file, record, before));
+            before += sections.back().checkpoints.size();
         }
     }
-    return found;
-}
-
-std::vector<Checkpoint> readCheckpoints(Algorithm algorithm) {
-    const std::string_view label = labelOf(algorithm);
-    const std::array fileNames{std::string(label) + "Monte.rsp"};
-    return checkpoints(
-        label, NistHashFiles::readNamedFiles(katDirectory, seedField, fileNames).front().categories,
-        std::string(katDirectory) + "/" + fileNames.front());
+    return sections;
 }
 
 zorvan::Bytes chainDigests(const Crypto::HashView& hash, Chaining chaining, zorvan::Bytes seed) {
@@ -132,14 +140,33 @@ zorvan::Bytes chainDigests(const Crypto::HashView& hash, Chaining chaining, zorv
 }
 
 std::vector<zorvan::testing::Test>
-monteCarloTests(const std::shared_ptr<const Crypto::HashView>& hash, Algorithm algorithm) {
+monteCarloTests(const std::shared_ptr<const Crypto::HashView>& hash, Algorithm algorithm,
+                const DataSource& source) {
     const Chaining chaining = chainingOf(algorithm);
-    return vectorCases(readCheckpoints(algorithm), [hash, chaining](const Checkpoint& checkpoint) {
-        zorvan::testing::assertKnownAnswer(
-            checkpoint.name,
-            chainDigests(*hash, chaining, Crypto::hexStringToBS(checkpoint.seedHex)),
-            Crypto::hexStringToBS(checkpoint.digestHex), checkpoint.origin);
-    });
+    const std::string_view label = labelOf(algorithm);
+    const std::array fileNames{std::string(label) + "Monte.rsp"};
+    const KatFiles::Folder folder = SHA::readNamedFiles(source, katDirectory, fileNames, seedField);
+    const KatFiles::KatFile& file = folder.files.front();
+    RecordTests records(source);
+    records.beginFolder(folder);
+    for (SectionCheckpoints& section :
+         checkpoints(label, file.categories, std::string(katDirectory) + "/" + file.name)) {
+        for (Checkpoint& checkpoint : section.checkpoints) {
+            records.add(vectorCase(std::move(checkpoint), [hash, chaining](const Checkpoint& each) {
+                zorvan::testing::assertKnownAnswer(
+                    each.name,
+                    chainDigests(*hash, chaining,
+                                 KatValues::hexField(each.origin, "Seed", each.seedHex)),
+                    KatValues::hexField(each.origin, digestField, each.digestHex), each.origin);
+            }));
+        }
+        if (section.broken) {
+            records.fail({folder.directory, file.name, section.broken->line},
+                         section.broken->why + ": the checkpoints after it cannot be seeded");
+        }
+    }
+    records.endFolder();
+    return std::move(records).take();
 }
 
 } // namespace Test::MonteCarlo

@@ -193,14 +193,15 @@ private:
             categories_.emplace_back();
         }
         inBody_ = true;
-        std::vector<KatRecord>& records = categories_.back().records;
+        KatCategory& category = categories_.back();
         std::string name = bodyFieldName(line);
         if (name == startName_) {
-            records.emplace_back();
-        } else if (records.empty()) {
-            return; // fields before the body's first record start belong to no record
+            category.records.emplace_back();
         }
-        records.back().fields.push_back({std::move(name), bodyFieldValue(line), lineNumber});
+        // Fields before the body's first record start belong to no record.
+        std::vector<KatField>& fields =
+            category.records.empty() ? category.strayFields : category.records.back().fields;
+        fields.push_back({std::move(name), bodyFieldValue(line), lineNumber});
     }
 
     std::string_view startName_;

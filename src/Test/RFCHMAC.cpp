@@ -1,8 +1,11 @@
 #include <Test/RFCHMAC.hpp>
 
+#include <Test/HMAC.hpp>
+#include <Test/HmacVectors.hpp>
 #include <Test/KatFiles.hpp>
 #include <Test/KatOrigin.hpp>
-#include <Test/RecordLedger.hpp>
+#include <Test/KatValues.hpp>
+#include <Test/RecordTests.hpp>
 
 #include <array>
 #include <cctype>
@@ -30,51 +33,51 @@ std::string stemSuffix(std::string_view label) {
     return suffix;
 }
 
-} // namespace
-
-std::vector<HMAC::HmacVector> hmacVectors(std::span<const KatFiles::KatFile> files,
-                                          std::string_view label,
-                                          std::string_view relativeDirectory) {
-    const std::string_view digestOctets = HMAC::algToLen(label);
-    const std::string suffix = stemSuffix(label);
-    std::vector<HMAC::HmacVector> vectors;
-    for (const KatFiles::KatFile& file : files) {
+void folderTests(RecordTests& records, const std::shared_ptr<const Crypto::HashView>& hash,
+                 const KatFiles::Folder& folder) {
+    for (const KatFiles::KatFile& file : folder.files) {
         const std::string_view stem = KatFiles::stem(file.name);
-        if (!stem.ends_with(suffix)) {
-            continue;
-        }
         std::size_t number = 0;
         std::size_t recordNumber = 0;
         for (const ParseNistKATs::KatCategory& category : file.categories) {
             for (const ParseNistKATs::KatRecord& record : category.records) {
                 ++recordNumber;
-                const auto key = record.field(keyField);
-                const auto message = record.field(messageField);
-                const auto mac = record.field(macField);
-                if (!key || !message || !mac) {
-                    RecordLedger::noteMissingFields(
-                        RecordLedger::RecordPlace{relativeDirectory, file.name, record.line()},
-                        record, knownFields,
-                        RecordLedger::missingNames(record, std::span(knownFields).first(4)));
+                if (std::string damage =
+                        recordDamage(record, std::span(knownFields).first(4), knownFields);
+                    !damage.empty()) {
+                    records.fail({folder.directory, file.name, record.line()}, damage);
                     continue;
                 }
-                vectors.push_back(
+                records.add(HMAC::hmacTest(
+                    hash,
                     {std::string(stem) + "-" + std::to_string(number++),
-                     std::string(record.field(macLengthField).value_or(digestOctets)),
-                     std::string(*key), std::string(*message), std::string(*mac),
-                     KatOrigin::recordOrigin(relativeDirectory, file.name, record, recordNumber)});
-                RecordLedger::noteTest(vectors.back().origin, knownFields);
+                     KatValues::optionalText(record.field(macLengthField)),
+                     std::string(*record.field(keyField)), std::string(*record.field(messageField)),
+                     std::string(*record.field(macField)),
+                     KatOrigin::recordOrigin(folder.directory, file.name, record, recordNumber),
+                     std::nullopt, std::string(*record.field(lengthField))}));
             }
         }
     }
-    return vectors;
 }
 
-std::vector<HMAC::HmacVector> readVectors(std::string_view label) {
-    return KatFiles::readFolders<HMAC::HmacVector>(
-        katDirectories, lengthField, [&](const auto& files, std::string_view directory) {
-            return hmacVectors(files, label, directory);
-        });
+} // namespace
+
+std::vector<zorvan::testing::Test> rfcHmacTests(const std::shared_ptr<const Crypto::HashView>& hash,
+                                                std::string_view label, const DataSource& source) {
+    static_cast<void>(HMAC::algToLen(label)); // the label is checked before the folders are read
+    const std::string suffix = stemSuffix(label);
+    RecordTests records(source);
+    for (const std::string_view directory : katDirectories) {
+        const KatFiles::Folder folder = KatFiles::readFolder(
+            source, directory, lengthField, [&suffix](std::string_view fileName) {
+                return KatFiles::stem(fileName).ends_with(suffix);
+            });
+        records.beginFolder(folder);
+        folderTests(records, hash, folder);
+        records.endFolder();
+    }
+    return std::move(records).take();
 }
 
 } // namespace Test::RFCHMAC

@@ -1,14 +1,15 @@
 #include <Test/SHA.hpp>
 
-#include "vector_cases.hpp"
-
-#include <Test/Crypto/hex.hpp>
 #include <Test/KatFiles.hpp>
 #include <Test/KatOrigin.hpp>
 #include <Test/KatValues.hpp>
-#include <Test/RecordLedger.hpp>
+#include <Test/RecordTests.hpp>
+#include <Test/ShaVectors.hpp>
+#include <Test/VectorCases.hpp>
+
 #include <zorvan/testing/assertion.hpp>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -17,64 +18,12 @@ namespace Test::SHA {
 namespace {
 
 constexpr std::string_view katDirectory = "Test/KAT_SHA";
-constexpr std::string_view testNamePrefix = "Nist";
-constexpr std::string_view numberSeparator = "-";
-constexpr std::string_view lengthField = "Len";
 constexpr std::string_view messageField = "Msg";
 constexpr std::string_view digestField = "MD";
 constexpr std::array<std::string_view, 3> knownFields{lengthField, messageField, digestField};
 
-std::string testName(std::string_view label, std::uint64_t number) {
-    return std::string(testNamePrefix) + std::string(label) + std::string(numberSeparator) +
-           std::to_string(number);
-}
-
-} // namespace
-
-std::vector<ShaVector> readVectors(std::string_view label) {
-    return fileVectors(
-        katDirectory, label,
-        KatFiles::readKatDirectory(katDirectory, lengthField, [label](std::string_view fileName) {
-            return fileName.starts_with(label);
-        }));
-}
-
-std::vector<ShaVector> fileVectors(std::string_view relativeDirectory, std::string_view label,
-                                   std::vector<KatFiles::KatFile> files) {
-    std::vector<ShaVector> vectors;
-    for (KatFiles::KatFile& file : files) {
-        std::size_t recordNumber = 0;
-        for (ParseNistKATs::KatCategory& category : file.categories) {
-            for (ParseNistKATs::KatRecord& record : category.records) {
-                ++recordNumber;
-                const auto length = record.field(lengthField);
-                const auto message = record.field(messageField);
-                const auto digest = record.field(digestField);
-                if (!length || !message || !digest) {
-                    RecordLedger::noteMissingFields(
-                        RecordLedger::RecordPlace{relativeDirectory, file.name, record.line()},
-                        record, knownFields, RecordLedger::missingNames(record, knownFields));
-                    continue;
-                }
-                ShaVector vector{testName(label, vectors.size() + 1), std::string(*length),
-                                 std::string(*message), std::string(*digest)};
-                // The record is not read again: its fields move into the origin.
-                vector.origin = KatOrigin::recordOrigin(relativeDirectory, file.name,
-                                                        std::move(record), recordNumber);
-                RecordLedger::noteTest(vector.origin, knownFields);
-                vectors.push_back(std::move(vector));
-            }
-        }
-    }
-    return vectors;
-}
-
-ShaInputs decode(const ShaVector& vector) {
-    // Len counts bits; a trailing partial octet is not part of the message.
-    const std::int64_t octets = KatValues::readInteger(lengthField, vector.length) >> 3;
-    zorvan::Bytes message = KatValues::takeOctets(Crypto::hexStringToBS(vector.message), octets);
-    zorvan::LazyBytes chunkedMessage = KatValues::chunkMessage(message);
-    return {std::move(message), std::move(chunkedMessage), Crypto::hexStringToBS(vector.digest)};
+std::string testName(std::string_view label, std::size_t number) {
+    return "Nist" + std::string(label) + "-" + std::to_string(number);
 }
 
 void assertDigests(const ShaVector& vector, zorvan::Bytes contiguousDigest,
@@ -84,18 +33,116 @@ void assertDigests(const ShaVector& vector, zorvan::Bytes contiguousDigest,
         std::pair(knownDigest, knownDigest), vector.origin);
 }
 
-std::vector<zorvan::testing::Test> vectorTests(const std::shared_ptr<const Crypto::HashView>& hash,
-                                               std::vector<ShaVector> vectors) {
-    return vectorCases(std::move(vectors), [hash](const ShaVector& vector) {
-        const ShaInputs inputs = decode(vector);
-        assertDigests(vector, hash->digestOctets(inputs.message),
-                      hash->chunkedDigestOctets(inputs.chunkedMessage), inputs.knownDigest);
-    });
+} // namespace
+
+ShaInputs decode(const ShaVector& vector) {
+    const std::int64_t bits = KatValues::integerField(vector.origin, lengthField, vector.length);
+    zorvan::Bytes message = KatValues::hexField(vector.origin, messageField, vector.message);
+    // Len counts bits; a trailing partial octet is not part of the message.
+    const auto neededOctets = static_cast<std::uint64_t>((bits + 7) / 8);
+    const bool emptyMessage = bits == 0 && message.size() <= 1;
+    if (bits < 0 || (!emptyMessage && message.size() != neededOctets)) {
+        KatValues::disagree(vector.origin, "Len = " + vector.length + " bits, but Msg holds " +
+                                               std::to_string(message.size()) + " octets");
+    }
+    message = KatValues::takeOctets(message, bits >> 3);
+    zorvan::LazyBytes chunkedMessage = KatValues::chunkMessage(message);
+    return {std::move(message), std::move(chunkedMessage),
+            KatValues::hexField(vector.origin, digestField, vector.digest)};
 }
 
-std::vector<zorvan::testing::Test> suiteTests(const std::shared_ptr<const Crypto::HashView>& hash,
-                                              std::vector<ShaVector> vectors) {
-    std::vector<zorvan::testing::Test> tests = vectorTests(hash, std::move(vectors));
+std::vector<ReadRecord<ShaVector>> messageRecords(const KatFiles::Folder& folder,
+                                                  std::string_view label) {
+    std::vector<ReadRecord<ShaVector>> records;
+    std::size_t number = 0;
+    for (const KatFiles::KatFile& file : folder.files) {
+        std::size_t recordNumber = 0;
+        for (const ParseNistKATs::KatCategory& category : file.categories) {
+            for (const ParseNistKATs::KatRecord& record : category.records) {
+                ++recordNumber;
+                ReadRecord<ShaVector>& read = records.emplace_back(
+                    ReadRecord<ShaVector>{file.name,
+                                          record.line(),
+                                          std::nullopt,
+                                          recordDamage(record, knownFields, knownFields),
+                                          {}});
+                if (read.damage.empty()) {
+                    read.vector = ShaVector{
+                        testName(label, ++number), std::string(*record.field(lengthField)),
+                        std::string(*record.field(messageField)),
+                        std::string(*record.field(digestField)),
+                        KatOrigin::recordOrigin(folder.directory, file.name, record, recordNumber)};
+                }
+            }
+        }
+    }
+    return records;
+}
+
+std::vector<zorvan::testing::Test>
+messageFileTests(const std::shared_ptr<const Crypto::HashView>& hash, const DataSource& source,
+                 const KatFiles::Folder& folder, std::string_view label) {
+    RecordTests records(source);
+    records.addFolder(
+        folder, messageRecords(folder, label), [&hash](RecordTests& each, ShaVector vector) {
+            each.add(vectorCase(std::move(vector), [hash](const ShaVector& shaVector) {
+                const ShaInputs inputs = decode(shaVector);
+                assertDigests(shaVector, hash->digestOctets(inputs.message),
+                              hash->chunkedDigestOctets(inputs.chunkedMessage), inputs.knownDigest);
+            }));
+        });
+    return std::move(records).take();
+}
+
+KatFiles::Folder readNamedFiles(const DataSource& source, std::string_view relativeDirectory,
+                                std::span<const std::string> fileNames,
+                                std::string_view startName) {
+    KatFiles::Folder folder = KatFiles::readFolder(
+        source, relativeDirectory, startName, [fileNames](std::string_view fileName) {
+            return std::ranges::find(fileNames, fileName) != fileNames.end();
+        });
+    std::vector<KatFiles::KatFile> ordered;
+    for (const std::string& fileName : fileNames) {
+        const auto file = std::ranges::find(folder.files, fileName, &KatFiles::KatFile::name);
+        if (file == folder.files.end()) {
+            throw KatFiles::KatDirectoryError(
+                "the KAT file '" + source.path(std::string(relativeDirectory) + "/" + fileName) +
+                "' is missing (the data directory is $zorvan_tests_datadir when set, else the "
+                "installed one)");
+        }
+        ordered.push_back(std::move(*file));
+    }
+    folder.files = std::move(ordered);
+    return folder;
+}
+
+std::vector<std::string> messageFileNames(std::string_view label) {
+    return {std::string(label) + "ShortMsg.rsp", std::string(label) + "LongMsg.rsp"};
+}
+
+std::vector<zorvan::testing::Test>
+namedFileSuite(const std::shared_ptr<const Crypto::HashView>& hash, const DataSource& source,
+               std::string_view relativeDirectory, std::string_view label) {
+    std::vector<zorvan::testing::Test> tests = messageFileTests(
+        hash, source, readNamedFiles(source, relativeDirectory, messageFileNames(label)), label);
+    tests.push_back(Crypto::hashPropTests(hash));
+    return tests;
+}
+
+std::vector<zorvan::testing::Test>
+knownAnswerTests(const std::shared_ptr<const Crypto::HashView>& hash, std::string_view label,
+                 const DataSource& source) {
+    return messageFileTests(hash, source,
+                            KatFiles::readFolder(source, katDirectory, lengthField,
+                                                 [label](std::string_view fileName) {
+                                                     return fileName.starts_with(label);
+                                                 }),
+                            label);
+}
+
+std::vector<zorvan::testing::Test> shaTests(const std::shared_ptr<const Crypto::HashView>& hash,
+                                            std::string_view label, const DataSource& source) {
+    std::vector<zorvan::testing::Test> tests = knownAnswerTests(hash, label, source);
     tests.push_back(Crypto::hashPropTests(hash));
     return tests;
 }

@@ -1,17 +1,21 @@
 #include <Test/TwoFish.hpp>
 
+#include <Test/IncompleteMatch.hpp>
 #include <Test/KatOrigin.hpp>
-#include <Test/RecordLedger.hpp>
+#include <Test/KatValues.hpp>
+#include <Test/RecordTests.hpp>
+#include <Test/Suites.hpp>
+#include <Test/TwoFishFiles.hpp>
 
 #include <zorvan/testing/assertion.hpp>
 
+#include <algorithm>
 #include <array>
 #include <exception>
 #include <stdexcept>
 #include <string>
-#include <utility>
-
 #include <string_view>
+#include <utility>
 
 namespace Test::TwoFish {
 
@@ -76,9 +80,16 @@ std::optional<std::string_view> lookUp(Source source, const KatCategory& categor
 constexpr std::array<std::string_view, 4> blockFields{"I", "KEY", "PT", "CT"};
 constexpr std::array<std::string_view, 5> cbcFields{"I", "KEY", "PT", "CT", "IV"};
 
-// The fields a record of the kind lacks, where the kind looks for them.
-std::string lackedFields(const FileKind& kind, const KatCategory& category,
-                         const KatRecord& record) {
+FieldNames knownFields(Operation operation) {
+    if (isCbc(operation)) {
+        return cbcFields;
+    }
+    return blockFields;
+}
+
+// Why a record of the kind is damaged: the fields it lacks where the kind looks for them, and
+// the fields it holds that the kind does not know; "" for a usable one.
+std::string damageOf(const FileKind& kind, const KatCategory& category, const KatRecord& record) {
     std::string missing;
     for (const std::string_view name : knownFields(kind.operation)) {
         const Source source = name == "KEY"  ? kind.keySource
@@ -88,40 +99,93 @@ std::string lackedFields(const FileKind& kind, const KatCategory& category,
             missing.append(missing.empty() ? "" : ", ").append(name);
         }
     }
-    return missing;
+    // An IV in an ECB file is known and left: the ECB operations take none.
+    const std::string unknown = recordDamage(record, {}, cbcFields);
+    if (missing.empty()) {
+        return unknown;
+    }
+    return "missing field: " + missing + (unknown.empty() ? "" : "; " + unknown);
 }
 
-// One record as a vector of its file's kind, or nothing when a field it needs is missing.
-std::optional<TwoFishVector> recordVector(const FileKind& kind, const KatCategory& category,
-                                          const KatRecord& record) {
-    const auto key = lookUp(kind.keySource, category, record, "KEY");
-    const auto plaintext = lookUp(kind.plaintextSource, category, record, "PT");
-    const auto ciphertext = record.field("CT");
-    const auto number = record.field("I");
-    const auto iv = record.field("IV");
-    if (!key || !plaintext || !ciphertext || !number || (isCbc(kind.operation) && !iv)) {
-        return std::nullopt;
-    }
+// One complete record as a vector of its file's kind.
+TwoFishVector recordVector(const FileKind& kind, const KatCategory& category,
+                           const KatRecord& record) {
     const bool decrypt = decrypts(kind.operation);
+    const std::string plaintext(*lookUp(kind.plaintextSource, category, record, "PT"));
+    const std::string ciphertext(*record.field("CT"));
     return TwoFishVector{
-        .name = std::string(kind.namePrefix).append(*number),
+        .name = std::string(kind.namePrefix).append(*record.field("I")),
         .operation = kind.operation,
         .steps = kind.steps,
-        .keyHex = std::string(*key),
-        .inputHex = std::string(decrypt ? *ciphertext : *plaintext),
-        .answerHex = std::string(decrypt ? *plaintext : *ciphertext),
-        .iv = isCbc(kind.operation) ? std::optional(Crypto::hexStringToBS(*iv)) : std::nullopt,
+        .keyHex = std::string(*lookUp(kind.keySource, category, record, "KEY")),
+        .inputHex = decrypt ? ciphertext : plaintext,
+        .answerHex = decrypt ? plaintext : ciphertext,
+        .ivHex =
+            isCbc(kind.operation) ? std::optional(std::string(*record.field("IV"))) : std::nullopt,
     };
 }
 
-} // namespace
-
-RecordLedger::FieldNames knownFields(Operation operation) noexcept {
-    if (isCbc(operation)) {
-        return cbcFields;
+std::string octetSizes(const std::vector<std::size_t>& sizes) {
+    std::string list;
+    for (const std::size_t size : sizes) {
+        list.append(list.empty() ? "" : ", ").append(std::to_string(size));
     }
-    return blockFields;
+    return list;
 }
+
+// The test of a vector whose IV the cipher took: the key is decoded, sized and built when it
+// runs.
+zorvan::testing::Test vectorTest(std::shared_ptr<const Crypto::CipherView> cipher,
+                                 const Suites::Algorithm& twofish, TwoFishVector vector,
+                                 std::optional<zorvan::Bytes> iv) {
+    std::string name = vector.name;
+    return zorvan::testing::testCase(std::move(name), [cipher = std::move(cipher),
+                                                       keySizes = twofish.keyOctets,
+                                                       vector = std::move(vector),
+                                                       iv = std::move(iv)] {
+        const zorvan::testing::VectorOrigin& origin = vector.origin;
+        const zorvan::Bytes keyOctets = KatValues::hexField(origin, "KEY", vector.keyHex);
+        if (std::ranges::find(keySizes, keyOctets.size()) == keySizes.end()) {
+            KatValues::disagree(origin, "a KEY of " + std::to_string(keyOctets.size()) +
+                                            " octets, no Twofish key size (" +
+                                            octetSizes(keySizes) + " octets)");
+        }
+        const bool decrypt = decrypts(vector.operation);
+        zorvan::Bytes input = KatValues::hexField(origin, decrypt ? "CT" : "PT", vector.inputHex);
+        const zorvan::Bytes answer =
+            KatValues::hexField(origin, decrypt ? "PT" : "CT", vector.answerHex);
+        const std::shared_ptr<const Crypto::KeyView> key = cipher->buildKey(keyOctets);
+        if (!key) {
+            refuseKey(keyOctets.size());
+        }
+        zorvan::testing::assertKnownAnswer(
+            vector.name, computeVector(*key, iv, vector.operation, vector.steps, std::move(input)),
+            answer, origin);
+    });
+}
+
+// Binds one vector: its test, or a failure for an IV of the wrong size or one the type refuses.
+void bindVector(RecordTests& records, const std::shared_ptr<const Crypto::CipherView>& cipher,
+                const Suites::Algorithm& twofish, TwoFishVector vector) {
+    std::optional<zorvan::Bytes> iv;
+    if (vector.ivHex) {
+        const zorvan::Bytes ivOctets = KatValues::hexField(vector.origin, "IV", *vector.ivHex);
+        if (ivOctets.size() != twofish.blockOctets) {
+            return records.fail(placeOf(vector.origin),
+                                "an IV of " + std::to_string(ivOctets.size()) +
+                                    " octets; Twofish's is its block, 16 octets");
+        }
+        iv = cipher->readIV(ivOctets);
+        if (!iv) {
+            return records.fail(placeOf(vector.origin), "the type's IV refused " +
+                                                            std::to_string(ivOctets.size()) +
+                                                            " octets");
+        }
+    }
+    records.add(vectorTest(cipher, twofish, std::move(vector), std::move(iv)));
+}
+
+} // namespace
 
 void refuseKey(std::size_t keyOctets) {
     try {
@@ -132,36 +196,31 @@ void refuseKey(std::size_t keyOctets) {
     }
 }
 
-std::vector<TwoFishVector> fileVectors(const KatFiles::KatFile& file) {
-    std::vector<TwoFishVector> vectors;
-    std::size_t recordNumber = 0;
-    for (const KatCategory& category : file.categories) {
-        for (const KatRecord& record : category.records) {
-            ++recordNumber;
-            // Only a file that holds a record must be of a known kind.
-            const FileKind& kind = kindOf(KatFiles::stem(file.name));
-            if (auto vector = recordVector(kind, category, record)) {
-                vector->origin =
-                    KatOrigin::recordOrigin(katDirectory, file.name, record, recordNumber);
-                vectors.push_back(std::move(*vector));
-            } else {
-                RecordLedger::noteMissingFields(
-                    RecordLedger::RecordPlace{katDirectory, file.name, record.line()}, record,
-                    knownFields(kind.operation), lackedFields(kind, category, record));
+std::vector<TwoFishRecord> folderRecords(const KatFiles::Folder& folder) {
+    std::vector<TwoFishRecord> records;
+    for (const KatFiles::KatFile& file : folder.files) {
+        std::size_t recordNumber = 0;
+        for (const KatCategory& category : file.categories) {
+            for (const KatRecord& record : category.records) {
+                ++recordNumber;
+                // Only a file that holds a record must be of a known kind.
+                const FileKind& kind = kindOf(KatFiles::stem(file.name));
+                TwoFishRecord entry{
+                    file.name, record.line(), std::nullopt, damageOf(kind, category, record), {}};
+                if (entry.damage.empty()) {
+                    entry.vector = recordVector(kind, category, record);
+                    entry.vector->origin =
+                        KatOrigin::recordOrigin(folder.directory, file.name, record, recordNumber);
+                }
+                records.push_back(std::move(entry));
             }
         }
     }
-    return vectors;
+    return records;
 }
 
-std::vector<TwoFishVector> twoFishVectors() {
-    std::vector<TwoFishVector> vectors;
-    for (const KatFiles::KatFile& file : KatFiles::readKatDirectory(katDirectory, "I")) {
-        for (TwoFishVector& vector : fileVectors(file)) {
-            vectors.push_back(std::move(vector));
-        }
-    }
-    return vectors;
+KatFiles::Folder readFolder(const DataSource& source) {
+    return KatFiles::readFolder(source, katDirectory, "I");
 }
 
 zorvan::Bytes computeVector(const Crypto::KeyView& key, const std::optional<zorvan::Bytes>& iv,
@@ -170,36 +229,16 @@ zorvan::Bytes computeVector(const Crypto::KeyView& key, const std::optional<zorv
     return key.chain(operation, steps, isCbc(operation) ? iv.value() : noIV, std::move(input));
 }
 
-std::vector<zorvan::testing::Test> twoFishTests(std::shared_ptr<const Crypto::CipherView> cipher) {
-    std::vector<zorvan::testing::Test> tests;
-    for (TwoFishVector& vector : twoFishVectors()) {
-        std::optional<zorvan::Bytes> iv;
-        if (vector.iv) {
-            iv = cipher->readIV(*vector.iv);
-            if (!iv) {
-                RecordLedger::noteRefused(vector.origin, RecordLedger::DropReason::refusedIV,
-                                          vector.iv->size());
-                continue;
-            }
-        }
-        RecordLedger::noteTest(vector.origin, knownFields(vector.operation));
-        std::string name = vector.name;
-        tests.push_back(zorvan::testing::testCase(
-            std::move(name), [cipher, vector = std::move(vector), iv = std::move(iv)] {
-                const zorvan::Bytes keyOctets = Crypto::hexStringToBS(vector.keyHex);
-                zorvan::Bytes input = Crypto::hexStringToBS(vector.inputHex);
-                const zorvan::Bytes answer = Crypto::hexStringToBS(vector.answerHex);
-                const std::shared_ptr<const Crypto::KeyView> key = cipher->buildKey(keyOctets);
-                if (!key) {
-                    refuseKey(keyOctets.size());
-                }
-                zorvan::testing::assertKnownAnswer(
-                    vector.name,
-                    computeVector(*key, iv, vector.operation, vector.steps, std::move(input)),
-                    answer, vector.origin);
-            }));
-    }
-    for (zorvan::testing::Test& property : Crypto::blockCipherPropTests(std::move(cipher))) {
+std::vector<zorvan::testing::Test>
+twoFishTests(const std::shared_ptr<const Crypto::CipherView>& cipher, const DataSource& source) {
+    const Suites::Algorithm& twofish = Suites::algorithm("Twofish");
+    const KatFiles::Folder folder = readFolder(source);
+    RecordTests records(source);
+    records.addFolder(folder, folderRecords(folder), [&](RecordTests& each, TwoFishVector vector) {
+        bindVector(each, cipher, twofish, std::move(vector));
+    });
+    std::vector<zorvan::testing::Test> tests = std::move(records).take();
+    for (zorvan::testing::Test& property : Crypto::blockCipherPropTests(cipher)) {
         tests.push_back(std::move(property));
     }
     return tests;

@@ -8,30 +8,36 @@ std::vector<Backend> knownBackends() {
     return {opensslBackend(), gcryptBackend(), nettleBackend()};
 }
 
-std::vector<SuiteEntry> backendSuites(const Backend& backend, LongMessage longMessage) {
-    std::vector<AlgorithmSuite> suites;
-    for (const Algorithm algorithm : backend.algorithms) {
-        for (AlgorithmSuite& suite : algorithm()) {
-            suites.push_back(std::move(suite));
+std::vector<SuiteEntry> backendSuites(const Backend& backend,
+                                      const ::Test::Suites::SuiteOptions& options) {
+    struct Kinded {
+        ::Test::Suites::SuiteKind kind;
+        SuiteEntry entry;
+    };
+    std::vector<Kinded> suites;
+    for (const BackendAlgorithm& line : backend.algorithms) {
+        const ::Test::Suites::Subject subject = line.subject();
+        for (const ::Test::Suites::Suite& suite :
+             ::Test::Suites::algorithm(line.algorithm).suites) {
+            suites.push_back({suite.kind,
+                              {std::string(backend.name), ::Test::Suites::suiteName(suite, subject),
+                               [&suite, subject, options](const ::Test::DataSource& source) {
+                                   return suite.build(subject, source, options);
+                               }}});
         }
     }
-    std::stable_sort(suites.begin(), suites.end(),
-                     [](const AlgorithmSuite& first, const AlgorithmSuite& second) {
-                         return first.kind < second.kind;
-                     });
+    std::ranges::stable_sort(suites, {}, &Kinded::kind);
     std::vector<SuiteEntry> entries;
-    for (AlgorithmSuite& suite : suites) {
-        entries.push_back(
-            {std::string(backend.name), std::move(suite.name),
-             [build = std::move(suite.build), longMessage] { return build(longMessage); }});
+    for (Kinded& suite : suites) {
+        entries.push_back(std::move(suite.entry));
     }
     return entries;
 }
 
-std::vector<SuiteEntry> builtSuites(LongMessage longMessage) {
+std::vector<SuiteEntry> builtSuites(const ::Test::Suites::SuiteOptions& options) {
     std::vector<SuiteEntry> entries;
     for (const Backend& backend : knownBackends()) {
-        for (SuiteEntry& entry : backendSuites(backend, longMessage)) {
+        for (SuiteEntry& entry : backendSuites(backend, options)) {
             entries.push_back(std::move(entry));
         }
     }

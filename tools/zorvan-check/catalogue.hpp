@@ -1,9 +1,11 @@
 #pragma once
 // The catalogue of zorvan-check: every suite for every backend. Each backend lists its
-// algorithms once (openssl_suites.cpp and the like); algorithm_suites.hpp says which suites an
-// algorithm gets; the run order, --help, --list and --suite all come from those lists.
+// algorithms once, each with the type that implements it (openssl_suites.cpp and the like); the
+// algorithm table (Test/Suites.hpp) says which suites an algorithm gets. The run order, --help,
+// --list and --suite all come from those lists.
 
-#include <Test/HashSweep.hpp>
+#include <Test/DataSource.hpp>
+#include <Test/Suites.hpp>
 #include <zorvan/testing/test.hpp>
 
 #include <functional>
@@ -14,43 +16,18 @@
 
 namespace zorvan::check {
 
-/// LongMessage: whether the sweep suites end with the long message (512 MiB per hash).
-using ::Test::HashSweep::LongMessage;
-
-/// SuiteKind: what a suite checks. A backend runs its suites kind by kind in this order, and
-/// the suites of one kind in the order of the backend's algorithm table.
-enum class SuiteKind {
-    hashKnownAnswers,   // MD5, SHA1 ... SHA512
-    hmacKnownAnswers,   // HMAC-SHA1 ... HMAC-SHA512
-    cipherKnownAnswers, // AES128 ... AES256, Twofish
-    aesCTR,             // AES128-CTR ...
-    rfcHMAC,            // HMAC-SHA1-RFC ...
-    lengthSweep,        // Sweep-MD5 ...
-    camellia,           // Camellia128 ...
-    sha3,               // SHA3-224 ...
-    sha512t,            // SHA512-224, SHA512-256
-    monteCarlo,         // Monte-SHA1 ...
-    hmacMD5,            // HMAC-MD5
-    hashLaws,           // Laws-MD5, Laws-HMAC-MD5, Laws-SHA1 ...
-    cipherLaws,         // Laws-AES128 ...
+/// BackendAlgorithm: one line of a backend's list: an algorithm of the table and the view of
+/// the backend's type for it, such as {"SHA256", Test::Suites::subject<openssl::SHA256>}.
+struct BackendAlgorithm {
+    std::string_view algorithm;
+    ::Test::Suites::Subject (*subject)();
 };
 
-/// AlgorithmSuite: one suite an algorithm gets; build makes its tests (reading the KAT files).
-struct AlgorithmSuite {
-    SuiteKind kind;
-    std::string name;
-    std::function<std::vector<zorvan::testing::Test>(LongMessage)> build;
-};
-
-/// Algorithm: one line of a backend's table, such as algorithms::md5<openssl::MD5>: the
-/// suites the algorithm gets for the backend's type.
-using Algorithm = std::vector<AlgorithmSuite> (*)();
-
-/// Backend: a backend zorvan-check knows, the library it adapts, and its algorithm table.
+/// Backend: a backend zorvan-check knows, the library it adapts, and its algorithms.
 struct Backend {
     std::string_view name;
     std::string_view library;
-    std::span<const Algorithm> algorithms;
+    std::span<const BackendAlgorithm> algorithms;
 };
 
 Backend opensslBackend();
@@ -60,20 +37,21 @@ Backend nettleBackend();
 /// knownBackends: openssl, gcrypt and nettle, in the order they run.
 std::vector<Backend> knownBackends();
 
-/// SuiteEntry: one suite of one backend; build makes its tests (reading the KAT files).
+/// SuiteEntry: one suite of one backend; build makes its tests from a data source (reading its
+/// files).
 struct SuiteEntry {
     std::string backend;
     std::string suite;
-    std::function<std::vector<zorvan::testing::Test>()> build;
+    std::function<std::vector<zorvan::testing::Test>(const ::Test::DataSource&)> build;
 };
 
 /// backendSuites: the suites of the backend's algorithms, kind by kind (SuiteKind's order),
-/// and within a kind in the order of its table. Builds no test.
+/// and within a kind in the order of its list. Builds no test.
 std::vector<SuiteEntry> backendSuites(const Backend& backend,
-                                      LongMessage longMessage = LongMessage::skip);
+                                      const ::Test::Suites::SuiteOptions& options = {});
 
 /// builtSuites: backendSuites of every known backend, backend by backend. Builds no test.
-std::vector<SuiteEntry> builtSuites(LongMessage longMessage = LongMessage::skip);
+std::vector<SuiteEntry> builtSuites(const ::Test::Suites::SuiteOptions& options = {});
 
 /// SuiteName: a suite name of the catalogue and the backends that run it.
 struct SuiteName {

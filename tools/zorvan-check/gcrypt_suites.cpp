@@ -1,7 +1,7 @@
-#include "algorithm_suites.hpp"
-#include "library_gap.hpp"
+#include "catalogue.hpp"
 
 #include <zorvan/backends/gcrypt.hpp>
+#include <zorvan/backends/key_size_gap.hpp>
 
 namespace zorvan::check {
 
@@ -15,27 +15,27 @@ struct NoTwofish192 {
 } // namespace
 
 Backend gcryptBackend() {
-    using namespace algorithms;
-    static constexpr Algorithm table[] = {
-        md5<gcrypt::MD5>,
-        sha1<gcrypt::SHA1>,
-        sha224<gcrypt::SHA224>,
-        sha256<gcrypt::SHA256>,
-        sha384<gcrypt::SHA384>,
-        sha512<gcrypt::SHA512>,
-        sha512_224<gcrypt::SHA512_224>,
-        sha512_256<gcrypt::SHA512_256>,
-        sha3_224<gcrypt::SHA3_224>,
-        sha3_256<gcrypt::SHA3_256>,
-        sha3_384<gcrypt::SHA3_384>,
-        sha3_512<gcrypt::SHA3_512>,
-        aes<gcrypt::AES128>,
-        aes<gcrypt::AES192>,
-        aes<gcrypt::AES256>,
-        twofish<WithKeySizeGap<gcrypt::Twofish, NoTwofish192>>,
-        camellia<gcrypt::Camellia128>,
-        camellia<gcrypt::Camellia192>,
-        camellia<gcrypt::Camellia256>,
+    using ::Test::Suites::subject;
+    static constexpr BackendAlgorithm table[] = {
+        {"MD5", subject<gcrypt::MD5>},
+        {"SHA1", subject<gcrypt::SHA1>},
+        {"SHA224", subject<gcrypt::SHA224>},
+        {"SHA256", subject<gcrypt::SHA256>},
+        {"SHA384", subject<gcrypt::SHA384>},
+        {"SHA512", subject<gcrypt::SHA512>},
+        {"SHA512-224", subject<gcrypt::SHA512_224>},
+        {"SHA512-256", subject<gcrypt::SHA512_256>},
+        {"SHA3-224", subject<gcrypt::SHA3_224>},
+        {"SHA3-256", subject<gcrypt::SHA3_256>},
+        {"SHA3-384", subject<gcrypt::SHA3_384>},
+        {"SHA3-512", subject<gcrypt::SHA3_512>},
+        {"AES", subject<gcrypt::AES128>},
+        {"AES", subject<gcrypt::AES192>},
+        {"AES", subject<gcrypt::AES256>},
+        {"Twofish", subject<backends::WithKeySizeGap<gcrypt::Twofish, NoTwofish192>>},
+        {"Camellia", subject<gcrypt::Camellia128>},
+        {"Camellia", subject<gcrypt::Camellia192>},
+        {"Camellia", subject<gcrypt::Camellia256>},
     };
     return {"gcrypt", "libgcrypt", table};
 }

@@ -1,12 +1,13 @@
 // zorvan-check: tests the crypto libraries this build knows (OpenSSL, libgcrypt, nettle)
 // against every installed vector and every property, and reports what failed.
 
+#include "accounting.hpp"
 #include "catalogue.hpp"
 #include "isolated_executor.hpp"
-#include "known_answer_audit.hpp"
 #include "progress.hpp"
 #include "summary_table.hpp"
 
+#include <Paths_zorvan_tests.hpp>
 #include <zorvan/testing/main.hpp>
 #include <zorvan/testing/runner.hpp>
 
@@ -28,7 +29,7 @@ struct CheckOptions {
     std::vector<std::string> suites;
     std::optional<std::string> dataDirectory;
     bool isolate = false;
-    LongMessage longMessage = LongMessage::skip;
+    ::Test::Suites::SuiteOptions suiteOptions;
     std::chrono::seconds timeout{600};
     std::vector<const char*> runnerArguments;
 };
@@ -70,7 +71,7 @@ CheckOptions splitOptions(int argc, char** argv) {
             }
             options.isolate = true;
         } else if (name == "--long" && equals == std::string_view::npos) {
-            options.longMessage = LongMessage::include;
+            options.suiteOptions.longMessages = true;
         } else if (name == "--timeout") {
             const std::string_view text = value();
             unsigned seconds = 0;
@@ -135,8 +136,9 @@ options:
                      repeated); in the order they run, with the backends that have them
                      where not all do:)" +
            suiteList() + R"(
-  --data-dir DIR     read the KAT files under DIR (sets zorvan_tests_datadir); by default
-                     the installed data, or the source tree's when run from the build tree
+  --data-dir DIR     read the KAT files under DIR (the folder that holds Test/KAT_*); by
+                     default $zorvan_tests_datadir when set, else the installed data, or the
+                     source tree's when run from the build tree
   --isolate          run the leaves in child processes: a crash or a hang fails that leaf
                      only, naming the signal or the time-out
   --timeout SECONDS  with --isolate, the time one leaf may take; default 600
@@ -181,7 +183,7 @@ std::vector<SuiteEntry> selectSuites(const CheckOptions& options, std::string_vi
     // Suites that the filter cannot reach are not built, so reading their files costs nothing.
     const std::string prefix = zorvan::testing::globLiteralPrefix(filter);
     std::vector<SuiteEntry> selected;
-    for (SuiteEntry& entry : builtSuites(options.longMessage)) {
+    for (SuiteEntry& entry : builtSuites(options.suiteOptions)) {
         const std::string start = entry.backend + "/" + entry.suite + "/";
         const bool reachable = start.starts_with(prefix) || prefix.starts_with(start);
         if (reachable && matchesAny(options.backends, entry.backend) &&
@@ -196,26 +198,28 @@ std::vector<SuiteEntry> selectSuites(const CheckOptions& options, std::string_vi
     return selected;
 }
 
-// In the build tree the checker reads the source tree's data; installed, the installed data.
-void chooseDataDirectory(const CheckOptions& options) {
+// The data root: --data-dir; else $zorvan_tests_datadir or the installed data, except that in
+// the build tree the checker reads the source tree's data.
+std::string dataRoot(const CheckOptions& options) {
     if (options.dataDirectory) {
-        ::setenv("zorvan_tests_datadir", options.dataDirectory->c_str(), 1);
-        return;
+        return *options.dataDirectory;
     }
     std::error_code error;
     const auto executable = std::filesystem::canonical("/proc/self/exe", error);
     const std::string buildTree = ZORVAN_CHECK_BUILD_DIR;
     if (!error && executable.string().starts_with(buildTree + "/") &&
         std::getenv("zorvan_tests_datadir") == nullptr) {
-        ::setenv("zorvan_tests_datadir", ZORVAN_CHECK_SOURCE_DATA_DIR, 1);
+        return ZORVAN_CHECK_SOURCE_DATA_DIR;
     }
+    return Paths_zorvan_tests::getDataDir();
 }
 
 // A suite that cannot be built (its KAT directory missing, say) becomes one failing leaf that
 // says why, so that the run reports it and counts it.
-std::vector<zorvan::testing::Test> buildSuite(const SuiteEntry& entry) {
+std::vector<zorvan::testing::Test> buildSuite(const SuiteEntry& entry,
+                                              const ::Test::DataSource& source) {
     try {
-        return entry.build();
+        return entry.build(source);
     } catch (const std::exception& error) {
         const std::string message = std::string("cannot build the suite: ") + error.what() +
                                     "; point --data-dir (or zorvan_tests_datadir) at the folder "
@@ -223,46 +227,6 @@ std::vector<zorvan::testing::Test> buildSuite(const SuiteEntry& entry) {
         return {zorvan::testing::testCase("building the suite",
                                           [message] { throw std::runtime_error(message); })};
     }
-}
-
-// buildSuite, with what the suite's record readers note kept in ledger.
-std::vector<zorvan::testing::Test> buildSuiteInto(Test::RecordLedger::Ledger& ledger,
-                                                  const SuiteEntry& entry) {
-    const Test::RecordLedger::Recording recording(ledger);
-    return buildSuite(entry);
-}
-
-// A suite whose known answers fall short gets a failing leaf that names every problem, so
-// that the run cannot end green with fewer tests than the data holds.
-void addDataProblems(std::vector<zorvan::testing::Test>& tests, const SuiteAccount& account) {
-    if (account.problems.empty()) {
-        return;
-    }
-    std::string message = account.problems.front();
-    for (std::size_t i = 1; i < account.problems.size(); ++i) {
-        message += "\n  " + account.problems[i];
-    }
-    tests.push_back(zorvan::testing::testCase("known-answer data",
-                                              [message] { throw std::runtime_error(message); }));
-}
-
-// The accounting lines, one per suite and set of backends that share the same counts.
-std::string accountingReport(const std::vector<std::pair<std::string, std::string>>& lines) {
-    std::vector<std::pair<std::string, std::string>> grouped; // line, backends
-    for (const auto& [backend, line] : lines) {
-        const auto same = std::find_if(grouped.begin(), grouped.end(),
-                                       [&](const auto& group) { return group.first == line; });
-        if (same == grouped.end()) {
-            grouped.emplace_back(line, backend);
-        } else {
-            same->second += ", " + backend;
-        }
-    }
-    std::string report;
-    for (const auto& [line, backends] : grouped) {
-        report += "known answers (" + backends + ") " + line + '\n';
-    }
-    return report;
 }
 
 // For the checker's own tests: ZORVAN_CHECK_FAULT_IN names a leaf path whose run does what
@@ -306,7 +270,7 @@ int check(int argc, char** argv) {
         std::cout << usage(argv[0]);
         return 0;
     }
-    chooseDataDirectory(options);
+    const std::string root = dataRoot(options);
     zorvan::testing::RunOptions& run = line.options;
     // Skips are listed by reason under the table; --verbose lists each one.
     run.reportEachSkip = false;
@@ -317,22 +281,17 @@ int check(int argc, char** argv) {
     ProgressLine progress(std::cout, ::isatty(STDOUT_FILENO) != 0 && !run.list);
     std::ostream report(&progress);
     SummaryTable table(report);
-    KnownAnswerAudit audit;
     std::vector<std::pair<std::string, std::string>> accounting;
     std::vector<zorvan::testing::TestGroup> backendGroups;
     for (const SuiteEntry& entry : selectSuites(options, run.filter)) {
         if (backendGroups.empty() || backendGroups.back().name != entry.backend) {
             backendGroups.push_back({entry.backend, {}});
         }
-        Test::RecordLedger::Ledger ledger;
-        std::vector<zorvan::testing::Test> suite = buildSuiteInto(ledger, entry);
-        std::optional<std::string> unauditedLine = ledgerLine(entry.suite, ledger);
-        if (const std::optional<SuiteAccount> account =
-                audit.account(entry.suite, suite, std::move(ledger))) {
-            addDataProblems(suite, *account);
-            accounting.emplace_back(entry.backend, accountLine(entry.suite, *account));
-        } else if (unauditedLine) {
-            accounting.emplace_back(entry.backend, std::move(*unauditedLine));
+        ::Test::RecordLedger::Ledger ledger;
+        std::vector<zorvan::testing::Test> suite =
+            buildSuite(entry, ::Test::DataSource(root, &ledger));
+        if (std::optional<std::string> account = accountLine(entry.suite, ledger)) {
+            accounting.emplace_back(entry.backend, std::move(*account));
         }
         backendGroups.back().children.push_back(
             zorvan::testing::TestGroup{entry.suite, std::move(suite)});

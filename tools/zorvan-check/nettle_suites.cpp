@@ -1,31 +1,31 @@
-#include "algorithm_suites.hpp"
+#include "catalogue.hpp"
 
 #include <zorvan/backends/nettle.hpp>
 
 namespace zorvan::check {
 
 Backend nettleBackend() {
-    using namespace algorithms;
-    static constexpr Algorithm table[] = {
-        md5<nettle::MD5>,
-        sha1<nettle::SHA1>,
-        sha224<nettle::SHA224>,
-        sha256<nettle::SHA256>,
-        sha384<nettle::SHA384>,
-        sha512<nettle::SHA512>,
-        sha512_224<nettle::SHA512_224>,
-        sha512_256<nettle::SHA512_256>,
-        sha3_224<nettle::SHA3_224>,
-        sha3_256<nettle::SHA3_256>,
-        sha3_384<nettle::SHA3_384>,
-        sha3_512<nettle::SHA3_512>,
-        aes<nettle::AES128>,
-        aes<nettle::AES192>,
-        aes<nettle::AES256>,
-        twofish<nettle::Twofish>,
-        camellia<nettle::Camellia128>,
-        camellia<nettle::Camellia192>,
-        camellia<nettle::Camellia256>,
+    using ::Test::Suites::subject;
+    static constexpr BackendAlgorithm table[] = {
+        {"MD5", subject<nettle::MD5>},
+        {"SHA1", subject<nettle::SHA1>},
+        {"SHA224", subject<nettle::SHA224>},
+        {"SHA256", subject<nettle::SHA256>},
+        {"SHA384", subject<nettle::SHA384>},
+        {"SHA512", subject<nettle::SHA512>},
+        {"SHA512-224", subject<nettle::SHA512_224>},
+        {"SHA512-256", subject<nettle::SHA512_256>},
+        {"SHA3-224", subject<nettle::SHA3_224>},
+        {"SHA3-256", subject<nettle::SHA3_256>},
+        {"SHA3-384", subject<nettle::SHA3_384>},
+        {"SHA3-512", subject<nettle::SHA3_512>},
+        {"AES", subject<nettle::AES128>},
+        {"AES", subject<nettle::AES192>},
+        {"AES", subject<nettle::AES256>},
+        {"Twofish", subject<nettle::Twofish>},
+        {"Camellia", subject<nettle::Camellia128>},
+        {"Camellia", subject<nettle::Camellia192>},
+        {"Camellia", subject<nettle::Camellia256>},
     };
     return {"nettle", "nettle", table};
 }

@@ -1,30 +1,30 @@
-#include "algorithm_suites.hpp"
+#include "catalogue.hpp"
 
 #include <zorvan/backends/openssl.hpp>
 
 namespace zorvan::check {
 
 Backend opensslBackend() {
-    using namespace algorithms;
-    static constexpr Algorithm table[] = {
-        md5<openssl::MD5>,
-        sha1<openssl::SHA1>,
-        sha224<openssl::SHA224>,
-        sha256<openssl::SHA256>,
-        sha384<openssl::SHA384>,
-        sha512<openssl::SHA512>,
-        sha512_224<openssl::SHA512_224>,
-        sha512_256<openssl::SHA512_256>,
-        sha3_224<openssl::SHA3_224>,
-        sha3_256<openssl::SHA3_256>,
-        sha3_384<openssl::SHA3_384>,
-        sha3_512<openssl::SHA3_512>,
-        aes<openssl::AES128>,
-        aes<openssl::AES192>,
-        aes<openssl::AES256>,
-        camellia<openssl::Camellia128>,
-        camellia<openssl::Camellia192>,
-        camellia<openssl::Camellia256>,
+    using ::Test::Suites::subject;
+    static constexpr BackendAlgorithm table[] = {
+        {"MD5", subject<openssl::MD5>},
+        {"SHA1", subject<openssl::SHA1>},
+        {"SHA224", subject<openssl::SHA224>},
+        {"SHA256", subject<openssl::SHA256>},
+        {"SHA384", subject<openssl::SHA384>},
+        {"SHA512", subject<openssl::SHA512>},
+        {"SHA512-224", subject<openssl::SHA512_224>},
+        {"SHA512-256", subject<openssl::SHA512_256>},
+        {"SHA3-224", subject<openssl::SHA3_224>},
+        {"SHA3-256", subject<openssl::SHA3_256>},
+        {"SHA3-384", subject<openssl::SHA3_384>},
+        {"SHA3-512", subject<openssl::SHA3_512>},
+        {"AES", subject<openssl::AES128>},
+        {"AES", subject<openssl::AES192>},
+        {"AES", subject<openssl::AES256>},
+        {"Camellia", subject<openssl::Camellia128>},
+        {"Camellia", subject<openssl::Camellia192>},
+        {"Camellia", subject<openssl::Camellia256>},
     };
     return {"openssl", "OpenSSL's libcrypto", table};
 }

@@ -7,7 +7,7 @@
 
 #include <cstddef>
 
-namespace zorvan::check {
+namespace zorvan::backends {
 
 namespace detail {
 
@@ -24,15 +24,15 @@ template <class Traits, class Gap> struct GapTraits : Traits {
 };
 
 template <class Key, class Gap> struct KeySizeGap;
-template <class Traits, class Gap> struct KeySizeGap<backends::CipherKey<Traits>, Gap> {
-    using type = backends::CipherKey<GapTraits<Traits, Gap>>;
+template <class Traits, class Gap> struct KeySizeGap<CipherKey<Traits>, Gap> {
+    using type = CipherKey<GapTraits<Traits, Gap>>;
 };
 
 } // namespace detail
 
-/// WithKeySizeGap<K, Gap>: the backend cipher K (a backends::CipherKey), except that buildKey
+/// WithKeySizeGap<K, Gap>: the backend cipher K (a CipherKey), except that buildKey
 /// of a key of Gap::keyOctets octets throws TestSkipped with Gap::reason instead of refusing
 /// the key. Its modes are K's.
 template <class K, class Gap> using WithKeySizeGap = typename detail::KeySizeGap<K, Gap>::type;
 
-} // namespace zorvan::check
+} // namespace zorvan::backends

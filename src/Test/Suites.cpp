@@ -1,0 +1,255 @@
+#include <Test/Suites.hpp>
+
+#include <Test/AES.hpp>
+#include <Test/AESCTR.hpp>
+#include <Test/Camellia.hpp>
+#include <Test/Conformance.hpp>
+#include <Test/HMAC.hpp>
+#include <Test/HMACMD5.hpp>
+#include <Test/HashSweep.hpp>
+#include <Test/MD5.hpp>
+#include <Test/MonteCarlo.hpp>
+#include <Test/RFCHMAC.hpp>
+#include <Test/SHA.hpp>
+#include <Test/SHA3.hpp>
+#include <Test/SHA512t.hpp>
+#include <Test/TwoFish.hpp>
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace Test::Suites {
+
+namespace {
+
+using Tests = std::vector<zorvan::testing::Test>;
+using Hash = std::shared_ptr<const Crypto::HashView>;
+using Cipher = std::shared_ptr<const Crypto::CipherView>;
+using HashBuild = std::function<Tests(const Hash&, const DataSource&, const SuiteOptions&)>;
+using CipherBuild = std::function<Tests(const Cipher&, const DataSource&)>;
+using Monte = MonteCarlo::Algorithm;
+
+constexpr std::size_t aesBlock = 16;
+const std::vector<std::size_t> aesKeys{16, 24, 32};
+
+Suite hashSuite(SuiteKind kind, std::string name, std::vector<DataFolder> folders,
+                HashBuild build) {
+    return {kind, std::move(name), std::move(folders),
+            [build = std::move(build)](const Subject& subject, const DataSource& source,
+                                       const SuiteOptions& options) {
+                return build(std::get<Hash>(subject), source, options);
+            }};
+}
+
+Suite cipherSuite(SuiteKind kind, std::string name, std::vector<DataFolder> folders,
+                  CipherBuild build) {
+    return {kind, std::move(name), std::move(folders),
+            [build = std::move(build)](const Subject& subject, const DataSource& source,
+                                       const SuiteOptions&) {
+                return build(std::get<Cipher>(subject), source);
+            }};
+}
+
+// The laws of a hash and of HMAC over it.
+std::vector<Suite> hashLaws(const std::string& name) {
+    return {hashSuite(SuiteKind::laws, "Laws-" + name, {},
+                      [](const Hash& hash, const DataSource&, const SuiteOptions&) {
+                          return Conformance::hashConformanceTests(hash);
+                      }),
+            hashSuite(SuiteKind::laws, "Laws-HMAC-" + name, {},
+                      [](const Hash& hash, const DataSource&, const SuiteOptions&) {
+                          return Conformance::hmacConformanceTests(hash);
+                      })};
+}
+
+Suite sweep(const std::string& label) {
+    return hashSuite(
+        SuiteKind::lengthSweep, "Sweep-" + label,
+        {{"Test/KAT_HASH_SWEEP", "Len"}, {"Test/KAT_HASH_LONG", "Len"}},
+        [label](const Hash& hash, const DataSource& source, const SuiteOptions& options) {
+            return HashSweep::sweepTests(hash, label,
+                                         options.longMessages ? HashSweep::LongMessage::include
+                                                              : HashSweep::LongMessage::skip,
+                                         source);
+        });
+}
+
+Suite monteCarlo(const std::string& name, Monte algorithm) {
+    return hashSuite(SuiteKind::monteCarlo, "Monte-" + name, {{"Test/KAT_SHA_MONTE", "Seed"}},
+                     [algorithm](const Hash& hash, const DataSource& source, const SuiteOptions&) {
+                         return MonteCarlo::monteCarloTests(hash, algorithm, source);
+                     });
+}
+
+std::vector<Suite> joined(std::vector<Suite> first, std::vector<Suite> second) {
+    first.insert(first.end(), std::make_move_iterator(second.begin()),
+                 std::make_move_iterator(second.end()));
+    return first;
+}
+
+Algorithm hash(std::string name, std::size_t outputOctets, std::size_t blockOctets,
+               std::vector<Suite> suites) {
+    return {std::move(name), Primitive::hash, blockOctets, outputOctets, {}, std::move(suites)};
+}
+
+Algorithm md5() {
+    return hash(
+        "MD5", 16, 64,
+        joined({hashSuite(SuiteKind::knownAnswers, "MD5", {},
+                          [](const Hash& hash, const DataSource&, const SuiteOptions&) {
+                              return MD5::md5Tests(hash);
+                          }),
+                hashSuite(SuiteKind::knownAnswers, "HMAC-MD5", {{HMACMD5::katDirectory, "Count"}},
+                          [](const Hash& hash, const DataSource& source, const SuiteOptions&) {
+                              return HMACMD5::hmacMd5Tests(hash, source);
+                          }),
+                sweep("MD5")},
+               hashLaws("MD5")));
+}
+
+// SHA-1 to SHA-512: NIST's message files, HMAC over the hash (NIST's and the RFCs'), the length
+// sweep, the Monte Carlo checkpoints and the laws.
+Algorithm sha2(const std::string& label, std::size_t outputOctets, std::size_t blockOctets,
+               Monte algorithm) {
+    return hash(
+        label, outputOctets, blockOctets,
+        joined({hashSuite(SuiteKind::knownAnswers, label, {{"Test/KAT_SHA", "Len"}},
+                          [label](const Hash& hash, const DataSource& source, const SuiteOptions&) {
+                              return SHA::shaTests(hash, label, source);
+                          }),
+                hashSuite(SuiteKind::knownAnswers, "HMAC-" + label, {{"Test/KAT_HMAC", "Count"}},
+                          [label](const Hash& hash, const DataSource& source, const SuiteOptions&) {
+                              return HMAC::hmacTests(hash, label, source);
+                          }),
+                hashSuite(SuiteKind::knownAnswers, "HMAC-" + label + "-RFC",
+                          {{"Test/KAT_HMAC_RFC", "Len"}, {"Test/KAT_HMAC_GENERATED", "Len"}},
+                          [label](const Hash& hash, const DataSource& source, const SuiteOptions&) {
+                              return RFCHMAC::rfcHmacTests(hash, label, source);
+                          }),
+                sweep(label), monteCarlo(label, algorithm)},
+               hashLaws(label)));
+}
+
+// A hash with NIST's message files in a folder of its own and Monte Carlo checkpoints.
+template <class Builder>
+Algorithm namedFileHash(const std::string& name, std::string_view label, std::size_t outputOctets,
+                        std::size_t blockOctets, std::string_view folder, Builder builder,
+                        Monte algorithm) {
+    return hash(
+        name, outputOctets, blockOctets,
+        {hashSuite(SuiteKind::knownAnswers, name, {{folder, "Len"}},
+                   [label, builder](const Hash& hash, const DataSource& source,
+                                    const SuiteOptions&) { return builder(hash, label, source); }),
+         monteCarlo(name, algorithm)});
+}
+
+Algorithm sha512t(const std::string& name, std::string_view label, std::size_t outputOctets,
+                  Monte algorithm) {
+    return namedFileHash(name, label, outputOctets, 128, SHA512t::katDirectory,
+                         SHA512t::sha512tTests, algorithm);
+}
+
+Algorithm sha3(const std::string& name, std::string_view label, std::size_t outputOctets,
+               std::size_t rateOctets, Monte algorithm) {
+    return namedFileHash(name, label, outputOctets, rateOctets, SHA3::katDirectory, SHA3::sha3Tests,
+                         algorithm);
+}
+
+Suite cipherLaws(std::string name) {
+    return cipherSuite(SuiteKind::laws, std::move(name), {},
+                       [](const Cipher& cipher, const DataSource&) {
+                           return Conformance::blockCipherConformanceTests(cipher);
+                       });
+}
+
+Algorithm cipher(std::string name, std::vector<Suite> suites) {
+    return {std::move(name), Primitive::blockCipher, aesBlock, 0, aesKeys, std::move(suites)};
+}
+
+std::vector<Algorithm> table() {
+    std::vector<Algorithm> rows{
+        md5(),
+        sha2("SHA1", 20, 64, Monte::sha1),
+        sha2("SHA224", 28, 64, Monte::sha224),
+        sha2("SHA256", 32, 64, Monte::sha256),
+        sha2("SHA384", 48, 128, Monte::sha384),
+        sha2("SHA512", 64, 128, Monte::sha512),
+        sha512t("SHA512-224", "SHA512_224", 28, Monte::sha512_224),
+        sha512t("SHA512-256", "SHA512_256", 32, Monte::sha512_256),
+        sha3("SHA3-224", "SHA3_224", 28, 144, Monte::sha3_224),
+        sha3("SHA3-256", "SHA3_256", 32, 136, Monte::sha3_256),
+        sha3("SHA3-384", "SHA3_384", 48, 104, Monte::sha3_384),
+        sha3("SHA3-512", "SHA3_512", 64, 72, Monte::sha3_512),
+        cipher("AES",
+               {cipherSuite(SuiteKind::knownAnswers, "AES{bits}", {{"Test/KAT_AES", "COUNT"}},
+                            AES::aesTests),
+                cipherSuite(SuiteKind::knownAnswers, "AES{bits}-CTR",
+                            {{"Test/KAT_AES_CTR", "COUNT"}, {"Test/KAT_AES_CTR_CARRY", "COUNT"}},
+                            AESCTR::ctrTests),
+                cipherLaws("Laws-AES{bits}")}),
+        cipher("Twofish", {cipherSuite(SuiteKind::knownAnswers, "Twofish",
+                                       {{"Test/KAT_TWOFISH", "I"}}, TwoFish::twoFishTests),
+                           cipherLaws("Laws-Twofish")}),
+        cipher("Camellia",
+               {cipherSuite(SuiteKind::knownAnswers, "Camellia{bits}",
+                            {{Camellia::katDirectory, "COUNT"}}, Camellia::camelliaTests)}),
+    };
+    return rows;
+}
+
+constexpr std::string_view keyBits = "{bits}";
+
+const Suite& findSuite(const Algorithm& row, std::string_view name, const Subject& subject) {
+    const auto found = std::ranges::find_if(
+        row.suites, [&](const Suite& suite) { return suiteName(suite, subject) == name; });
+    if (found == row.suites.end()) {
+        throw std::invalid_argument("the algorithm " + row.name + " has no suite named " +
+                                    std::string(name) + " for this type");
+    }
+    return *found;
+}
+
+} // namespace
+
+const std::vector<Algorithm>& algorithms() {
+    static const std::vector<Algorithm> rows = table();
+    return rows;
+}
+
+const Algorithm& algorithm(std::string_view name) {
+    const std::vector<Algorithm>& rows = algorithms();
+    const auto found = std::ranges::find(rows, name, &Algorithm::name);
+    if (found == rows.end()) {
+        throw std::invalid_argument("the algorithm table has no algorithm named " +
+                                    std::string(name));
+    }
+    return *found;
+}
+
+std::string suiteName(const Suite& suite, const Subject& subject) {
+    std::string name = suite.name;
+    const std::size_t place = name.find(keyBits);
+    if (place != std::string::npos) {
+        const auto* cipher = std::get_if<Cipher>(&subject);
+        name.replace(place, keyBits.size(),
+                     cipher != nullptr ? std::to_string((*cipher)->keyLength()) : std::string());
+    }
+    return name;
+}
+
+Tests buildSuite(std::string_view algorithmName, std::string_view suite, const Subject& subject,
+                 const DataSource& source, const SuiteOptions& options) {
+    return findSuite(algorithm(algorithmName), suite, subject).build(subject, source, options);
+}
+
+Tests algorithmTests(std::string_view algorithmName, const Subject& subject,
+                     const DataSource& source, const SuiteOptions& options) {
+    Tests groups;
+    for (const Suite& suite : algorithm(algorithmName).suites) {
+        groups.push_back(zorvan::testing::TestGroup{suiteName(suite, subject),
+                                                    suite.build(subject, source, options)});
+    }
+    return groups;
+}
+
+} // namespace Test::Suites
