@@ -102,7 +102,7 @@ std::string suiteList() {
         if (suite.backends.size() < allBackends) {
             std::string backends;
             for (const std::string_view backend : suite.backends) {
-                backends += (backends.empty() ? "" : " ") + std::string(backend);
+                backends.append(backends.empty() ? "" : " ").append(backend);
             }
             item += " (" + backends + ")";
         }
