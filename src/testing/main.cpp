@@ -228,12 +228,7 @@ int guardedMain(int argc, const char* const* argv, const TreeSource& tree) {
             return 0;
         }
         requireStandardOutput();
-        // A listing writes no report: its session leaves the JUnit destination alone.
-        RunOptions sessionOptions = line.options;
-        if (sessionOptions.list) {
-            sessionOptions.junitPath.reset();
-        }
-        RunSession session(sessionOptions);
+        RunSession session(line.options);
         const RunSummary summary = run(tree(session), line.options, std::cout);
         flushStandardOutput(line.options.list ? "the list" : "the report");
         return summary.failed == 0 && !summary.nothingSelected ? 0 : 1;

@@ -47,16 +47,24 @@ void writeToStandardError(const std::string& text) noexcept {
     [[maybe_unused]] const bool written = writeAll(STDERR_FILENO, line.data(), line.size());
 }
 
+// Writes a report of one failed testcase "zorvan" / name saying why to the destination, if
+// there is one; an error is said on standard error.
+void reportFailure(JUnitDestination* destination, std::uint64_t seed, std::string_view name,
+                   const std::string& why) noexcept {
+    if (destination == nullptr) {
+        return;
+    }
+    try {
+        destination->write(renderRunFailure(seed, name, why));
+    } catch (const std::exception& error) {
+        writeToStandardError(error.what());
+    }
+}
+
 // Ends a run that no session guards: says why on standard error and in the standing report.
 [[noreturn]] void endStandingRun(const std::string& failure) noexcept {
     writeToStandardError(failure);
-    if (standingReport) {
-        try {
-            standingReport->write(renderRunFailure(standingSeed, "run", failure));
-        } catch (const std::exception& error) {
-            writeToStandardError(error.what());
-        }
-    }
+    reportFailure(standingReport.get(), standingSeed, "run", failure);
     ::_exit(endedEarlyStatus);
 }
 
@@ -121,7 +129,7 @@ Session::Session(const RunOptions& options) : seed_(options.check.seed) {
     if (active() != nullptr) {
         throw std::logic_error("a run is guarded already in this process");
     }
-    if (options.junitPath) {
+    if (options.junitPath && !options.list) { // a listing writes no report
         junit_.emplace(*options.junitPath);
         junit_->standIn(renderRunFailure(seed_, "run", unfinishedRunReason));
     }
@@ -159,13 +167,7 @@ void Session::detach() noexcept {
 void Session::failBeforeRun(std::string_view name, const std::string& why) noexcept {
     const std::lock_guard lock(lock_);
     closed_ = true;
-    if (junit_) {
-        try {
-            junit_->write(renderRunFailure(seed_, name, why));
-        } catch (const std::exception& error) {
-            writeToStandardError(error.what());
-        }
-    }
+    reportFailure(junit(), seed_, name, why);
 }
 
 void Session::endEarly(const std::string& reason, int status,
@@ -178,13 +180,7 @@ void Session::endEarly(const std::string& reason, int status,
         } else {
             const std::string why = "the run stopped before its tests ran: " + reason;
             writeToStandardError(why);
-            if (junit_) {
-                try {
-                    junit_->write(renderRunFailure(seed_, "run", why));
-                } catch (const std::exception& error) {
-                    writeToStandardError(error.what());
-                }
-            }
+            reportFailure(junit(), seed_, "run", why);
         }
     }
     std::cout.flush();

@@ -287,11 +287,7 @@ int check(int argc, char** argv) {
     chooseDataDirectory(options);
     zorvan::testing::RunOptions& run = line.options;
     // Building the suites reads every vector file: guard that as well as the run.
-    zorvan::testing::RunOptions sessionOptions = run;
-    if (run.list) {
-        sessionOptions.junitPath.reset();
-    }
-    zorvan::testing::RunSession session(sessionOptions);
+    zorvan::testing::RunSession session(run);
     // Skips are listed by reason under the table; --verbose lists each one.
     run.reportEachSkip = false;
     if (options.dataDirectory) {

@@ -17,7 +17,7 @@ class Session;
 /// leaves an earlier JUnit report standing or passes for success:
 /// - the JUnit destination of the options is checked, and a regular file there is replaced at
 ///   once by a report saying that the run did not finish (a device or FIFO is written in place,
-///   at the end, and never replaced);
+///   at the end, and never replaced); a listing (options.list) leaves it alone;
 /// - SIGINT, SIGTERM and SIGHUP are taken by a thread of the session: before the leaves run, the
 ///   JUnit report says the run stopped and why; while they run, it and the text report get
 ///   what finished and the rest is marked not run; the process exits with 128 + the signal's
