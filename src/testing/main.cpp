@@ -147,9 +147,9 @@ std::string runOptionsHelp() {
 std::string exitStatusHelp() {
     return R"(Exit status:
   0        nothing failed and something ran
-  1        something failed; or the selection holds no leaf; or the tests could not be
-           built; or a report could not be written; or the code under test called exit or
-           quick_exit (from a leaf, the builder or any thread), or a leaf ran longer than
+  1        something failed; the selection holds no leaf; the tests could not be built; a
+           report could not be written; or the code under test called exit or quick_exit
+           (from a leaf, the builder or any thread) or, without --isolate, ran longer than
            --timeout: the run then stops, reporting what finished and the rest as not run
   2        a usage error
   128 + N  stopped by signal N: 130 SIGINT, 143 SIGTERM, 129 SIGHUP; what finished is
@@ -165,7 +165,7 @@ std::string usage(std::string_view program) {
            "command that reruns it.\n\noptions:\n" +
            runOptionsHelp() +
            "\nGTEST_TOTAL_SHARDS and GTEST_SHARD_INDEX, when set, select one shard of the "
-           "leaves.\n" +
+           "leaves.\n\n" +
            exitStatusHelp();
 }
 

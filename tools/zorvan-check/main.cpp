@@ -123,6 +123,7 @@ options:
 )" + zorvan::testing::runOptionsHelp() +
            R"(
 Leaf paths are backend/suite/..., for example openssl/SHA256/NistSHA256-17.
+
 )" + zorvan::testing::exitStatusHelp();
 }
 
