@@ -199,6 +199,14 @@ Folder readFolder(const DataSource& source, std::string_view relativeDirectory,
         }
     }
     for (std::string& name : regularEntries(directory)) {
+        const ManifestEntry* listed =
+            manifest != nullptr ? manifest->find(std::string(relativeDirectory) + "/" + name)
+                                : nullptr;
+        // A file the manifest lacks fails every suite of its folder, read or not: the installed
+        // folder is no longer what was installed, and a file added to it is tested by nobody.
+        if (manifest != nullptr && listed == nullptr) {
+            folder.problems.push_back({name, "extra: the manifest does not list it"});
+        }
         if (!select(name)) {
             continue;
         }
@@ -207,13 +215,9 @@ Folder readFolder(const DataSource& source, std::string_view relativeDirectory,
         RecordLedger::noteFile(source.ledger());
         KatFile file{std::move(path), std::move(name),
                      ParseNistKATs::parseCategories(startName, text)};
-        if (manifest != nullptr) {
-            const ManifestEntry* listed =
-                manifest->find(std::string(relativeDirectory) + "/" + file.name);
+        if (listed != nullptr) {
             std::erase(unread, file.name);
-            if (listed == nullptr) {
-                folder.problems.push_back({file.name, "extra: the manifest does not list it"});
-            } else if (auto what = difference(*listed, text, countRecords(file))) {
+            if (auto what = difference(*listed, text, countRecords(file))) {
                 folder.problems.push_back({file.name, std::move(*what)});
             }
         }

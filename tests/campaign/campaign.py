@@ -295,10 +295,10 @@ def gtest_data_cases(source_data):
     }
     source_data = os.path.abspath(source_data)
     for name, damage in damages.items():
-        cases.append(Case("GoogleTest data", name, "gtest", env={"PROBE_SUITE": "aes"}, status=1,
+        cases.append(Case("GoogleTest data", name, "gtest", env={"PROBE_SUITE": "AES128:AES128"}, status=1,
                           output_has=("cannot build the tests",), data=data_dir_with(damage)))
     throwing = Case("GoogleTest data", "buildKey throws", "gtest",
-                    env={"PROBE_SUITE": "aes", "PROBE_KEY": "throw",
+                    env={"PROBE_SUITE": "AES128:AES128", "PROBE_KEY": "throw",
                          "zorvan_tests_datadir": source_data}, status=1,
                     output_has=("the key schedule is not initialised",))
     cases.append(throwing)
