@@ -46,7 +46,7 @@ zorvan::LazyBytes wholeBlocks(const zorvan::LazyBytes& message, std::size_t bloc
 void requireWholeOctetBlocks(std::size_t blockSizeBits);
 
 /// hashPropTests: the group of five hash properties over the view. Never fails itself.
-zorvan::testing::Test hashPropTests(std::shared_ptr<const HashView> hash);
+zorvan::testing::Test hashPropTests(const std::shared_ptr<const HashView>& hash);
 
 /// makeHashPropTests: the group of five hash properties for the digest type D (the witness
 /// only selects it): chunked and contiguous hashing agree, the digest serialises to
@@ -61,7 +61,8 @@ template <zorvan::Hash D> zorvan::testing::Test makeHashPropTests(const D& /*wit
 
 /// blockCipherPropTests: the two groups of five block-cipher properties over the cipher's view.
 /// Throws std::invalid_argument when its blocks are shorter than one octet.
-std::vector<zorvan::testing::Test> blockCipherPropTests(std::shared_ptr<const CipherView> cipher);
+std::vector<zorvan::testing::Test>
+blockCipherPropTests(const std::shared_ptr<const CipherView>& cipher);
 
 /// makeBlockCipherPropTests: the two groups of five block-cipher properties for key type K
 /// (the witness only selects it): in ECB, CBC, CFB, OFB and CTR decryption undoes encryption,

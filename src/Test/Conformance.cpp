@@ -70,7 +70,7 @@ constexpr const char* continuation = "ContinuationFromReturnedIV";
 Bytes patterned(std::size_t length, std::uint8_t salt) {
     return Bytes::create(length, [&](std::span<std::uint8_t> octets) {
         for (std::size_t i = 0; i < octets.size(); ++i) {
-            octets[i] = static_cast<std::uint8_t>(i * 167 + salt * 59u + 1);
+            octets[i] = static_cast<std::uint8_t>(i * 167 + std::size_t{salt} * 59 + 1);
         }
     });
 }
@@ -637,7 +637,7 @@ Tree nativeMatchesGeneric(const Cipher& cipher, const Mode& mode) {
 
 // Four blocks and a short one from each carry point: a counter that wraps at 32 bits, carries
 // only within the low 64 bits or is read little-endian gives another keystream.
-Tree counterCarries(Cipher cipher, Mode mode) {
+Tree counterCarries(const Cipher& cipher, const Mode& mode) {
     return testCase(names::counterCarries, [cipher, mode] {
         const Key key = fixedKey(*cipher);
         const std::size_t block = blockOctetsOf(*cipher);

@@ -77,7 +77,7 @@ bool getPutHash(const HashView& hash, const zorvan::LazyBytes& message) {
 
 } // namespace
 
-zorvan::testing::Test hashPropTests(std::shared_ptr<const HashView> hash) {
+zorvan::testing::Test hashPropTests(const std::shared_ptr<const HashView>& hash) {
     using zorvan::LazyBytes;
     using zorvan::testing::testProperty;
     return zorvan::testing::TestGroup{
@@ -168,7 +168,8 @@ Result ivAgreement(const CipherView& cipher, CipherMode mode, const Bytes& keySe
 
 } // namespace
 
-std::vector<zorvan::testing::Test> blockCipherPropTests(std::shared_ptr<const CipherView> cipher) {
+std::vector<zorvan::testing::Test>
+blockCipherPropTests(const std::shared_ptr<const CipherView>& cipher) {
     using zorvan::testing::testProperty;
     requireWholeOctetBlocks(cipher->blockSize());
     struct IvMode {

@@ -100,7 +100,7 @@ std::string damageOf(const FileKind& kind, const KatCategory& category, const Ka
         }
     }
     // An IV in an ECB file is known and left: the ECB operations take none.
-    const std::string unknown = recordDamage(record, {}, cbcFields);
+    std::string unknown = recordDamage(record, {}, cbcFields);
     if (missing.empty()) {
         return unknown;
     }

@@ -24,18 +24,18 @@ std::string noReadingMessage(std::string_view pair, std::size_t position) {
            std::to_string(position) + " of the input to hexStringToBS!";
 }
 
-constexpr int notADigit = -1;
+constexpr std::uint8_t notADigit = 0xff;
 
 // Indexed by any code point below 256, so that a byte needs no range check.
-constexpr std::array<std::int8_t, 256> digitValues = [] {
-    std::array<std::int8_t, 256> values{};
+constexpr std::array<std::uint8_t, 256> digitValues = [] {
+    std::array<std::uint8_t, 256> values{};
     values.fill(notADigit);
-    for (int digit = 0; digit < 10; ++digit) {
-        values[static_cast<std::size_t>('0' + digit)] = static_cast<std::int8_t>(digit);
+    for (std::size_t digit = 0; digit < 10; ++digit) {
+        values['0' + digit] = static_cast<std::uint8_t>(digit);
     }
-    for (int letter = 0; letter < 6; ++letter) {
-        values[static_cast<std::size_t>('a' + letter)] = static_cast<std::int8_t>(10 + letter);
-        values[static_cast<std::size_t>('A' + letter)] = static_cast<std::int8_t>(10 + letter);
+    for (std::size_t letter = 0; letter < 6; ++letter) {
+        values['a' + letter] = static_cast<std::uint8_t>(10 + letter);
+        values['A' + letter] = static_cast<std::uint8_t>(10 + letter);
     }
     return values;
 }();
@@ -76,7 +76,7 @@ template <std::size_t Characters> struct Lanes;
     template <> struct Lanes<characters> {                                                         \
         using Text = std::uint8_t __attribute__((vector_size(characters)));                        \
         using Pairs = std::uint16_t __attribute__((vector_size(characters)));                      \
-        using Octets = std::uint8_t __attribute__((vector_size(characters / 2)));                  \
+        using Octets = std::uint8_t __attribute__((vector_size((characters) / 2)));                \
     };
 ZORVAN_HEX_LANES(16)
 ZORVAN_HEX_LANES(32)

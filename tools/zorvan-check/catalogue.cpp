@@ -28,6 +28,7 @@ std::vector<SuiteEntry> backendSuites(const Backend& backend,
     }
     std::ranges::stable_sort(suites, {}, &Kinded::kind);
     std::vector<SuiteEntry> entries;
+    entries.reserve(suites.size());
     for (Kinded& suite : suites) {
         entries.push_back(std::move(suite.entry));
     }

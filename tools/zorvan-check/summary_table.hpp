@@ -24,7 +24,7 @@ public:
     /// print: the table, then how many leaves of which row were skipped and why.
     void print(std::ostream& out) const;
     /// addNote: lines printed under the table.
-    void addNote(std::string lines) { notes_ += lines; }
+    void addNote(const std::string& lines) { notes_ += lines; }
 
     void leafEnded(std::size_t, const zorvan::testing::Leaf& leaf,
                    const zorvan::testing::LeafOutcome& outcome,
