@@ -80,13 +80,19 @@ std::vector<zorvan::testing::Test> makeBlockCipherPropTests(const K& /*witness*/
 
 namespace zorvan::testing {
 
+/// Arbitrary<Bytes>: how properties draw a byte string.
 template <> struct Arbitrary<Bytes> {
+    /// arbitrary: a byte string as Test::Crypto::arbitraryBytes draws it.
     static Bytes arbitrary(Gen& gen) { return ::Test::Crypto::arbitraryBytes(gen); }
+    /// shrink: nothing: a falsified case is reported as drawn.
     static std::vector<Bytes> shrink(const Bytes&) { return {}; }
 };
 
+/// Arbitrary<LazyBytes>: how properties draw a chunked byte string.
 template <> struct Arbitrary<LazyBytes> {
+    /// arbitrary: chunks as Test::Crypto::arbitraryLazyBytes draws them.
     static LazyBytes arbitrary(Gen& gen) { return ::Test::Crypto::arbitraryLazyBytes(gen); }
+    /// shrink: nothing: a falsified case is reported as drawn.
     static std::vector<LazyBytes> shrink(const LazyBytes&) { return {}; }
 };
 

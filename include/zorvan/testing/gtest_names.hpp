@@ -17,9 +17,10 @@ namespace zorvan::testing {
 
 /// GoogleTestName: the suite and test name a leaf is registered under.
 struct GoogleTestName {
-    std::string suite;
-    std::string name;
+    std::string suite; ///< the group path made filter-safe, "zorvan" for a top-level leaf
+    std::string name;  ///< the leaf's name made filter-safe, numbered when repeated
 
+    /// operator==: the same suite and name.
     friend bool operator==(const GoogleTestName&, const GoogleTestName&) = default;
 };
 
@@ -37,8 +38,8 @@ std::vector<GoogleTestName> googleTestNames(const std::vector<Leaf>& leaves);
 
 /// FailurePlace: a file and line a failure is reported at.
 struct FailurePlace {
-    std::string file;
-    int line = 0;
+    std::string file; ///< the data file or source file, as GoogleTest shows it
+    int line = 0;     ///< its line, counted from 1
 };
 
 /// failurePlace: where a failed check is best shown: the line of its vector's record in the
