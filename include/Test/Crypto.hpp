@@ -55,6 +55,7 @@ template <zorvan::Hash D> zorvan::testing::Test makeHashPropTests() {
     return hashPropTests(messageView<D>());
 }
 
+/// makeHashPropTests: the same for the digest type of the witness, which only selects it.
 template <zorvan::Hash D> zorvan::testing::Test makeHashPropTests(const D& /*witness*/) {
     return makeHashPropTests<D>();
 }
@@ -71,6 +72,7 @@ template <zorvan::BlockCipher K> std::vector<zorvan::testing::Test> makeBlockCip
     return blockCipherPropTests(cipherView<K>());
 }
 
+/// makeBlockCipherPropTests: the same for the key type of the witness, which only selects it.
 template <zorvan::BlockCipher K>
 std::vector<zorvan::testing::Test> makeBlockCipherPropTests(const K& /*witness*/) {
     return makeBlockCipherPropTests<K>();

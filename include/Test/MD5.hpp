@@ -28,6 +28,7 @@ template <zorvan::Hash D> std::vector<zorvan::testing::Test> makeMD5Tests() {
     return md5Tests(Crypto::hashView<D>());
 }
 
+/// makeMD5Tests: the same for the digest type of the witness, which only selects it.
 template <zorvan::Hash D> std::vector<zorvan::testing::Test> makeMD5Tests(const D& /*witness*/) {
     return makeMD5Tests<D>();
 }

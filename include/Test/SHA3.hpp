@@ -31,34 +31,41 @@ template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA3_224Tests(const DataSource& source = {}) {
     return sha3Tests(Crypto::messageView<D>(), "SHA3_224", source);
 }
+/// makeSHA3_256Tests: sha3Tests of "SHA3_256" for the digest type D. Throws as sha3Tests does.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA3_256Tests(const DataSource& source = {}) {
     return sha3Tests(Crypto::messageView<D>(), "SHA3_256", source);
 }
+/// makeSHA3_384Tests: sha3Tests of "SHA3_384" for the digest type D. Throws as sha3Tests does.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA3_384Tests(const DataSource& source = {}) {
     return sha3Tests(Crypto::messageView<D>(), "SHA3_384", source);
 }
+/// makeSHA3_512Tests: sha3Tests of "SHA3_512" for the digest type D. Throws as sha3Tests does.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA3_512Tests(const DataSource& source = {}) {
     return sha3Tests(Crypto::messageView<D>(), "SHA3_512", source);
 }
 
+/// makeSHA3_224Tests: the same for the digest type of the witness, which only selects it.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA3_224Tests(const D& /*witness*/,
                                                      const DataSource& source = {}) {
     return makeSHA3_224Tests<D>(source);
 }
+/// makeSHA3_256Tests: the same for the digest type of the witness, which only selects it.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA3_256Tests(const D& /*witness*/,
                                                      const DataSource& source = {}) {
     return makeSHA3_256Tests<D>(source);
 }
+/// makeSHA3_384Tests: the same for the digest type of the witness, which only selects it.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA3_384Tests(const D& /*witness*/,
                                                      const DataSource& source = {}) {
     return makeSHA3_384Tests<D>(source);
 }
+/// makeSHA3_512Tests: the same for the digest type of the witness, which only selects it.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA3_512Tests(const D& /*witness*/,
                                                      const DataSource& source = {}) {

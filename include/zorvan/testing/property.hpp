@@ -58,9 +58,9 @@ template <std::unsigned_integral T> struct Arbitrary<T> {
     static std::vector<T> shrink(const T&) { return {}; }
 };
 
-/// Verdict of one generated case.
-/// holds: the law held; falsified: it did not, or it threw; discarded: a precondition
-/// (implies) ruled the case out, and it counts neither way.
+/// Verdict: the verdict of one generated case: holds (the law held), falsified (it did not, or
+/// it threw) or discarded (a precondition, see implies, ruled the case out; it counts neither
+/// way).
 enum class Verdict { holds, falsified, discarded };
 
 /// Result: what a law returns when a case may be discarded (see implies).
