@@ -22,16 +22,28 @@ zorvan::Bytes arbitraryBytes(zorvan::testing::Gen& gen);
 zorvan::LazyBytes arbitraryLazyBytes(zorvan::testing::Gen& gen);
 
 namespace names {
+/// hashGroup: the group hashPropTests makes.
 inline constexpr const char* hashGroup = "Cryptographic Digest Property Tests";
+/// lazyStrictEqual: the leaf checking that chunked and contiguous hashing agree.
 inline constexpr const char* lazyStrictEqual = "LazyStrictEqual";
+/// digestLength: the leaf checking that a digest encodes to outputLength/8 octets.
 inline constexpr const char* digestLength = "DigestLen";
+/// getPutHash: the leaf checking that get reads an encoded digest back as the same digest.
 inline constexpr const char* getPutHash = "GetPutHash";
+/// blockLengthAligned: the leaf checking that blockLength is a whole number of octets.
 inline constexpr const char* blockLengthAligned = "BlockLengthIsByteAligned";
+/// outputLengthAligned: the leaf checking that outputLength is a whole number of octets.
 inline constexpr const char* outputLengthAligned = "OutputLengthIsByteAligned";
+/// identityGroup: the block cipher group whose leaves check that decryption undoes
+/// encryption, one per mode.
 inline constexpr const char* identityGroup = "Block Cipher tests (ident)";
+/// agreementGroup: the block cipher group whose leaves check that each mode's chunked and
+/// contiguous forms agree.
 inline constexpr const char* agreementGroup =
     "Block Cipher tests (lazy/string bytestring equality)";
+/// ecbIdentity: the identity group's ECB leaf.
 inline constexpr const char* ecbIdentity = "ECBEncDecID";
+/// ecbAgreement: the agreement group's ECB leaf.
 inline constexpr const char* ecbAgreement = "ECBStringLazyEq";
 } // namespace names
 

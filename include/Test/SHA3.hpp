@@ -17,7 +17,7 @@ namespace Test::SHA3 {
 /// katDirectory: the folder of the data directory the suites read.
 inline constexpr const char* katDirectory = "Test/KAT_SHA3";
 
-/// sha3Tests: the vectors of <label>ShortMsg.rsp then <label>LongMsg.rsp in katDirectory
+/// sha3Tests: the vectors of "<label>ShortMsg.rsp" then "<label>LongMsg.rsp" in katDirectory
 /// ("SHA3_224" as label) as unit tests for the digest type in view, named "Nist<label>-<number>",
 /// then the hash property group; records and files are accounted for as the SHA suites account for
 /// theirs. Throws Test::KatFiles::KatDirectoryError when the folder cannot be listed or one of

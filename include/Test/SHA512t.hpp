@@ -19,7 +19,7 @@ namespace Test::SHA512t {
 /// katDirectory: the folder of the data directory the suites read.
 inline constexpr const char* katDirectory = "Test/KAT_SHA512T";
 
-/// sha512tTests: the vectors of <label>ShortMsg.rsp then <label>LongMsg.rsp in katDirectory
+/// sha512tTests: the vectors of "<label>ShortMsg.rsp" then "<label>LongMsg.rsp" in katDirectory
 /// ("SHA512_224" as label) as unit tests for the digest type in view, named "Nist<label>-<number>",
 /// then the hash property group; records and files are accounted for as the SHA suites account for
 /// theirs. Throws Test::KatFiles::KatDirectoryError when the folder cannot be listed or one of

@@ -96,6 +96,7 @@ public:
 /// by chunk, or a contiguous one in one update. Errors are those the type throws.
 Digest genericHmac(const HashView& view, const zorvan::Bytes& key,
                    const zorvan::LazyBytes& message);
+/// genericHmac: the same over a contiguous message, fed in one update.
 Digest genericHmac(const HashView& view, const zorvan::Bytes& key, const zorvan::Bytes& message);
 
 namespace detail {

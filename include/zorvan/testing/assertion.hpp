@@ -80,8 +80,11 @@ public:
 /// byteDifference: where two byte strings first differ and their lengths; for pairs of
 /// byte strings, the same for the first component that differs; nothing for other values.
 ByteDifference byteDifference(const Bytes& first, const Bytes& second);
+/// byteDifference: for pairs (a mode's output and next IV), the first component that differs,
+/// or the second when the first components are equal.
 ByteDifference byteDifference(const std::pair<Bytes, Bytes>& first,
                               const std::pair<Bytes, Bytes>& second);
+/// byteDifference: nothing, for values that are not byte strings.
 template <class T> std::optional<ByteDifference> byteDifference(const T&, const T&) {
     return std::nullopt;
 }

@@ -46,6 +46,7 @@ struct FailurePlace {
 /// installed data file when it has one, the source location of the check otherwise. Throws
 /// what Paths_zorvan_tests::getDataFileName throws.
 FailurePlace failurePlace(const FailedCheck& check);
+/// failurePlace: the same for an assertion's failure.
 FailurePlace failurePlace(const AssertionFailure& failure);
 
 /// googleTestFailure: the text a failed leaf reports to GoogleTest: its outcome's report, and for

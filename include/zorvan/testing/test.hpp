@@ -89,6 +89,8 @@ inline Test testProperty(std::string name, Property property) {
     return PropertyTest{std::move(name), std::move(property)};
 }
 
+/// testProperty: a property leaf from a law (makeProperty, the parameters named by position).
+/// An exception thrown by the law fails the case.
 template <class Law>
 requires(!std::is_same_v<std::decay_t<Law>, Property>) Test
     testProperty(std::string name, Law law) {
