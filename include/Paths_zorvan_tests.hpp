@@ -11,10 +11,11 @@ namespace Paths_zorvan_tests {
 
 /// Version: the library's version as numbers (major, minor) and as text.
 struct Version {
-    std::array<int, 2> numbers;
-    std::string_view text;
+    std::array<int, 2> numbers; ///< major and minor, as in find_package's version check
+    std::string_view text;      ///< "major.minor", as the package names its version
 };
 
+/// version: this library's version, the one its CMake package and pkg-config file carry.
 inline constexpr Version version{{0, 3}, "0.3"};
 
 /// pathSeparator: the separator getDataFileName puts between a directory and a name.

@@ -35,6 +35,7 @@ std::vector<zorvan::testing::Test> makeAESTests(const DataSource& source = {}) {
     return aesTests(Crypto::cipherView<K>(), source);
 }
 
+/// makeAESTests: the same for the key type of the witness, which only selects it.
 template <zorvan::BlockCipher K>
 std::vector<zorvan::testing::Test> makeAESTests(const K& /*witness*/,
                                                 const DataSource& source = {}) {

@@ -34,6 +34,7 @@ std::vector<zorvan::testing::Test> makeAESCTRTests(const DataSource& source = {}
     return ctrTests(Crypto::cipherView<K>(), source);
 }
 
+/// makeAESCTRTests: the same for the key type of the witness, which only selects it.
 template <zorvan::BlockCipher K>
 std::vector<zorvan::testing::Test> makeAESCTRTests(const K& /*witness*/,
                                                    const DataSource& source = {}) {

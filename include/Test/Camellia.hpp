@@ -32,6 +32,7 @@ std::vector<zorvan::testing::Test> makeCamelliaTests(const DataSource& source = 
     return camelliaTests(Crypto::cipherView<K>(), source);
 }
 
+/// makeCamelliaTests: the same for the key type of the witness, which only selects it.
 template <zorvan::BlockCipher K>
 std::vector<zorvan::testing::Test> makeCamelliaTests(const K& /*witness*/,
                                                      const DataSource& source = {}) {

@@ -41,6 +41,7 @@ blockCipherConformanceTests(const std::shared_ptr<const Crypto::CipherView>& cip
 template <zorvan::Hash D> std::vector<zorvan::testing::Test> makeHashConformanceTests() {
     return hashConformanceTests(Crypto::hashView<D>());
 }
+/// makeHashConformanceTests: the same for the digest type of the witness, which only selects it.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeHashConformanceTests(const D& /*witness*/) {
     return makeHashConformanceTests<D>();
@@ -51,6 +52,7 @@ std::vector<zorvan::testing::Test> makeHashConformanceTests(const D& /*witness*/
 template <zorvan::Hash D> std::vector<zorvan::testing::Test> makeHMACConformanceTests() {
     return hmacConformanceTests(Crypto::hashView<D>());
 }
+/// makeHMACConformanceTests: the same for the digest type of the witness, which only selects it.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeHMACConformanceTests(const D& /*witness*/) {
     return makeHMACConformanceTests<D>();
@@ -63,6 +65,8 @@ template <zorvan::BlockCipher K>
 std::vector<zorvan::testing::Test> makeBlockCipherConformanceTests() {
     return blockCipherConformanceTests(Crypto::cipherView<K>());
 }
+/// makeBlockCipherConformanceTests: the same for the key type of the witness, which only selects
+/// it.
 template <zorvan::BlockCipher K>
 std::vector<zorvan::testing::Test> makeBlockCipherConformanceTests(const K& /*witness*/) {
     return makeBlockCipherConformanceTests<K>();

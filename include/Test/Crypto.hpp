@@ -22,16 +22,28 @@ zorvan::Bytes arbitraryBytes(zorvan::testing::Gen& gen);
 zorvan::LazyBytes arbitraryLazyBytes(zorvan::testing::Gen& gen);
 
 namespace names {
+/// hashGroup: the group hashPropTests makes.
 inline constexpr const char* hashGroup = "Cryptographic Digest Property Tests";
+/// lazyStrictEqual: the leaf checking that chunked and contiguous hashing agree.
 inline constexpr const char* lazyStrictEqual = "LazyStrictEqual";
+/// digestLength: the leaf checking that a digest encodes to outputLength/8 octets.
 inline constexpr const char* digestLength = "DigestLen";
+/// getPutHash: the leaf checking that get reads an encoded digest back as the same digest.
 inline constexpr const char* getPutHash = "GetPutHash";
+/// blockLengthAligned: the leaf checking that blockLength is a whole number of octets.
 inline constexpr const char* blockLengthAligned = "BlockLengthIsByteAligned";
+/// outputLengthAligned: the leaf checking that outputLength is a whole number of octets.
 inline constexpr const char* outputLengthAligned = "OutputLengthIsByteAligned";
+/// identityGroup: the block cipher group whose leaves check that decryption undoes
+/// encryption, one per mode.
 inline constexpr const char* identityGroup = "Block Cipher tests (ident)";
+/// agreementGroup: the block cipher group whose leaves check that each mode's chunked and
+/// contiguous forms agree.
 inline constexpr const char* agreementGroup =
     "Block Cipher tests (lazy/string bytestring equality)";
+/// ecbIdentity: the identity group's ECB leaf.
 inline constexpr const char* ecbIdentity = "ECBEncDecID";
+/// ecbAgreement: the agreement group's ECB leaf.
 inline constexpr const char* ecbAgreement = "ECBStringLazyEq";
 } // namespace names
 
@@ -55,6 +67,7 @@ template <zorvan::Hash D> zorvan::testing::Test makeHashPropTests() {
     return hashPropTests(messageView<D>());
 }
 
+/// makeHashPropTests: the same for the digest type of the witness, which only selects it.
 template <zorvan::Hash D> zorvan::testing::Test makeHashPropTests(const D& /*witness*/) {
     return makeHashPropTests<D>();
 }
@@ -72,6 +85,7 @@ template <zorvan::BlockCipher K> std::vector<zorvan::testing::Test> makeBlockCip
     return blockCipherPropTests(cipherView<K>());
 }
 
+/// makeBlockCipherPropTests: the same for the key type of the witness, which only selects it.
 template <zorvan::BlockCipher K>
 std::vector<zorvan::testing::Test> makeBlockCipherPropTests(const K& /*witness*/) {
     return makeBlockCipherPropTests<K>();
@@ -81,13 +95,19 @@ std::vector<zorvan::testing::Test> makeBlockCipherPropTests(const K& /*witness*/
 
 namespace zorvan::testing {
 
+/// Arbitrary<Bytes>: how properties draw a byte string.
 template <> struct Arbitrary<Bytes> {
+    /// arbitrary: a byte string as Test::Crypto::arbitraryBytes draws it.
     static Bytes arbitrary(Gen& gen) { return ::Test::Crypto::arbitraryBytes(gen); }
+    /// shrink: nothing: a falsified case is reported as drawn.
     static std::vector<Bytes> shrink(const Bytes&) { return {}; }
 };
 
+/// Arbitrary<LazyBytes>: how properties draw a chunked byte string.
 template <> struct Arbitrary<LazyBytes> {
+    /// arbitrary: chunks as Test::Crypto::arbitraryLazyBytes draws them.
     static LazyBytes arbitrary(Gen& gen) { return ::Test::Crypto::arbitraryLazyBytes(gen); }
+    /// shrink: nothing: a falsified case is reported as drawn.
     static std::vector<LazyBytes> shrink(const LazyBytes&) { return {}; }
 };
 

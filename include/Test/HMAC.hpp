@@ -42,43 +42,52 @@ template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA1HMACTests(const DataSource& source = {}) {
     return getTests<D>("SHA1", source);
 }
+/// makeSHA224HMACTests: getTests of "SHA224" for the digest type D. Throws as getTests does.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA224HMACTests(const DataSource& source = {}) {
     return getTests<D>("SHA224", source);
 }
+/// makeSHA256HMACTests: getTests of "SHA256" for the digest type D. Throws as getTests does.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA256HMACTests(const DataSource& source = {}) {
     return getTests<D>("SHA256", source);
 }
+/// makeSHA384HMACTests: getTests of "SHA384" for the digest type D. Throws as getTests does.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA384HMACTests(const DataSource& source = {}) {
     return getTests<D>("SHA384", source);
 }
+/// makeSHA512HMACTests: getTests of "SHA512" for the digest type D. Throws as getTests does.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA512HMACTests(const DataSource& source = {}) {
     return getTests<D>("SHA512", source);
 }
 
+/// makeSHA1HMACTests: the same for the digest type of the witness, which only selects it.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA1HMACTests(const D& /*witness*/,
                                                      const DataSource& source = {}) {
     return makeSHA1HMACTests<D>(source);
 }
+/// makeSHA224HMACTests: the same for the digest type of the witness, which only selects it.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA224HMACTests(const D& /*witness*/,
                                                        const DataSource& source = {}) {
     return makeSHA224HMACTests<D>(source);
 }
+/// makeSHA256HMACTests: the same for the digest type of the witness, which only selects it.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA256HMACTests(const D& /*witness*/,
                                                        const DataSource& source = {}) {
     return makeSHA256HMACTests<D>(source);
 }
+/// makeSHA384HMACTests: the same for the digest type of the witness, which only selects it.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA384HMACTests(const D& /*witness*/,
                                                        const DataSource& source = {}) {
     return makeSHA384HMACTests<D>(source);
 }
+/// makeSHA512HMACTests: the same for the digest type of the witness, which only selects it.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA512HMACTests(const D& /*witness*/,
                                                        const DataSource& source = {}) {

@@ -31,6 +31,7 @@ std::vector<zorvan::testing::Test> makeMD5HMACTests(const DataSource& source = {
     return hmacMd5Tests(Crypto::hashView<D>(), source);
 }
 
+/// makeMD5HMACTests: the same for the digest type of the witness, which only selects it.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeMD5HMACTests(const D& /*witness*/,
                                                     const DataSource& source = {}) {

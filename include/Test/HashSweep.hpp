@@ -39,62 +39,78 @@ std::vector<zorvan::testing::Test> makeMD5SweepTests(LongMessage longMessage = L
                                                      const DataSource& source = {}) {
     return sweepTests(Crypto::messageView<D>(), "MD5", longMessage, source);
 }
+/// makeSHA1SweepTests: sweepTests of "SHA1" for the digest type D, with or without the long
+/// message. Throws as sweepTests does.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA1SweepTests(LongMessage longMessage = LongMessage::skip,
                                                       const DataSource& source = {}) {
     return sweepTests(Crypto::messageView<D>(), "SHA1", longMessage, source);
 }
+/// makeSHA224SweepTests: sweepTests of "SHA224" for the digest type D, with or without the long
+/// message. Throws as sweepTests does.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA224SweepTests(LongMessage longMessage = LongMessage::skip,
                                                         const DataSource& source = {}) {
     return sweepTests(Crypto::messageView<D>(), "SHA224", longMessage, source);
 }
+/// makeSHA256SweepTests: sweepTests of "SHA256" for the digest type D, with or without the long
+/// message. Throws as sweepTests does.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA256SweepTests(LongMessage longMessage = LongMessage::skip,
                                                         const DataSource& source = {}) {
     return sweepTests(Crypto::messageView<D>(), "SHA256", longMessage, source);
 }
+/// makeSHA384SweepTests: sweepTests of "SHA384" for the digest type D, with or without the long
+/// message. Throws as sweepTests does.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA384SweepTests(LongMessage longMessage = LongMessage::skip,
                                                         const DataSource& source = {}) {
     return sweepTests(Crypto::messageView<D>(), "SHA384", longMessage, source);
 }
+/// makeSHA512SweepTests: sweepTests of "SHA512" for the digest type D, with or without the long
+/// message. Throws as sweepTests does.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA512SweepTests(LongMessage longMessage = LongMessage::skip,
                                                         const DataSource& source = {}) {
     return sweepTests(Crypto::messageView<D>(), "SHA512", longMessage, source);
 }
 
+/// makeMD5SweepTests: the same for the digest type of the witness, which only selects it.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeMD5SweepTests(const D& /*witness*/,
                                                      LongMessage longMessage = LongMessage::skip,
                                                      const DataSource& source = {}) {
     return makeMD5SweepTests<D>(longMessage, source);
 }
+/// makeSHA1SweepTests: the same for the digest type of the witness, which only selects it.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA1SweepTests(const D& /*witness*/,
                                                       LongMessage longMessage = LongMessage::skip,
                                                       const DataSource& source = {}) {
     return makeSHA1SweepTests<D>(longMessage, source);
 }
+/// makeSHA224SweepTests: the same for the digest type of the witness, which only selects it.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA224SweepTests(const D& /*witness*/,
                                                         LongMessage longMessage = LongMessage::skip,
                                                         const DataSource& source = {}) {
     return makeSHA224SweepTests<D>(longMessage, source);
 }
+/// makeSHA256SweepTests: the same for the digest type of the witness, which only selects it.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA256SweepTests(const D& /*witness*/,
                                                         LongMessage longMessage = LongMessage::skip,
                                                         const DataSource& source = {}) {
     return makeSHA256SweepTests<D>(longMessage, source);
 }
+/// makeSHA384SweepTests: the same for the digest type of the witness, which only selects it.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA384SweepTests(const D& /*witness*/,
                                                         LongMessage longMessage = LongMessage::skip,
                                                         const DataSource& source = {}) {
     return makeSHA384SweepTests<D>(longMessage, source);
 }
+/// makeSHA512SweepTests: the same for the digest type of the witness, which only selects it.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA512SweepTests(const D& /*witness*/,
                                                         LongMessage longMessage = LongMessage::skip,

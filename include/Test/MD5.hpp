@@ -11,7 +11,9 @@
 
 namespace Test::MD5 {
 
+/// groupName: the group that holds the RFC 1321 vectors' leaves.
 inline constexpr const char* groupName = "MD5 KATs";
+/// caseName: the name of each of those leaves (all seven share it).
 inline constexpr const char* caseName = "md5KAT";
 /// The error raised when the known digest does not read back as the implementation's digest.
 inline constexpr const char* unreadableDigestError = "Test/MD5:38:3-25|function fromRight";
@@ -28,6 +30,7 @@ template <zorvan::Hash D> std::vector<zorvan::testing::Test> makeMD5Tests() {
     return md5Tests(Crypto::hashView<D>());
 }
 
+/// makeMD5Tests: the same for the digest type of the witness, which only selects it.
 template <zorvan::Hash D> std::vector<zorvan::testing::Test> makeMD5Tests(const D& /*witness*/) {
     return makeMD5Tests<D>();
 }

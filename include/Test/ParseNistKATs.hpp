@@ -16,10 +16,14 @@ namespace Test::ParseNistKATs {
 /// as for lines given to getCategories already filtered. Fields compare by name and value:
 /// where a field stood is not part of what the file says.
 struct KatField {
+    /// name: the text before '=' (a header line's brackets dropped).
     std::string name;
+    /// value: the text after '=', empty where there is none; uninterpreted (hex stays text).
     std::string value;
+    /// line: the line the field stands on, from 1; 0 where not known.
     std::size_t line = 0;
 
+    /// operator==: the same name and value, wherever they stand.
     friend bool operator==(const KatField& left, const KatField& right) noexcept {
         return left.name == right.name && left.value == right.value;
     }
@@ -33,6 +37,7 @@ std::optional<std::string_view> findField(std::span<const KatField> fields,
 /// KatRecord: one test vector, its fields in file order; the first field is the
 /// record-start field the parser was given.
 struct KatRecord {
+    /// fields: the record's fields in file order, the record-start field first.
     std::vector<KatField> fields;
 
     /// line: where the record starts, the line of its first field (0 where not known).
@@ -45,6 +50,7 @@ struct KatRecord {
         return findField(fields, name);
     }
 
+    /// operator==: the same fields in the same order, lines not compared.
     friend bool operator==(const KatRecord&, const KatRecord&) = default;
 };
 
@@ -52,8 +58,11 @@ struct KatRecord {
 /// besides, the fields of its body that stand before its first record, which belong to no
 /// record: text that a reader of the file would otherwise lose without a word.
 struct KatCategory {
+    /// properties: the fields of its bracketed header lines ("[L = 20]"), in file order.
     std::vector<KatField> properties;
+    /// records: its records, in file order.
     std::vector<KatRecord> records;
+    /// strayFields: the fields before its first record, which belong to no record.
     std::vector<KatField> strayFields;
 
     /// property: the value of the first property of that name, or nothing. Never fails.
@@ -61,6 +70,7 @@ struct KatCategory {
         return findField(properties, name);
     }
 
+    /// operator==: the same properties, records and stray fields, lines not compared.
     friend bool operator==(const KatCategory&, const KatCategory&) = default;
 };
 

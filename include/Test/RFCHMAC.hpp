@@ -34,43 +34,56 @@ template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA1RFCHMACTests(const DataSource& source = {}) {
     return rfcHmacTests(Crypto::hashView<D>(), "SHA1", source);
 }
+/// makeSHA224RFCHMACTests: rfcHmacTests of "SHA224" for the digest type D. Throws as rfcHmacTests
+/// does.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA224RFCHMACTests(const DataSource& source = {}) {
     return rfcHmacTests(Crypto::hashView<D>(), "SHA224", source);
 }
+/// makeSHA256RFCHMACTests: rfcHmacTests of "SHA256" for the digest type D. Throws as rfcHmacTests
+/// does.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA256RFCHMACTests(const DataSource& source = {}) {
     return rfcHmacTests(Crypto::hashView<D>(), "SHA256", source);
 }
+/// makeSHA384RFCHMACTests: rfcHmacTests of "SHA384" for the digest type D. Throws as rfcHmacTests
+/// does.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA384RFCHMACTests(const DataSource& source = {}) {
     return rfcHmacTests(Crypto::hashView<D>(), "SHA384", source);
 }
+/// makeSHA512RFCHMACTests: rfcHmacTests of "SHA512" for the digest type D. Throws as rfcHmacTests
+/// does.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA512RFCHMACTests(const DataSource& source = {}) {
     return rfcHmacTests(Crypto::hashView<D>(), "SHA512", source);
 }
 
+/// makeSHA1RFCHMACTests: the same for the digest type of the witness, which only selects it.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA1RFCHMACTests(const D& /*witness*/,
                                                         const DataSource& source = {}) {
     return makeSHA1RFCHMACTests<D>(source);
 }
+/// makeSHA224RFCHMACTests: the same for the digest type of the witness, which only selects it.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA224RFCHMACTests(const D& /*witness*/,
                                                           const DataSource& source = {}) {
     return makeSHA224RFCHMACTests<D>(source);
 }
+/// makeSHA256RFCHMACTests: the same for the digest type of the witness, which only selects it.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA256RFCHMACTests(const D& /*witness*/,
                                                           const DataSource& source = {}) {
     return makeSHA256RFCHMACTests<D>(source);
 }
+/// makeSHA384RFCHMACTests: the same for the digest type of the witness, which only selects it.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA384RFCHMACTests(const D& /*witness*/,
                                                           const DataSource& source = {}) {
     return makeSHA384RFCHMACTests<D>(source);
 }
+/// makeSHA512RFCHMACTests: the same for the digest type of the witness, which only selects it.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA512RFCHMACTests(const D& /*witness*/,
                                                           const DataSource& source = {}) {

@@ -15,9 +15,12 @@ namespace Test::RecordLedger {
 /// Occurrences: how many records share a note, and where the first of them starts
 /// ("Test/KAT_AES/CBCMMT128-e.rsp:47").
 struct Occurrences {
+    /// records: how many records share the note.
     std::size_t records = 0;
+    /// first: where the first of them starts, as describePlace writes it.
     std::string first;
 
+    /// operator==: the same count and first place.
     friend bool operator==(const Occurrences&, const Occurrences&) = default;
 };
 
@@ -43,6 +46,7 @@ struct Ledger {
 /// resumes when it ends.
 class Recording {
 public:
+    /// Recording: opens a recording into ledger on this thread; ledger must outlive it.
     explicit Recording(Ledger& ledger) noexcept;
     ~Recording();
     Recording(const Recording&) = delete;
@@ -58,8 +62,11 @@ private:
 /// RecordPlace: where a record starts: its folder under the data directory, its file's name
 /// and its line. Notes show it as "directory/fileName:line".
 struct RecordPlace {
+    /// directory: the folder relative to the data directory ("Test/KAT_AES").
     std::string_view directory;
+    /// fileName: the file's name in that folder.
     std::string_view fileName;
+    /// line: the line the record starts on, from 1.
     std::size_t line;
 };
 

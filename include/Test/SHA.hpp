@@ -42,43 +42,52 @@ template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA1Tests(const DataSource& source = {}) {
     return shaTests(Crypto::messageView<D>(), "SHA1", source);
 }
+/// makeSHA224Tests: shaTests of "SHA224" for the digest type D. Throws as shaTests does.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA224Tests(const DataSource& source = {}) {
     return shaTests(Crypto::messageView<D>(), "SHA224", source);
 }
+/// makeSHA256Tests: shaTests of "SHA256" for the digest type D. Throws as shaTests does.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA256Tests(const DataSource& source = {}) {
     return shaTests(Crypto::messageView<D>(), "SHA256", source);
 }
+/// makeSHA384Tests: shaTests of "SHA384" for the digest type D. Throws as shaTests does.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA384Tests(const DataSource& source = {}) {
     return shaTests(Crypto::messageView<D>(), "SHA384", source);
 }
+/// makeSHA512Tests: shaTests of "SHA512" for the digest type D. Throws as shaTests does.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA512Tests(const DataSource& source = {}) {
     return shaTests(Crypto::messageView<D>(), "SHA512", source);
 }
 
+/// makeSHA1Tests: the same for the digest type of the witness, which only selects it.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA1Tests(const D& /*witness*/,
                                                  const DataSource& source = {}) {
     return makeSHA1Tests<D>(source);
 }
+/// makeSHA224Tests: the same for the digest type of the witness, which only selects it.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA224Tests(const D& /*witness*/,
                                                    const DataSource& source = {}) {
     return makeSHA224Tests<D>(source);
 }
+/// makeSHA256Tests: the same for the digest type of the witness, which only selects it.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA256Tests(const D& /*witness*/,
                                                    const DataSource& source = {}) {
     return makeSHA256Tests<D>(source);
 }
+/// makeSHA384Tests: the same for the digest type of the witness, which only selects it.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA384Tests(const D& /*witness*/,
                                                    const DataSource& source = {}) {
     return makeSHA384Tests<D>(source);
 }
+/// makeSHA512Tests: the same for the digest type of the witness, which only selects it.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA512Tests(const D& /*witness*/,
                                                    const DataSource& source = {}) {

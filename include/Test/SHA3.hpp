@@ -17,7 +17,7 @@ namespace Test::SHA3 {
 /// katDirectory: the folder of the data directory the suites read.
 inline constexpr const char* katDirectory = "Test/KAT_SHA3";
 
-/// sha3Tests: the vectors of <label>ShortMsg.rsp then <label>LongMsg.rsp in katDirectory
+/// sha3Tests: the vectors of "<label>ShortMsg.rsp" then "<label>LongMsg.rsp" in katDirectory
 /// ("SHA3_224" as label) as unit tests for the digest type in view, named "Nist<label>-<number>",
 /// then the hash property group; records and files are accounted for as the SHA suites account for
 /// theirs. Throws Test::KatFiles::KatDirectoryError when the folder cannot be listed or one of
@@ -31,34 +31,41 @@ template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA3_224Tests(const DataSource& source = {}) {
     return sha3Tests(Crypto::messageView<D>(), "SHA3_224", source);
 }
+/// makeSHA3_256Tests: sha3Tests of "SHA3_256" for the digest type D. Throws as sha3Tests does.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA3_256Tests(const DataSource& source = {}) {
     return sha3Tests(Crypto::messageView<D>(), "SHA3_256", source);
 }
+/// makeSHA3_384Tests: sha3Tests of "SHA3_384" for the digest type D. Throws as sha3Tests does.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA3_384Tests(const DataSource& source = {}) {
     return sha3Tests(Crypto::messageView<D>(), "SHA3_384", source);
 }
+/// makeSHA3_512Tests: sha3Tests of "SHA3_512" for the digest type D. Throws as sha3Tests does.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA3_512Tests(const DataSource& source = {}) {
     return sha3Tests(Crypto::messageView<D>(), "SHA3_512", source);
 }
 
+/// makeSHA3_224Tests: the same for the digest type of the witness, which only selects it.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA3_224Tests(const D& /*witness*/,
                                                      const DataSource& source = {}) {
     return makeSHA3_224Tests<D>(source);
 }
+/// makeSHA3_256Tests: the same for the digest type of the witness, which only selects it.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA3_256Tests(const D& /*witness*/,
                                                      const DataSource& source = {}) {
     return makeSHA3_256Tests<D>(source);
 }
+/// makeSHA3_384Tests: the same for the digest type of the witness, which only selects it.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA3_384Tests(const D& /*witness*/,
                                                      const DataSource& source = {}) {
     return makeSHA3_384Tests<D>(source);
 }
+/// makeSHA3_512Tests: the same for the digest type of the witness, which only selects it.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA3_512Tests(const D& /*witness*/,
                                                      const DataSource& source = {}) {

@@ -19,7 +19,7 @@ namespace Test::SHA512t {
 /// katDirectory: the folder of the data directory the suites read.
 inline constexpr const char* katDirectory = "Test/KAT_SHA512T";
 
-/// sha512tTests: the vectors of <label>ShortMsg.rsp then <label>LongMsg.rsp in katDirectory
+/// sha512tTests: the vectors of "<label>ShortMsg.rsp" then "<label>LongMsg.rsp" in katDirectory
 /// ("SHA512_224" as label) as unit tests for the digest type in view, named "Nist<label>-<number>",
 /// then the hash property group; records and files are accounted for as the SHA suites account for
 /// theirs. Throws Test::KatFiles::KatDirectoryError when the folder cannot be listed or one of
@@ -34,16 +34,20 @@ template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA512_224Tests(const DataSource& source = {}) {
     return sha512tTests(Crypto::messageView<D>(), "SHA512_224", source);
 }
+/// makeSHA512_256Tests: sha512tTests of "SHA512_256" for the digest type D. Throws as sha512tTests
+/// does.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA512_256Tests(const DataSource& source = {}) {
     return sha512tTests(Crypto::messageView<D>(), "SHA512_256", source);
 }
 
+/// makeSHA512_224Tests: the same for the digest type of the witness, which only selects it.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA512_224Tests(const D& /*witness*/,
                                                        const DataSource& source = {}) {
     return makeSHA512_224Tests<D>(source);
 }
+/// makeSHA512_256Tests: the same for the digest type of the witness, which only selects it.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA512_256Tests(const D& /*witness*/,
                                                        const DataSource& source = {}) {

@@ -49,12 +49,15 @@ template <class T> Subject subject() {
 /// SuiteOptions: what a run may add to the suites: the length sweeps' long messages (512 MiB
 /// each).
 struct SuiteOptions {
+    /// longMessages: end each length sweep with its long message (zorvan-check --long).
     bool longMessages = false;
 };
 
 /// DataFolder: a folder a suite reads and the field that starts its records.
 struct DataFolder {
+    /// directory: the folder.
     std::string_view directory; // under the data root: "Test/KAT_AES"
+    /// recordStart: the name of the field that begins each record ("COUNT", "Len").
     std::string_view recordStart;
 };
 
@@ -63,9 +66,13 @@ struct DataFolder {
 /// 128-bit one); the folders it reads; and how it builds its tests. build throws what the
 /// suite's builder throws, and std::bad_variant_access for a subject of another primitive.
 struct Suite {
+    /// kind: what sort of suite it is.
     SuiteKind kind;
+    /// name: the suite's name, "{bits}" standing for the key length.
     std::string name;
+    /// folders: the data folders it reads; none for a suite of properties or laws.
     std::vector<DataFolder> folders;
+    /// build: the suite's tests for a subject, read from the data source.
     std::function<std::vector<zorvan::testing::Test>(const Subject&, const DataSource&,
                                                      const SuiteOptions&)>
         build;
@@ -78,11 +85,17 @@ enum class Primitive { hash, blockCipher };
 /// block; for a block cipher, blockOctets is its block (and an IV's length) and keyOctets the
 /// key sizes it has, whichever one a key type takes.
 struct Algorithm {
+    /// name: the row's name, as zorvan-check and makeAlgorithmTests name it ("SHA256").
     std::string name;
+    /// primitive: a hash or a block cipher.
     Primitive primitive;
+    /// blockOctets: a hash's block, or a block cipher's block and IV, in octets.
     std::size_t blockOctets;
+    /// outputOctets: a hash's digest length in octets; 0 for a block cipher.
     std::size_t outputOctets;
+    /// keyOctets: a block cipher's key sizes in octets; empty for a hash.
     std::vector<std::size_t> keyOctets;
+    /// suites: the row's suites, in the order zorvan-check runs them.
     std::vector<Suite> suites;
 };
 

@@ -40,6 +40,7 @@ std::vector<zorvan::testing::Test> makeTwoFishTests(const DataSource& source = {
     return twoFishTests(Crypto::cipherView<K>(), source);
 }
 
+/// makeTwoFishTests: the same for the key type of the witness, which only selects it.
 template <zorvan::BlockCipher K>
 std::vector<zorvan::testing::Test> makeTwoFishTests(const K& /*witness*/,
                                                     const DataSource& source = {}) {

@@ -60,11 +60,14 @@ public:
         return get(static_cast<const Bytes&>(bytes));
     }
 
+    /// encode: the IV's octets, one block of them.
     [[nodiscard]] const Bytes& encode() const& noexcept { return octets_; }
     /// encode: the octets of an IV the caller gives up, without a copy.
     [[nodiscard]] Bytes encode() && noexcept { return std::move(octets_); }
 
+    /// operator==: the same octets.
     friend bool operator==(const IV&, const IV&) = default;
+    /// operator<<: the octets as Bytes prints them (lower-case hex).
     friend std::ostream& operator<<(std::ostream& out, const IV& iv) { return out << iv.octets_; }
 
 private:

@@ -40,15 +40,21 @@ inline std::uint8_t* copyOctets(std::span<const std::uint8_t> octets,
 /// either. Sharing is safe because no value is ever changed.
 class Bytes {
 public:
+    /// value_type: an octet, as containers name their element.
     using value_type = std::uint8_t;
+    /// const_iterator: a pointer to a const octet (Bytes is never changed in place).
     using const_iterator = const std::uint8_t*;
 
+    /// inlineCapacity: the longest value, in octets, kept inside the object.
     static constexpr std::size_t inlineCapacity = 32;
 
+    /// Bytes: the empty string.
     Bytes() noexcept : inline_{} {}
+    /// Bytes: a copy of the octets. Throws std::bad_alloc.
     explicit Bytes(std::span<const std::uint8_t> octets) : Bytes() {
         detail::copyOctets(octets, allocate(octets.size()).data());
     }
+    /// Bytes: the octets listed ({0x61, 0x62}). Throws std::bad_alloc.
     Bytes(std::initializer_list<std::uint8_t> octets)
         : Bytes(std::span<const std::uint8_t>(octets.begin(), octets.size())) {}
     /// The length octets of whole from offset on, as slice gives them; both must lie within
@@ -67,6 +73,7 @@ public:
     // every step of a cipher's loop (a file instantiating many suites exhausts the compiler's
     // inlining budget before it reaches them); the heap paths, which touch a shared count
     // anyway, are out of line.
+    /// Bytes: a copy that shares a long value's buffer instead of copying it. Never throws.
     [[gnu::always_inline]] Bytes(const Bytes& other) noexcept : size_(other.size_) {
         if (onHeap()) {
             shareHeapOf(other);
@@ -84,6 +91,7 @@ public:
         }
     }
     // Copying and moving never throw, so assignment can end this value and build a new one.
+    /// operator=: as the copy constructor. Never throws.
     [[gnu::always_inline]] Bytes& operator=(const Bytes& other) noexcept {
         if (this != &other) {
             std::destroy_at(this);
@@ -91,6 +99,7 @@ public:
         }
         return *this;
     }
+    /// operator=: as the move constructor; the moved-from value is empty. Never throws.
     [[gnu::always_inline]] Bytes& operator=(Bytes&& other) noexcept {
         if (this != &other) {
             std::destroy_at(this);
@@ -116,16 +125,23 @@ public:
     /// fromText: the octets of a text, one per character (for ASCII vectors such as "abc").
     static Bytes fromText(std::string_view text);
 
+    /// size: the length in octets.
     [[nodiscard]] std::size_t size() const noexcept { return size_; }
+    /// empty: whether the length is 0.
     [[nodiscard]] bool empty() const noexcept { return size_ == 0; }
+    /// data: the first octet; valid while this value or a copy sharing its buffer lives.
     [[nodiscard]] const std::uint8_t* data() const noexcept {
         return onHeap() ? heap_.get() : inline_.data();
     }
+    /// begin: the first octet, for range-for and the standard algorithms.
     [[nodiscard]] const_iterator begin() const noexcept { return data(); }
+    /// end: one past the last octet.
     [[nodiscard]] const_iterator end() const noexcept { return data() + size_; }
+    /// operator[]: the octet at index, which must be below size(); unchecked.
     [[nodiscard]] std::uint8_t operator[](std::size_t index) const noexcept {
         return data()[index];
     }
+    /// view: the octets as a span, for APIs that take one; valid as data() is.
     [[nodiscard]] std::span<const std::uint8_t> view() const noexcept { return {data(), size_}; }
 
     /// take: the first n octets (all of them when n is at least the length).
@@ -142,6 +158,7 @@ public:
     /// concat: this string followed by another.
     [[nodiscard]] Bytes concat(const Bytes& tail) const;
 
+    /// operator==: the same length and octets.
     friend bool operator==(const Bytes& a, const Bytes& b) noexcept;
 
 private:
@@ -191,14 +208,19 @@ public:
     /// Throws std::invalid_argument for a chunk size of 0.
     static LazyBytes chunksOf(const Bytes& bytes, std::size_t chunkSize);
 
+    /// toChunks: the chunks in order, none empty (none at all for the empty string).
     [[nodiscard]] const std::vector<Bytes>& toChunks() const noexcept { return chunks_; }
     /// toStrict: the chunks concatenated into one Bytes.
     [[nodiscard]] Bytes toStrict() const;
+    /// length: the total length in octets; 64 bits wide, since chunks that share one buffer can
+    /// add up to more than memory holds (the long messages of the hash sweeps).
     [[nodiscard]] std::uint64_t length() const noexcept;
+    /// empty: whether there are no octets.
     [[nodiscard]] bool empty() const noexcept { return chunks_.empty(); }
     /// take: the first n octets with chunk boundaries kept; the last chunk left is shortened.
     [[nodiscard]] LazyBytes take(std::uint64_t n) const;
 
+    /// operator==: the same octets, whatever the chunking.
     friend bool operator==(const LazyBytes& a, const LazyBytes& b);
 
 private:

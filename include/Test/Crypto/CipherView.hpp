@@ -29,18 +29,24 @@ enum class ChainedOperation { ecbEncrypt, ecbDecrypt, cbcEncrypt, cbcDecrypt };
 /// type and the modes throw.
 class KeyView {
 public:
+    /// KeyView: a key of a type whose blocks have blockOctets octets.
     explicit KeyView(std::size_t blockOctets) : blockOctets_(blockOctets) {}
     virtual ~KeyView() = default;
     KeyView(const KeyView&) = delete;
     KeyView& operator=(const KeyView&) = delete;
 
+    /// blockOctets: the block size in octets, read once when the key was built.
     [[nodiscard]] std::size_t blockOctets() const noexcept { return blockOctets_; }
     /// encryptBlock, decryptBlock: the key type's own block functions, called as they are.
     [[nodiscard]] virtual zorvan::Bytes encryptBlock(const zorvan::Bytes& blocks) const = 0;
+    /// decryptBlock: see encryptBlock.
     [[nodiscard]] virtual zorvan::Bytes decryptBlock(const zorvan::Bytes& blocks) const = 0;
+    /// run: the mode in that direction (decrypt false encrypts) on input from the IV's octets
+    /// (ignored for ECB): the output and the next IV's octets.
     [[nodiscard]] virtual ModeResult<zorvan::Bytes> run(CipherMode mode, bool decrypt,
                                                         const zorvan::Bytes& iv,
                                                         const zorvan::Bytes& input) const = 0;
+    /// runLazy: the chunked form of run (the type's own ...Lazy member where it declares one).
     [[nodiscard]] virtual ModeResult<zorvan::LazyBytes>
     runLazy(CipherMode mode, bool decrypt, const zorvan::Bytes& iv,
             const zorvan::LazyBytes& input) const = 0;
@@ -79,7 +85,9 @@ ModeResult<zorvan::Bytes> runGeneric(const KeyView& key, CipherMode mode, bool d
 class CipherView {
 public:
     virtual ~CipherView() = default;
+    /// blockSize: the type's blockSize(), in bits.
     [[nodiscard]] virtual std::size_t blockSize() const = 0; // bits
+    /// keyLength: the type's keyLength(), in bits.
     [[nodiscard]] virtual std::size_t keyLength() const = 0; // bits
     /// buildKey: the key the type builds from the octets, or nullptr when it refuses them.
     [[nodiscard]] virtual std::shared_ptr<const KeyView>

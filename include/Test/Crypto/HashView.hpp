@@ -27,7 +27,9 @@ using Digest = std::any;
 class HashContext {
 public:
     virtual ~HashContext() = default;
+    /// update: feeds the octets to the type's Context::update.
     virtual void update(std::span<const std::uint8_t> octets) = 0;
+    /// finalize: the type's Context::finalize: the digest of what was fed, the context restarted.
     virtual Digest finalize() = 0;
     /// copy: an independent copy of the computation, or nullptr when Context is not copyable.
     [[nodiscard]] virtual std::unique_ptr<HashContext> copy() const = 0;
@@ -40,21 +42,31 @@ public:
 class HashView {
 public:
     virtual ~HashView() = default;
+    /// outputLength: the type's outputLength(), in bits.
     [[nodiscard]] virtual std::size_t outputLength() const = 0; // bits
-    [[nodiscard]] virtual std::size_t blockLength() const = 0;  // bits
+    /// blockLength: the type's blockLength(), in bits.
+    [[nodiscard]] virtual std::size_t blockLength() const = 0; // bits
+    /// newContext: a default-constructed Context of the type.
     [[nodiscard]] virtual std::unique_ptr<HashContext> newContext() const = 0;
 
+    /// encode: the digest's encode(); the digest must be of the type under test.
     [[nodiscard]] virtual zorvan::Bytes encode(const Digest& digest) const = 0;
+    /// get: the type's get(octets): a digest, or nothing when the type refuses the octets.
     [[nodiscard]] virtual std::optional<Digest> get(const zorvan::Bytes& octets) const = 0;
+    /// equal: the type's operator== on two of its digests.
     [[nodiscard]] virtual bool equal(const Digest& first, const Digest& second) const = 0;
     /// print: the digest as the type prints it; by its encoded octets in a view made for the
     /// message suites only.
     [[nodiscard]] virtual std::string print(const Digest& digest) const;
 
+    /// hash: zorvan::hash of the chunked message, the chunks fed one by one.
     [[nodiscard]] virtual Digest hash(const zorvan::LazyBytes& message) const = 0;
+    /// hashStrict: zorvan::hashStrict of the contiguous message.
     [[nodiscard]] virtual Digest hashStrict(const zorvan::Bytes& message) const = 0;
+    /// hmac: zorvan::hmac of the chunked message under the key.
     [[nodiscard]] virtual Digest hmac(const zorvan::Bytes& key,
                                       const zorvan::LazyBytes& message) const = 0;
+    /// hmacStrict: zorvan::hmacStrict of the contiguous message under the key.
     [[nodiscard]] virtual Digest hmacStrict(const zorvan::Bytes& key,
                                             const zorvan::Bytes& message) const = 0;
     /// ownsHmac: whether the type supplies hmac or hmacStrict itself.
@@ -62,6 +74,7 @@ public:
 
     /// digestOctets, chunkedDigestOctets: the encoded hashStrict and hash of a message.
     [[nodiscard]] virtual zorvan::Bytes digestOctets(const zorvan::Bytes& message) const = 0;
+    /// chunkedDigestOctets: see digestOctets.
     [[nodiscard]] virtual zorvan::Bytes
     chunkedDigestOctets(const zorvan::LazyBytes& message) const = 0;
     /// PieceSink: takes the next piece of a message.
@@ -73,6 +86,7 @@ public:
     /// macOctets, chunkedMacOctets: the encoded hmacStrict and hmac of a message.
     [[nodiscard]] zorvan::Bytes macOctets(const zorvan::Bytes& key,
                                           const zorvan::Bytes& message) const;
+    /// chunkedMacOctets: see macOctets.
     [[nodiscard]] zorvan::Bytes chunkedMacOctets(const zorvan::Bytes& key,
                                                  const zorvan::LazyBytes& message) const;
 };
@@ -82,6 +96,7 @@ public:
 /// by chunk, or a contiguous one in one update. Errors are those the type throws.
 Digest genericHmac(const HashView& view, const zorvan::Bytes& key,
                    const zorvan::LazyBytes& message);
+/// genericHmac: the same over a contiguous message, fed in one update.
 Digest genericHmac(const HashView& view, const zorvan::Bytes& key, const zorvan::Bytes& message);
 
 namespace detail {

@@ -17,7 +17,9 @@ namespace zorvan::testing {
 
 /// ValueRoles: the labels a failure report gives the two values it compares.
 struct ValueRoles {
+    /// first: the label of the first value ("expected", "computed").
     std::string_view first;
+    /// second: the label of the second value ("actual", "known answer").
     std::string_view second;
 };
 
@@ -30,9 +32,13 @@ inline constexpr ValueRoles computedAndKnownAnswer{"computed", "known answer"};
 /// Comparison: the two values of a failed check, printed, with their roles, and where byte
 /// strings first differ (nothing for other values).
 struct Comparison {
+    /// roles: what the two values are.
     ValueRoles roles;
+    /// first: the first value as describe prints it.
     std::string first;
+    /// second: the second value as describe prints it.
     std::string second;
+    /// difference: where two byte strings first differ; nothing for other values.
     std::optional<ByteDifference> difference;
 };
 
@@ -41,12 +47,18 @@ struct Comparison {
 /// is one, and the source location of the check.
 class AssertionFailure : public std::runtime_error {
 public:
+    /// AssertionFailure: the failure of the check at location, with its message, values and the
+    /// vector's origin; what() is built at once. Throws std::bad_alloc.
     AssertionFailure(std::string message, Comparison comparison, std::optional<VectorOrigin> origin,
                      std::source_location location);
 
+    /// message: the check's own message, without the values.
     [[nodiscard]] const std::string& message() const noexcept { return message_; }
+    /// comparison: the two values, their roles and where they differ.
     [[nodiscard]] const Comparison& comparison() const noexcept { return comparison_; }
+    /// origin: the known-answer vector checked, or nothing for a check of no vector.
     [[nodiscard]] const std::optional<VectorOrigin>& origin() const noexcept { return origin_; }
+    /// location: the source location of the check (assertEqual's or assertKnownAnswer's caller).
     [[nodiscard]] const std::source_location& location() const noexcept { return location_; }
     /// check: the failure as data, as a leaf's outcome carries it.
     [[nodiscard]] FailedCheck check() const;
@@ -68,8 +80,11 @@ public:
 /// byteDifference: where two byte strings first differ and their lengths; for pairs of
 /// byte strings, the same for the first component that differs; nothing for other values.
 ByteDifference byteDifference(const Bytes& first, const Bytes& second);
+/// byteDifference: for pairs (a mode's output and next IV), the first component that differs,
+/// or the second when the first components are equal.
 ByteDifference byteDifference(const std::pair<Bytes, Bytes>& first,
                               const std::pair<Bytes, Bytes>& second);
+/// byteDifference: nothing, for values that are not byte strings.
 template <class T> std::optional<ByteDifference> byteDifference(const T&, const T&) {
     return std::nullopt;
 }

@@ -17,9 +17,10 @@ namespace zorvan::testing {
 
 /// GoogleTestName: the suite and test name a leaf is registered under.
 struct GoogleTestName {
-    std::string suite;
-    std::string name;
+    std::string suite; ///< the group path made filter-safe, "zorvan" for a top-level leaf
+    std::string name;  ///< the leaf's name made filter-safe, numbered when repeated
 
+    /// operator==: the same suite and name.
     friend bool operator==(const GoogleTestName&, const GoogleTestName&) = default;
 };
 
@@ -37,14 +38,15 @@ std::vector<GoogleTestName> googleTestNames(const std::vector<Leaf>& leaves);
 
 /// FailurePlace: a file and line a failure is reported at.
 struct FailurePlace {
-    std::string file;
-    int line = 0;
+    std::string file; ///< the data file or source file, as GoogleTest shows it
+    int line = 0;     ///< its line, counted from 1
 };
 
 /// failurePlace: where a failed check is best shown: the line of its vector's record in the
 /// installed data file when it has one, the source location of the check otherwise. Throws
 /// what Paths_zorvan_tests::getDataFileName throws.
 FailurePlace failurePlace(const FailedCheck& check);
+/// failurePlace: the same for an assertion's failure.
 FailurePlace failurePlace(const AssertionFailure& failure);
 
 /// googleTestFailure: the text a failed leaf reports to GoogleTest: its outcome's report, and for

@@ -16,6 +16,7 @@ namespace zorvan::testing {
 /// standard error says why), 2 on a usage error. Signals, exit and a leaf that runs too long
 /// end the process as RunSession says.
 int main(int argc, const char* const* argv, const std::vector<Test>& tests);
+/// main: the same for a single tree.
 int main(int argc, const char* const* argv, const Test& test);
 
 namespace detail {

@@ -24,8 +24,11 @@ namespace zorvan::testing {
 /// give the same draws.
 class Gen {
 public:
+    /// Gen: a generator whose draws follow from seed alone; size is a hint for generators that
+    /// scale what they draw.
     explicit Gen(std::uint64_t seed, std::size_t size = 0) noexcept : state_(seed), size_(size) {}
 
+    /// size: the size hint; the runner passes 0, and the library's generators ignore it.
     [[nodiscard]] std::size_t size() const noexcept { return size_; }
     /// next: 64 uniformly distributed bits.
     std::uint64_t next() noexcept;
@@ -45,21 +48,30 @@ private:
 /// Arbitrary<T>: arbitrary(Gen&) draws a T; shrink(value) proposes smaller values.
 template <class T> struct Arbitrary;
 
+/// Arbitrary<T> for unsigned integers: every value of T equally likely.
 template <std::unsigned_integral T> struct Arbitrary<T> {
+    /// arbitrary: a uniform draw from 0 to T's maximum.
     static T arbitrary(Gen& gen) {
         return static_cast<T>(gen.uniform(std::numeric_limits<T>::max()));
     }
+    /// shrink: nothing: the runner reports a falsified case as drawn.
     static std::vector<T> shrink(const T&) { return {}; }
 };
 
-/// Verdict of one generated case.
+/// Verdict: the verdict of one generated case: holds (the law held), falsified (it did not, or
+/// it threw) or discarded (a precondition, see implies, ruled the case out; it counts neither
+/// way).
 enum class Verdict { holds, falsified, discarded };
 
 /// Result: what a law returns when a case may be discarded (see implies).
 class Result {
 public:
+    /// Result: holds or falsified, as the law's bool says; implicit, so that a law may return
+    /// either a bool or a Result.
     Result(bool holds) noexcept : verdict_(holds ? Verdict::holds : Verdict::falsified) {} // NOLINT
+    /// discard: the result of a case that does not count.
     static Result discard() noexcept { return Result(Verdict::discarded); }
+    /// verdict: holds, falsified or discarded.
     [[nodiscard]] Verdict verdict() const noexcept { return verdict_; }
 
 private:
@@ -83,22 +95,32 @@ template <class Law> Result implies(bool precondition, Law&& law) {
 /// CaseOutcome: one generated case: its verdict and, for a case that did not hold, its
 /// arguments and what it raised: a failed check, or the text of another error.
 struct CaseOutcome {
+    /// verdict: whether the case held, was falsified or was discarded.
     Verdict verdict = Verdict::holds;
+    /// arguments: the drawn arguments, filled in only for a case that did not hold.
     std::vector<DrawnArgument> arguments;
+    /// check: the failed assertion the law raised, if any.
     std::optional<FailedCheck> check;
+    /// error: the text of another error the law raised; empty when there was none.
     std::string error;
 };
 
 /// Property: a law over generated arguments; runCase draws one case from gen and checks it.
 class Property {
 public:
+    /// Property: a property from the function that draws and checks one case (makeProperty
+    /// builds one from a law).
     explicit Property(std::function<CaseOutcome(Gen&)> runCase) : runCase_(std::move(runCase)) {}
+    /// runCase: draws one case from gen and checks it; throws TestSkipped when the law does.
     CaseOutcome runCase(Gen& gen) const { return runCase_(gen); }
 
 private:
     std::function<CaseOutcome(Gen&)> runCase_;
 };
 
+// The reference leaves this namespace out: it holds no public name, and doxygen misreads its
+// recursive templates.
+/// \cond detail
 namespace detail {
 
 template <class F> struct LawSignature : LawSignature<decltype(&F::operator())> {};
@@ -149,6 +171,7 @@ CaughtFailure catchCurrentFailure();
 void requireArgumentNames(std::size_t parameters, std::size_t names);
 
 } // namespace detail
+/// \endcond
 
 /// makeProperty: a property from a callable whose parameters are drawn with Arbitrary and
 /// which returns bool or Result; argumentNames name the parameters in falsified cases (none:

@@ -20,9 +20,13 @@ namespace zorvan::testing {
 /// Leaf: a unit or property leaf of a tree with its path: the names of its groups and its own
 /// name joined by '/' ("MD5 KATs/md5KAT"; a top-level leaf's path is its name).
 struct Leaf {
+    /// path: the group path and the name joined by '/', what --filter matches.
     std::string path;
+    /// groupPath: the names of its groups joined by '/'; empty for a top-level leaf.
     std::string groupPath;
+    /// name: the leaf's own name.
     std::string name;
+    /// test: the leaf in the tree it was flattened from, which must outlive this Leaf.
     const Test* test = nullptr;
 };
 
@@ -42,7 +46,9 @@ std::string escapeGlob(std::string_view text);
 
 /// CheckSettings: how properties are checked. The same seed reproduces the same cases.
 struct CheckSettings {
+    /// seed: the run's seed; each property's cases follow from it and the leaf's path.
     std::uint64_t seed = 0;
+    /// cases: the number of cases a property must pass, discards not counted.
     std::size_t cases = 100;
     /// A property gives up (and fails) after more than cases × maxDiscardRatio discards.
     std::size_t maxDiscardRatio = 10;
@@ -88,17 +94,25 @@ inline constexpr std::chrono::seconds maximumLeafTimeout{1'000'000};
 /// matched no leaf, so the run checked nothing and is no success; a shard left without
 /// leaves by sharding a selection is not that.
 struct RunSummary {
+    /// passed: the leaves that passed.
     std::size_t passed = 0;
+    /// failed: the leaves that failed.
     std::size_t failed = 0;
+    /// skipped: the leaves that skipped themselves (TestSkipped); leaves a run cut short never
+    /// ran are not counted here (see RunEnd::notRun).
     std::size_t skipped = 0;
+    /// nothingSelected: whether the filter matched no leaf.
     bool nothingSelected = false;
 };
 
 /// RunStart: what a run is about to do: its seed, the leaves it runs, in tree order, and
 /// all the leaves of the tree.
 struct RunStart {
+    /// seed: the run's seed, as the report prints it.
     std::uint64_t seed = 0;
+    /// leaves: the selected leaves, in tree order; leafEnded's index points into it.
     const std::vector<Leaf>& leaves;
+    /// all: every leaf of the tree, selected or not.
     const std::vector<Leaf>& all;
 };
 
@@ -106,11 +120,16 @@ struct RunStart {
 /// a leaf that ran too long), the reason and how many leaves did not run; for a run whose
 /// selection holds no leaf, the line that says why.
 struct RunEnd {
+    /// summary: the counts of the leaves that ended.
     RunSummary summary;
+    /// stopReason: why the run was cut short; empty for a run that finished.
     std::string stopReason;
+    /// notRun: the selected leaves that did not run because the run was cut short.
     std::size_t notRun = 0;
+    /// emptySelection: the line saying that the selection holds no leaf; empty otherwise.
     std::string emptySelection;
 
+    /// stopped: whether the run was cut short.
     [[nodiscard]] bool stopped() const noexcept { return !stopReason.empty(); }
 };
 
@@ -126,26 +145,36 @@ struct RunEnd {
 class RunListener {
 public:
     virtual ~RunListener() = default;
+    /// runStarting: the run is about to run its first leaf (or list them).
     virtual void runStarting(const RunStart& start);
+    /// leafStarting: the leaf begins to run.
     virtual void leafStarting(const Leaf& leaf);
+    /// leafEnded: the leaf ended with outcome; soFar counts it.
     virtual void leafEnded(std::size_t index, const Leaf& leaf, const LeafOutcome& outcome,
                            const RunSummary& soFar);
+    /// runEnded: the run is over, finished or cut short.
     virtual void runEnded(const RunEnd& end);
 };
 
 /// RunOptions: what run selects and how it reports.
 struct RunOptions {
+    /// check: the seed, case count and discard limit of the properties.
     CheckSettings check;
+    /// filter: the glob (see globMatch) a leaf's path must match to run.
     std::string filter = "*";
     /// occurrence: only the n-th selected leaf (from 1), for leaves that share a path.
     std::optional<std::size_t> occurrence;
+    /// shardCount: how many shards the selection is dealt to (GTEST_TOTAL_SHARDS).
     std::size_t shardCount = 1;
+    /// shardIndex: which of them this run is, from 0 (GTEST_SHARD_INDEX).
     std::size_t shardIndex = 0;
+    /// list: print the selected leaves' paths instead of running them.
     bool list = false;
     /// verbose: also report each leaf that passed.
     bool verbose = false;
     /// reportEachSkip: report every skipped leaf with its reason (always when verbose).
     bool reportEachSkip = true;
+    /// jobs: how many leaves run at a time, 1 to maximumJobs.
     std::size_t jobs = 1;
     /// isolate: run each leaf in a child process (isolatedExecutor), so that a crash, _exit or
     /// a hang fails that leaf only.
@@ -153,6 +182,7 @@ struct RunOptions {
     /// timeout: the time one leaf may take. Under isolate its child is then killed and the leaf
     /// fails; in this process the leaf fails, the run stops (the rest not run) with status 1.
     std::chrono::seconds timeout = defaultLeafTimeout;
+    /// junitPath: where to write a JUnit XML report, if anywhere.
     std::optional<std::string> junitPath;
     /// rerunCommand: the command line, up to the filter and seed, that failures print for
     /// rerunning one leaf.
@@ -212,8 +242,11 @@ public:
 
 /// CommandLine: the options read from a command line and the environment.
 struct CommandLine {
+    /// options: the run the command line asks for; a fresh random seed when none was given.
     RunOptions options;
+    /// helpRequested: --help was given: print usage and run nothing.
     bool helpRequested = false;
+    /// seedGiven: --seed was given, rather than a seed drawn for this run.
     bool seedGiven = false;
 };
 

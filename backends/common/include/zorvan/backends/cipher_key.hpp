@@ -30,7 +30,9 @@ enum class Direction { encrypt, decrypt };
 
 /// ModeOutput: what one mode operation gives: the output and the IV to continue from.
 struct ModeOutput {
+    /// output: as many octets as the input.
     Bytes output;
+    /// nextIv: the IV a following call continues from (for ECB, the IV given).
     Bytes nextIv;
 };
 
@@ -60,9 +62,13 @@ concept CipherTraits = requires(std::size_t keyOctets, Mode mode) {
 /// CipherTraitsBase: the lengths and schedule of a 128-bit-block cipher whose keyLength is
 /// Bits, with every mode native; backends derive from it to narrow the modes or add select.
 template <std::size_t Bits, class Schedule_> struct CipherTraitsBase {
+    /// Schedule: the CipherSchedule that runs the cipher under one key.
     using Schedule = Schedule_;
+    /// blockOctets: the block size in octets: 16.
     static constexpr std::size_t blockOctets = 16;
+    /// keyBits: the key type's keyLength, Bits.
     static constexpr std::size_t keyBits = Bits;
+    /// native: true for every mode; a derived traits hides it to narrow the modes.
     static constexpr bool native(Mode /*mode*/) { return true; }
 };
 
@@ -70,6 +76,7 @@ template <std::size_t Bits, class Schedule_> struct CipherTraitsBase {
 /// by Schedule built from the library's Selection for it.
 template <std::size_t Bits, class Schedule, auto Selection>
 struct FixedKeyCipher : CipherTraitsBase<Bits, Schedule> {
+    /// select: Selection for a key of Bits/8 octets, nothing for any other length.
     static constexpr std::optional<decltype(Selection)> select(std::size_t keyOctets) {
         return keyOctets == Bits / 8 ? std::optional(Selection) : std::nullopt;
     }
@@ -175,11 +182,14 @@ concept BlockSchedule = requires(const S& schedule, Direction direction,
 /// not a whole number of blocks, as the generic modes do; library failures throw too.
 template <CipherTraits Traits> class CipherKey {
 public:
+    /// Iv: the key type's IV, one block.
     using Iv = IV<CipherKey>;
+    /// IvResult: what an IV mode returns: the output and the IV to continue from.
     using IvResult = std::pair<Bytes, Iv>;
 
-    /// blockSize, keyLength: in bits.
+    /// blockSize: the block size in bits.
     static constexpr std::size_t blockSize() { return Traits::blockOctets * 8; }
+    /// keyLength: the key length in bits, as the traits give it.
     static constexpr std::size_t keyLength() { return Traits::keyBits; }
 
     /// buildKey: a key from exactly the octets the cipher accepts; nothing otherwise.
@@ -193,11 +203,14 @@ public:
 
     /// encryptBlock, decryptBlock, ecb, unEcb: the library's ECB over whole blocks.
     [[nodiscard]] Bytes encryptBlock(const Bytes& blocks) const { return ecb(blocks); }
+    /// decryptBlock: the library's ECB decryption of whole blocks (unEcb).
     [[nodiscard]] Bytes decryptBlock(const Bytes& blocks) const { return unEcb(blocks); }
 
+    /// ecb: the library's ECB encryption; throws std::invalid_argument on a partial block.
     [[nodiscard]] Bytes ecb(const Bytes& data) const {
         return electronic(Direction::encrypt, data);
     }
+    /// unEcb: the library's ECB decryption; throws std::invalid_argument on a partial block.
     [[nodiscard]] Bytes unEcb(const Bytes& data) const {
         return electronic(Direction::decrypt, data);
     }
@@ -207,24 +220,32 @@ public:
     IvResult cbc(const Iv& iv, const Bytes& data) const requires(Traits::native(Mode::cbc)) {
         return chained(Mode::cbc, Direction::encrypt, iv, data);
     }
+    /// unCbc: the library's CBC decryption; throws std::invalid_argument on a partial block.
     IvResult unCbc(const Iv& iv, const Bytes& data) const requires(Traits::native(Mode::cbc)) {
         return chained(Mode::cbc, Direction::decrypt, iv, data);
     }
+    /// cfb: the library's CFB-128 encryption; a short last block is accepted.
     IvResult cfb(const Iv& iv, const Bytes& data) const requires(Traits::native(Mode::cfb)) {
         return chained(Mode::cfb, Direction::encrypt, iv, data);
     }
+    /// unCfb: the library's CFB-128 decryption.
     IvResult unCfb(const Iv& iv, const Bytes& data) const requires(Traits::native(Mode::cfb)) {
         return chained(Mode::cfb, Direction::decrypt, iv, data);
     }
+    /// ofb: the library's OFB; a short last block is accepted.
     IvResult ofb(const Iv& iv, const Bytes& data) const requires(Traits::native(Mode::ofb)) {
         return chained(Mode::ofb, Direction::encrypt, iv, data);
     }
+    /// unOfb: the library's OFB decryption (the same keystream as ofb).
     IvResult unOfb(const Iv& iv, const Bytes& data) const requires(Traits::native(Mode::ofb)) {
         return chained(Mode::ofb, Direction::decrypt, iv, data);
     }
+    /// ctr: the library's CTR, the whole block a big-endian counter; a short last block is
+    /// accepted.
     IvResult ctr(const Iv& iv, const Bytes& data) const requires(Traits::native(Mode::ctr)) {
         return chained(Mode::ctr, Direction::encrypt, iv, data);
     }
+    /// unCtr: the library's CTR decryption (the same keystream as ctr).
     IvResult unCtr(const Iv& iv, const Bytes& data) const requires(Traits::native(Mode::ctr)) {
         return chained(Mode::ctr, Direction::decrypt, iv, data);
     }

@@ -41,14 +41,17 @@ concept NativeHmac = requires(std::span<const std::uint8_t> key) {
 /// the generic FIPS 198 construction is not used for it. Library failures throw.
 template <DigestAlgorithm Algorithm> class Digest {
 public:
-    /// outputLength, blockLength: in bits.
+    /// outputLength: the digest's length in bits.
     static std::size_t outputLength() { return Algorithm::outputBits(); }
+    /// blockLength: the hash's block length in bits (what HMAC pads its key to).
     static std::size_t blockLength() { return Algorithm::blockBits(); }
 
     /// Context: feeds a message piece by piece; finalize gives its digest and starts afresh.
     class Context {
     public:
+        /// update: feeds the next piece of the message to the library.
         void update(std::span<const std::uint8_t> octets) { state_.update(octets); }
+        /// finalize: the digest of what was fed; the context is ready for a new message.
         Digest finalize() { return Digest(state_.finish()); }
 
     private:
@@ -84,6 +87,7 @@ public:
         return Digest(state.finish());
     }
 
+    /// operator==: the same octets.
     friend bool operator==(const Digest&, const Digest&) = default;
     /// operator<<: the digest in lower-case hex.
     friend std::ostream& operator<<(std::ostream& out, const Digest& digest) {

@@ -102,15 +102,22 @@ using AesKey = backends::CipherKey<backends::FixedKeyCipher<Bits, GcryptCipherKe
 
 /// MD5 ... SHA512: libgcrypt's hashes, with libgcrypt's own HMAC as hmac and hmacStrict.
 using MD5 = backends::Digest<detail::GcryptAlgorithm<GCRY_MD_MD5, 512>>;
+/// SHA1: libgcrypt's SHA-1, as MD5.
 using SHA1 = backends::Digest<detail::GcryptAlgorithm<GCRY_MD_SHA1, 512>>;
+/// SHA224: libgcrypt's SHA-224, as MD5.
 using SHA224 = backends::Digest<detail::GcryptAlgorithm<GCRY_MD_SHA224, 512>>;
+/// SHA256: libgcrypt's SHA-256, as MD5.
 using SHA256 = backends::Digest<detail::GcryptAlgorithm<GCRY_MD_SHA256, 512>>;
+/// SHA384: libgcrypt's SHA-384, as MD5.
 using SHA384 = backends::Digest<detail::GcryptAlgorithm<GCRY_MD_SHA384, 1024>>;
+/// SHA512: libgcrypt's SHA-512, as MD5.
 using SHA512 = backends::Digest<detail::GcryptAlgorithm<GCRY_MD_SHA512, 1024>>;
 
 /// AES128, AES192, AES256: AES keys with libgcrypt's own ECB, CBC, CFB, OFB and CTR.
 using AES128 = detail::AesKey<128, GCRY_CIPHER_AES128>;
+/// AES192: libgcrypt's AES with 192-bit keys, as AES128.
 using AES192 = detail::AesKey<192, GCRY_CIPHER_AES192>;
+/// AES256: libgcrypt's AES with 256-bit keys, as AES128.
 using AES256 = detail::AesKey<256, GCRY_CIPHER_AES256>;
 
 /// Twofish: a Twofish key of 16 or 32 octets (buildKey refuses 24) with libgcrypt's own ECB
@@ -120,18 +127,25 @@ using Twofish = backends::CipherKey<detail::TwofishCipher>;
 /// SHA3_224 ... SHA3_512, SHA512_224, SHA512_256: libgcrypt's SHA-3 (block length: the
 /// rate, 1600 bits less twice the output) and SHA-512/t hashes, with libgcrypt's own HMAC.
 using SHA3_224 = backends::Digest<detail::GcryptAlgorithm<GCRY_MD_SHA3_224, 1152>>;
+/// SHA3_256: libgcrypt's SHA3-256, as SHA3_224.
 using SHA3_256 = backends::Digest<detail::GcryptAlgorithm<GCRY_MD_SHA3_256, 1088>>;
+/// SHA3_384: libgcrypt's SHA3-384, as SHA3_224.
 using SHA3_384 = backends::Digest<detail::GcryptAlgorithm<GCRY_MD_SHA3_384, 832>>;
+/// SHA3_512: libgcrypt's SHA3-512, as SHA3_224.
 using SHA3_512 = backends::Digest<detail::GcryptAlgorithm<GCRY_MD_SHA3_512, 576>>;
+/// SHA512_224: libgcrypt's SHA-512/224, as SHA3_224.
 using SHA512_224 = backends::Digest<detail::GcryptAlgorithm<GCRY_MD_SHA512_224, 1024>>;
+/// SHA512_256: libgcrypt's SHA-512/256, as SHA3_224.
 using SHA512_256 = backends::Digest<detail::GcryptAlgorithm<GCRY_MD_SHA512_256, 1024>>;
 
 /// Camellia128, Camellia192, Camellia256: Camellia keys with libgcrypt's own ECB, CBC, CFB,
 /// OFB and CTR.
 using Camellia128 = backends::CipherKey<
     backends::FixedKeyCipher<128, detail::GcryptCipherKey, GCRY_CIPHER_CAMELLIA128>>;
+/// Camellia192: libgcrypt's Camellia with 192-bit keys, as Camellia128.
 using Camellia192 = backends::CipherKey<
     backends::FixedKeyCipher<192, detail::GcryptCipherKey, GCRY_CIPHER_CAMELLIA192>>;
+/// Camellia256: libgcrypt's Camellia with 256-bit keys, as Camellia128.
 using Camellia256 = backends::CipherKey<
     backends::FixedKeyCipher<256, detail::GcryptCipherKey, GCRY_CIPHER_CAMELLIA256>>;
 

@@ -101,15 +101,22 @@ struct TwofishCipher : backends::CipherTraitsBase<256, NettleCipherKey> {
 
 /// MD5 ... SHA512: nettle's hashes, with nettle's own HMAC as hmac and hmacStrict.
 using MD5 = backends::Digest<detail::NettleAlgorithm<&nettle_md5>>;
+/// SHA1: nettle's SHA-1, as MD5.
 using SHA1 = backends::Digest<detail::NettleAlgorithm<&nettle_sha1>>;
+/// SHA224: nettle's SHA-224, as MD5.
 using SHA224 = backends::Digest<detail::NettleAlgorithm<&nettle_sha224>>;
+/// SHA256: nettle's SHA-256, as MD5.
 using SHA256 = backends::Digest<detail::NettleAlgorithm<&nettle_sha256>>;
+/// SHA384: nettle's SHA-384, as MD5.
 using SHA384 = backends::Digest<detail::NettleAlgorithm<&nettle_sha384>>;
+/// SHA512: nettle's SHA-512, as MD5.
 using SHA512 = backends::Digest<detail::NettleAlgorithm<&nettle_sha512>>;
 
 /// AES128, AES192, AES256: AES keys with nettle's own ECB, CBC, CFB and CTR; OFB is generic.
 using AES128 = backends::CipherKey<detail::AesCipher<128, &nettle_aes128>>;
+/// AES192: nettle's AES with 192-bit keys, as AES128.
 using AES192 = backends::CipherKey<detail::AesCipher<192, &nettle_aes192>>;
+/// AES256: nettle's AES with 256-bit keys, as AES128.
 using AES256 = backends::CipherKey<detail::AesCipher<256, &nettle_aes256>>;
 
 /// Twofish: a Twofish key of 16, 24 or 32 octets with nettle's own ECB and CBC; keyLength is
@@ -119,16 +126,23 @@ using Twofish = backends::CipherKey<detail::TwofishCipher>;
 /// SHA3_224 ... SHA3_512, SHA512_224, SHA512_256: nettle's SHA-3 (block length: the rate)
 /// and SHA-512/t hashes, with nettle's own HMAC.
 using SHA3_224 = backends::Digest<detail::NettleAlgorithm<&nettle_sha3_224>>;
+/// SHA3_256: nettle's SHA3-256, as SHA3_224.
 using SHA3_256 = backends::Digest<detail::NettleAlgorithm<&nettle_sha3_256>>;
+/// SHA3_384: nettle's SHA3-384, as SHA3_224.
 using SHA3_384 = backends::Digest<detail::NettleAlgorithm<&nettle_sha3_384>>;
+/// SHA3_512: nettle's SHA3-512, as SHA3_224.
 using SHA3_512 = backends::Digest<detail::NettleAlgorithm<&nettle_sha3_512>>;
+/// SHA512_224: nettle's SHA-512/224, as SHA3_224.
 using SHA512_224 = backends::Digest<detail::NettleAlgorithm<&nettle_sha512_224>>;
+/// SHA512_256: nettle's SHA-512/256, as SHA3_224.
 using SHA512_256 = backends::Digest<detail::NettleAlgorithm<&nettle_sha512_256>>;
 
 /// Camellia128, Camellia192, Camellia256: Camellia keys with nettle's own ECB, CBC, CFB and
 /// CTR; nettle has no OFB, which stays generic.
 using Camellia128 = backends::CipherKey<detail::AesCipher<128, &nettle_camellia128>>;
+/// Camellia192: nettle's Camellia with 192-bit keys, as Camellia128.
 using Camellia192 = backends::CipherKey<detail::AesCipher<192, &nettle_camellia192>>;
+/// Camellia256: nettle's Camellia with 256-bit keys, as Camellia128.
 using Camellia256 = backends::CipherKey<detail::AesCipher<256, &nettle_camellia256>>;
 
 } // namespace zorvan::nettle

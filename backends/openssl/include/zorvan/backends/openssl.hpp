@@ -107,15 +107,22 @@ using CamelliaKey = backends::CipherKey<
 
 /// MD5 ... SHA512: libcrypto's hashes; hmac and hmacStrict are the generic ones.
 using MD5 = backends::Digest<detail::EvpAlgorithm<EVP_md5>>;
+/// SHA1: libcrypto's SHA-1, as MD5.
 using SHA1 = backends::Digest<detail::EvpAlgorithm<EVP_sha1>>;
+/// SHA224: libcrypto's SHA-224, as MD5.
 using SHA224 = backends::Digest<detail::EvpAlgorithm<EVP_sha224>>;
+/// SHA256: libcrypto's SHA-256, as MD5.
 using SHA256 = backends::Digest<detail::EvpAlgorithm<EVP_sha256>>;
+/// SHA384: libcrypto's SHA-384, as MD5.
 using SHA384 = backends::Digest<detail::EvpAlgorithm<EVP_sha384>>;
+/// SHA512: libcrypto's SHA-512, as MD5.
 using SHA512 = backends::Digest<detail::EvpAlgorithm<EVP_sha512>>;
 
 /// AES128, AES192, AES256: AES keys with libcrypto's own ECB, CBC, CFB128, OFB and CTR.
 using AES128 = detail::AesKey<128>;
+/// AES192: libcrypto's AES with 192-bit keys, as AES128.
 using AES192 = detail::AesKey<192>;
+/// AES256: libcrypto's AES with 256-bit keys, as AES128.
 using AES256 = detail::AesKey<256>;
 
 /// nativeHmac: libcrypto's HMAC (EVP_MAC "HMAC") over the digest named digestName ("SHA256",
@@ -125,16 +132,23 @@ Bytes nativeHmac(const char* digestName, const Bytes& key, const Bytes& message)
 /// SHA3_224 ... SHA3_512, SHA512_224, SHA512_256: libcrypto's SHA-3 (block length: the
 /// rate) and SHA-512/t hashes; hmac and hmacStrict are the generic ones.
 using SHA3_224 = backends::Digest<detail::EvpAlgorithm<EVP_sha3_224>>;
+/// SHA3_256: libcrypto's SHA3-256, as SHA3_224.
 using SHA3_256 = backends::Digest<detail::EvpAlgorithm<EVP_sha3_256>>;
+/// SHA3_384: libcrypto's SHA3-384, as SHA3_224.
 using SHA3_384 = backends::Digest<detail::EvpAlgorithm<EVP_sha3_384>>;
+/// SHA3_512: libcrypto's SHA3-512, as SHA3_224.
 using SHA3_512 = backends::Digest<detail::EvpAlgorithm<EVP_sha3_512>>;
+/// SHA512_224: libcrypto's SHA-512/224, as SHA3_224.
 using SHA512_224 = backends::Digest<detail::EvpAlgorithm<EVP_sha512_224>>;
+/// SHA512_256: libcrypto's SHA-512/256, as SHA3_224.
 using SHA512_256 = backends::Digest<detail::EvpAlgorithm<EVP_sha512_256>>;
 
 /// Camellia128, Camellia192, Camellia256: Camellia keys with libcrypto's own ECB, CBC,
 /// CFB128, OFB and CTR.
 using Camellia128 = detail::CamelliaKey<128>;
+/// Camellia192: libcrypto's Camellia with 192-bit keys, as Camellia128.
 using Camellia192 = detail::CamelliaKey<192>;
+/// Camellia256: libcrypto's Camellia with 256-bit keys, as Camellia128.
 using Camellia256 = detail::CamelliaKey<256>;
 
 } // namespace zorvan::openssl
