@@ -3,12 +3,16 @@
 // MEMBER_CASE 0 declares them all correctly and must compile and run.
 
 #include <zorvan/block_cipher.hpp>
+#include <zorvan/cmac.hpp>
 #include <zorvan/hash.hpp>
+#include <zorvan/mac.hpp>
+#include <zorvan/xts.hpp>
 
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -50,23 +54,33 @@ struct Key : CipherBase {
                                   const T& data) const requires std::same_as<T, Bytes> {
         return zorvan::detail::cfbWith(*this, iv, data, false);
     }
-#elif MEMBER_CASE == 1 // cbc without const
+    Bytes cmac(const LazyBytes& message) const {
+        return message.toStrict();
+    }
+    Bytes xts(const Key& /*tweakKey*/, const IV<Key>& /*tweak*/, const Bytes& dataUnit) const {
+        return dataUnit;
+    }
+#elif MEMBER_CASE == 1  // cbc without const
     std::pair<Bytes, IV<Key>> cbc(const IV<Key>& iv, const Bytes& data) {
         return zorvan::detail::cbcEncrypt(*this, iv, data);
     }
-#elif MEMBER_CASE == 2 // ctr returning the output alone
+#elif MEMBER_CASE == 2  // ctr returning the output alone
     Bytes ctr(const IV<Key>& iv, const Bytes& data) const {
         return zorvan::detail::ctrApply(*this, iv, data).first;
     }
-#elif MEMBER_CASE == 3 // ofbLazy taking contiguous input
+#elif MEMBER_CASE == 3  // ofbLazy taking contiguous input
     std::pair<LazyBytes, IV<Key>> ofbLazy(const IV<Key>& iv, const Bytes& data) const;
-#elif MEMBER_CASE == 4 // unCfb overloaded, no overload const
+#elif MEMBER_CASE == 4  // unCfb overloaded, no overload const
     std::pair<Bytes, IV<Key>> unCfb(const IV<Key>& iv, const Bytes& data);
     std::pair<Bytes, IV<Key>> unCfb(const IV<Key>& iv, const LazyBytes& data);
-#elif MEMBER_CASE == 5 // unEcb a template giving the wrong type
+#elif MEMBER_CASE == 5  // unEcb a template giving the wrong type
     template <class T> std::optional<T> unEcb(const T& data) const {
         return data;
     }
+#elif MEMBER_CASE == 10 // cmac without const
+    Bytes cmac(const LazyBytes& message);
+#elif MEMBER_CASE == 11 // xts taking the tweak as octets
+    Bytes xts(const Key& tweakKey, const Bytes& tweak, const Bytes& dataUnit) const;
 #endif
 };
 
@@ -115,6 +129,23 @@ struct Digest {
 #endif
 };
 
+// A toy MAC (eight zero octets); only its verifyTag's signature matters here.
+struct Tagger {
+    static std::size_t keyLength() { return 8; }
+    static std::size_t tagLength() { return 64; }
+    static std::optional<Tagger> buildKey(const Bytes& /*octets*/) { return Tagger{}; }
+    [[nodiscard]] Bytes tag(const LazyBytes& /*message*/) const {
+        return Bytes(std::vector<std::uint8_t>(8));
+    }
+#if MEMBER_CASE == 0
+    [[nodiscard]] bool verifyTag(const LazyBytes& /*message*/, const Bytes& tag) const {
+        return tag.size() == 8;
+    }
+#elif MEMBER_CASE == 12 // verifyTag giving the tag it computed
+    Bytes verifyTag(const LazyBytes& message, const Bytes& tag) const;
+#endif
+};
+
 } // namespace
 
 int main() {
@@ -133,5 +164,9 @@ int main() {
         zorvan::cfb(key, iv, once).first.size() == once.size() &&
         zorvan::hmacStrict<Digest>(once, once) ==
             zorvan::hmac<Digest>(once, LazyBytes::fromChunks({once}));
-    return ownModesRun && digest.sum == 8 ? 0 : 1;
+    const LazyBytes chunks = LazyBytes::fromChunks({once});
+    const bool ownConstructionsRun =
+        zorvan::cmac(key, chunks) == once && zorvan::xts(key, key, iv, once) == once &&
+        zorvan::verifyTag(*Tagger::buildKey(once), chunks, Bytes(std::vector<std::uint8_t>(8)));
+    return ownModesRun && ownConstructionsRun && digest.sum == 8 ? 0 : 1;
 }
