@@ -2,6 +2,7 @@
 // must fail to compile with a message naming the member and the signature it must have.
 // MEMBER_CASE 0 declares them all correctly and must compile and run.
 
+#include <Test/Crypto.hpp>
 #include <zorvan/block_cipher.hpp>
 #include <zorvan/cmac.hpp>
 #include <zorvan/hash.hpp>
@@ -19,6 +20,10 @@ namespace {
 using zorvan::Bytes;
 using zorvan::IV;
 using zorvan::LazyBytes;
+
+// How many times the types' own operations ran: a member the library accepts must also be the
+// one it calls.
+int ownCalls = 0;
 
 // A toy cipher (XOR with the key octet); only its members' signatures matter here.
 struct CipherBase {
@@ -60,6 +65,19 @@ struct Key : CipherBase {
     Bytes xts(const Key& /*tweakKey*/, const IV<Key>& /*tweak*/, const Bytes& dataUnit) const {
         return dataUnit;
     }
+    // Member templates with deduced return types, strict and chunked: their bodies are written
+    // for the library's argument types only.
+    template <class Iv> auto unCbc(const Iv& iv, const Bytes& data) const {
+        ++ownCalls;
+        return zorvan::detail::cbcDecrypt(*this, iv, data);
+    }
+    template <class Chunks> auto ctrLazy(const IV<Key>& iv, const Chunks& data) const {
+        ++ownCalls;
+        return zorvan::detail::streamChunks<Key>(
+            iv, data, [this](const IV<Key>& at, const Bytes& part) {
+                return zorvan::detail::ctrApply(*this, at, part);
+            });
+    }
 #elif MEMBER_CASE == 1  // cbc without const
     std::pair<Bytes, IV<Key>> cbc(const IV<Key>& iv, const Bytes& data) {
         return zorvan::detail::cbcEncrypt(*this, iv, data);
@@ -77,14 +95,40 @@ struct Key : CipherBase {
     template <class T> std::optional<T> unEcb(const T& data) const {
         return data;
     }
-#elif MEMBER_CASE == 10 // cmac without const
+#elif MEMBER_CASE == 10 // cbcLazy a template whose body takes contiguous input only
+    template <class Iv, class Chunks> auto cbcLazy(const Iv& iv, const Chunks& data) const {
+        return zorvan::detail::cbcEncrypt(*this, iv, data);
+    }
+#elif MEMBER_CASE == 11 // unCtrLazy a template with a deduced result taking contiguous input
+    template <class Iv> auto unCtrLazy(const Iv& iv, const Bytes& data) const {
+        return zorvan::detail::ctrApply(*this, iv, data);
+    }
+#elif MEMBER_CASE == 13 // cmac without const
     Bytes cmac(const LazyBytes& message);
-#elif MEMBER_CASE == 11 // xts taking the tweak as octets
+#elif MEMBER_CASE == 14 // xts taking the tweak as octets
     Bytes xts(const Key& tweakKey, const Bytes& tweak, const Bytes& dataUnit) const;
 #endif
 };
 
-#if MEMBER_CASE == 6 // a final key type whose cbc lacks const
+#if MEMBER_CASE == 0 // a final key type with a member template
+struct FinalKey final : CipherBase {
+    static std::optional<FinalKey> buildKey(const Bytes&) { return FinalKey{}; }
+    template <class Iv> auto cbc(const Iv& iv, const Bytes& data) const {
+        ++ownCalls;
+        return zorvan::detail::cbcEncrypt(*this, iv, data);
+    }
+};
+
+// A key type whose own ofb exists only where its library runs OFB: elsewhere it is not
+// declared, and the generic ofb runs.
+template <bool nativeOfb> struct LibraryKey : CipherBase {
+    static std::optional<LibraryKey> buildKey(const Bytes&) { return LibraryKey{}; }
+    template <class Iv> auto ofb(const Iv& iv, const Bytes& data) const requires nativeOfb {
+        ++ownCalls;
+        return zorvan::detail::ofbApply(*this, iv, data);
+    }
+};
+#elif MEMBER_CASE == 6 // a final key type whose cbc lacks const
 struct FinalKey final : CipherBase {
     static std::optional<FinalKey> buildKey(const Bytes&) { return FinalKey{}; }
     std::pair<Bytes, IV<FinalKey>> cbc(const IV<FinalKey>& iv, const Bytes& data);
@@ -120,12 +164,31 @@ struct Digest {
         return zorvan::detail::hmacWith<Digest>(
             key, [&](Context& context) { context.update(message.view()); });
     }
-#elif MEMBER_CASE == 7 // hash not static
+    template <class Message> static auto hashStrict(const Message& message) {
+        ++ownCalls;
+        Context context;
+        context.update(message.view());
+        return context.finalize();
+    }
+    template <class Octets, class Chunks>
+    static auto hmac(const Octets& key, const Chunks& message) {
+        ++ownCalls;
+        return zorvan::detail::hmacWith<Digest>(key, [&](Context& context) {
+            for (const Bytes& chunk : message.toChunks()) {
+                context.update(chunk.view());
+            }
+        });
+    }
+#elif MEMBER_CASE == 7  // hash not static
     Digest hash(const LazyBytes& message) const;
-#elif MEMBER_CASE == 8 // hmacStrict returning the octets
+#elif MEMBER_CASE == 8  // hmacStrict returning the octets
     static Bytes hmacStrict(const Bytes& key, const Bytes& message);
-#elif MEMBER_CASE == 9 // hmac taking a contiguous message
+#elif MEMBER_CASE == 9  // hmac taking a contiguous message
     static Digest hmac(const Bytes& key, const Bytes& message);
+#elif MEMBER_CASE == 12 // hash a template giving the octets
+    template <class Chunks> static auto hash(const Chunks& message) {
+        return zorvan::hashStrict<Digest>(message.toStrict()).encode();
+    }
 #endif
 };
 
@@ -141,10 +204,44 @@ struct Tagger {
     [[nodiscard]] bool verifyTag(const LazyBytes& /*message*/, const Bytes& tag) const {
         return tag.size() == 8;
     }
-#elif MEMBER_CASE == 12 // verifyTag giving the tag it computed
+#elif MEMBER_CASE == 15 // verifyTag giving the tag it computed
     Bytes verifyTag(const LazyBytes& message, const Bytes& tag) const;
 #endif
 };
+
+// callsOwn: whether the operation ran one of the types' own members.
+template <class Operation> bool callsOwn(Operation operation) {
+    const int before = ownCalls;
+    (void)operation();
+    return ownCalls > before;
+}
+
+#if MEMBER_CASE == 0
+template <class K> bool runsOwnOfb(const Bytes& data) {
+    return callsOwn([&] { return zorvan::ofb(K{}, *IV<K>::get(data), data); });
+}
+
+// runsOwnTemplates: whether the library calls each member template (and none its requires-clause
+// excludes), and whether the views the compiled suites run on (which instantiate every operation
+// of a type) build for these types.
+bool runsOwnTemplates(const Key& key, const IV<Key>& iv, const Bytes& data) {
+    const auto finalKey = *FinalKey::buildKey(Bytes());
+    const auto finalIv = *IV<FinalKey>::get(data);
+    const LazyBytes chunks = LazyBytes::fromChunks({data, data});
+    // No longer than the digest's block, so the generic HMAC would not hash it with hashStrict.
+    const Bytes hmacKey = data.take(1);
+    (void)Test::Crypto::keyView(key);
+    (void)Test::Crypto::keyView(finalKey);
+    (void)Test::Crypto::hashView<Digest>();
+    (void)Test::Crypto::macView<Digest>();
+    return callsOwn([&] { return zorvan::unCbc(key, iv, data); }) &&
+           callsOwn([&] { return zorvan::ctrLazy(key, iv, chunks); }) &&
+           callsOwn([&] { return zorvan::cbc(finalKey, finalIv, data); }) &&
+           callsOwn([&] { return zorvan::hashStrict<Digest>(data); }) &&
+           callsOwn([&] { return zorvan::hmac<Digest>(hmacKey, chunks); }) &&
+           runsOwnOfb<LibraryKey<true>>(data) && !runsOwnOfb<LibraryKey<false>>(data);
+}
+#endif
 
 } // namespace
 
@@ -168,5 +265,10 @@ int main() {
     const bool ownConstructionsRun =
         zorvan::cmac(key, chunks) == once && zorvan::xts(key, key, iv, once) == once &&
         zorvan::verifyTag(*Tagger::buildKey(once), chunks, Bytes(std::vector<std::uint8_t>(8)));
+#if MEMBER_CASE == 0
+    if (!runsOwnTemplates(key, iv, once)) {
+        return 1;
+    }
+#endif
     return ownModesRun && ownConstructionsRun && digest.sum == 8 ? 0 : 1;
 }
