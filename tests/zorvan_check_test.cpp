@@ -264,6 +264,23 @@ TEST(ZorvanCheck, KeysTheCipherRefusesAreListedWithTheirLength) {
                                                      "24 octets \\(first at Test/KAT_AES/"));
 }
 
+// A library without the function, and data units no octet interface can express, are counted
+// with their reasons under the table, never passed and never dropped.
+TEST(ZorvanCheck, LibraryGapsAndBitLengthDataUnitsAreCountedWithTheirReasons) {
+    const Result shake =
+        zorvanCheck("--backend nettle --suite SHAKE128 --filter 'nettle/SHAKE128/NistSHAKE128-1'");
+    EXPECT_THAT(shake.output, AllOf(HasSubstr("skipped: 1 of nettle/SHAKE128: nettle 3.8 has no "
+                                              "SHAKE128"),
+                                    HasSubstr("0 passed, 0 failed, 1 skipped\n")));
+    const Result xts = zorvanCheck("--backend openssl --suite AES128-XTS --filter "
+                                   "'openssl/AES128-XTS/XTSGenAES128-i-ENCRYPT-38'");
+    EXPECT_EQ(xts.status, 0) << xts.output;
+    EXPECT_THAT(xts.output,
+                HasSubstr("AES128-XTS: 1600 of 4000 records in 4 files became tests\n"
+                          "  400 a data unit of 130 bits, not a whole number of octets (first at "
+                          "Test/KAT_XTS/XTSGenAES128.rsp:"));
+}
+
 TEST(ZorvanCheck, ATruncatedInstallFailsNamingTheFileAndWhatDiffers) {
     const CopiedShaData data;
     const auto file = data.path("Test/KAT_SHA/SHA1ShortMsg.rsp");
