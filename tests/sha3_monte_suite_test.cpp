@@ -7,6 +7,7 @@
 #include <Test/ShaVectors.hpp>
 
 #include "hash_suite_support.hpp"
+#include "keccak_sponge.hpp"
 #include "temporary_data_directory.hpp"
 
 #include <gmock/gmock.h>
@@ -173,46 +174,8 @@ TEST(MonteCarloFiles, AMissingFileFailsTheBuildNamingItAndABrokenChainFailsItsSu
                  std::invalid_argument);
 }
 
-// Keccak-f[1600] and the sponge of FIPS 202 with the domain byte as a parameter: 0x06 is
+// The sponge of FIPS 202 over keccak::permutation with the domain byte as a parameter: 0x06 is
 // SHA-3; 0x01 is the original Keccak padding that some early implementations shipped.
-std::array<std::uint64_t, 25> keccakPermutation(std::array<std::uint64_t, 25> state) {
-    constexpr std::array<std::uint64_t, 24> roundConstants{
-        0x0000000000000001, 0x0000000000008082, 0x800000000000808a, 0x8000000080008000,
-        0x000000000000808b, 0x0000000080000001, 0x8000000080008081, 0x8000000000008009,
-        0x000000000000008a, 0x0000000000000088, 0x0000000080008009, 0x000000008000000a,
-        0x000000008000808b, 0x800000000000008b, 0x8000000000008089, 0x8000000000008003,
-        0x8000000000008002, 0x8000000000000080, 0x000000000000800a, 0x800000008000000a,
-        0x8000000080008081, 0x8000000000008080, 0x0000000080000001, 0x8000000080008008};
-    constexpr std::array<int, 25> rotations{0,  1,  62, 28, 27, 36, 44, 6,  55, 20, 3,  10, 43,
-                                            25, 39, 41, 45, 15, 21, 8,  18, 2,  61, 56, 14};
-    for (const std::uint64_t roundConstant : roundConstants) {
-        std::array<std::uint64_t, 5> column{};
-        for (std::size_t x = 0; x < 5; ++x) {
-            column[x] = state[x] ^ state[x + 5] ^ state[x + 10] ^ state[x + 15] ^ state[x + 20];
-        }
-        for (std::size_t x = 0; x < 5; ++x) {
-            const std::uint64_t theta = column[(x + 4) % 5] ^ std::rotl(column[(x + 1) % 5], 1);
-            for (std::size_t y = 0; y < 25; y += 5) {
-                state[x + y] ^= theta;
-            }
-        }
-        std::array<std::uint64_t, 25> moved{};
-        for (std::size_t x = 0; x < 5; ++x) {
-            for (std::size_t y = 0; y < 5; ++y) {
-                moved[y + 5 * ((2 * x + 3 * y) % 5)] =
-                    std::rotl(state[x + 5 * y], rotations[x + 5 * y]);
-            }
-        }
-        for (std::size_t y = 0; y < 25; y += 5) {
-            for (std::size_t x = 0; x < 5; ++x) {
-                state[x + y] = moved[x + y] ^ (~moved[(x + 1) % 5 + y] & moved[(x + 2) % 5 + y]);
-            }
-        }
-        state[0] ^= roundConstant;
-    }
-    return state;
-}
-
 template <std::size_t OutputBits, std::uint8_t DomainByte> class SpongeDigest {
 public:
     static constexpr std::size_t rateOctets = 200 - 2 * OutputBits / 8;
@@ -234,7 +197,7 @@ public:
                 for (std::size_t octet = 0; octet < rateOctets; ++octet) {
                     state[octet / 8] ^= std::uint64_t{padded[block + octet]} << (8 * (octet % 8));
                 }
-                state = keccakPermutation(state);
+                state = keccak::permutation(state);
             }
             return SpongeDigest(Bytes::create(OutputBits / 8, [&](std::span<std::uint8_t> out) {
                 for (std::size_t octet = 0; octet < out.size(); ++octet) {

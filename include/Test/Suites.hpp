@@ -6,11 +6,17 @@
 
 #include <Test/Crypto/CipherView.hpp>
 #include <Test/Crypto/HashView.hpp>
+#include <Test/Crypto/MacView.hpp>
+#include <Test/Crypto/XofView.hpp>
+#include <Test/Crypto/XtsView.hpp>
 #include <Test/DataSource.hpp>
 
 #include <zorvan/block_cipher.hpp>
 #include <zorvan/hash.hpp>
+#include <zorvan/mac.hpp>
 #include <zorvan/testing/test.hpp>
+#include <zorvan/xof.hpp>
+#include <zorvan/xts.hpp>
 
 #include <cstddef>
 #include <functional>
@@ -32,16 +38,24 @@ enum class SuiteKind {
 };
 
 /// Subject: the type under test behind the view of its kind of primitive.
-using Subject = std::variant<std::shared_ptr<const Crypto::HashView>,
-                             std::shared_ptr<const Crypto::CipherView>>;
+using Subject =
+    std::variant<std::shared_ptr<const Crypto::HashView>, std::shared_ptr<const Crypto::CipherView>,
+                 std::shared_ptr<const Crypto::XofView>, std::shared_ptr<const Crypto::MacView>,
+                 std::shared_ptr<const Crypto::XtsView>>;
 
-/// subject: the view of T, a digest or key type.
+/// subject: the view of T, a digest, key, XOF or MAC type, or zorvan::Xts<K> for XTS over K.
 template <class T> Subject subject() {
     if constexpr (zorvan::Hash<T>) {
         return Crypto::hashView<T>();
+    } else if constexpr (zorvan::Xof<T>) {
+        return Crypto::xofView<T>();
+    } else if constexpr (zorvan::Mac<T>) {
+        return Crypto::macView<T>();
+    } else if constexpr (zorvan::detail::XtsKey<T>) {
+        return Crypto::xtsView<typename T::Cipher>();
     } else {
-        static_assert(zorvan::BlockCipher<T>,
-                      "a suite tests a zorvan::Hash or zorvan::BlockCipher");
+        static_assert(zorvan::BlockCipher<T>, "a suite tests a zorvan::Hash, zorvan::BlockCipher, "
+                                              "zorvan::Xof, zorvan::Mac or zorvan::Xts<K>");
         return Crypto::cipherView<T>();
     }
 }
@@ -63,8 +77,9 @@ struct DataFolder {
 
 /// Suite: one suite of an algorithm: its kind; its name as zorvan-check shows it, where "{bits}"
 /// stands for the key length of the key type under test ("AES{bits}-CTR" is AES128-CTR for a
-/// 128-bit one); the folders it reads; and how it builds its tests. build throws what the
-/// suite's builder throws, and std::bad_variant_access for a subject of another primitive.
+/// 128-bit one; for XTS, of each of its two cipher keys); the folders it reads; and how it builds
+/// its tests. build throws what the suite's builder throws, and std::bad_variant_access for a
+/// subject of another primitive.
 struct Suite {
     /// kind: what sort of suite it is.
     SuiteKind kind;
@@ -79,11 +94,13 @@ struct Suite {
 };
 
 /// Primitive: what kind of algorithm a row is, and so the view its suites take.
-enum class Primitive { hash, blockCipher };
+enum class Primitive { hash, blockCipher, xof, mac, xts };
 
 /// Algorithm: one row of the table. For a hash, outputOctets is its digest and blockOctets its
-/// block; for a block cipher, blockOctets is its block (and an IV's length) and keyOctets the
-/// key sizes it has, whichever one a key type takes.
+/// block; for an XOF, blockOctets is its rate and outputOctets the output of its message files;
+/// for a block cipher, blockOctets is its block (and an IV's length) and keyOctets the key sizes
+/// it has, whichever one a key type takes; for a MAC over a block cipher, the same, and
+/// outputOctets its full tag; for XTS, the cipher's block and key sizes (an XTS key is two).
 struct Algorithm {
     /// name: the row's name, as zorvan-check and makeAlgorithmTests name it ("SHA256").
     std::string name;
@@ -107,7 +124,8 @@ const std::vector<Algorithm>& algorithms();
 const Algorithm& algorithm(std::string_view name);
 
 /// suiteName: the suite's name for a subject, "{bits}" replaced by the key length of a cipher's
-/// key type ("AES{bits}" gives "AES128"). Throws what the type's keyLength throws.
+/// or MAC's key type, or of the cipher under XTS ("AES{bits}" gives "AES128"). Throws what the
+/// type's keyLength throws.
 std::string suiteName(const Suite& suite, const Subject& subject);
 
 /// buildSuite: the tests of the suite of algorithm that suiteName names for subject ("HMAC-SHA256",

@@ -17,8 +17,6 @@ ModeResult<zorvan::LazyBytes> streamThroughStrict(const KeyView& key, CipherMode
                                         zorvan::detail::ChunkStep(step));
 }
 
-namespace {
-
 zorvan::detail::KeyBlocks blocksOf(const KeyView& key) {
     return {key.blockOctets(), &key,
             [](const void* erased, const zorvan::Bytes& blocks) {
@@ -28,6 +26,8 @@ zorvan::detail::KeyBlocks blocksOf(const KeyView& key) {
                 return static_cast<const KeyView*>(erased)->decryptBlock(blocks);
             }};
 }
+
+namespace {
 
 zorvan::detail::FeedbackMode feedbackMode(CipherMode mode, bool decrypt) {
     using zorvan::detail::FeedbackMode;

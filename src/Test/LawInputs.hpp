@@ -1,13 +1,31 @@
 #pragma once
-// The fixed inputs of the conformance laws: the message lengths and cut points of the exhaustive
-// hash laws and the IVs of the counter-carry law.
+// The inputs of the conformance laws: fixed and drawn messages and their chunkings, the message
+// lengths and cut points of the exhaustive hash laws and the IVs of the counter-carry law.
 
 #include <zorvan/bytes.hpp>
+#include <zorvan/testing/property.hpp>
 
 #include <cstddef>
+#include <cstdint>
+#include <string>
 #include <vector>
 
 namespace Test::Conformance {
+
+/// patterned: a fixed message of `length` octets whose octets differ from their neighbours and
+/// from other salts' messages. Never fails.
+zorvan::Bytes patterned(std::size_t length, std::uint8_t salt);
+/// drawBytes: `length` random octets. Never fails.
+zorvan::Bytes drawBytes(zorvan::testing::Gen& gen, std::size_t length);
+/// octets: "1 octet", "n octets". Never fails beyond allocation.
+std::string octets(std::size_t count);
+/// randomCuts: the cut points of a random chunking of `length` octets, 0 and `length` included:
+/// pieces of 0 to 2 blocks, so that empty pieces and pieces crossing block boundaries both come
+/// up. Never fails.
+std::vector<std::size_t> randomCuts(zorvan::testing::Gen& gen, std::size_t length,
+                                    std::size_t blockOctets);
+/// chunked: the message cut at the cut points, empty pieces dropped. Never fails.
+zorvan::LazyBytes chunked(const zorvan::Bytes& message, const std::vector<std::size_t>& cuts);
 
 /// boundaryLengths: the message lengths the exhaustive hash laws use for a block of
 /// blockOctets octets: 0 to 3 blocks plus one, each block boundary with its neighbours and the

@@ -2,6 +2,7 @@
 
 #include <Test/AES.hpp>
 #include <Test/AESCTR.hpp>
+#include <Test/CMAC.hpp>
 #include <Test/Camellia.hpp>
 #include <Test/Conformance.hpp>
 #include <Test/HMAC.hpp>
@@ -14,6 +15,8 @@
 #include <Test/SHA3.hpp>
 #include <Test/SHA512t.hpp>
 #include <Test/TwoFish.hpp>
+#include <Test/XOF.hpp>
+#include <Test/XTS.hpp>
 
 #include <algorithm>
 #include <stdexcept>
@@ -25,6 +28,9 @@ namespace {
 using Tests = std::vector<zorvan::testing::Test>;
 using Hash = std::shared_ptr<const Crypto::HashView>;
 using Cipher = std::shared_ptr<const Crypto::CipherView>;
+using XofSubject = std::shared_ptr<const Crypto::XofView>;
+using MacSubject = std::shared_ptr<const Crypto::MacView>;
+using XtsSubject = std::shared_ptr<const Crypto::XtsView>;
 using HashBuild = std::function<Tests(const Hash&, const DataSource&, const SuiteOptions&)>;
 using CipherBuild = std::function<Tests(const Cipher&, const DataSource&)>;
 using Monte = MonteCarlo::Algorithm;
@@ -41,13 +47,20 @@ Suite hashSuite(SuiteKind kind, std::string name, std::vector<DataFolder> folder
             }};
 }
 
-Suite cipherSuite(SuiteKind kind, std::string name, std::vector<DataFolder> folders,
-                  CipherBuild build) {
+// A suite of the primitive whose view is View, built from the view and the data source.
+template <class View>
+Suite viewSuite(SuiteKind kind, std::string name, std::vector<DataFolder> folders,
+                std::function<Tests(const View&, const DataSource&)> build) {
     return {kind, std::move(name), std::move(folders),
             [build = std::move(build)](const Subject& subject, const DataSource& source,
                                        const SuiteOptions&) {
-                return build(std::get<Cipher>(subject), source);
+                return build(std::get<View>(subject), source);
             }};
+}
+
+Suite cipherSuite(SuiteKind kind, std::string name, std::vector<DataFolder> folders,
+                  CipherBuild build) {
+    return viewSuite<Cipher>(kind, std::move(name), std::move(folders), std::move(build));
 }
 
 // The laws of a hash and of HMAC over it.
@@ -162,8 +175,67 @@ Suite cipherLaws(std::string name) {
                        });
 }
 
+// A row of a primitive over a cipher of AES's block and key sizes.
+Algorithm aesSized(std::string name, Primitive primitive, std::size_t outputOctets,
+                   std::vector<Suite> suites) {
+    return {std::move(name), primitive, aesBlock, outputOctets, aesKeys, std::move(suites)};
+}
+
 Algorithm cipher(std::string name, std::vector<Suite> suites) {
-    return {std::move(name), Primitive::blockCipher, aesBlock, 0, aesKeys, std::move(suites)};
+    return aesSized(std::move(name), Primitive::blockCipher, 0, std::move(suites));
+}
+
+// SHAKE128 and SHAKE256: NIST's message and variable-output files, the length sweep across the
+// rate, the Monte Carlo chain and the XOF laws.
+Algorithm shake(XOF::Shake which, std::size_t outputOctets, std::size_t rateOctets) {
+    const std::string name(XOF::labelOf(which));
+    return {
+        name,
+        Primitive::xof,
+        rateOctets,
+        outputOctets,
+        {},
+        {viewSuite<XofSubject>(SuiteKind::knownAnswers, name,
+                               {{XOF::katDirectory, "Len"}, {XOF::variableOutDirectory, "COUNT"}},
+                               [which](const XofSubject& xof, const DataSource& source) {
+                                   return XOF::shakeTests(xof, which, source);
+                               }),
+         viewSuite<XofSubject>(SuiteKind::lengthSweep, "Sweep-" + name,
+                               {{XOF::sweepDirectory, "Len"}},
+                               [which](const XofSubject& xof, const DataSource& source) {
+                                   return XOF::shakeSweepTests(xof, which, source);
+                               }),
+         viewSuite<XofSubject>(SuiteKind::monteCarlo, "Monte-" + name,
+                               {{XOF::monteDirectory, "Msg"}},
+                               [which](const XofSubject& xof, const DataSource& source) {
+                                   return XOF::shakeMonteTests(xof, which, source);
+                               }),
+         viewSuite<XofSubject>(SuiteKind::laws, "Laws-" + name, {},
+                               [](const XofSubject& xof, const DataSource&) {
+                                   return XOF::xofConformanceTests(xof);
+                               })}};
+}
+
+Algorithm aesCmac() {
+    return aesSized("AES-CMAC", Primitive::mac, aesBlock,
+                    {viewSuite<MacSubject>(SuiteKind::knownAnswers, "AES{bits}-CMAC",
+                                           {{CMAC::katDirectory, "COUNT"}}, CMAC::cmacTests),
+                     viewSuite<MacSubject>(SuiteKind::laws, "Laws-AES{bits}-CMAC", {},
+                                           [](const MacSubject& mac, const DataSource&) {
+                                               return CMAC::macConformanceTests(mac);
+                                           })});
+}
+
+Algorithm aesXts() {
+    return aesSized("AES-XTS", Primitive::xts, 0,
+                    {viewSuite<XtsSubject>(
+                         SuiteKind::knownAnswers, "AES{bits}-XTS",
+                         {{XTS::katDirectory, "COUNT"}, {XTS::sequenceNumberDirectory, "COUNT"}},
+                         XTS::xtsTests),
+                     viewSuite<XtsSubject>(SuiteKind::laws, "Laws-AES{bits}-XTS", {},
+                                           [](const XtsSubject& xts, const DataSource&) {
+                                               return XTS::xtsConformanceTests(xts);
+                                           })});
 }
 
 std::vector<Algorithm> table() {
@@ -180,6 +252,8 @@ std::vector<Algorithm> table() {
         sha3("SHA3-256", "SHA3_256", 32, 136, Monte::sha3_256),
         sha3("SHA3-384", "SHA3_384", 48, 104, Monte::sha3_384),
         sha3("SHA3-512", "SHA3_512", 64, 72, Monte::sha3_512),
+        shake(XOF::Shake::shake128, 16, 168),
+        shake(XOF::Shake::shake256, 32, 136),
         cipher("AES",
                {cipherSuite(SuiteKind::knownAnswers, "AES{bits}", {{"Test/KAT_AES", "COUNT"}},
                             AES::aesTests),
@@ -193,11 +267,28 @@ std::vector<Algorithm> table() {
         cipher("Camellia",
                {cipherSuite(SuiteKind::knownAnswers, "Camellia{bits}",
                             {{Camellia::katDirectory, "COUNT"}}, Camellia::camelliaTests)}),
+        aesCmac(),
+        aesXts(),
     };
     return rows;
 }
 
 constexpr std::string_view keyBits = "{bits}";
+
+// What "{bits}" stands for: the key length of a cipher's or MAC's key type, or of each of the
+// two cipher keys of XTS; nothing for a subject without a key.
+std::string keyBitsOf(const Subject& subject) {
+    if (const auto* cipher = std::get_if<Cipher>(&subject)) {
+        return std::to_string((*cipher)->keyLength());
+    }
+    if (const auto* mac = std::get_if<MacSubject>(&subject)) {
+        return std::to_string((*mac)->keyLength());
+    }
+    if (const auto* xts = std::get_if<XtsSubject>(&subject)) {
+        return std::to_string((*xts)->keyLength() / 2);
+    }
+    return {};
+}
 
 const Suite& findSuite(const Algorithm& row, std::string_view name, const Subject& subject) {
     const auto found = std::ranges::find_if(
@@ -230,9 +321,7 @@ std::string suiteName(const Suite& suite, const Subject& subject) {
     std::string name = suite.name;
     const std::size_t place = name.find(keyBits);
     if (place != std::string::npos) {
-        const auto* cipher = std::get_if<Cipher>(&subject);
-        name.replace(place, keyBits.size(),
-                     cipher != nullptr ? std::to_string((*cipher)->keyLength()) : std::string());
+        name.replace(place, keyBits.size(), keyBitsOf(subject));
     }
     return name;
 }

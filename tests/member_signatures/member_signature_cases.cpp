@@ -4,12 +4,16 @@
 
 #include <Test/Crypto.hpp>
 #include <zorvan/block_cipher.hpp>
+#include <zorvan/cmac.hpp>
 #include <zorvan/hash.hpp>
+#include <zorvan/mac.hpp>
+#include <zorvan/xts.hpp>
 
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -55,6 +59,12 @@ struct Key : CipherBase {
                                   const T& data) const requires std::same_as<T, Bytes> {
         return zorvan::detail::cfbWith(*this, iv, data, false);
     }
+    Bytes cmac(const LazyBytes& message) const {
+        return message.toStrict();
+    }
+    Bytes xts(const Key& /*tweakKey*/, const IV<Key>& /*tweak*/, const Bytes& dataUnit) const {
+        return dataUnit;
+    }
     // Member templates with deduced return types, strict and chunked: their bodies are written
     // for the library's argument types only.
     template <class Iv> auto unCbc(const Iv& iv, const Bytes& data) const {
@@ -93,6 +103,10 @@ struct Key : CipherBase {
     template <class Iv> auto unCtrLazy(const Iv& iv, const Bytes& data) const {
         return zorvan::detail::ctrApply(*this, iv, data);
     }
+#elif MEMBER_CASE == 13 // cmac without const
+    Bytes cmac(const LazyBytes& message);
+#elif MEMBER_CASE == 14 // xts taking the tweak as octets
+    Bytes xts(const Key& tweakKey, const Bytes& tweak, const Bytes& dataUnit) const;
 #endif
 };
 
@@ -178,6 +192,23 @@ struct Digest {
 #endif
 };
 
+// A toy MAC (eight zero octets); only its verifyTag's signature matters here.
+struct Tagger {
+    static std::size_t keyLength() { return 8; }
+    static std::size_t tagLength() { return 64; }
+    static std::optional<Tagger> buildKey(const Bytes& /*octets*/) { return Tagger{}; }
+    [[nodiscard]] Bytes tag(const LazyBytes& /*message*/) const {
+        return Bytes(std::vector<std::uint8_t>(8));
+    }
+#if MEMBER_CASE == 0
+    [[nodiscard]] bool verifyTag(const LazyBytes& /*message*/, const Bytes& tag) const {
+        return tag.size() == 8;
+    }
+#elif MEMBER_CASE == 15 // verifyTag giving the tag it computed
+    Bytes verifyTag(const LazyBytes& message, const Bytes& tag) const;
+#endif
+};
+
 // callsOwn: whether the operation ran one of the types' own members.
 template <class Operation> bool callsOwn(Operation operation) {
     const int before = ownCalls;
@@ -230,10 +261,14 @@ int main() {
         zorvan::cfb(key, iv, once).first.size() == once.size() &&
         zorvan::hmacStrict<Digest>(once, once) ==
             zorvan::hmac<Digest>(once, LazyBytes::fromChunks({once}));
+    const LazyBytes chunks = LazyBytes::fromChunks({once});
+    const bool ownConstructionsRun =
+        zorvan::cmac(key, chunks) == once && zorvan::xts(key, key, iv, once) == once &&
+        zorvan::verifyTag(*Tagger::buildKey(once), chunks, Bytes(std::vector<std::uint8_t>(8)));
 #if MEMBER_CASE == 0
     if (!runsOwnTemplates(key, iv, once)) {
         return 1;
     }
 #endif
-    return ownModesRun && digest.sum == 8 ? 0 : 1;
+    return ownModesRun && ownConstructionsRun && digest.sum == 8 ? 0 : 1;
 }

@@ -2,6 +2,8 @@
 
 #include <zorvan/backends/gcrypt.hpp>
 #include <zorvan/backends/key_size_gap.hpp>
+#include <zorvan/cmac.hpp>
+#include <zorvan/xts.hpp>
 
 namespace zorvan::check {
 
@@ -29,6 +31,8 @@ Backend gcryptBackend() {
         {"SHA3-256", subject<gcrypt::SHA3_256>},
         {"SHA3-384", subject<gcrypt::SHA3_384>},
         {"SHA3-512", subject<gcrypt::SHA3_512>},
+        {"SHAKE128", subject<gcrypt::SHAKE128>},
+        {"SHAKE256", subject<gcrypt::SHAKE256>},
         {"AES", subject<gcrypt::AES128>},
         {"AES", subject<gcrypt::AES192>},
         {"AES", subject<gcrypt::AES256>},
@@ -36,6 +40,11 @@ Backend gcryptBackend() {
         {"Camellia", subject<gcrypt::Camellia128>},
         {"Camellia", subject<gcrypt::Camellia192>},
         {"Camellia", subject<gcrypt::Camellia256>},
+        {"AES-CMAC", subject<Cmac<gcrypt::AES128>>},
+        {"AES-CMAC", subject<Cmac<gcrypt::AES192>>},
+        {"AES-CMAC", subject<Cmac<gcrypt::AES256>>},
+        {"AES-XTS", subject<Xts<gcrypt::AES128>>},
+        {"AES-XTS", subject<Xts<gcrypt::AES256>>},
     };
     return {"gcrypt", "libgcrypt", table};
 }

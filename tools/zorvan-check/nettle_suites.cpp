@@ -1,8 +1,20 @@
 #include "catalogue.hpp"
 
+#include <zorvan/backends/missing_xof.hpp>
 #include <zorvan/backends/nettle.hpp>
+#include <zorvan/cmac.hpp>
+#include <zorvan/xts.hpp>
 
 namespace zorvan::check {
+
+namespace {
+
+struct NoShake128 {
+    static constexpr std::size_t blockBits = 1344;
+    static constexpr const char* reason = "nettle 3.8 has no SHAKE128 (only SHAKE256)";
+};
+
+} // namespace
 
 Backend nettleBackend() {
     using ::Test::Suites::subject;
@@ -19,6 +31,8 @@ Backend nettleBackend() {
         {"SHA3-256", subject<nettle::SHA3_256>},
         {"SHA3-384", subject<nettle::SHA3_384>},
         {"SHA3-512", subject<nettle::SHA3_512>},
+        {"SHAKE128", subject<backends::MissingXof<NoShake128>>},
+        {"SHAKE256", subject<nettle::SHAKE256>},
         {"AES", subject<nettle::AES128>},
         {"AES", subject<nettle::AES192>},
         {"AES", subject<nettle::AES256>},
@@ -26,6 +40,11 @@ Backend nettleBackend() {
         {"Camellia", subject<nettle::Camellia128>},
         {"Camellia", subject<nettle::Camellia192>},
         {"Camellia", subject<nettle::Camellia256>},
+        {"AES-CMAC", subject<Cmac<nettle::AES128>>},
+        {"AES-CMAC", subject<Cmac<nettle::AES192>>},
+        {"AES-CMAC", subject<Cmac<nettle::AES256>>},
+        {"AES-XTS", subject<Xts<nettle::AES128>>},
+        {"AES-XTS", subject<Xts<nettle::AES256>>},
     };
     return {"nettle", "nettle", table};
 }

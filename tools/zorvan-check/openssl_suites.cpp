@@ -1,6 +1,8 @@
 #include "catalogue.hpp"
 
 #include <zorvan/backends/openssl.hpp>
+#include <zorvan/cmac.hpp>
+#include <zorvan/xts.hpp>
 
 namespace zorvan::check {
 
@@ -19,12 +21,19 @@ Backend opensslBackend() {
         {"SHA3-256", subject<openssl::SHA3_256>},
         {"SHA3-384", subject<openssl::SHA3_384>},
         {"SHA3-512", subject<openssl::SHA3_512>},
+        {"SHAKE128", subject<openssl::SHAKE128>},
+        {"SHAKE256", subject<openssl::SHAKE256>},
         {"AES", subject<openssl::AES128>},
         {"AES", subject<openssl::AES192>},
         {"AES", subject<openssl::AES256>},
         {"Camellia", subject<openssl::Camellia128>},
         {"Camellia", subject<openssl::Camellia192>},
         {"Camellia", subject<openssl::Camellia256>},
+        {"AES-CMAC", subject<Cmac<openssl::AES128>>},
+        {"AES-CMAC", subject<Cmac<openssl::AES192>>},
+        {"AES-CMAC", subject<Cmac<openssl::AES256>>},
+        {"AES-XTS", subject<Xts<openssl::AES128>>},
+        {"AES-XTS", subject<Xts<openssl::AES256>>},
     };
     return {"openssl", "OpenSSL's libcrypto", table};
 }

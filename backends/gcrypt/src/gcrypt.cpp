@@ -160,4 +160,81 @@ backends::ModeOutput GcryptCipherKey::run(backends::Mode mode, backends::Directi
         });
 }
 
+namespace {
+
+struct CloseMac {
+    void operator()(gcry_mac_hd_t handle) const noexcept { gcry_mac_close(handle); }
+};
+
+int cmacAlgorithm(int cipher) {
+    switch (cipher) {
+    case GCRY_CIPHER_AES128:
+    case GCRY_CIPHER_AES192:
+    case GCRY_CIPHER_AES256:
+        return GCRY_MAC_CMAC_AES;
+    default:
+        throw std::logic_error("libgcrypt: no CMAC over cipher " + std::to_string(cipher));
+    }
+}
+
+} // namespace
+
+Bytes GcryptCipherKey::runXts(const GcryptCipherKey& tweakKey, backends::Direction direction,
+                              std::span<const std::uint8_t> tweak,
+                              std::span<const std::uint8_t> dataUnit) const {
+    if (tweakKey.algorithm_ != algorithm_) {
+        throw std::invalid_argument("libgcrypt: XTS takes two keys of one cipher");
+    }
+    // libgcrypt takes the two keys as one, the data key first.
+    std::vector<std::uint8_t> keys(handles_->key);
+    keys.insert(keys.end(), tweakKey.handles_->key.begin(), tweakKey.handles_->key.end());
+    const CipherHandle handle = [&] {
+        gcry_cipher_hd_t opened = nullptr;
+        check(gcry_cipher_open(&opened, algorithm_, GCRY_CIPHER_MODE_XTS, 0), "gcry_cipher_open");
+        return CipherHandle(opened);
+    }();
+    check(gcry_cipher_setkey(handle.get(), keys.data(), keys.size()), "gcry_cipher_setkey");
+    check(gcry_cipher_setiv(handle.get(), tweak.data(), tweak.size()), "gcry_cipher_setiv");
+    return Bytes::create(dataUnit.size(), [&](std::span<std::uint8_t> output) {
+        crypt(handle.get(), direction, dataUnit, output);
+    });
+}
+
+Bytes GcryptCipherKey::runCmac(const LazyBytes& message) const {
+    gcry_mac_hd_t opened = nullptr;
+    check(gcry_mac_open(&opened, cmacAlgorithm(algorithm_), 0, nullptr), "gcry_mac_open");
+    const std::unique_ptr<gcry_mac_handle, CloseMac> handle(opened);
+    check(gcry_mac_setkey(opened, handles_->key.data(), handles_->key.size()), "gcry_mac_setkey");
+    for (const Bytes& chunk : message.toChunks()) {
+        check(gcry_mac_write(opened, chunk.data(), chunk.size()), "gcry_mac_write");
+    }
+    std::size_t length = blockOctets_;
+    Bytes tag = Bytes::create(blockOctets_, [&](std::span<std::uint8_t> output) {
+        check(gcry_mac_read(opened, output.data(), &length), "gcry_mac_read");
+    });
+    return tag.take(length);
+}
+
+GcryptXofState::GcryptXofState(int algorithm) : algorithm_(algorithm) {
+    initialiseLibgcrypt();
+    gcry_md_hd_t handle = nullptr;
+    check(gcry_md_open(&handle, algorithm, 0), "gcry_md_open");
+    handle_.reset(handle);
+}
+
+void GcryptXofState::absorb(std::span<const std::uint8_t> octets) {
+    if (squeezed_) {
+        throw std::logic_error("libgcrypt: an XOF absorbs nothing after it squeezed");
+    }
+    gcry_md_write(handle_.get(), octets.data(), octets.size());
+}
+
+Bytes GcryptXofState::squeeze(std::size_t length) {
+    squeezed_ = true;
+    return Bytes::create(length, [&](std::span<std::uint8_t> output) {
+        check(gcry_md_extract(handle_.get(), algorithm_, output.data(), output.size()),
+              "gcry_md_extract");
+    });
+}
+
 } // namespace zorvan::gcrypt::detail

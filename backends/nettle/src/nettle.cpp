@@ -2,11 +2,14 @@
 
 #include <nettle/cbc.h>
 #include <nettle/cfb.h>
+#include <nettle/cmac.h>
 #include <nettle/ctr.h>
 #include <nettle/hmac.h>
+#include <nettle/xts.h>
 
 #include <array>
 #include <stdexcept>
+#include <string>
 
 namespace zorvan::nettle::detail {
 
@@ -116,6 +119,73 @@ backends::ModeOutput NettleCipherKey::run(backends::Mode mode, backends::Directi
                 throw std::logic_error("nettle has no OFB mode");
             }
         });
+}
+
+void NettleCipherKey::requireBlockOf16(const char* what) const {
+    if (cipher_->block_size != largestBlockOctets) {
+        throw std::invalid_argument(std::string("nettle: ") + what +
+                                    " needs a cipher of 16-octet blocks");
+    }
+}
+
+Bytes NettleCipherKey::runXts(const NettleCipherKey& tweakKey, backends::Direction direction,
+                              std::span<const std::uint8_t> tweak,
+                              std::span<const std::uint8_t> dataUnit) const {
+    requireBlockOf16("XTS");
+    if (tweakKey.cipher_ != cipher_ || tweak.size() != XTS_BLOCK_SIZE) {
+        throw std::invalid_argument(
+            "nettle: XTS takes two keys of one cipher and a 16-octet tweak");
+    }
+    if (dataUnit.size() < XTS_BLOCK_SIZE) {
+        throw std::invalid_argument("nettle: an XTS data unit of " +
+                                    std::to_string(dataUnit.size()) + " octets is under one block");
+    }
+    return Bytes::create(dataUnit.size(), [&](std::span<std::uint8_t> output) {
+        if (direction == backends::Direction::encrypt) {
+            xts_encrypt_message(encryption_.data(), tweakKey.encryption_.data(), cipher_->encrypt,
+                                tweak.data(), dataUnit.size(), output.data(), dataUnit.data());
+        } else {
+            xts_decrypt_message(decryptionContext(), tweakKey.encryption_.data(), cipher_->decrypt,
+                                cipher_->encrypt, tweak.data(), dataUnit.size(), output.data(),
+                                dataUnit.data());
+        }
+    });
+}
+
+Bytes NettleCipherKey::runCmac(const LazyBytes& message) const {
+    requireBlockOf16("CMAC");
+    cmac128_key key{};
+    cmac128_ctx context{};
+    cmac128_set_key(&key, encryption_.data(), cipher_->encrypt);
+    cmac128_init(&context);
+    for (const Bytes& chunk : message.toChunks()) {
+        cmac128_update(&context, encryption_.data(), cipher_->encrypt, chunk.size(), chunk.data());
+    }
+    return Bytes::create(largestBlockOctets, [&](std::span<std::uint8_t> tag) {
+        cmac128_digest(&context, &key, encryption_.data(), cipher_->encrypt,
+                       static_cast<unsigned>(tag.size()), tag.data());
+    });
+}
+
+NettleShake256State::NettleShake256State() {
+    sha3_256_init(&context_);
+}
+
+void NettleShake256State::absorb(std::span<const std::uint8_t> octets) {
+    if (squeezed_) {
+        throw std::logic_error("nettle: SHAKE256 absorbs nothing after it squeezed");
+    }
+    sha3_256_update(&context_, octets.size(), octets.data());
+}
+
+Bytes NettleShake256State::squeeze(std::size_t length) {
+    if (squeezed_) {
+        throw std::logic_error("nettle 3.8 squeezes SHAKE256 once per message");
+    }
+    squeezed_ = true;
+    return Bytes::create(length, [&](std::span<std::uint8_t> output) {
+        sha3_256_shake(&context_, output.size(), output.data());
+    });
 }
 
 std::optional<const nettle_cipher*> TwofishCipher::select(std::size_t keyOctets) {

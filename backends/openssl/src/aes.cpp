@@ -2,6 +2,9 @@
 
 #include <zorvan/backends/kept_handles.hpp>
 
+#include <openssl/core_names.h>
+#include <openssl/params.h>
+
 #include <algorithm>
 #include <array>
 #include <climits>
@@ -140,6 +143,35 @@ backends::ModeOutput runOnContext(EVP_CIPHER_CTX* context, int encrypt,
     return {output.take(static_cast<std::size_t>(written)), std::move(nextIv)};
 }
 
+struct FreeMac {
+    void operator()(EVP_MAC* mac) const noexcept { EVP_MAC_free(mac); }
+};
+struct FreeMacContext {
+    void operator()(EVP_MAC_CTX* context) const noexcept { EVP_MAC_CTX_free(context); }
+};
+
+// libcrypto's XTS cipher for AES keys of keyBits, fetched once per process.
+const EVP_CIPHER* xtsCipher(std::size_t keyBits) {
+    using Fetched = std::unique_ptr<EVP_CIPHER, FreeCipher>;
+    static const Fetched xts128(EVP_CIPHER_fetch(nullptr, "AES-128-XTS", nullptr));
+    static const Fetched xts256(EVP_CIPHER_fetch(nullptr, "AES-256-XTS", nullptr));
+    const EVP_CIPHER* cipher = keyBits == 128   ? xts128.get()
+                               : keyBits == 256 ? xts256.get()
+                                                : nullptr;
+    if (cipher == nullptr) {
+        throw std::runtime_error("libcrypto: no XTS over AES-" + std::to_string(keyBits));
+    }
+    return cipher;
+}
+
+EVP_MAC* cmacAlgorithm() {
+    static const std::unique_ptr<EVP_MAC, FreeMac> cmac(EVP_MAC_fetch(nullptr, "CMAC", nullptr));
+    if (!cmac) {
+        throw std::runtime_error("libcrypto: no CMAC");
+    }
+    return cmac.get();
+}
+
 } // namespace
 
 struct KeyedContexts {
@@ -165,6 +197,61 @@ backends::ModeOutput EvpCipherKey::run(backends::Mode mode, backends::Direction 
         2 * static_cast<std::size_t>(mode) + static_cast<std::size_t>(encrypt),
         [&] { return keyedContext(selection_, mode, encrypt, contexts_->key); },
         [&](EVP_CIPHER_CTX* context) { return runOnContext(context, encrypt, iv, input); });
+}
+
+Bytes EvpCipherKey::runXts(const EvpCipherKey& tweakKey, backends::Direction direction,
+                           std::span<const std::uint8_t> tweak,
+                           std::span<const std::uint8_t> dataUnit) const {
+    if (selection_.family != EvpFamily::aes || tweakKey.selection_.keyBits != selection_.keyBits) {
+        throw std::invalid_argument("libcrypto: XTS takes two AES keys of one size");
+    }
+    if (dataUnit.size() > static_cast<std::size_t>(INT_MAX) - maxBlockOctets) {
+        throw std::length_error("libcrypto: an XTS data unit too long for one call");
+    }
+    // libcrypto takes the two keys as one, the data key first.
+    std::vector<std::uint8_t> keys(contexts_->key);
+    keys.insert(keys.end(), tweakKey.contexts_->key.begin(), tweakKey.contexts_->key.end());
+    const int encrypt = direction == backends::Direction::encrypt ? 1 : 0;
+    CipherContext context(EVP_CIPHER_CTX_new());
+    if (!context) {
+        throw std::runtime_error("libcrypto: EVP_CIPHER_CTX_new failed");
+    }
+    check(EVP_CipherInit_ex2(context.get(), xtsCipher(selection_.keyBits), keys.data(),
+                             tweak.data(), encrypt, nullptr),
+          "EVP_CipherInit_ex2");
+    int written = 0;
+    Bytes output = Bytes::create(dataUnit.size(), [&](std::span<std::uint8_t> out) {
+        check(EVP_CipherUpdate(context.get(), out.data(), &written, dataUnit.data(),
+                               static_cast<int>(dataUnit.size())),
+              "EVP_CipherUpdate");
+    });
+    if (static_cast<std::size_t>(written) != dataUnit.size()) {
+        throw std::runtime_error("libcrypto: XTS gave " + std::to_string(written) +
+                                 " octets for a data unit of " + std::to_string(dataUnit.size()));
+    }
+    return output;
+}
+
+Bytes EvpCipherKey::runCmac(const LazyBytes& message) const {
+    const std::unique_ptr<EVP_MAC_CTX, FreeMacContext> context(EVP_MAC_CTX_new(cmacAlgorithm()));
+    if (!context) {
+        throw std::runtime_error("libcrypto: EVP_MAC_CTX_new failed");
+    }
+    std::string cipher = std::string(familyNames.at(static_cast<std::size_t>(selection_.family))) +
+                         "-" + std::to_string(selection_.keyBits) + "-CBC";
+    const OSSL_PARAM parameters[] = {
+        OSSL_PARAM_construct_utf8_string(OSSL_MAC_PARAM_CIPHER, cipher.data(), 0),
+        OSSL_PARAM_construct_end()};
+    check(EVP_MAC_init(context.get(), contexts_->key.data(), contexts_->key.size(), parameters),
+          "EVP_MAC_init");
+    for (const Bytes& chunk : message.toChunks()) {
+        check(EVP_MAC_update(context.get(), chunk.data(), chunk.size()), "EVP_MAC_update");
+    }
+    std::size_t written = 0;
+    Bytes tag = Bytes::create(maxBlockOctets, [&](std::span<std::uint8_t> out) {
+        check(EVP_MAC_final(context.get(), out.data(), &written, out.size()), "EVP_MAC_final");
+    });
+    return tag.take(written);
 }
 
 } // namespace zorvan::openssl::detail

@@ -80,6 +80,10 @@ ModeResult<zorvan::LazyBytes> streamThroughStrict(const KeyView& key, CipherMode
 ModeResult<zorvan::Bytes> runGeneric(const KeyView& key, CipherMode mode, bool decrypt,
                                      const zorvan::Bytes& iv, const zorvan::Bytes& input);
 
+/// blocksOf: the key's own block functions as the library's generic constructions take them,
+/// valid while the key lives. Never fails.
+zorvan::detail::KeyBlocks blocksOf(const KeyView& key);
+
 /// CipherView: the key type itself. The lengths are asked of the type on every call, so that
 /// one that throws fails only the leaf that needs it.
 class CipherView {

@@ -176,10 +176,39 @@ concept BlockSchedule = requires(const S& schedule, Direction direction,
     schedule.runBlock(direction, input, output);
 };
 
+/// XtsSchedule: a schedule whose library also runs XTS on one data unit, its own key the data
+/// key and another schedule's the tweak key: runXts(tweakKey, direction, tweak, dataUnit) gives
+/// the output, and throws when the library fails or refuses the input.
+template <class S>
+concept XtsSchedule = requires(const S& schedule, Direction direction,
+                               std::span<const std::uint8_t> octets) {
+    { schedule.runXts(schedule, direction, octets, octets) } -> std::same_as<Bytes>;
+};
+
+/// CmacSchedule: a schedule whose library also computes CMAC: runCmac(message) gives the full
+/// tag of the chunked message, and throws when the library fails.
+template <class S>
+concept CmacSchedule = requires(const S& schedule, const LazyBytes& message) {
+    { schedule.runCmac(message) } -> std::same_as<Bytes>;
+};
+
+/// NativeXts, NativeCmac: traits of a cipher whose backend offers its library's XTS or CMAC:
+/// they say so (`static constexpr bool nativeXts = true;`, `nativeCmac`) over a schedule that
+/// runs it.
+template <class T>
+concept NativeXts = XtsSchedule<typename T::Schedule> && requires {
+    requires T::nativeXts;
+};
+template <class T>
+concept NativeCmac = CmacSchedule<typename T::Schedule> && requires {
+    requires T::nativeCmac;
+};
+
 /// CipherKey: a key of the cipher that Traits describes, satisfying zorvan::BlockCipher. Every
 /// mode the traits call native is a member, so the free mode functions use the library's
-/// mode instead of the generic one. ECB and CBC throw std::invalid_argument on input that is
-/// not a whole number of blocks, as the generic modes do; library failures throw too.
+/// mode instead of the generic one; so are XTS and CMAC where the traits call them native. ECB and
+/// CBC throw std::invalid_argument on input that is not a whole number of blocks, as the generic
+/// modes do; library failures throw too.
 template <CipherTraits Traits> class CipherKey {
 public:
     /// Iv: the key type's IV, one block.
@@ -248,6 +277,24 @@ public:
     /// unCtr: the library's CTR decryption (the same keystream as ctr).
     IvResult unCtr(const Iv& iv, const Bytes& data) const requires(Traits::native(Mode::ctr)) {
         return chained(Mode::ctr, Direction::decrypt, iv, data);
+    }
+
+    /// xts, unXts: the library's XTS of one data unit under this key and tweakKey, present
+    /// where the traits call it native.
+    [[nodiscard]] Bytes xts(const CipherKey& tweakKey, const Iv& tweak,
+                            const Bytes& dataUnit) const requires NativeXts<Traits> {
+        return schedule_.runXts(tweakKey.schedule_, Direction::encrypt, tweak.encode().view(),
+                                dataUnit.view());
+    }
+    [[nodiscard]] Bytes unXts(const CipherKey& tweakKey, const Iv& tweak,
+                              const Bytes& dataUnit) const requires NativeXts<Traits> {
+        return schedule_.runXts(tweakKey.schedule_, Direction::decrypt, tweak.encode().view(),
+                                dataUnit.view());
+    }
+
+    /// cmac: the library's CMAC of a chunked message, present where the traits call it native.
+    [[nodiscard]] Bytes cmac(const LazyBytes& message) const requires NativeCmac<Traits> {
+        return schedule_.runCmac(message);
     }
 
 private:

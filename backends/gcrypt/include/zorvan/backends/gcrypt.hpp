@@ -1,8 +1,9 @@
 #pragma once
-// zorvan::gcrypt: libgcrypt's hashes, HMAC, AES and Twofish behind the zorvan interfaces.
+// zorvan::gcrypt: libgcrypt's hashes, HMAC, XOFs, AES and Twofish behind the zorvan interfaces.
 
 #include <zorvan/backends/cipher_key.hpp>
 #include <zorvan/backends/digest.hpp>
+#include <zorvan/backends/xof.hpp>
 #include <zorvan/bytes.hpp>
 
 #include <gcrypt.h>
@@ -72,6 +73,14 @@ public:
     /// runBlock: the cipher on exactly one block.
     void runBlock(backends::Direction direction, std::span<const std::uint8_t> input,
                   std::span<std::uint8_t> output) const;
+    /// runXts: libgcrypt's XTS of one data unit, this key the data key and tweakKey's the
+    /// tweak key; throws std::runtime_error when libgcrypt fails or refuses the data unit.
+    [[nodiscard]] Bytes runXts(const GcryptCipherKey& tweakKey, backends::Direction direction,
+                               std::span<const std::uint8_t> tweak,
+                               std::span<const std::uint8_t> dataUnit) const;
+    /// runCmac: libgcrypt's CMAC (gcry_mac) of the chunked message; throws std::runtime_error
+    /// when libgcrypt fails, std::logic_error for a cipher without a CMAC of libgcrypt's.
+    [[nodiscard]] Bytes runCmac(const LazyBytes& message) const;
 
 private:
     int algorithm_;
@@ -94,9 +103,39 @@ struct TwofishCipher : backends::CipherTraitsBase<256, GcryptCipherKey> {
     }
 };
 
+/// AesCipher: AES with Bits-bit keys, libgcrypt's cipher Algorithm, with libgcrypt's modes,
+/// XTS and CMAC.
+template <std::size_t Bits, int Algorithm>
+struct AesCipher : backends::FixedKeyCipher<Bits, GcryptCipherKey, Algorithm> {
+    static constexpr bool nativeXts = true;
+    static constexpr bool nativeCmac = true;
+};
+
 /// AesKey: the AES key type for Bits-bit keys, libgcrypt's cipher Algorithm.
 template <std::size_t Bits, int Algorithm>
-using AesKey = backends::CipherKey<backends::FixedKeyCipher<Bits, GcryptCipherKey, Algorithm>>;
+using AesKey = backends::CipherKey<AesCipher<Bits, Algorithm>>;
+
+/// GcryptXofState: one running computation of a libgcrypt XOF; gcry_md_extract goes on where
+/// the last squeeze stopped. Throws std::runtime_error when libgcrypt fails, std::logic_error
+/// on an absorb after a squeeze.
+class GcryptXofState {
+public:
+    explicit GcryptXofState(int algorithm);
+    void absorb(std::span<const std::uint8_t> octets);
+    Bytes squeeze(std::size_t length);
+
+private:
+    int algorithm_;
+    std::unique_ptr<gcry_md_handle, CloseDigest> handle_;
+    bool squeezed_ = false;
+};
+
+/// GcryptXofAlgorithm: libgcrypt's XOF Algorithm (GCRY_MD_SHAKE128, say), of BlockBits rate.
+template <int Algorithm, std::size_t BlockBits> struct GcryptXofAlgorithm {
+    static std::size_t blockBits() { return BlockBits; }
+    static constexpr bool squeezesInPieces = true;
+    static GcryptXofState start() { return GcryptXofState(Algorithm); }
+};
 
 } // namespace detail
 
@@ -113,7 +152,8 @@ using SHA384 = backends::Digest<detail::GcryptAlgorithm<GCRY_MD_SHA384, 1024>>;
 /// SHA512: libgcrypt's SHA-512, as MD5.
 using SHA512 = backends::Digest<detail::GcryptAlgorithm<GCRY_MD_SHA512, 1024>>;
 
-/// AES128, AES192, AES256: AES keys with libgcrypt's own ECB, CBC, CFB, OFB and CTR.
+/// AES128, AES192, AES256: AES keys with libgcrypt's own ECB, CBC, CFB, OFB and CTR, XTS and
+/// CMAC.
 using AES128 = detail::AesKey<128, GCRY_CIPHER_AES128>;
 /// AES192: libgcrypt's AES with 192-bit keys, as AES128.
 using AES192 = detail::AesKey<192, GCRY_CIPHER_AES192>;
@@ -137,6 +177,10 @@ using SHA3_512 = backends::Digest<detail::GcryptAlgorithm<GCRY_MD_SHA3_512, 576>
 using SHA512_224 = backends::Digest<detail::GcryptAlgorithm<GCRY_MD_SHA512_224, 1024>>;
 /// SHA512_256: libgcrypt's SHA-512/256, as SHA3_224.
 using SHA512_256 = backends::Digest<detail::GcryptAlgorithm<GCRY_MD_SHA512_256, 1024>>;
+
+/// SHAKE128, SHAKE256: libgcrypt's XOFs, which squeeze in pieces.
+using SHAKE128 = backends::XofFunction<detail::GcryptXofAlgorithm<GCRY_MD_SHAKE128, 1344>>;
+using SHAKE256 = backends::XofFunction<detail::GcryptXofAlgorithm<GCRY_MD_SHAKE256, 1088>>;
 
 /// Camellia128, Camellia192, Camellia256: Camellia keys with libgcrypt's own ECB, CBC, CFB,
 /// OFB and CTR.

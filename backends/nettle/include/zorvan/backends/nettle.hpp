@@ -1,12 +1,14 @@
 #pragma once
-// zorvan::nettle: nettle's hashes, HMAC, AES and Twofish behind the zorvan interfaces, reached
-// through nettle's algorithm descriptors (struct nettle_hash, struct nettle_cipher).
+// zorvan::nettle: nettle's hashes, HMAC, SHAKE256, AES and Twofish behind the zorvan interfaces,
+// reached through nettle's algorithm descriptors (struct nettle_hash, struct nettle_cipher).
 
 #include <zorvan/backends/cipher_key.hpp>
 #include <zorvan/backends/digest.hpp>
+#include <zorvan/backends/xof.hpp>
 #include <zorvan/bytes.hpp>
 
 #include <nettle/nettle-meta.h>
+#include <nettle/sha3.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -73,8 +75,20 @@ public:
     /// runBlock: the cipher on exactly one block.
     void runBlock(backends::Direction direction, std::span<const std::uint8_t> input,
                   std::span<std::uint8_t> output) const;
+    /// runXts: nettle's XTS (xts_encrypt_message, xts_decrypt_message) of one data unit, this
+    /// key the data key and tweakKey's the tweak key; throws std::invalid_argument for a data
+    /// unit shorter than a block, which nettle asserts against, or a cipher whose block is not
+    /// 16 octets.
+    [[nodiscard]] Bytes runXts(const NettleCipherKey& tweakKey, backends::Direction direction,
+                               std::span<const std::uint8_t> tweak,
+                               std::span<const std::uint8_t> dataUnit) const;
+    /// runCmac: nettle's CMAC (cmac128) of the chunked message; throws std::invalid_argument for
+    /// a cipher whose block is not 16 octets.
+    [[nodiscard]] Bytes runCmac(const LazyBytes& message) const;
 
 private:
+    // Throws std::invalid_argument naming what needs them when the blocks are not 16 octets.
+    void requireBlockOf16(const char* what) const;
     [[nodiscard]] const void* decryptionContext() const {
         return decryption_.empty() ? encryption_.data() : decryption_.data();
     }
@@ -85,10 +99,33 @@ private:
     ContextStorage decryption_;
 };
 
-/// AesCipher: AES with a Bits-bit key; nettle has no OFB, so OFB stays generic.
+/// AesCipher: AES with a Bits-bit key; nettle has no OFB, so OFB stays generic. nettle's XTS
+/// and CMAC run over any cipher of 16-octet blocks, so they are native for every key size.
 template <std::size_t Bits, const nettle_cipher* Cipher>
 struct AesCipher : backends::FixedKeyCipher<Bits, NettleCipherKey, Cipher> {
     static constexpr bool native(backends::Mode mode) { return mode != backends::Mode::ofb; }
+    static constexpr bool nativeXts = true;
+    static constexpr bool nativeCmac = true;
+};
+
+/// NettleShake256State: one running SHAKE256 computation of nettle 3.8, whose sha3_256_shake
+/// squeezes once and ends the message: a second squeeze throws std::logic_error.
+class NettleShake256State {
+public:
+    NettleShake256State();
+    void absorb(std::span<const std::uint8_t> octets);
+    Bytes squeeze(std::size_t length);
+
+private:
+    sha3_256_ctx context_{};
+    bool squeezed_ = false;
+};
+
+/// NettleShake256: nettle's SHAKE256, rate 1088 bits.
+struct NettleShake256 {
+    static std::size_t blockBits() { return 1088; }
+    static constexpr bool squeezesInPieces = false;
+    static NettleShake256State start() { return {}; }
 };
 
 /// TwofishCipher: Twofish with 128-, 192- or 256-bit keys; ECB and CBC are native.
@@ -112,7 +149,8 @@ using SHA384 = backends::Digest<detail::NettleAlgorithm<&nettle_sha384>>;
 /// SHA512: nettle's SHA-512, as MD5.
 using SHA512 = backends::Digest<detail::NettleAlgorithm<&nettle_sha512>>;
 
-/// AES128, AES192, AES256: AES keys with nettle's own ECB, CBC, CFB and CTR; OFB is generic.
+/// AES128, AES192, AES256: AES keys with nettle's own ECB, CBC, CFB and CTR, XTS and CMAC; OFB
+/// is generic.
 using AES128 = backends::CipherKey<detail::AesCipher<128, &nettle_aes128>>;
 /// AES192: nettle's AES with 192-bit keys, as AES128.
 using AES192 = backends::CipherKey<detail::AesCipher<192, &nettle_aes192>>;
@@ -136,6 +174,9 @@ using SHA3_512 = backends::Digest<detail::NettleAlgorithm<&nettle_sha3_512>>;
 using SHA512_224 = backends::Digest<detail::NettleAlgorithm<&nettle_sha512_224>>;
 /// SHA512_256: nettle's SHA-512/256, as SHA3_224.
 using SHA512_256 = backends::Digest<detail::NettleAlgorithm<&nettle_sha512_256>>;
+
+/// SHAKE256: nettle's SHAKE256, which squeezes once per message. nettle 3.8 has no SHAKE128.
+using SHAKE256 = backends::XofFunction<detail::NettleShake256>;
 
 /// Camellia128, Camellia192, Camellia256: Camellia keys with nettle's own ECB, CBC, CFB and
 /// CTR; nettle has no OFB, which stays generic.

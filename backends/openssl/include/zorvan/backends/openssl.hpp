@@ -1,11 +1,12 @@
 #pragma once
-// zorvan::openssl: OpenSSL's libcrypto (EVP) hashes and AES behind the zorvan interfaces.
+// zorvan::openssl: OpenSSL's libcrypto (EVP) hashes, XOFs and AES behind the zorvan interfaces.
 //
 // The digests deliberately have no HMAC of their own, so hmac and hmacStrict use the generic
 // FIPS 198 construction of zorvan/hash.hpp; nativeHmac gives libcrypto's HMAC to check it.
 
 #include <zorvan/backends/cipher_key.hpp>
 #include <zorvan/backends/digest.hpp>
+#include <zorvan/backends/xof.hpp>
 #include <zorvan/bytes.hpp>
 
 #include <openssl/evp.h>
@@ -87,16 +88,53 @@ public:
     [[nodiscard]] backends::ModeOutput run(backends::Mode mode, backends::Direction direction,
                                            std::span<const std::uint8_t> iv,
                                            std::span<const std::uint8_t> input) const;
+    /// runXts: libcrypto's XTS ("AES-<bits>-XTS") of one data unit, this key the data key and
+    /// tweakKey's the tweak key; throws std::runtime_error when libcrypto fails or refuses the
+    /// data unit (one shorter than a block, say).
+    [[nodiscard]] Bytes runXts(const EvpCipherKey& tweakKey, backends::Direction direction,
+                               std::span<const std::uint8_t> tweak,
+                               std::span<const std::uint8_t> dataUnit) const;
+    /// runCmac: libcrypto's CMAC (EVP_MAC "CMAC" over "<family>-<bits>-CBC") of the chunked
+    /// message; throws std::runtime_error when libcrypto fails.
+    [[nodiscard]] Bytes runCmac(const LazyBytes& message) const;
 
 private:
     EvpSelection selection_;
     std::shared_ptr<KeyedContexts> contexts_;
 };
 
-/// AesKey: the AES key type for Bits-bit keys.
+/// AesCipher: AES with Bits-bit keys, its modes, its CMAC and, except for 192-bit keys (libcrypto
+/// has no XTS over AES-192), its XTS through libcrypto.
 template <std::size_t Bits>
-using AesKey = backends::CipherKey<
-    backends::FixedKeyCipher<Bits, EvpCipherKey, EvpSelection{EvpFamily::aes, Bits}>>;
+struct AesCipher
+    : backends::FixedKeyCipher<Bits, EvpCipherKey, EvpSelection{EvpFamily::aes, Bits}> {
+    static constexpr bool nativeCmac = true;
+    static constexpr bool nativeXts = Bits != 192;
+};
+
+/// AesKey: the AES key type for Bits-bit keys.
+template <std::size_t Bits> using AesKey = backends::CipherKey<AesCipher<Bits>>;
+
+/// EvpXofState: one running computation of a libcrypto XOF. libcrypto 3.0 squeezes once per
+/// message (EVP_DigestFinalXOF; EVP_DigestSqueeze came with 3.3): a second squeeze throws
+/// std::logic_error, and library failures std::runtime_error.
+class EvpXofState {
+public:
+    explicit EvpXofState(const EVP_MD* xof);
+    void absorb(std::span<const std::uint8_t> octets);
+    Bytes squeeze(std::size_t length);
+
+private:
+    std::unique_ptr<EVP_MD_CTX, FreeDigestContext> context_;
+    bool squeezed_ = false;
+};
+
+/// EvpXofAlgorithm: the XOF that the libcrypto getter Md (EVP_shake128, say) names.
+template <const EVP_MD* (*Md)()> struct EvpXofAlgorithm {
+    static std::size_t blockBits() { return EvpAlgorithm<Md>::blockBits(); }
+    static constexpr bool squeezesInPieces = false;
+    static EvpXofState start() { return EvpXofState(EvpAlgorithm<Md>::digest()); }
+};
 
 /// CamelliaKey: the Camellia key type for Bits-bit keys.
 template <std::size_t Bits>
@@ -118,7 +156,8 @@ using SHA384 = backends::Digest<detail::EvpAlgorithm<EVP_sha384>>;
 /// SHA512: libcrypto's SHA-512, as MD5.
 using SHA512 = backends::Digest<detail::EvpAlgorithm<EVP_sha512>>;
 
-/// AES128, AES192, AES256: AES keys with libcrypto's own ECB, CBC, CFB128, OFB and CTR.
+/// AES128, AES192, AES256: AES keys with libcrypto's own ECB, CBC, CFB128, OFB and CTR, CMAC,
+/// and XTS for AES128 and AES256.
 using AES128 = detail::AesKey<128>;
 /// AES192: libcrypto's AES with 192-bit keys, as AES128.
 using AES192 = detail::AesKey<192>;
@@ -142,6 +181,10 @@ using SHA3_512 = backends::Digest<detail::EvpAlgorithm<EVP_sha3_512>>;
 using SHA512_224 = backends::Digest<detail::EvpAlgorithm<EVP_sha512_224>>;
 /// SHA512_256: libcrypto's SHA-512/256, as SHA3_224.
 using SHA512_256 = backends::Digest<detail::EvpAlgorithm<EVP_sha512_256>>;
+
+/// SHAKE128, SHAKE256: libcrypto's XOFs, which squeeze once per message.
+using SHAKE128 = backends::XofFunction<detail::EvpXofAlgorithm<EVP_shake128>>;
+using SHAKE256 = backends::XofFunction<detail::EvpXofAlgorithm<EVP_shake256>>;
 
 /// Camellia128, Camellia192, Camellia256: Camellia keys with libcrypto's own ECB, CBC,
 /// CFB128, OFB and CTR.

@@ -1,0 +1,9 @@
+#include <Test/Crypto/MacView.hpp>
+
+namespace Test::Crypto {
+
+zorvan::Bytes genericCmac(const KeyView& cipherKey, const zorvan::LazyBytes& message) {
+    return zorvan::detail::runCmac(blocksOf(cipherKey), message);
+}
+
+} // namespace Test::Crypto
