@@ -66,39 +66,8 @@ constexpr const char* continuationGroup = "IV continuation laws";
 constexpr const char* continuation = "ContinuationFromReturnedIV";
 } // namespace names
 
-// A fixed message whose octets differ from their neighbours and from other salts' messages.
-Bytes patterned(std::size_t length, std::uint8_t salt) {
-    return Bytes::create(length, [&](std::span<std::uint8_t> octets) {
-        for (std::size_t i = 0; i < octets.size(); ++i) {
-            octets[i] = static_cast<std::uint8_t>(i * 167 + salt * 59u + 1);
-        }
-    });
-}
-
-Bytes drawBytes(Gen& gen, std::size_t length) {
-    return Bytes::create(length, [&](std::span<std::uint8_t> octets) { gen.fill(octets); });
-}
-
 std::string octets(std::size_t count) {
     return std::to_string(count) + (count == 1 ? " octet" : " octets");
-}
-
-// Cut points of a random chunking of `length` octets: pieces of 0 to 2 blocks, so that empty
-// pieces and pieces crossing block boundaries both come up.
-std::vector<std::size_t> randomCuts(Gen& gen, std::size_t length, std::size_t blockOctets) {
-    std::vector<std::size_t> cuts{0};
-    while (cuts.back() < length) {
-        cuts.push_back(std::min(length, cuts.back() + gen.uniform(2 * blockOctets)));
-    }
-    return cuts;
-}
-
-LazyBytes chunked(const Bytes& message, const std::vector<std::size_t>& cuts) {
-    std::vector<Bytes> chunks;
-    for (std::size_t i = 1; i < cuts.size(); ++i) {
-        chunks.push_back(message.slice(cuts[i - 1], cuts[i] - cuts[i - 1]));
-    }
-    return LazyBytes::fromChunks(std::move(chunks));
 }
 
 // ---- hashes
@@ -673,6 +642,34 @@ Tree continuation(const Cipher& cipher, const Mode& mode) {
 }
 
 } // namespace
+
+Bytes patterned(std::size_t length, std::uint8_t salt) {
+    return Bytes::create(length, [&](std::span<std::uint8_t> octets) {
+        for (std::size_t i = 0; i < octets.size(); ++i) {
+            octets[i] = static_cast<std::uint8_t>(i * 167 + salt * 59u + 1);
+        }
+    });
+}
+
+Bytes drawBytes(Gen& gen, std::size_t length) {
+    return Bytes::create(length, [&](std::span<std::uint8_t> octets) { gen.fill(octets); });
+}
+
+std::vector<std::size_t> randomCuts(Gen& gen, std::size_t length, std::size_t blockOctets) {
+    std::vector<std::size_t> cuts{0};
+    while (cuts.back() < length) {
+        cuts.push_back(std::min(length, cuts.back() + gen.uniform(2 * blockOctets)));
+    }
+    return cuts;
+}
+
+LazyBytes chunked(const Bytes& message, const std::vector<std::size_t>& cuts) {
+    std::vector<Bytes> chunks;
+    for (std::size_t i = 1; i < cuts.size(); ++i) {
+        chunks.push_back(message.slice(cuts[i - 1], cuts[i] - cuts[i - 1]));
+    }
+    return LazyBytes::fromChunks(std::move(chunks));
+}
 
 std::vector<std::size_t> boundaryLengths(std::size_t blockOctets) {
     std::set<std::size_t> lengths;

@@ -68,6 +68,10 @@ ModeResult<zorvan::LazyBytes> streamThroughStrict(const KeyView& key, CipherMode
                                                   const zorvan::Bytes& iv,
                                                   const zorvan::LazyBytes& input);
 
+/// keyBlocksOf: the key's own block functions as the library's generic modes take them; the
+/// view must outlive the result.
+zorvan::detail::KeyBlocks keyBlocksOf(const KeyView& key);
+
 /// runGeneric: the library's generic mode (zorvan's default) over the key's own block
 /// functions, whatever modes the key type declares: what each mode must agree with. Errors are
 /// those the block functions and the modes throw.
