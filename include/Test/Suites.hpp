@@ -4,10 +4,12 @@
 // it: the documented make...Tests build one suite of a row, zorvan-check builds every suite of
 // every row a backend names, and a user may do the same for a type of their own.
 
+#include <Test/Crypto/AeadView.hpp>
 #include <Test/Crypto/CipherView.hpp>
 #include <Test/Crypto/HashView.hpp>
 #include <Test/DataSource.hpp>
 
+#include <zorvan/aead.hpp>
 #include <zorvan/block_cipher.hpp>
 #include <zorvan/hash.hpp>
 #include <zorvan/testing/test.hpp>
@@ -32,16 +34,19 @@ enum class SuiteKind {
 };
 
 /// Subject: the type under test behind the view of its kind of primitive.
-using Subject = std::variant<std::shared_ptr<const Crypto::HashView>,
-                             std::shared_ptr<const Crypto::CipherView>>;
+using Subject =
+    std::variant<std::shared_ptr<const Crypto::HashView>, std::shared_ptr<const Crypto::CipherView>,
+                 std::shared_ptr<const Crypto::AeadView>>;
 
-/// subject: the view of T, a digest or key type.
+/// subject: the view of T, a digest, block cipher key or AEAD key type.
 template <class T> Subject subject() {
     if constexpr (zorvan::Hash<T>) {
         return Crypto::hashView<T>();
+    } else if constexpr (zorvan::Aead<T>) {
+        return Crypto::aeadView<T>();
     } else {
         static_assert(zorvan::BlockCipher<T>,
-                      "a suite tests a zorvan::Hash or zorvan::BlockCipher");
+                      "a suite tests a zorvan::Hash, zorvan::BlockCipher or zorvan::Aead");
         return Crypto::cipherView<T>();
     }
 }
@@ -72,11 +77,12 @@ struct Suite {
 };
 
 /// Primitive: what kind of algorithm a row is, and so the view its suites take.
-enum class Primitive { hash, blockCipher };
+enum class Primitive { hash, blockCipher, aead };
 
 /// Algorithm: one row of the table. For a hash, outputOctets is its digest and blockOctets its
 /// block; for a block cipher, blockOctets is its block (and an IV's length) and keyOctets the
-/// key sizes it has, whichever one a key type takes.
+/// key sizes it has, whichever one a key type takes; for an AEAD, blockOctets is the block of
+/// the cipher under it and keyOctets its key sizes.
 struct Algorithm {
     std::string name;
     Primitive primitive;

@@ -2,8 +2,12 @@
 
 #include <Test/AES.hpp>
 #include <Test/AESCTR.hpp>
+#include <Test/AeadConformance.hpp>
+#include <Test/CCM.hpp>
 #include <Test/Camellia.hpp>
+#include <Test/ChaCha20Poly1305.hpp>
 #include <Test/Conformance.hpp>
+#include <Test/GCM.hpp>
 #include <Test/HMAC.hpp>
 #include <Test/HMACMD5.hpp>
 #include <Test/HashSweep.hpp>
@@ -27,6 +31,8 @@ using Hash = std::shared_ptr<const Crypto::HashView>;
 using Cipher = std::shared_ptr<const Crypto::CipherView>;
 using HashBuild = std::function<Tests(const Hash&, const DataSource&, const SuiteOptions&)>;
 using CipherBuild = std::function<Tests(const Cipher&, const DataSource&)>;
+using AeadSubject = std::shared_ptr<const Crypto::AeadView>;
+using AeadBuild = std::function<Tests(const AeadSubject&, const DataSource&)>;
 using Monte = MonteCarlo::Algorithm;
 
 constexpr std::size_t aesBlock = 16;
@@ -166,6 +172,30 @@ Algorithm cipher(std::string name, std::vector<Suite> suites) {
     return {std::move(name), Primitive::blockCipher, aesBlock, 0, aesKeys, std::move(suites)};
 }
 
+Suite aeadSuite(SuiteKind kind, std::string name, std::vector<DataFolder> folders,
+                AeadBuild build) {
+    return {kind, std::move(name), std::move(folders),
+            [build = std::move(build)](const Subject& subject, const DataSource& source,
+                                       const SuiteOptions&) {
+                return build(std::get<AeadSubject>(subject), source);
+            }};
+}
+
+// An AEAD's known answers from one folder, then its laws.
+Algorithm aead(std::string name, const std::string& suite, std::size_t blockOctets,
+               std::vector<std::size_t> keyOctets, DataFolder folder, AeadBuild knownAnswers) {
+    return {std::move(name),
+            Primitive::aead,
+            blockOctets,
+            0,
+            std::move(keyOctets),
+            {aeadSuite(SuiteKind::knownAnswers, suite, {folder}, std::move(knownAnswers)),
+             aeadSuite(SuiteKind::laws, "Laws-" + suite, {},
+                       [](const AeadSubject& view, const DataSource&) {
+                           return AeadConformance::aeadConformanceTests(view);
+                       })}};
+}
+
 std::vector<Algorithm> table() {
     std::vector<Algorithm> rows{
         md5(),
@@ -193,6 +223,14 @@ std::vector<Algorithm> table() {
         cipher("Camellia",
                {cipherSuite(SuiteKind::knownAnswers, "Camellia{bits}",
                             {{Camellia::katDirectory, "COUNT"}}, Camellia::camelliaTests)}),
+        aead("AES-GCM", "AES{bits}-GCM", aesBlock, aesKeys, {GCM::katDirectory, "Count"},
+             GCM::gcmKnownAnswers),
+        aead("AES-CCM", "AES{bits}-CCM", aesBlock, aesKeys, {CCM::katDirectory, "Count"},
+             CCM::ccmKnownAnswers),
+        aead("ChaCha20-Poly1305", "ChaCha20-Poly1305", 64, {32},
+             {ChaCha20Poly1305::katDirectory, "COUNT"}, ChaCha20Poly1305::chachaKnownAnswers),
+        aead("XChaCha20-Poly1305", "XChaCha20-Poly1305", 64, {32},
+             {ChaCha20Poly1305::xKatDirectory, "COUNT"}, ChaCha20Poly1305::xchachaKnownAnswers),
     };
     return rows;
 }
@@ -231,8 +269,11 @@ std::string suiteName(const Suite& suite, const Subject& subject) {
     const std::size_t place = name.find(keyBits);
     if (place != std::string::npos) {
         const auto* cipher = std::get_if<Cipher>(&subject);
+        const auto* aead = std::get_if<AeadSubject>(&subject);
         name.replace(place, keyBits.size(),
-                     cipher != nullptr ? std::to_string((*cipher)->keyLength()) : std::string());
+                     cipher != nullptr ? std::to_string((*cipher)->keyLength())
+                     : aead != nullptr ? std::to_string((*aead)->keyLength())
+                                       : std::string());
     }
     return name;
 }

@@ -1,6 +1,7 @@
 #include "catalogue.hpp"
 
 #include <zorvan/backends/gcrypt.hpp>
+#include <zorvan/backends/gcrypt_aead.hpp>
 #include <zorvan/backends/key_size_gap.hpp>
 
 namespace zorvan::check {
@@ -36,6 +37,13 @@ Backend gcryptBackend() {
         {"Camellia", subject<gcrypt::Camellia128>},
         {"Camellia", subject<gcrypt::Camellia192>},
         {"Camellia", subject<gcrypt::Camellia256>},
+        {"AES-GCM", subject<gcrypt::AES128GCM>},
+        {"AES-GCM", subject<gcrypt::AES192GCM>},
+        {"AES-GCM", subject<gcrypt::AES256GCM>},
+        {"AES-CCM", subject<gcrypt::AES128CCM>},
+        {"AES-CCM", subject<gcrypt::AES192CCM>},
+        {"AES-CCM", subject<gcrypt::AES256CCM>},
+        {"ChaCha20-Poly1305", subject<gcrypt::ChaCha20Poly1305>},
     };
     return {"gcrypt", "libgcrypt", table};
 }

@@ -1,6 +1,7 @@
 #include "catalogue.hpp"
 
 #include <zorvan/backends/nettle.hpp>
+#include <zorvan/backends/nettle_aead.hpp>
 
 namespace zorvan::check {
 
@@ -26,6 +27,13 @@ Backend nettleBackend() {
         {"Camellia", subject<nettle::Camellia128>},
         {"Camellia", subject<nettle::Camellia192>},
         {"Camellia", subject<nettle::Camellia256>},
+        {"AES-GCM", subject<nettle::AES128GCM>},
+        {"AES-GCM", subject<nettle::AES192GCM>},
+        {"AES-GCM", subject<nettle::AES256GCM>},
+        {"AES-CCM", subject<nettle::AES128CCM>},
+        {"AES-CCM", subject<nettle::AES192CCM>},
+        {"AES-CCM", subject<nettle::AES256CCM>},
+        {"ChaCha20-Poly1305", subject<nettle::ChaCha20Poly1305>},
     };
     return {"nettle", "nettle", table};
 }

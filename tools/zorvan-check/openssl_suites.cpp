@@ -1,6 +1,7 @@
 #include "catalogue.hpp"
 
 #include <zorvan/backends/openssl.hpp>
+#include <zorvan/backends/openssl_aead.hpp>
 
 namespace zorvan::check {
 
@@ -25,6 +26,13 @@ Backend opensslBackend() {
         {"Camellia", subject<openssl::Camellia128>},
         {"Camellia", subject<openssl::Camellia192>},
         {"Camellia", subject<openssl::Camellia256>},
+        {"AES-GCM", subject<openssl::AES128GCM>},
+        {"AES-GCM", subject<openssl::AES192GCM>},
+        {"AES-GCM", subject<openssl::AES256GCM>},
+        {"AES-CCM", subject<openssl::AES128CCM>},
+        {"AES-CCM", subject<openssl::AES192CCM>},
+        {"AES-CCM", subject<openssl::AES256CCM>},
+        {"ChaCha20-Poly1305", subject<openssl::ChaCha20Poly1305>},
     };
     return {"openssl", "OpenSSL's libcrypto", table};
 }
