@@ -39,10 +39,10 @@ struct Key {
                                            zorvan::detail::keyBlocks(*this), nonce, aad, plaintext,
                                            tagOctets);
     }
-#elif MEMBER_CASE == 10 // gcmSeal without const
+#elif MEMBER_CASE == 13 // gcmSeal without const
     Sealed gcmSeal(const Bytes& nonce, const Bytes& aad, const Bytes& plaintext,
                    std::size_t tagOctets);
-#elif MEMBER_CASE == 11 // ccmOpen giving the plaintext instead of writing it
+#elif MEMBER_CASE == 14 // ccmOpen giving the plaintext instead of writing it
     std::optional<Bytes> ccmOpen(const Bytes& nonce, const Bytes& aad, const Bytes& ciphertext,
                                  const Bytes& tag, std::size_t tagOctets,
                                  std::span<std::uint8_t> plaintext) const;
@@ -56,7 +56,7 @@ struct Aead : zorvan::GCM<Key> {
         auto key = zorvan::GCM<Key>::buildKey(octets);
         return key ? std::optional(Aead(std::move(*key))) : std::nullopt;
     }
-#if MEMBER_CASE == 12 // sealLazy taking contiguous associated data
+#if MEMBER_CASE == 15 // sealLazy taking contiguous associated data
     Sealed sealLazy(const Bytes& nonce, const Bytes& aad, const LazyBytes& plaintext,
                     std::size_t tagOctets) const;
 #endif
