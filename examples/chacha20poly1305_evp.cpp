@@ -46,8 +46,7 @@ public:
     }
 
     // The chunked members feed EVP chunk by chunk, as a program streaming a message would.
-    [[nodiscard]] zorvan::Sealed sealLazy(const zorvan::Bytes& nonce,
-                                          const zorvan::LazyBytes& aad,
+    [[nodiscard]] zorvan::Sealed sealLazy(const zorvan::Bytes& nonce, const zorvan::LazyBytes& aad,
                                           const zorvan::LazyBytes& plaintext,
                                           std::size_t tagOctets) const {
         if (!acceptsNonceLength(nonce.size()) || !acceptsTagLength(tagOctets)) {
@@ -96,8 +95,8 @@ private:
     Context started(const zorvan::Bytes& nonce, const zorvan::LazyBytes& aad, int encrypt) const {
         Context context(EVP_CIPHER_CTX_new());
         check(context ? 1 : 0);
-        check(EVP_CipherInit_ex2(context.get(), EVP_chacha20_poly1305(), key_.data(),
-                                 nonce.data(), encrypt, nullptr));
+        check(EVP_CipherInit_ex2(context.get(), EVP_chacha20_poly1305(), key_.data(), nonce.data(),
+                                 encrypt, nullptr));
         for (const zorvan::Bytes& chunk : aad.toChunks()) {
             int written = 0;
             check(EVP_CipherUpdate(context.get(), nullptr, &written, chunk.data(),

@@ -104,7 +104,8 @@ private:
 
 void requireBlock(const KeyBlocks& key, const char* mode) {
     if (key.blockOctets != blockBytes) {
-        throw std::invalid_argument(std::string(mode) + " runs over a 128-bit block cipher, not a " +
+        throw std::invalid_argument(std::string(mode) +
+                                    " runs over a 128-bit block cipher, not a " +
                                     std::to_string(key.blockOctets * 8) + "-bit one");
     }
 }
@@ -115,8 +116,8 @@ Bytes encrypted(const KeyBlocks& key, std::span<const std::uint8_t> blocks) {
 
 // The keystream blocks of the counter blocks from `first`, as the mode steps its counter, for
 // `length` octets: all encrypted in one call to the block function.
-template <class Step> Bytes keystream(const KeyBlocks& key, Block counter, std::size_t length,
-                                      Step step) {
+template <class Step>
+Bytes keystream(const KeyBlocks& key, Block counter, std::size_t length, Step step) {
     const std::size_t blocks = (length + blockBytes - 1) / blockBytes;
     std::vector<std::uint8_t> counters(blocks * blockBytes);
     for (std::size_t i = 0; i < blocks; ++i) {
@@ -266,7 +267,8 @@ void incrementFull(Block& counter) noexcept {
 
 bool ccmPayloadFits(const Bytes& nonce, std::size_t payloadOctets) noexcept {
     const std::size_t lengthOctets = 15 - nonce.size();
-    return lengthOctets >= 8 || static_cast<std::uint64_t>(payloadOctets) >> (8 * lengthOctets) == 0;
+    return lengthOctets >= 8 ||
+           static_cast<std::uint64_t>(payloadOctets) >> (8 * lengthOctets) == 0;
 }
 
 // The keystream A_0, A_1, ...: A_0's block masks the tag, the rest the payload.
@@ -280,10 +282,10 @@ Bytes ccmTag(const Block& mac, const Bytes& stream, std::size_t tagOctets) {
 
 void requireLengths(BlockCipherAead mode, const Bytes& nonce, std::size_t tagOctets) {
     if (!acceptsNonceLength(mode, nonce.size()) || !acceptsTagLength(mode, tagOctets)) {
-        throw std::invalid_argument(
-            std::string(mode == BlockCipherAead::gcm ? "GCM" : "CCM") + " takes no nonce of " +
-            std::to_string(nonce.size()) + " octets with a tag of " + std::to_string(tagOctets) +
-            " octets");
+        throw std::invalid_argument(std::string(mode == BlockCipherAead::gcm ? "GCM" : "CCM") +
+                                    " takes no nonce of " + std::to_string(nonce.size()) +
+                                    " octets with a tag of " + std::to_string(tagOctets) +
+                                    " octets");
     }
 }
 

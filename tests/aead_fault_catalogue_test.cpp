@@ -91,8 +91,12 @@ public:
         auto key = zorvan::openssl::AES128::buildKey(octets);
         return key ? std::optional(FaultyAes(std::move(*key))) : std::nullopt;
     }
-    [[nodiscard]] Bytes encryptBlock(const Bytes& blocks) const { return aes_.encryptBlock(blocks); }
-    [[nodiscard]] Bytes decryptBlock(const Bytes& blocks) const { return aes_.decryptBlock(blocks); }
+    [[nodiscard]] Bytes encryptBlock(const Bytes& blocks) const {
+        return aes_.encryptBlock(blocks);
+    }
+    [[nodiscard]] Bytes decryptBlock(const Bytes& blocks) const {
+        return aes_.decryptBlock(blocks);
+    }
 
     [[nodiscard]] Sealed gcmSeal(const Bytes& nonce, const Bytes& aad, const Bytes& plaintext,
                                  std::size_t tagOctets) const {
@@ -109,10 +113,10 @@ public:
     [[nodiscard]] Sealed ccmSeal(const Bytes& nonce, const Bytes& aad, const Bytes& plaintext,
                                  std::size_t tagOctets) const {
         const Octets stream = ccmStream(nonce, plaintext.size());
-        return {Bytes(xorWith(octetsOf(plaintext), stream, 16)),
-                Bytes(xorWith(ccmMac(nonce, octetsOf(aad), octetsOf(plaintext), tagOctets),
-                              stream, 0))
-                    .take(tagOctets)};
+        return {
+            Bytes(xorWith(octetsOf(plaintext), stream, 16)),
+            Bytes(xorWith(ccmMac(nonce, octetsOf(aad), octetsOf(plaintext), tagOctets), stream, 0))
+                .take(tagOctets)};
     }
     [[nodiscard]] bool ccmOpen(const Bytes& nonce, const Bytes& aad, const Bytes& ciphertext,
                                const Bytes& tag, std::size_t tagOctets,
@@ -239,8 +243,8 @@ private:
 
     Octets ccmMac(const Bytes& nonce, const Octets& aad, const Octets& payload,
                   std::size_t tagOctets) const {
-        const std::size_t tagField = F == Fault::ccmFlagsTagLength ? tagOctets - 2
-                                                                   : (tagOctets - 2) / 2;
+        const std::size_t tagField =
+            F == Fault::ccmFlagsTagLength ? tagOctets - 2 : (tagOctets - 2) / 2;
         Octets input(16);
         input[0] = static_cast<std::uint8_t>((aad.empty() ? 0 : 0x40) | (tagField << 3) |
                                              (14 - nonce.size()));
@@ -285,7 +289,8 @@ std::uint32_t rotate(std::uint32_t value, int bits) {
 }
 
 std::uint32_t load32(const std::uint8_t* octets) {
-    return octets[0] | octets[1] << 8 | octets[2] << 16 | static_cast<std::uint32_t>(octets[3]) << 24;
+    return octets[0] | octets[1] << 8 | octets[2] << 16 |
+           static_cast<std::uint32_t>(octets[3]) << 24;
 }
 
 std::array<std::uint8_t, 64> chachaBlock(const Bytes& key, std::uint32_t counter,
@@ -480,13 +485,13 @@ template <Fault F> std::set<std::string> ccmFault() {
     return failing(::Test::CCM::makeCCMTests<zorvan::CCM<FaultyAes<F>>>());
 }
 template <Fault F> std::set<std::string> chachaFault() {
-    return failing(::Test::ChaCha20Poly1305::makeChaCha20Poly1305Tests<FaultyChaCha20Poly1305<F>>());
+    return failing(
+        ::Test::ChaCha20Poly1305::makeChaCha20Poly1305Tests<FaultyChaCha20Poly1305<F>>());
 }
 
 bool any(const std::set<std::string>& paths, const std::string& part) {
-    return std::ranges::any_of(paths, [&](const std::string& path) {
-        return path.find(part) != std::string::npos;
-    });
+    return std::ranges::any_of(
+        paths, [&](const std::string& path) { return path.find(part) != std::string::npos; });
 }
 
 void report(const std::string& fault, const std::set<std::string>& caught) {
@@ -538,7 +543,8 @@ TEST(AeadFaultCatalogue, CcmFaultsFailKnownAnswersOrTheirLaw) {
     EXPECT_TRUE(any(flags, "VTT128.rsp-") || any(flags, "VADT128.rsp-"));
     const std::set<std::string> aadLength = ccmFault<Fault::ccmAadLengthTwoOctets>();
     report("ccmAadLengthTwoOctets", aadLength);
-    EXPECT_THAT(aadLength, ::testing::ElementsAre(::testing::HasSubstr("CCMAssociatedDataLengths")));
+    EXPECT_THAT(aadLength,
+                ::testing::ElementsAre(::testing::HasSubstr("CCMAssociatedDataLengths")));
 }
 
 TEST(AeadFaultCatalogue, ChunkedMembersReadingTheFirstChunkFailTheChunkedLaw) {

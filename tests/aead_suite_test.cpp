@@ -69,8 +69,8 @@ TEST(AeadSuites, GenericCcmOverABlockCipherPassesEveryNistRecordOfItsKeySize) {
 
 void passesEverything(const std::vector<zorvan::testing::Test>& tree) {
     const Counts counts = run(tree);
-    EXPECT_TRUE(counts.failures.empty()) << counts.failures.size() << " failures, the first "
-                                         << counts.failures.front();
+    EXPECT_TRUE(counts.failures.empty())
+        << counts.failures.size() << " failures, the first " << counts.failures.front();
     EXPECT_GT(counts.knownAnswers, 0U);
     EXPECT_EQ(counts.passed + counts.skipped, counts.knownAnswers + lawLeaves);
 }
@@ -96,8 +96,8 @@ TEST(AeadSuites, LibrariesChaCha20Poly1305Pass) {
 // libsodium's AES-256-GCM takes 96-bit nonces and 128-bit tags only: the other records are
 // left to other types, and only the sections of those lengths become tests.
 TEST(AeadSuites, AnAeadTakingFewerLengthsGetsOnlyThoseRecords) {
-    const Counts counts = run(::Test::GCM::gcmKnownAnswers(
-        ::Test::Crypto::aeadView<zorvan::sodium::AES256GCM>()));
+    const Counts counts =
+        run(::Test::GCM::gcmKnownAnswers(::Test::Crypto::aeadView<zorvan::sodium::AES256GCM>()));
     EXPECT_TRUE(counts.failures.empty()) << counts.failures.front();
     // gcmEncryptExtIV256.rsp and gcmDecrypt256.rsp hold 375 records each with IVlen = 96 and
     // Taglen = 128.

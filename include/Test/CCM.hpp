@@ -22,10 +22,10 @@ inline constexpr const char* katDirectory = "Test/KAT_CCM";
 /// is of the type's key length and whose nonce and tag lengths the type takes, named after its
 /// file and its number there ("DVPT128.rsp-17"). A record with a key of another AES size,
 /// or a nonce or tag length the type does not take, is left to another type; a record with a
-/// missing or unknown field, a length (the file's, its section's) that disagrees with its value, a key of
-/// no AES size, or in a file whose name starts with none of VADT, VNT, VPT, VTT and DVPT fails the suite, as do
-/// a file that differs from the data's manifest and a folder that gives no test. Throws
-/// Test::KatFiles::KatDirectoryError when the folder cannot be listed or a file read.
+/// missing or unknown field, a length (the file's, its section's) that disagrees with its value, a
+/// key of no AES size, or in a file whose name starts with none of VADT, VNT, VPT, VTT and DVPT
+/// fails the suite, as do a file that differs from the data's manifest and a folder that gives no
+/// test. Throws Test::KatFiles::KatDirectoryError when the folder cannot be listed or a file read.
 std::vector<zorvan::testing::Test>
 ccmKnownAnswers(const std::shared_ptr<const Crypto::AeadView>& aead, const DataSource& source = {});
 

@@ -38,8 +38,8 @@ xchachaKnownAnswers(const std::shared_ptr<const Crypto::AeadView>& aead,
 /// chachaTests, xchachaTests: the known answers, then the AEAD laws (Test::AeadConformance).
 std::vector<zorvan::testing::Test> chachaTests(const std::shared_ptr<const Crypto::AeadView>& aead,
                                                const DataSource& source = {});
-std::vector<zorvan::testing::Test>
-xchachaTests(const std::shared_ptr<const Crypto::AeadView>& aead, const DataSource& source = {});
+std::vector<zorvan::testing::Test> xchachaTests(const std::shared_ptr<const Crypto::AeadView>& aead,
+                                                const DataSource& source = {});
 
 /// makeChaCha20Poly1305Tests, makeXChaCha20Poly1305Tests: chachaTests and xchachaTests for the
 /// AEAD key type A.

@@ -65,21 +65,22 @@ constexpr bool acceptsSealLazy = requires(const A& key, const Bytes& nonce, cons
 };
 
 template <class A>
-constexpr bool acceptsOpenLazy =
-    requires(const A& key, const Bytes& nonce, const LazyBytes& aad, const LazyBytes& ciphertext,
-             const Bytes& tag, std::size_t tagOctets, std::span<std::uint8_t> plaintext) {
+constexpr bool acceptsOpenLazy = requires(const A& key, const Bytes& nonce, const LazyBytes& aad,
+                                          const LazyBytes& ciphertext, const Bytes& tag,
+                                          std::size_t tagOctets,
+                                          std::span<std::uint8_t> plaintext) {
     { key.openLazy(nonce, aad, ciphertext, tag, tagOctets, plaintext) } -> std::same_as<bool>;
 };
 
 /// checkAeadMembers: refuses to compile, naming the member and the signature it must have,
 /// when A declares sealLazy or openLazy in a form the library cannot call.
 template <Aead A> consteval bool checkAeadMembers() {
-    static_assert(!declares_sealLazy<A, const Bytes&, const LazyBytes&, const LazyBytes&,
-                                     std::size_t>() ||
-                      acceptsSealLazy<A>,
-                  "zorvan: A::sealLazy is not callable as zorvan::Sealed sealLazy(const "
-                  "zorvan::Bytes&, const zorvan::LazyBytes&, const zorvan::LazyBytes&, "
-                  "std::size_t) const");
+    static_assert(
+        !declares_sealLazy<A, const Bytes&, const LazyBytes&, const LazyBytes&, std::size_t>() ||
+            acceptsSealLazy<A>,
+        "zorvan: A::sealLazy is not callable as zorvan::Sealed sealLazy(const "
+        "zorvan::Bytes&, const zorvan::LazyBytes&, const zorvan::LazyBytes&, "
+        "std::size_t) const");
     static_assert(!declares_openLazy<A, const Bytes&, const LazyBytes&, const LazyBytes&,
                                      const Bytes&, std::size_t, std::span<std::uint8_t>>() ||
                       acceptsOpenLazy<A>,
@@ -93,7 +94,7 @@ template <Aead A> consteval bool checkAeadMembers() {
 
 /// hasLazyAead: whether A takes the associated data and the text in chunks itself.
 template <Aead A>
-constexpr bool hasLazyAead = detail::acceptsSealLazy<A> && detail::acceptsOpenLazy<A>;
+constexpr bool hasLazyAead = detail::acceptsSealLazy<A>&& detail::acceptsOpenLazy<A>;
 
 /// sealLazy: A's own sealLazy where it declares one; otherwise seal on the joined chunks.
 template <Aead A>

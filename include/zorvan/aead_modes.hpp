@@ -130,9 +130,9 @@ template <BlockCipher K, BlockCipherAead Mode> class BlockCipherAeadKey {
 public:
     static constexpr BlockCipherAead blockCipherMode = Mode;
     /// nativeMode: whether K declares the mode's members itself.
-    static constexpr bool nativeMode = Mode == BlockCipherAead::gcm
-                                           ? detail::accepts_gcmSeal<K> || detail::accepts_gcmOpen<K>
-                                           : detail::accepts_ccmSeal<K> || detail::accepts_ccmOpen<K>;
+    static constexpr bool nativeMode =
+        Mode == BlockCipherAead::gcm ? detail::accepts_gcmSeal<K> || detail::accepts_gcmOpen<K>
+                                     : detail::accepts_ccmSeal<K> || detail::accepts_ccmOpen<K>;
 
     static std::size_t keyLength() { return K::keyLength(); }
     static bool acceptsNonceLength(std::size_t octets) {

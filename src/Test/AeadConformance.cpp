@@ -13,6 +13,10 @@ namespace Test::AeadConformance {
 
 namespace {
 
+using Conformance::chunked;
+using Conformance::drawBytes;
+using Conformance::patterned;
+using Conformance::randomCuts;
 using zorvan::Bytes;
 using zorvan::Sealed;
 using zorvan::testing::assertEqual;
@@ -20,10 +24,6 @@ using zorvan::testing::Gen;
 using zorvan::testing::testCase;
 using zorvan::testing::TestGroup;
 using zorvan::testing::testProperty;
-using Conformance::chunked;
-using Conformance::drawBytes;
-using Conformance::patterned;
-using Conformance::randomCuts;
 using Tree = zorvan::testing::Test;
 using Aead = std::shared_ptr<const Crypto::AeadView>;
 using Key = std::shared_ptr<const Crypto::AeadKeyView>;
@@ -175,46 +175,43 @@ Tree openUndoesSeal(const Aead& aead) {
 }
 
 Tree emptyInputs(const Aead& aead) {
-    return lawCase(
-        aead, names::emptyInputs,
-        [](const std::string& law, const Crypto::AeadKeyView& key, Shape shape) {
-            const Bytes nonce = patterned(shape.nonce, 4);
-            assertRoundTrip(key, nonce, Bytes(), Bytes(), shape.tag, law);
-            // With nothing to encrypt the tag alone carries the authentication.
-            const Sealed sealed = key.seal(nonce, Bytes(), Bytes(), shape.tag);
-            assertRefused(key, nonce, patterned(1, 5), sealed, shape.tag,
-                          law + ": the empty message's tag under other associated data");
-            assertRefused(key, patterned(shape.nonce, 6), Bytes(), sealed, shape.tag,
-                          law + ": the empty message's tag under another nonce");
-        });
+    return lawCase(aead, names::emptyInputs,
+                   [](const std::string& law, const Crypto::AeadKeyView& key, Shape shape) {
+                       const Bytes nonce = patterned(shape.nonce, 4);
+                       assertRoundTrip(key, nonce, Bytes(), Bytes(), shape.tag, law);
+                       // With nothing to encrypt the tag alone carries the authentication.
+                       const Sealed sealed = key.seal(nonce, Bytes(), Bytes(), shape.tag);
+                       assertRefused(key, nonce, patterned(1, 5), sealed, shape.tag,
+                                     law + ": the empty message's tag under other associated data");
+                       assertRefused(key, patterned(shape.nonce, 6), Bytes(), sealed, shape.tag,
+                                     law + ": the empty message's tag under another nonce");
+                   });
 }
 
 // Every nonce length the type claims seals and opens, and every octet of the nonce counts: a
 // nonce changed in any one octet gives another ciphertext and tag.
 Tree everyNonceLength(const Aead& aead) {
-    return lawCase(aead, names::everyNonceLength,
-                   [aead](const std::string& law, const Crypto::AeadKeyView& key, Shape shape) {
-                       const Bytes aad = patterned(20, 7);
-                       const Bytes plaintext = patterned(3 * block + 5, 8);
-                       for (const std::size_t length : nonceLengths(*aead)) {
-                           const Bytes nonce = patterned(length, 9);
-                           const std::string where = law + ": a nonce of " + octets(length);
-                           assertRoundTrip(key, nonce, aad, plaintext, shape.tag, where);
-                           const Sealed sealed = key.seal(nonce, aad, plaintext, shape.tag);
-                           for (std::size_t i = 0; i < length; ++i) {
-                               const Bytes changed = Bytes::create(length, [&](auto out) {
-                                   std::ranges::copy(nonce, out.begin());
-                                   out[i] ^= 0x01;
-                               });
-                               const std::string octet = where + " changed in octet " +
-                                                         std::to_string(i);
-                               const bool differs =
-                                   key.seal(changed, aad, plaintext, shape.tag) != sealed;
-                               assertEqual(octet + " gives another ciphertext or tag", true,
-                                           differs);
-                           }
-                       }
-                   });
+    return lawCase(
+        aead, names::everyNonceLength,
+        [aead](const std::string& law, const Crypto::AeadKeyView& key, Shape shape) {
+            const Bytes aad = patterned(20, 7);
+            const Bytes plaintext = patterned(3 * block + 5, 8);
+            for (const std::size_t length : nonceLengths(*aead)) {
+                const Bytes nonce = patterned(length, 9);
+                const std::string where = law + ": a nonce of " + octets(length);
+                assertRoundTrip(key, nonce, aad, plaintext, shape.tag, where);
+                const Sealed sealed = key.seal(nonce, aad, plaintext, shape.tag);
+                for (std::size_t i = 0; i < length; ++i) {
+                    const Bytes changed = Bytes::create(length, [&](auto out) {
+                        std::ranges::copy(nonce, out.begin());
+                        out[i] ^= 0x01;
+                    });
+                    const std::string octet = where + " changed in octet " + std::to_string(i);
+                    const bool differs = key.seal(changed, aad, plaintext, shape.tag) != sealed;
+                    assertEqual(octet + " gives another ciphertext or tag", true, differs);
+                }
+            }
+        });
 }
 
 Tree everyTagLength(const Aead& aead) {
@@ -248,12 +245,11 @@ Tree flippedBit(const Aead& aead) {
         const Sealed sealed = key->seal(nonce, aad, plaintext, shape.tag);
         const auto bitOf = [&](const Bytes& bytes) { return gen.uniform(bytes.size() * 8 - 1); };
         const std::string law = names::flippedBit;
-        assertRefused(*key, nonce, aad, {flipped(sealed.ciphertext, bitOf(sealed.ciphertext)),
-                                         sealed.tag},
-                      shape.tag, law + ": a ciphertext bit flipped");
         assertRefused(*key, nonce, aad,
-                      {sealed.ciphertext, flipped(sealed.tag, bitOf(sealed.tag))}, shape.tag,
-                      law + ": a tag bit flipped");
+                      {flipped(sealed.ciphertext, bitOf(sealed.ciphertext)), sealed.tag}, shape.tag,
+                      law + ": a ciphertext bit flipped");
+        assertRefused(*key, nonce, aad, {sealed.ciphertext, flipped(sealed.tag, bitOf(sealed.tag))},
+                      shape.tag, law + ": a tag bit flipped");
         assertRefused(*key, nonce, flipped(aad, bitOf(aad)), sealed, shape.tag,
                       law + ": an associated data bit flipped");
         assertRefused(*key, flipped(nonce, bitOf(nonce)), aad, sealed, shape.tag,
@@ -265,42 +261,38 @@ Tree flippedBit(const Aead& aead) {
 // A tag one octet short, or with one octet more, is no tag of the length asked for, even where
 // its octets are the right tag's (a comparison over the shorter length accepts it).
 Tree truncatedOrExtendedTag(const Aead& aead) {
-    return lawCase(aead, names::tagLength,
-                   [](const std::string& law, const Crypto::AeadKeyView& key, Shape shape) {
-                       const Bytes nonce = patterned(shape.nonce, 13);
-                       const Bytes aad = patterned(7, 14);
-                       const Sealed sealed = key.seal(nonce, aad, patterned(40, 15), shape.tag);
-                       assertRefused(key, nonce, aad,
-                                     {sealed.ciphertext, sealed.tag.take(shape.tag - 1)}, shape.tag,
-                                     law + ": the tag without its last octet");
-                       assertRefused(key, nonce, aad,
-                                     {sealed.ciphertext, sealed.tag.concat(Bytes{0})}, shape.tag,
-                                     law + ": the tag with an octet more");
-                       for (std::size_t kept = 0; kept + 1 < shape.tag; kept += 4) {
-                           assertRefused(key, nonce, aad,
-                                         {sealed.ciphertext,
-                                          sealed.tag.take(kept).concat(patterned(
-                                              shape.tag - kept, 16))},
-                                         shape.tag,
-                                         law + ": the tag right in its first " + octets(kept) +
-                                             " only");
-                       }
-                   });
+    return lawCase(
+        aead, names::tagLength,
+        [](const std::string& law, const Crypto::AeadKeyView& key, Shape shape) {
+            const Bytes nonce = patterned(shape.nonce, 13);
+            const Bytes aad = patterned(7, 14);
+            const Sealed sealed = key.seal(nonce, aad, patterned(40, 15), shape.tag);
+            assertRefused(key, nonce, aad, {sealed.ciphertext, sealed.tag.take(shape.tag - 1)},
+                          shape.tag, law + ": the tag without its last octet");
+            assertRefused(key, nonce, aad, {sealed.ciphertext, sealed.tag.concat(Bytes{0})},
+                          shape.tag, law + ": the tag with an octet more");
+            for (std::size_t kept = 0; kept + 1 < shape.tag; kept += 4) {
+                assertRefused(key, nonce, aad,
+                              {sealed.ciphertext,
+                               sealed.tag.take(kept).concat(patterned(shape.tag - kept, 16))},
+                              shape.tag,
+                              law + ": the tag right in its first " + octets(kept) + " only");
+            }
+        });
 }
 
 // The plaintext of a refused open never reaches the caller, whatever its length.
 Tree refusalWritesNothing(const Aead& aead) {
-    return lawCase(aead, names::refusalWritesNothing,
-                   [](const std::string& law, const Crypto::AeadKeyView& key, Shape shape) {
-                       const Bytes nonce = patterned(shape.nonce, 17);
-                       for (const std::size_t length : textLengths) {
-                           const Sealed sealed =
-                               key.seal(nonce, Bytes(), patterned(length, 18), shape.tag);
-                           assertRefused(key, nonce, Bytes(),
-                                         {sealed.ciphertext, flipped(sealed.tag, 0)}, shape.tag,
-                                         law + ": " + octets(length) + " under a wrong tag");
-                       }
-                   });
+    return lawCase(
+        aead, names::refusalWritesNothing,
+        [](const std::string& law, const Crypto::AeadKeyView& key, Shape shape) {
+            const Bytes nonce = patterned(shape.nonce, 17);
+            for (const std::size_t length : textLengths) {
+                const Sealed sealed = key.seal(nonce, Bytes(), patterned(length, 18), shape.tag);
+                assertRefused(key, nonce, Bytes(), {sealed.ciphertext, flipped(sealed.tag, 0)},
+                              shape.tag, law + ": " + octets(length) + " under a wrong tag");
+            }
+        });
 }
 
 Tree chunkedAgrees(const Aead& aead) {
@@ -323,10 +315,10 @@ Tree chunkedAgrees(const Aead& aead) {
                                   shape.tag));
         const auto lazyOpen = [&](const Bytes& tag) {
             std::vector<std::uint8_t> buffer = callerBuffer(plaintext.size());
-            const bool accepted = key->openLazy(
-                nonce, chunked(aad, randomCuts(gen, aad.size(), block)),
-                chunked(sealed.ciphertext, randomCuts(gen, plaintext.size(), block)), tag,
-                shape.tag, buffer);
+            const bool accepted =
+                key->openLazy(nonce, chunked(aad, randomCuts(gen, aad.size(), block)),
+                              chunked(sealed.ciphertext, randomCuts(gen, plaintext.size(), block)),
+                              tag, shape.tag, buffer);
             return std::pair{accepted, Bytes(buffer)};
         };
         assertEqual(law + ": openLazy", std::pair{true, plaintext}, lazyOpen(sealed.tag));
@@ -350,8 +342,8 @@ std::shared_ptr<const Crypto::KeyView> blockCipherOf(const Crypto::AeadKeyView& 
 void assertMatchesGeneric(const Crypto::AeadKeyView& key, zorvan::BlockCipherAead mode,
                           const Bytes& nonce, const Bytes& aad, const Bytes& plaintext,
                           std::size_t tagOctets, const std::string& where) {
-    const Sealed generic = Crypto::sealGeneric(mode, *blockCipherOf(key), nonce, aad, plaintext,
-                                               tagOctets);
+    const Sealed generic =
+        Crypto::sealGeneric(mode, *blockCipherOf(key), nonce, aad, plaintext, tagOctets);
     assertEqual(where + ", seal", generic, key.seal(nonce, aad, plaintext, tagOctets));
     assertEqual(where + ", open", std::optional(plaintext),
                 openedBy(key, nonce, aad, generic, tagOctets, where));
@@ -398,7 +390,8 @@ Tree ccmLongAad(const Aead& aead) {
         requireNativeMode(view);
         const Key key = fixedKey(view);
         const Shape shape = usualShape(view);
-        for (const std::size_t length : {std::size_t{65279}, std::size_t{65280}, std::size_t{65281}}) {
+        for (const std::size_t length :
+             {std::size_t{65279}, std::size_t{65280}, std::size_t{65281}}) {
             assertMatchesGeneric(*key, zorvan::BlockCipherAead::ccm, patterned(shape.nonce, 19),
                                  patterned(length, 20), patterned(33, 21), shape.tag,
                                  std::string(names::ccmLongAad) + ": associated data of " +
@@ -421,10 +414,9 @@ Tree counterWraps(const Aead& aead) {
         const std::shared_ptr<const Crypto::KeyView> cipher = blockCipherOf(*key);
         const Bytes upper = patterned(12, 22);
         const auto counterBlock = [&](std::uint32_t low) {
-            return upper.concat(Bytes{static_cast<std::uint8_t>(low >> 24),
-                                      static_cast<std::uint8_t>(low >> 16),
-                                      static_cast<std::uint8_t>(low >> 8),
-                                      static_cast<std::uint8_t>(low)});
+            return upper.concat(
+                Bytes{static_cast<std::uint8_t>(low >> 24), static_cast<std::uint8_t>(low >> 16),
+                      static_cast<std::uint8_t>(low >> 8), static_cast<std::uint8_t>(low)});
         };
         const Bytes nonce = zorvan::detail::gcmNonceForCounter(Crypto::keyBlocksOf(*cipher),
                                                                counterBlock(0xfffffffd));

@@ -38,9 +38,13 @@ public:
         : expectation_(vector.expectation), hasPlaintext_(vector.plaintextHex.has_value()),
           file_(std::move(file)), line_(vector.line), number_(vector.number) {
         const std::array<std::string_view, count> parts{
-            vector.keyHex,        vector.nonceHex, vector.aadHex,
+            vector.keyHex,
+            vector.nonceHex,
+            vector.aadHex,
             vector.plaintextHex ? std::string_view(*vector.plaintextHex) : std::string_view(),
-            vector.ciphertextHex, vector.tagHex,   vector.note};
+            vector.ciphertextHex,
+            vector.tagHex,
+            vector.note};
         for (std::size_t i = 0; i < count; ++i) {
             hex_.append(parts[i]);
             ends_[i] = hex_.size();
@@ -103,9 +107,9 @@ std::optional<zorvan::Bytes> opened(const Crypto::AeadKeyView& key, const std::s
     if (key.open(nonce, aad, ciphertext, tag, tag.size(), buffer)) {
         return zorvan::Bytes(buffer);
     }
-    zorvan::testing::assertKnownAnswer(name + ": a refused open leaves the caller's buffer as it was",
-                                       zorvan::Bytes(buffer),
-                                       zorvan::Bytes(callerBuffer(ciphertext.size())), origin);
+    zorvan::testing::assertKnownAnswer(
+        name + ": a refused open leaves the caller's buffer as it was", zorvan::Bytes(buffer),
+        zorvan::Bytes(callerBuffer(ciphertext.size())), origin);
     return std::nullopt;
 }
 

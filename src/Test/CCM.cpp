@@ -84,14 +84,14 @@ void takeParameters(Parameters& parameters, ParseNistKATs::KatCategory& category
             parameters[field.name] = field.value;
         }
     }
-    std::erase_if(category.strayFields, [](const ParseNistKATs::KatField& field) {
-        return isSectionField(field.name);
-    });
+    std::erase_if(category.strayFields,
+                  [](const ParseNistKATs::KatField& field) { return isSectionField(field.name); });
 }
 
 std::optional<std::string_view> lookUp(const Parameters& parameters, std::string_view name) {
     const auto found = parameters.find(name);
-    return found == parameters.end() ? std::nullopt : std::optional<std::string_view>(found->second);
+    return found == parameters.end() ? std::nullopt
+                                     : std::optional<std::string_view>(found->second);
 }
 
 // A length parameter in octets, or nothing when it is missing or no length.
@@ -126,20 +126,20 @@ Read damaged(std::string why) {
 }
 
 std::string lengthsDamage(const Lengths& lengths, const AeadVector& vector) {
-    std::string damage = AeadVectors::lengthDisagreement(
-        nonceLength, std::to_string(lengths.nonce), 8, nonceField, vector.nonceHex);
+    std::string damage = AeadVectors::lengthDisagreement(nonceLength, std::to_string(lengths.nonce),
+                                                         8, nonceField, vector.nonceHex);
     if (damage.empty() && lengths.aad > 0) {
         damage = AeadVectors::lengthDisagreement(aadLength, std::to_string(lengths.aad), 8,
                                                  aadField, vector.aadHex);
     }
     if (damage.empty() && vector.plaintextHex && lengths.payload > 0) {
-        damage = AeadVectors::lengthDisagreement(payloadLength, std::to_string(lengths.payload),
-                                                 8, payloadField, *vector.plaintextHex);
+        damage = AeadVectors::lengthDisagreement(payloadLength, std::to_string(lengths.payload), 8,
+                                                 payloadField, *vector.plaintextHex);
     }
     if (damage.empty()) {
-        damage = AeadVectors::lengthDisagreement(tagLength, std::to_string(lengths.tag), 8,
-                                                 "the tag after the ciphertext in CT",
-                                                 vector.tagHex);
+        damage =
+            AeadVectors::lengthDisagreement(tagLength, std::to_string(lengths.tag), 8,
+                                            "the tag after the ciphertext in CT", vector.tagHex);
     }
     return damage;
 }
@@ -153,8 +153,7 @@ Read readRecord(const std::string& file, const Parameters& section,
     for (const ParseNistKATs::KatField& field : record.fields) {
         parameters[field.name] = field.value;
     }
-    const std::optional<Lengths> lengths =
-        [&]() -> std::optional<Lengths> {
+    const std::optional<Lengths> lengths = [&]() -> std::optional<Lengths> {
         const auto aad = lengthOf(parameters, aadLength);
         const auto payload = lengthOf(parameters, payloadLength);
         const auto nonce = lengthOf(parameters, nonceLength);
@@ -193,7 +192,7 @@ Read readRecord(const std::string& file, const Parameters& section,
         .nonceHex = std::string(*nonce),
         // A zero length is written 00.
         .aadHex = lengths->aad == 0 ? std::string() : std::string(*record.field(aadField)),
-        .plaintextHex = refused             ? std::nullopt
+        .plaintextHex = refused                 ? std::nullopt
                         : lengths->payload == 0 ? std::optional(std::string())
                                                 : std::optional(std::string(*payload)),
         .ciphertextHex = ciphertextAndTag.substr(0, ciphertextHex),

@@ -66,9 +66,10 @@ std::size_t lineOf(const ParseNistKATs::KatRecord& record, std::string_view fiel
     return 0;
 }
 
-std::vector<zorvan::testing::Test>
-knownAnswers(const std::shared_ptr<const Crypto::AeadView>& aead, const DataSource& source,
-             std::string_view directory, std::string_view algorithmName) {
+std::vector<zorvan::testing::Test> knownAnswers(const std::shared_ptr<const Crypto::AeadView>& aead,
+                                                const DataSource& source,
+                                                std::string_view directory,
+                                                std::string_view algorithmName) {
     const Suites::Algorithm& algorithm = Suites::algorithm(algorithmName);
     const KatFiles::Folder folder = KatFiles::readFolder(source, directory, countField);
     RecordTests records(source);
@@ -124,8 +125,7 @@ chachaKnownAnswers(const std::shared_ptr<const Crypto::AeadView>& aead, const Da
 }
 
 std::vector<zorvan::testing::Test>
-xchachaKnownAnswers(const std::shared_ptr<const Crypto::AeadView>& aead,
-                    const DataSource& source) {
+xchachaKnownAnswers(const std::shared_ptr<const Crypto::AeadView>& aead, const DataSource& source) {
     return knownAnswers(aead, source, xKatDirectory, "XChaCha20-Poly1305");
 }
 

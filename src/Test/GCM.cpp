@@ -25,9 +25,8 @@ constexpr std::string_view ciphertextField = "CT";
 constexpr std::string_view tagField = "Tag";
 constexpr std::string_view failField = "FAIL";
 
-constexpr std::array<std::string_view, 8> knownFields{countField,      keyField, ivField,
-                                                      plaintextField,  aadField, ciphertextField,
-                                                      tagField,        failField};
+constexpr std::array<std::string_view, 8> knownFields{
+    countField, keyField, ivField, plaintextField, aadField, ciphertextField, tagField, failField};
 // Every record needs these; an encryption record its PT too, a decryption record PT or FAIL.
 constexpr std::array<std::string_view, 6> commonFields{countField, keyField,        ivField,
                                                        aadField,   ciphertextField, tagField};
@@ -68,9 +67,9 @@ std::string damageOf(FileKind kind, const ParseNistKATs::KatCategory& category,
     for (const StatedLength& stated : statedLengths) {
         const std::optional<std::string_view> value = record.field(stated.field);
         if (damage.empty() && value) {
-            damage = AeadVectors::lengthDisagreement(stated.property,
-                                                     category.property(stated.property), 1,
-                                                     stated.field, std::string(*value));
+            damage =
+                AeadVectors::lengthDisagreement(stated.property, category.property(stated.property),
+                                                1, stated.field, std::string(*value));
         }
     }
     return damage;

@@ -70,8 +70,8 @@ int main() {
     const auto key = *Aead::buildKey(Bytes{7});
     const Sealed sealed = zorvan::sealLazy(key, nonce, LazyBytes::fromChunks({message}),
                                            LazyBytes::fromChunks({message}), 16);
-    const Sealed ccm = zorvan::ccmSeal(key.blockCipher(), Bytes{1, 2, 3, 4, 5, 6, 7}, message,
-                                       message, 8);
+    const Sealed ccm =
+        zorvan::ccmSeal(key.blockCipher(), Bytes{1, 2, 3, 4, 5, 6, 7}, message, message, 8);
     const std::optional<Bytes> opened =
         zorvan::open(key, nonce, message, sealed.ciphertext, sealed.tag, 16);
     return opened == message && ccm.tag.size() == 8 ? 0 : 1;

@@ -15,8 +15,8 @@ using Handle = std::unique_ptr<std::remove_pointer_t<gcry_cipher_hd_t>, CloseCip
 
 void check(gcry_error_t error, const char* call) {
     if (error != 0) {
-        throw std::runtime_error(std::string("libgcrypt: ") + call + " failed: " +
-                                 gcry_strerror(error));
+        throw std::runtime_error(std::string("libgcrypt: ") + call +
+                                 " failed: " + gcry_strerror(error));
     }
 }
 
@@ -91,8 +91,8 @@ Sealed GcryptAead<Kind>::seal(std::span<const std::uint8_t> key, const Bytes& no
 }
 
 template <backends::AeadKind Kind>
-bool GcryptAead<Kind>::open(std::span<const std::uint8_t> key, const Bytes& nonce,
-                            const Bytes& aad, const Bytes& ciphertext, const Bytes& tag,
+bool GcryptAead<Kind>::open(std::span<const std::uint8_t> key, const Bytes& nonce, const Bytes& aad,
+                            const Bytes& ciphertext, const Bytes& tag,
                             std::span<std::uint8_t> scratch) {
     const Handle handle = started(Kind, key, nonce, aad, ciphertext.size(), tag.size());
     check(gcry_cipher_final(handle.get()), "gcry_cipher_final");

@@ -6,9 +6,9 @@
 #include <nettle/memops.h>
 
 #include <array>
-#include <vector>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace zorvan::nettle::detail {
 namespace {
@@ -116,14 +116,14 @@ Sealed NettleAead<Kind>::seal(std::span<const std::uint8_t> key, const Bytes& no
         } else if constexpr (Kind == backends::AeadKind::ccm) {
             // nettle's CCM writes the ciphertext and the tag in one buffer.
             std::vector<std::uint8_t> sealed(plaintext.size() + tagOctets);
-            bySize(key.size(), ccm128, ccm192, ccm256, [&]<class Context>(
-                                                           const CcmFunctions<Context>& f) {
-                Context context{};
-                f.setKey(&context, key.data());
-                f.encrypt(&context, nonce.size(), nonce.data(), aad.size(), aad.data(), tagOctets,
-                          sealed.size(), sealed.data(), plaintext.data());
-                return 0;
-            });
+            bySize(key.size(), ccm128, ccm192, ccm256,
+                   [&]<class Context>(const CcmFunctions<Context>& f) {
+                       Context context{};
+                       f.setKey(&context, key.data());
+                       f.encrypt(&context, nonce.size(), nonce.data(), aad.size(), aad.data(),
+                                 tagOctets, sealed.size(), sealed.data(), plaintext.data());
+                       return 0;
+                   });
             std::ranges::copy(std::span(sealed).first(plaintext.size()), out.begin());
             std::ranges::copy(std::span(sealed).subspan(plaintext.size()), tag.begin());
         } else {
@@ -136,8 +136,8 @@ Sealed NettleAead<Kind>::seal(std::span<const std::uint8_t> key, const Bytes& no
 }
 
 template <backends::AeadKind Kind>
-bool NettleAead<Kind>::open(std::span<const std::uint8_t> key, const Bytes& nonce,
-                            const Bytes& aad, const Bytes& ciphertext, const Bytes& tag,
+bool NettleAead<Kind>::open(std::span<const std::uint8_t> key, const Bytes& nonce, const Bytes& aad,
+                            const Bytes& ciphertext, const Bytes& tag,
                             std::span<std::uint8_t> scratch) {
     if constexpr (Kind == backends::AeadKind::gcm) {
         const auto computed = bySize(key.size(), gcm128, gcm192, gcm256, [&](const auto& f) {
@@ -148,14 +148,13 @@ bool NettleAead<Kind>::open(std::span<const std::uint8_t> key, const Bytes& nonc
         return sameTag(computed, tag);
     } else if constexpr (Kind == backends::AeadKind::ccm) {
         const Bytes sealed = ciphertext.concat(tag);
-        return bySize(key.size(), ccm128, ccm192, ccm256,
-                      [&]<class Context>(const CcmFunctions<Context>& f) {
-                          Context context{};
-                          f.setKey(&context, key.data());
-                          return f.decrypt(&context, nonce.size(), nonce.data(), aad.size(),
-                                           aad.data(), tag.size(), ciphertext.size(),
-                                           scratch.data(), sealed.data()) != 0;
-                      });
+        return bySize(
+            key.size(), ccm128, ccm192, ccm256, [&]<class Context>(const CcmFunctions<Context>& f) {
+                Context context{};
+                f.setKey(&context, key.data());
+                return f.decrypt(&context, nonce.size(), nonce.data(), aad.size(), aad.data(),
+                                 tag.size(), ciphertext.size(), scratch.data(), sealed.data()) != 0;
+            });
     } else {
         const auto computed = runChaCha(key, nonce, aad, [&](chacha_poly1305_ctx& context) {
             chacha_poly1305_decrypt(&context, ciphertext.size(), scratch.data(), ciphertext.data());

@@ -42,8 +42,8 @@ const EVP_CIPHER* fetched(backends::AeadKind kind, std::size_t keyOctets) {
     using Fetched = std::unique_ptr<EVP_CIPHER, FreeCipher>;
     static const std::array<Fetched, 7> ciphers = [] {
         std::array<Fetched, 7> all;
-        const std::array<const char*, 7> names{"AES-128-GCM", "AES-192-GCM", "AES-256-GCM",
-                                               "AES-128-CCM", "AES-192-CCM", "AES-256-CCM",
+        const std::array<const char*, 7> names{"AES-128-GCM",      "AES-192-GCM", "AES-256-GCM",
+                                               "AES-128-CCM",      "AES-192-CCM", "AES-256-CCM",
                                                "ChaCha20-Poly1305"};
         for (std::size_t i = 0; i < names.size(); ++i) {
             all[i].reset(EVP_CIPHER_fetch(nullptr, names[i], nullptr));
@@ -55,8 +55,8 @@ const EVP_CIPHER* fetched(backends::AeadKind kind, std::size_t keyOctets) {
         index = (kind == backends::AeadKind::ccm ? 3 : 0) + (keyOctets - 16) / 8;
     }
     if (index >= ciphers.size() || !ciphers[index]) {
-        throw std::runtime_error("libcrypto has no AEAD for a key of " +
-                                 std::to_string(keyOctets) + " octets");
+        throw std::runtime_error("libcrypto has no AEAD for a key of " + std::to_string(keyOctets) +
+                                 " octets");
     }
     return ciphers[index].get();
 }
@@ -115,8 +115,7 @@ Sealed EvpAead<Kind>::seal(std::span<const std::uint8_t> key, const Bytes& nonce
         std::array<unsigned char, fullTag> spare{};
         unsigned char* target = out.empty() ? spare.data() : out.data();
         int written = 0;
-        check(EVP_EncryptUpdate(raw, target, &written, dataOf(plaintext),
-                                length(plaintext.size())),
+        check(EVP_EncryptUpdate(raw, target, &written, dataOf(plaintext), length(plaintext.size())),
               "EVP_EncryptUpdate");
         int last = 0;
         check(EVP_EncryptFinal_ex(raw, spare.data(), &last), "EVP_EncryptFinal_ex");
@@ -138,8 +137,8 @@ bool EvpAead<Kind>::open(std::span<const std::uint8_t> key, const Bytes& nonce, 
     std::array<unsigned char, fullTag> spare{};
     unsigned char* target = scratch.empty() ? spare.data() : scratch.data();
     int written = 0;
-    const int decrypted = EVP_DecryptUpdate(raw, target, &written, dataOf(ciphertext),
-                                            length(ciphertext.size()));
+    const int decrypted =
+        EVP_DecryptUpdate(raw, target, &written, dataOf(ciphertext), length(ciphertext.size()));
     if (Kind == backends::AeadKind::ccm) {
         // CCM checks the tag in the update.
         return decrypted > 0;

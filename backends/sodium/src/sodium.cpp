@@ -62,8 +62,8 @@ Sealed SodiumAead<Kind>::seal(std::span<const std::uint8_t> key, const Bytes& no
 }
 
 template <SodiumAeadKind Kind>
-bool SodiumAead<Kind>::open(std::span<const std::uint8_t> key, const Bytes& nonce,
-                            const Bytes& aad, const Bytes& ciphertext, const Bytes& tag,
+bool SodiumAead<Kind>::open(std::span<const std::uint8_t> key, const Bytes& nonce, const Bytes& aad,
+                            const Bytes& ciphertext, const Bytes& tag,
                             std::span<std::uint8_t> scratch) {
     const Calls calls = callsOf(Kind);
     return calls.decrypt(scratch.data(), nullptr, ciphertext.data(), ciphertext.size(), tag.data(),

@@ -145,8 +145,12 @@ public:
         return WithNativeModes(std::move(*key), octets);
     }
 
-    [[nodiscard]] Bytes encryptBlock(const Bytes& blocks) const { return key_.encryptBlock(blocks); }
-    [[nodiscard]] Bytes decryptBlock(const Bytes& blocks) const { return key_.decryptBlock(blocks); }
+    [[nodiscard]] Bytes encryptBlock(const Bytes& blocks) const {
+        return key_.encryptBlock(blocks);
+    }
+    [[nodiscard]] Bytes decryptBlock(const Bytes& blocks) const {
+        return key_.decryptBlock(blocks);
+    }
 
     [[nodiscard]] Sealed gcmSeal(const Bytes& nonce, const Bytes& aad, const Bytes& plaintext,
                                  std::size_t tagOctets) const {
