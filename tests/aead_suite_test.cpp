@@ -14,8 +14,13 @@
 #include <zorvan/backends/sodium.hpp>
 #include <zorvan/testing/runner.hpp>
 
+#include "hash_suite_support.hpp"
+#include "temporary_data_directory.hpp"
+
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -102,6 +107,52 @@ TEST(AeadSuites, AnAeadTakingFewerLengthsGetsOnlyThoseRecords) {
     // gcmEncryptExtIV256.rsp and gcmDecrypt256.rsp hold 375 records each with IVlen = 96 and
     // Taglen = 128.
     EXPECT_EQ(counts.knownAnswers, 375U + 375U);
+}
+
+// NIST's first 128-bit GCM record (96-bit nonce, nothing to encrypt) under its section.
+std::string gcmRecord(const std::string& tag, const std::string& last) {
+    return "[Keylen = 128]\n[IVlen = 96]\n[PTlen = 0]\n[AADlen = 0]\n[Taglen = 128]\n\n"
+           "Count = 0\nKey = 11754cd72aec309bf52f7687212e8957\nIV = 3c819d9a9bed087615030b65\n"
+           "CT = \nAAD = \nTag = " +
+           tag + "\n" + last + "\n";
+}
+
+constexpr const char* rightTag = "250327c674aaf477aef2675748cf6971";
+constexpr const char* wrongTag = "250327c674aaf477aef2675748cf6970";
+
+// A FAIL record whose tag is right fails the type that opens it; a damaged record or file fails
+// in its place; a record of another key size is left to that type.
+TEST(AeadSuites, GcmFilesFailWhatTheTypeMustRefuseAndWhatCannotBeATest) {
+    const TemporaryDataDirectory data;
+    data.write("Test/KAT_GCM/gcmDecrypt128.rsp",
+               gcmRecord(rightTag, "PT = ") + gcmRecord(wrongTag, "FAIL") +
+                   gcmRecord(rightTag, "FAIL") + gcmRecord(rightTag, ""));
+    data.write("Test/KAT_GCM/gcmEncryptExtIV128.rsp",
+               "[Keylen = 128]\n[IVlen = 64]\n\nCount = 0\nKey = 11754cd72aec309bf52f7687212e8957"
+               "\nIV = 3c819d9a9bed087615030b65\nPT = \nAAD = \nCT = \nTag = " +
+                   std::string(rightTag) + "\n\n[Keylen = 192]\n\nCount = 1\nKey = " +
+                   std::string(48, '0') + "\nIV = 00\nPT = \nAAD = \nCT = \nTag = 00000000\n");
+    data.write("Test/KAT_GCM/gcmOther128.rsp", gcmRecord(rightTag, "PT = "));
+    const auto runs = hash_suites::runUnitLeaves(
+        ::Test::GCM::gcmKnownAnswers(::Test::Crypto::aeadView<zorvan::openssl::AES128GCM>()));
+    std::vector<std::string> names;
+    for (const auto& leaf : runs) {
+        names.push_back(leaf.name + (leaf.passed ? " passed" : " failed"));
+    }
+    EXPECT_THAT(names, ::testing::UnorderedElementsAre(
+                           "gcmDecrypt128.rsp-1 passed", "gcmDecrypt128.rsp-2 passed",
+                           "gcmDecrypt128.rsp-3 failed", "gcmDecrypt128.rsp:46 failed",
+                           "gcmEncryptExtIV128.rsp:4 failed", "gcmOther128.rsp:7 failed"));
+    const std::map<std::string, std::string> reasons{
+        {"gcmDecrypt128.rsp-3", "refuse"},
+        {"gcmDecrypt128.rsp:46", "either PT or FAIL"},
+        {"gcmEncryptExtIV128.rsp:4", "IVlen = 64"},
+        {"gcmOther128.rsp:7", "neither Encrypt nor Decrypt"}};
+    for (const auto& leaf : runs) {
+        if (reasons.contains(leaf.name)) {
+            EXPECT_THAT(leaf.report, ::testing::HasSubstr(reasons.at(leaf.name))) << leaf.name;
+        }
+    }
 }
 
 } // namespace
