@@ -109,6 +109,25 @@ TEST(AeadSuites, AnAeadTakingFewerLengthsGetsOnlyThoseRecords) {
     EXPECT_EQ(counts.knownAnswers, 375U + 375U);
 }
 
+// Each unit leaf's name and whether it passed ("a.rsp-1 passed").
+std::vector<std::string> outcomes(const std::vector<hash_suites::LeafRun>& runs) {
+    std::vector<std::string> names;
+    for (const auto& leaf : runs) {
+        names.push_back(leaf.name + (leaf.passed ? " passed" : " failed"));
+    }
+    return names;
+}
+
+// The report of each leaf named in reasons says its reason.
+void expectReasons(const std::vector<hash_suites::LeafRun>& runs,
+                   const std::map<std::string, std::string>& reasons) {
+    for (const auto& leaf : runs) {
+        if (reasons.contains(leaf.name)) {
+            EXPECT_THAT(leaf.report, ::testing::HasSubstr(reasons.at(leaf.name))) << leaf.name;
+        }
+    }
+}
+
 // NIST's first 128-bit GCM record (96-bit nonce, nothing to encrypt) under its section.
 std::string gcmRecord(const std::string& tag, const std::string& last) {
     return "[Keylen = 128]\n[IVlen = 96]\n[PTlen = 0]\n[AADlen = 0]\n[Taglen = 128]\n\n"
@@ -135,24 +154,48 @@ TEST(AeadSuites, GcmFilesFailWhatTheTypeMustRefuseAndWhatCannotBeATest) {
     data.write("Test/KAT_GCM/gcmOther128.rsp", gcmRecord(rightTag, "PT = "));
     const auto runs = hash_suites::runUnitLeaves(
         ::Test::GCM::gcmKnownAnswers(::Test::Crypto::aeadView<zorvan::openssl::AES128GCM>()));
-    std::vector<std::string> names;
-    for (const auto& leaf : runs) {
-        names.push_back(leaf.name + (leaf.passed ? " passed" : " failed"));
-    }
-    EXPECT_THAT(names, ::testing::UnorderedElementsAre(
-                           "gcmDecrypt128.rsp-1 passed", "gcmDecrypt128.rsp-2 passed",
-                           "gcmDecrypt128.rsp-3 failed", "gcmDecrypt128.rsp:46 failed",
-                           "gcmEncryptExtIV128.rsp:4 failed", "gcmOther128.rsp:7 failed"));
-    const std::map<std::string, std::string> reasons{
-        {"gcmDecrypt128.rsp-3", "refuse"},
-        {"gcmDecrypt128.rsp:46", "either PT or FAIL"},
-        {"gcmEncryptExtIV128.rsp:4", "IVlen = 64"},
-        {"gcmOther128.rsp:7", "neither Encrypt nor Decrypt"}};
-    for (const auto& leaf : runs) {
-        if (reasons.contains(leaf.name)) {
-            EXPECT_THAT(leaf.report, ::testing::HasSubstr(reasons.at(leaf.name))) << leaf.name;
-        }
-    }
+    EXPECT_THAT(outcomes(runs), ::testing::UnorderedElementsAre(
+                                    "gcmDecrypt128.rsp-1 passed", "gcmDecrypt128.rsp-2 passed",
+                                    "gcmDecrypt128.rsp-3 failed", "gcmDecrypt128.rsp:46 failed",
+                                    "gcmEncryptExtIV128.rsp:4 failed", "gcmOther128.rsp:7 failed"));
+    expectReasons(runs, {{"gcmDecrypt128.rsp-3", "refuse"},
+                         {"gcmDecrypt128.rsp:46", "either PT or FAIL"},
+                         {"gcmEncryptExtIV128.rsp:4", "IVlen = 64"},
+                         {"gcmOther128.rsp:7", "neither Encrypt nor Decrypt"}});
+}
+
+// NIST's first DVPT record: "Count = n", then its nonce, CT and Result, and more lines.
+std::string dvptRecord(int count, const std::string& ciphertext, const std::string& rest) {
+    return "Count = " + std::to_string(count) +
+           "\nNonce = 5a8aa485c316e9\nAdata = 00\nCT = " + ciphertext + "\n" + rest + "\n";
+}
+
+// A Pass record the type refuses, and a Fail record it opens, fail; a damaged record or file
+// fails in its place with its reason.
+TEST(AeadSuites, CcmFilesFailWhatTheTypeGetsWrongAndWhatCannotBeATest) {
+    const TemporaryDataDirectory data;
+    data.write(
+        "Test/KAT_CCM/DVPT128.rsp",
+        "[Alen = 0, Plen = 0, Nlen = 7, Tlen = 4]\n\nKey = 4ae701103c63deca5b5a3939d7d05992\n\n" +
+            dvptRecord(0, "02209f55", "Result = Pass\nPayload = 00") +
+            dvptRecord(1, "02209f56", "Result = Fail") +
+            dvptRecord(2, "02209f56", "Result = Pass\nPayload = 00") +
+            dvptRecord(3, "02209f55", "Result = Fail") +
+            dvptRecord(4, "02209f55", "Result = Maybe") +
+            dvptRecord(5, "02209f56", "Result = Fail\nPayload = 00"));
+    data.write("Test/KAT_CCM/XYZ128.rsp",
+               "[Alen = 0, Plen = 0, Nlen = 7, Tlen = 4]\n\nKey = " + std::string(32, '0') +
+                   "\n\n" + dvptRecord(0, "02209f55", "Result = Pass"));
+    const auto runs = hash_suites::runUnitLeaves(
+        ::Test::CCM::ccmKnownAnswers(::Test::Crypto::aeadView<zorvan::openssl::AES128CCM>()));
+    EXPECT_THAT(outcomes(runs),
+                ::testing::UnorderedElementsAre("DVPT128.rsp-1 passed", "DVPT128.rsp-2 passed",
+                                                "DVPT128.rsp-3 failed", "DVPT128.rsp-4 failed",
+                                                "DVPT128.rsp:27 failed", "DVPT128.rsp:32 failed",
+                                                "XYZ128.rsp:5 failed"));
+    expectReasons(runs, {{"DVPT128.rsp:27", "Result = Pass or Fail"},
+                         {"DVPT128.rsp:32", "Payload in a record that must fail"},
+                         {"XYZ128.rsp:5", "starts with none of"}});
 }
 
 } // namespace
