@@ -1,7 +1,7 @@
 # The Debian package, made from a configured build with `cpack -G DEB` (run in the build
 # folder): zorvan-tests_<version>_<arch>.deb, installing under /usr what `cmake --install`
 # installs. Dependencies: the shared libraries zorvan-check links, as dpkg-shlibdeps finds
-# them (libssl3, libgcrypt20, libnettle8, ...); recommended, what a project built against the
+# them (libssl3, libgcrypt20, libnettle8, libsodium23, ...); recommended, what a project built against the
 # package needs: a C++20 compiler, CMake or pkg-config to find it, and the development files
 # of the crypto library behind each backend component, which the package config looks for
 # only when that component is asked for.
@@ -10,9 +10,10 @@ set(CPACK_PACKAGE_NAME zorvan-tests)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Builders of known-answer and property tests for implementations of block ciphers and\n"
-    "hashes, a runner and a GoogleTest adapter, backends for OpenSSL, libgcrypt and nettle,\n"
-    "and zorvan-check, which tests those libraries against every installed vector.")
+    "Builders of known-answer and property tests for implementations of block ciphers,\n"
+    "hashes and authenticated ciphers, a runner and a GoogleTest adapter, backends for OpenSSL,\n"
+    "libgcrypt, nettle and libsodium, and zorvan-check, which tests those libraries against\n"
+    "every installed vector.")
 string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 set(CPACK_PACKAGE_CONTACT "zorvan-tests maintainers <zorvan-tests@localhost>")
 set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/LICENSE")
@@ -24,6 +25,7 @@ set(zorvan_recommends "g++ (>= 12) | c++-compiler" "cmake (>= 3.25) | pkg-config
 set(zorvan_dev_package_openssl libssl-dev)
 set(zorvan_dev_package_gcrypt libgcrypt20-dev)
 set(zorvan_dev_package_nettle nettle-dev)
+set(zorvan_dev_package_sodium libsodium-dev)
 foreach(backend IN LISTS zorvan_installed_backends)
   list(APPEND zorvan_recommends ${zorvan_dev_package_${backend}})
 endforeach()

@@ -4,6 +4,7 @@
 // it: the documented make...Tests build one suite of a row, zorvan-check builds every suite of
 // every row a backend names, and a user may do the same for a type of their own.
 
+#include <Test/Crypto/AeadView.hpp>
 #include <Test/Crypto/CipherView.hpp>
 #include <Test/Crypto/HashView.hpp>
 #include <Test/Crypto/MacView.hpp>
@@ -11,6 +12,7 @@
 #include <Test/Crypto/XtsView.hpp>
 #include <Test/DataSource.hpp>
 
+#include <zorvan/aead.hpp>
 #include <zorvan/block_cipher.hpp>
 #include <zorvan/hash.hpp>
 #include <zorvan/mac.hpp>
@@ -41,9 +43,10 @@ enum class SuiteKind {
 using Subject =
     std::variant<std::shared_ptr<const Crypto::HashView>, std::shared_ptr<const Crypto::CipherView>,
                  std::shared_ptr<const Crypto::XofView>, std::shared_ptr<const Crypto::MacView>,
-                 std::shared_ptr<const Crypto::XtsView>>;
+                 std::shared_ptr<const Crypto::XtsView>, std::shared_ptr<const Crypto::AeadView>>;
 
-/// subject: the view of T, a digest, key, XOF or MAC type, or zorvan::Xts<K> for XTS over K.
+/// subject: the view of T, a digest, key, XOF, MAC or AEAD type, or zorvan::Xts<K> for XTS
+/// over K.
 template <class T> Subject subject() {
     if constexpr (zorvan::Hash<T>) {
         return Crypto::hashView<T>();
@@ -53,9 +56,12 @@ template <class T> Subject subject() {
         return Crypto::macView<T>();
     } else if constexpr (zorvan::detail::XtsKey<T>) {
         return Crypto::xtsView<typename T::Cipher>();
+    } else if constexpr (zorvan::Aead<T>) {
+        return Crypto::aeadView<T>();
     } else {
-        static_assert(zorvan::BlockCipher<T>, "a suite tests a zorvan::Hash, zorvan::BlockCipher, "
-                                              "zorvan::Xof, zorvan::Mac or zorvan::Xts<K>");
+        static_assert(zorvan::BlockCipher<T>,
+                      "a suite tests a zorvan::Hash, zorvan::BlockCipher, zorvan::Xof, "
+                      "zorvan::Mac, zorvan::Aead or zorvan::Xts<K>");
         return Crypto::cipherView<T>();
     }
 }
@@ -94,13 +100,14 @@ struct Suite {
 };
 
 /// Primitive: what kind of algorithm a row is, and so the view its suites take.
-enum class Primitive { hash, blockCipher, xof, mac, xts };
+enum class Primitive { hash, blockCipher, xof, mac, xts, aead };
 
 /// Algorithm: one row of the table. For a hash, outputOctets is its digest and blockOctets its
 /// block; for an XOF, blockOctets is its rate and outputOctets the output of its message files;
 /// for a block cipher, blockOctets is its block (and an IV's length) and keyOctets the key sizes
 /// it has, whichever one a key type takes; for a MAC over a block cipher, the same, and
-/// outputOctets its full tag; for XTS, the cipher's block and key sizes (an XTS key is two).
+/// outputOctets its full tag; for XTS, the cipher's block and key sizes (an XTS key is two); for
+/// an AEAD, blockOctets is the block of the cipher under it and keyOctets its key sizes.
 struct Algorithm {
     /// name: the row's name, as zorvan-check and makeAlgorithmTests name it ("SHA256").
     std::string name;

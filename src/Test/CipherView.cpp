@@ -17,7 +17,7 @@ ModeResult<zorvan::LazyBytes> streamThroughStrict(const KeyView& key, CipherMode
                                         zorvan::detail::ChunkStep(step));
 }
 
-zorvan::detail::KeyBlocks blocksOf(const KeyView& key) {
+zorvan::detail::KeyBlocks keyBlocksOf(const KeyView& key) {
     return {key.blockOctets(), &key,
             [](const void* erased, const zorvan::Bytes& blocks) {
                 return static_cast<const KeyView*>(erased)->encryptBlock(blocks);
@@ -50,9 +50,10 @@ zorvan::detail::FeedbackMode feedbackMode(CipherMode mode, bool decrypt) {
 ModeResult<zorvan::Bytes> runGeneric(const KeyView& key, CipherMode mode, bool decrypt,
                                      const zorvan::Bytes& iv, const zorvan::Bytes& input) {
     if (mode == CipherMode::ecb) {
-        return {zorvan::detail::runEcb(blocksOf(key), input, decrypt), iv};
+        return {zorvan::detail::runEcb(keyBlocksOf(key), input, decrypt), iv};
     }
-    return zorvan::detail::runFeedbackMode(feedbackMode(mode, decrypt), blocksOf(key), iv, input);
+    return zorvan::detail::runFeedbackMode(feedbackMode(mode, decrypt), keyBlocksOf(key), iv,
+                                           input);
 }
 
 } // namespace Test::Crypto

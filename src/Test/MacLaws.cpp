@@ -183,7 +183,7 @@ template <class Check> Tree cmacProperty(const Mac& mac, const char* law, Check 
             requireCipher(*key);
             const CipherMac cmac{key, key->cipherKey()};
             const zorvan::detail::CmacSubkeys subkeys =
-                zorvan::detail::cmacSubkeys(Crypto::blocksOf(*cmac.cipher));
+                zorvan::detail::cmacSubkeys(Crypto::keyBlocksOf(*cmac.cipher));
             check(std::string(law), cmac, subkeys, cmac.cipher->blockOctets(), gen);
             return true;
         });

@@ -3,7 +3,7 @@
 namespace Test::Crypto {
 
 zorvan::Bytes genericCmac(const KeyView& cipherKey, const zorvan::LazyBytes& message) {
-    return zorvan::detail::runCmac(blocksOf(cipherKey), message);
+    return zorvan::detail::runCmac(keyBlocksOf(cipherKey), message);
 }
 
 } // namespace Test::Crypto

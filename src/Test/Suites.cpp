@@ -2,9 +2,13 @@
 
 #include <Test/AES.hpp>
 #include <Test/AESCTR.hpp>
+#include <Test/AeadConformance.hpp>
+#include <Test/CCM.hpp>
 #include <Test/CMAC.hpp>
 #include <Test/Camellia.hpp>
+#include <Test/ChaCha20Poly1305.hpp>
 #include <Test/Conformance.hpp>
+#include <Test/GCM.hpp>
 #include <Test/HMAC.hpp>
 #include <Test/HMACMD5.hpp>
 #include <Test/HashSweep.hpp>
@@ -33,6 +37,8 @@ using MacSubject = std::shared_ptr<const Crypto::MacView>;
 using XtsSubject = std::shared_ptr<const Crypto::XtsView>;
 using HashBuild = std::function<Tests(const Hash&, const DataSource&, const SuiteOptions&)>;
 using CipherBuild = std::function<Tests(const Cipher&, const DataSource&)>;
+using AeadSubject = std::shared_ptr<const Crypto::AeadView>;
+using AeadBuild = std::function<Tests(const AeadSubject&, const DataSource&)>;
 using Monte = MonteCarlo::Algorithm;
 
 constexpr std::size_t aesBlock = 16;
@@ -238,6 +244,30 @@ Algorithm aesXts() {
                                            })});
 }
 
+Suite aeadSuite(SuiteKind kind, std::string name, std::vector<DataFolder> folders,
+                AeadBuild build) {
+    return {kind, std::move(name), std::move(folders),
+            [build = std::move(build)](const Subject& subject, const DataSource& source,
+                                       const SuiteOptions&) {
+                return build(std::get<AeadSubject>(subject), source);
+            }};
+}
+
+// An AEAD's known answers from one folder, then its laws.
+Algorithm aead(std::string name, const std::string& suite, std::size_t blockOctets,
+               std::vector<std::size_t> keyOctets, DataFolder folder, AeadBuild knownAnswers) {
+    return {std::move(name),
+            Primitive::aead,
+            blockOctets,
+            0,
+            std::move(keyOctets),
+            {aeadSuite(SuiteKind::knownAnswers, suite, {folder}, std::move(knownAnswers)),
+             aeadSuite(SuiteKind::laws, "Laws-" + suite, {},
+                       [](const AeadSubject& view, const DataSource&) {
+                           return AeadConformance::aeadConformanceTests(view);
+                       })}};
+}
+
 std::vector<Algorithm> table() {
     std::vector<Algorithm> rows{
         md5(),
@@ -269,6 +299,14 @@ std::vector<Algorithm> table() {
                             {{Camellia::katDirectory, "COUNT"}}, Camellia::camelliaTests)}),
         aesCmac(),
         aesXts(),
+        aead("AES-GCM", "AES{bits}-GCM", aesBlock, aesKeys, {GCM::katDirectory, "Count"},
+             GCM::gcmKnownAnswers),
+        aead("AES-CCM", "AES{bits}-CCM", aesBlock, aesKeys, {CCM::katDirectory, "Count"},
+             CCM::ccmKnownAnswers),
+        aead("ChaCha20-Poly1305", "ChaCha20-Poly1305", 64, {32},
+             {ChaCha20Poly1305::katDirectory, "COUNT"}, ChaCha20Poly1305::chachaKnownAnswers),
+        aead("XChaCha20-Poly1305", "XChaCha20-Poly1305", 64, {32},
+             {ChaCha20Poly1305::xKatDirectory, "COUNT"}, ChaCha20Poly1305::xchachaKnownAnswers),
     };
     return rows;
 }
@@ -286,6 +324,9 @@ std::string keyBitsOf(const Subject& subject) {
     }
     if (const auto* xts = std::get_if<XtsSubject>(&subject)) {
         return std::to_string((*xts)->keyLength() / 2);
+    }
+    if (const auto* aead = std::get_if<AeadSubject>(&subject)) {
+        return std::to_string((*aead)->keyLength());
     }
     return {};
 }

@@ -7,7 +7,8 @@ namespace Test::Crypto {
 
 zorvan::Bytes genericXts(const KeyView& dataKey, const KeyView& tweakKey,
                          const zorvan::Bytes& tweak, const zorvan::Bytes& dataUnit, bool decrypt) {
-    return zorvan::detail::runXts(blocksOf(dataKey), blocksOf(tweakKey), tweak, dataUnit, decrypt);
+    return zorvan::detail::runXts(keyBlocksOf(dataKey), keyBlocksOf(tweakKey), tweak, dataUnit,
+                                  decrypt);
 }
 
 namespace detail {

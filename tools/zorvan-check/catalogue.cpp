@@ -5,7 +5,7 @@
 namespace zorvan::check {
 
 std::vector<Backend> knownBackends() {
-    return {opensslBackend(), gcryptBackend(), nettleBackend()};
+    return {opensslBackend(), gcryptBackend(), nettleBackend(), sodiumBackend()};
 }
 
 std::vector<SuiteEntry> backendSuites(const Backend& backend,

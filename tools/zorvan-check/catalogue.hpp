@@ -33,8 +33,9 @@ struct Backend {
 Backend opensslBackend();
 Backend gcryptBackend();
 Backend nettleBackend();
+Backend sodiumBackend();
 
-/// knownBackends: openssl, gcrypt and nettle, in the order they run.
+/// knownBackends: openssl, gcrypt, nettle and sodium, in the order they run.
 std::vector<Backend> knownBackends();
 
 /// SuiteEntry: one suite of one backend; build makes its tests from a data source (reading its

@@ -1,6 +1,7 @@
 #include "catalogue.hpp"
 
 #include <zorvan/backends/gcrypt.hpp>
+#include <zorvan/backends/gcrypt_aead.hpp>
 #include <zorvan/backends/key_size_gap.hpp>
 #include <zorvan/cmac.hpp>
 #include <zorvan/xts.hpp>
@@ -45,6 +46,13 @@ Backend gcryptBackend() {
         {"AES-CMAC", subject<Cmac<gcrypt::AES256>>},
         {"AES-XTS", subject<Xts<gcrypt::AES128>>},
         {"AES-XTS", subject<Xts<gcrypt::AES256>>},
+        {"AES-GCM", subject<gcrypt::AES128GCM>},
+        {"AES-GCM", subject<gcrypt::AES192GCM>},
+        {"AES-GCM", subject<gcrypt::AES256GCM>},
+        {"AES-CCM", subject<gcrypt::AES128CCM>},
+        {"AES-CCM", subject<gcrypt::AES192CCM>},
+        {"AES-CCM", subject<gcrypt::AES256CCM>},
+        {"ChaCha20-Poly1305", subject<gcrypt::ChaCha20Poly1305>},
     };
     return {"gcrypt", "libgcrypt", table};
 }

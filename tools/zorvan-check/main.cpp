@@ -1,5 +1,5 @@
-// zorvan-check: tests the crypto libraries this build knows (OpenSSL, libgcrypt, nettle)
-// against every installed vector and every property, and reports what failed.
+// zorvan-check: tests the crypto libraries this build knows (OpenSSL, libgcrypt, nettle,
+// libsodium) against every installed vector and every property, and reports what failed.
 
 #include "accounting.hpp"
 #include "catalogue.hpp"

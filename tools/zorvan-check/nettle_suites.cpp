@@ -2,6 +2,7 @@
 
 #include <zorvan/backends/missing_xof.hpp>
 #include <zorvan/backends/nettle.hpp>
+#include <zorvan/backends/nettle_aead.hpp>
 #include <zorvan/cmac.hpp>
 #include <zorvan/xts.hpp>
 
@@ -45,6 +46,13 @@ Backend nettleBackend() {
         {"AES-CMAC", subject<Cmac<nettle::AES256>>},
         {"AES-XTS", subject<Xts<nettle::AES128>>},
         {"AES-XTS", subject<Xts<nettle::AES256>>},
+        {"AES-GCM", subject<nettle::AES128GCM>},
+        {"AES-GCM", subject<nettle::AES192GCM>},
+        {"AES-GCM", subject<nettle::AES256GCM>},
+        {"AES-CCM", subject<nettle::AES128CCM>},
+        {"AES-CCM", subject<nettle::AES192CCM>},
+        {"AES-CCM", subject<nettle::AES256CCM>},
+        {"ChaCha20-Poly1305", subject<nettle::ChaCha20Poly1305>},
     };
     return {"nettle", "nettle", table};
 }

@@ -1,6 +1,7 @@
 #include "catalogue.hpp"
 
 #include <zorvan/backends/openssl.hpp>
+#include <zorvan/backends/openssl_aead.hpp>
 #include <zorvan/cmac.hpp>
 #include <zorvan/xts.hpp>
 
@@ -34,6 +35,13 @@ Backend opensslBackend() {
         {"AES-CMAC", subject<Cmac<openssl::AES256>>},
         {"AES-XTS", subject<Xts<openssl::AES128>>},
         {"AES-XTS", subject<Xts<openssl::AES256>>},
+        {"AES-GCM", subject<openssl::AES128GCM>},
+        {"AES-GCM", subject<openssl::AES192GCM>},
+        {"AES-GCM", subject<openssl::AES256GCM>},
+        {"AES-CCM", subject<openssl::AES128CCM>},
+        {"AES-CCM", subject<openssl::AES192CCM>},
+        {"AES-CCM", subject<openssl::AES256CCM>},
+        {"ChaCha20-Poly1305", subject<openssl::ChaCha20Poly1305>},
     };
     return {"openssl", "OpenSSL's libcrypto", table};
 }

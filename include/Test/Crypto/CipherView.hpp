@@ -74,15 +74,15 @@ ModeResult<zorvan::LazyBytes> streamThroughStrict(const KeyView& key, CipherMode
                                                   const zorvan::Bytes& iv,
                                                   const zorvan::LazyBytes& input);
 
+/// keyBlocksOf: the key's own block functions as the library's generic modes and constructions
+/// take them; the view must outlive the result. Never fails.
+zorvan::detail::KeyBlocks keyBlocksOf(const KeyView& key);
+
 /// runGeneric: the library's generic mode (zorvan's default) over the key's own block
 /// functions, whatever modes the key type declares: what each mode must agree with. Errors are
 /// those the block functions and the modes throw.
 ModeResult<zorvan::Bytes> runGeneric(const KeyView& key, CipherMode mode, bool decrypt,
                                      const zorvan::Bytes& iv, const zorvan::Bytes& input);
-
-/// blocksOf: the key's own block functions as the library's generic constructions take them,
-/// valid while the key lives. Never fails.
-zorvan::detail::KeyBlocks blocksOf(const KeyView& key);
 
 /// CipherView: the key type itself. The lengths are asked of the type on every call, so that
 /// one that throws fails only the leaf that needs it.
