@@ -21,6 +21,15 @@ zorvan::Bytes arbitraryBytes(zorvan::testing::Gen& gen);
 /// arbitraryLazyBytes: 0 to 10 chunks, each as arbitraryBytes draws them.
 zorvan::LazyBytes arbitraryLazyBytes(zorvan::testing::Gen& gen);
 
+/// shrinkBytes: smaller values that arbitraryBytes could draw, the simplest first: shorter
+/// prefixes (at least one octet), then the value with fewer non-zero octets (all zero, then
+/// halves, quarters and so on down to single octets, or 64ths for a long value, set to zero).
+std::vector<zorvan::Bytes> shrinkBytes(const zorvan::Bytes& value);
+/// shrinkLazyBytes: simpler values that arbitraryLazyBytes could draw: one chunk fewer, shorter
+/// prefixes (chunk boundaries kept), the chunks joined into one, all octets zero, then each
+/// chunk halved.
+std::vector<zorvan::LazyBytes> shrinkLazyBytes(const zorvan::LazyBytes& value);
+
 namespace names {
 inline constexpr const char* hashGroup = "Cryptographic Digest Property Tests";
 inline constexpr const char* lazyStrictEqual = "LazyStrictEqual";
@@ -82,12 +91,16 @@ namespace zorvan::testing {
 
 template <> struct Arbitrary<Bytes> {
     static Bytes arbitrary(Gen& gen) { return ::Test::Crypto::arbitraryBytes(gen); }
-    static std::vector<Bytes> shrink(const Bytes&) { return {}; }
+    static std::vector<Bytes> shrink(const Bytes& value) {
+        return ::Test::Crypto::shrinkBytes(value);
+    }
 };
 
 template <> struct Arbitrary<LazyBytes> {
     static LazyBytes arbitrary(Gen& gen) { return ::Test::Crypto::arbitraryLazyBytes(gen); }
-    static std::vector<LazyBytes> shrink(const LazyBytes&) { return {}; }
+    static std::vector<LazyBytes> shrink(const LazyBytes& value) {
+        return ::Test::Crypto::shrinkLazyBytes(value);
+    }
 };
 
 } // namespace zorvan::testing

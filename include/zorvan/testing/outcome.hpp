@@ -73,12 +73,16 @@ struct DrawnArgument {
 
 /// FalsifiedCase: the case that falsified a property: the run's seed, which reproduces it;
 /// its number among the cases that were not discarded (from 1, so number - 1 cases passed
-/// before it); its arguments; and the error it raised that was not a failed check, if any.
+/// before it); its arguments (the smallest that shrinking found); the error it raised that
+/// was not a failed check, if any; and, where shrinking found a smaller case, how many steps
+/// it took and the arguments as they were drawn.
 struct FalsifiedCase {
     std::uint64_t seed = 0;
     std::size_t number = 0;
     std::vector<DrawnArgument> arguments;
     std::string error;
+    std::size_t shrinkSteps = 0;
+    std::vector<DrawnArgument> drawnArguments;
 
     friend bool operator==(const FalsifiedCase&, const FalsifiedCase&) = default;
 };
