@@ -550,6 +550,62 @@ TEST(FaultCatalogue, EveryFaultFailsALeafAndEveryLawIsFailedBySomeFault) {
     EXPECT_THAT(neverFailed, ::testing::IsEmpty());
 }
 
+// The failed checks of the law leaves of a tree, by path.
+std::map<std::string, zorvan::testing::FailedCheck>
+failedChecks(const std::vector<zorvan::testing::Test>& tree) {
+    std::map<std::string, zorvan::testing::FailedCheck> checks;
+    for (const zorvan::testing::Leaf& leaf : zorvan::testing::flatten(tree)) {
+        const auto outcome = zorvan::testing::runLeaf(leaf, {.seed = 3, .cases = 40});
+        if (outcome.check) {
+            checks.emplace(leaf.path, *outcome.check);
+        }
+    }
+    return checks;
+}
+
+template <HashFault fault> auto hashLawChecks() {
+    using D = FaultyDigest<openssl::SHA256, fault>;
+    return failedChecks(
+        joined(laws::makeHashConformanceTests<D>(), laws::makeHMACConformanceTests<D>()));
+}
+
+// A law's failure says which of its clauses broke, labels each value with the operation that
+// gave it, and names the law's file from the library's source root.
+TEST(FaultCatalogue, ALawFailureNamesItsClauseAndTheOperationBehindEachValue) {
+    const std::string getEncode = "Digest value laws/GetEncodeRoundTrip";
+    const auto wantsMore = hashLawChecks<HashFault::getWantsOneMoreOctet>();
+    ASSERT_TRUE(wantsMore.contains(getEncode));
+    EXPECT_EQ(wantsMore.at(getEncode).message, "GetEncodeRoundTrip: get reads what encode wrote");
+    EXPECT_EQ(wantsMore.at(getEncode).second, (zorvan::testing::PrintedValue{"get", "nothing"}));
+    const auto acceptsTooFew = hashLawChecks<HashFault::getAcceptsTooFew>();
+    ASSERT_TRUE(acceptsTooFew.contains(getEncode));
+    EXPECT_EQ(acceptsTooFew.at(getEncode).message,
+              "GetEncodeRoundTrip: get refuses one octet too few");
+
+    std::map<std::string, zorvan::testing::FailedCheck> all =
+        hashLawChecks<HashFault::equalityAlwaysTrue>();
+    all.merge(hashLawChecks<HashFault::copySharesState>());
+    all.merge(hashLawChecks<HashFault::hmacLongKeyTruncated>());
+    for (const auto& tree :
+         {laws::makeBlockCipherConformanceTests<FaultyKey<CipherFault::cbcNextIvFirstBlock>>(),
+          laws::makeBlockCipherConformanceTests<FaultyKey<CipherFault::ecbAcceptsPartial>>(),
+          laws::makeBlockCipherConformanceTests<FaultyKey<CipherFault::ctrWrapsAt32Bits>>()}) {
+        all.merge(failedChecks(tree));
+    }
+    EXPECT_GE(all.size(), 6u);
+    for (const auto& [path, check] : all) {
+        SCOPED_TRACE(path);
+        EXPECT_NE(check.first.role, "expected");
+        EXPECT_NE(check.second.role, "actual");
+        EXPECT_EQ(check.location.file, "src/Test/Conformance.cpp");
+    }
+    const auto generic = std::find_if(all.begin(), all.end(), [](const auto& entry) {
+        return entry.second.first.role == "generic cbc";
+    });
+    ASSERT_NE(generic, all.end());
+    EXPECT_EQ(generic->second.second.role, "cbc");
+}
+
 TEST(FaultCatalogue, FaultFreeWrappersFailNoLeaf) {
     for (const Caught& caught :
          {hashFault<HashFault::none>(), hashFault<HashFault::none, openssl::MD5>(),

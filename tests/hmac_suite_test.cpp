@@ -174,4 +174,11 @@ TEST(HmacSuiteNames, QuotesTheCountWithEscapes) {
               "\"\\1\\&2\\127x\"");
 }
 
+// The library's own suites name a vector so that a shell takes the name as one plain word.
+TEST(HmacSuiteNames, APlainCountHoldsNothingAShellWouldSplitOrQuote) {
+    EXPECT_EQ(hmac::plainCount("17"), "17");
+    EXPECT_EQ(hmac::plainCount("a-1.b_2"), "a-1.b_2");
+    EXPECT_EQ(hmac::plainCount("a \"b'c*\xc3\xa9"), "a__b_c___");
+}
+
 } // namespace

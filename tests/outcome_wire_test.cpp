@@ -17,8 +17,12 @@ LeafOutcome everyPart() {
     outcome.check =
         FailedCheck{"vector 3", {"computed", "0102"}, {"known answer", "01"}, difference,
                     origin,     {"suite.cpp", 12}};
-    outcome.falsified = FalsifiedCase{
-        42, 3, {{"keySeed", std::string("\0\x01", 2)}, {"argument 2", "7"}}, "error: boom"};
+    outcome.falsified = FalsifiedCase{42,
+                                      3,
+                                      {{"keySeed", std::string("\0\x01", 2)}, {"argument 2", "7"}},
+                                      "error: boom",
+                                      5,
+                                      {{"keySeed", "0102"}, {"argument 2", "700"}}};
     return outcome;
 }
 

@@ -21,6 +21,15 @@ zorvan::Bytes arbitraryBytes(zorvan::testing::Gen& gen);
 /// arbitraryLazyBytes: 0 to 10 chunks, each as arbitraryBytes draws them.
 zorvan::LazyBytes arbitraryLazyBytes(zorvan::testing::Gen& gen);
 
+/// shrinkBytes: smaller values that arbitraryBytes could draw, the simplest first: shorter
+/// prefixes (at least one octet), then the value with fewer non-zero octets (all zero, then
+/// halves, quarters and so on down to single octets, or 64ths for a long value, set to zero).
+std::vector<zorvan::Bytes> shrinkBytes(const zorvan::Bytes& value);
+/// shrinkLazyBytes: simpler values that arbitraryLazyBytes could draw: one chunk fewer, shorter
+/// prefixes (chunk boundaries kept), the chunks joined into one, all octets zero, then each
+/// chunk halved.
+std::vector<zorvan::LazyBytes> shrinkLazyBytes(const zorvan::LazyBytes& value);
+
 namespace names {
 /// hashGroup: the group hashPropTests makes.
 inline constexpr const char* hashGroup = "Cryptographic Digest Property Tests";
@@ -99,16 +108,20 @@ namespace zorvan::testing {
 template <> struct Arbitrary<Bytes> {
     /// arbitrary: a byte string as Test::Crypto::arbitraryBytes draws it.
     static Bytes arbitrary(Gen& gen) { return ::Test::Crypto::arbitraryBytes(gen); }
-    /// shrink: nothing: a falsified case is reported as drawn.
-    static std::vector<Bytes> shrink(const Bytes&) { return {}; }
+    /// shrink: shorter prefixes of value, then value with fewer non-zero octets.
+    static std::vector<Bytes> shrink(const Bytes& value) {
+        return ::Test::Crypto::shrinkBytes(value);
+    }
 };
 
 /// Arbitrary<LazyBytes>: how properties draw a chunked byte string.
 template <> struct Arbitrary<LazyBytes> {
     /// arbitrary: chunks as Test::Crypto::arbitraryLazyBytes draws them.
     static LazyBytes arbitrary(Gen& gen) { return ::Test::Crypto::arbitraryLazyBytes(gen); }
-    /// shrink: nothing: a falsified case is reported as drawn.
-    static std::vector<LazyBytes> shrink(const LazyBytes&) { return {}; }
+    /// shrink: fewer, joined, shorter and zeroed chunks of value.
+    static std::vector<LazyBytes> shrink(const LazyBytes& value) {
+        return ::Test::Crypto::shrinkLazyBytes(value);
+    }
 };
 
 } // namespace zorvan::testing

@@ -17,11 +17,11 @@ namespace Test::HMACMD5 {
 inline constexpr const char* katDirectory = "Test/KAT_HMAC_MD5";
 
 /// hmacMd5Tests: for the MD5 digest type in view, the [L=16] records of every file of
-/// Test/KAT_HMAC_MD5, in listing order, named "RfcHMACMD5-" and the quoted Count
-/// ("RfcHMACMD5-\"1\""), HMAC computed contiguously and in chunks and compared in full; no
-/// property group (the MD5 suite carries it). Records and files are accounted for as Test::HMAC
-/// accounts for its own. Throws Test::KatFiles::KatDirectoryError when the folder cannot be
-/// listed or a file read.
+/// Test/KAT_HMAC_MD5, in listing order, named "RfcHMACMD5-" and the Count ("RfcHMACMD5-1";
+/// characters a shell would treat specially become '_'), HMAC computed contiguously and in chunks
+/// and compared in full; no property group (the MD5 suite carries it). Records and files are
+/// accounted for as Test::HMAC accounts for its own. Throws Test::KatFiles::KatDirectoryError when
+/// the folder cannot be listed or a file read.
 std::vector<zorvan::testing::Test> hmacMd5Tests(const std::shared_ptr<const Crypto::HashView>& hash,
                                                 const DataSource& source = {});
 

@@ -1,5 +1,6 @@
 #include <Test/Crypto.hpp>
 
+#include <algorithm>
 #include <array>
 #include <span>
 #include <stdexcept>
@@ -29,6 +30,79 @@ zorvan::LazyBytes arbitraryLazyBytes(zorvan::testing::Gen& gen) {
         chunk = arbitraryBytes(chunksPart);
     }
     return zorvan::LazyBytes::fromChunks(std::move(chunks));
+}
+
+namespace {
+
+// The value with the octets from begin to end set to zero.
+zorvan::Bytes zeroed(const zorvan::Bytes& value, std::size_t begin, std::size_t end) {
+    return zorvan::Bytes::create(value.size(), [&](std::span<std::uint8_t> octets) {
+        std::copy(value.begin(), value.end(), octets.begin());
+        std::fill(octets.begin() + static_cast<std::ptrdiff_t>(begin),
+                  octets.begin() + static_cast<std::ptrdiff_t>(end), 0);
+    });
+}
+
+bool allZero(std::span<const std::uint8_t> octets) {
+    return std::all_of(octets.begin(), octets.end(), [](std::uint8_t octet) { return octet == 0; });
+}
+
+// Blocks of at least a 64th of the value, so that a long value gives few candidates.
+constexpr std::size_t finestZeroedBlocks = 64;
+
+} // namespace
+
+std::vector<zorvan::Bytes> shrinkBytes(const zorvan::Bytes& value) {
+    std::vector<zorvan::Bytes> smaller;
+    for (const std::uint64_t length : zorvan::testing::smallerCounts(value.size(), 1)) {
+        smaller.push_back(value.take(static_cast<std::size_t>(length)));
+    }
+    if (allZero(value.view())) {
+        return smaller;
+    }
+    smaller.push_back(zeroed(value, 0, value.size()));
+    const std::size_t finest = std::max<std::size_t>(1, value.size() / finestZeroedBlocks);
+    for (std::size_t block = value.size() / 2; block >= finest; block /= 2) {
+        for (std::size_t begin = 0; begin < value.size(); begin += block) {
+            const std::size_t end = std::min(value.size(), begin + block);
+            if (!allZero(value.view().subspan(begin, end - begin))) {
+                smaller.push_back(zeroed(value, begin, end));
+            }
+        }
+    }
+    return smaller;
+}
+
+std::vector<zorvan::LazyBytes> shrinkLazyBytes(const zorvan::LazyBytes& value) {
+    const std::vector<zorvan::Bytes>& chunks = value.toChunks();
+    std::vector<zorvan::LazyBytes> smaller;
+    for (std::size_t dropped = 0; dropped < chunks.size(); ++dropped) {
+        std::vector<zorvan::Bytes> fewer = chunks;
+        fewer.erase(fewer.begin() + static_cast<std::ptrdiff_t>(dropped));
+        smaller.push_back(zorvan::LazyBytes::fromChunks(std::move(fewer)));
+    }
+    for (const std::uint64_t length : zorvan::testing::smallerCounts(value.length())) {
+        smaller.push_back(value.take(length));
+    }
+    const zorvan::Bytes joined = value.toStrict();
+    if (chunks.size() > 1) {
+        smaller.push_back(zorvan::LazyBytes::fromChunks({joined}));
+    }
+    if (!allZero(joined.view())) {
+        std::vector<zorvan::Bytes> zeros;
+        for (const zorvan::Bytes& chunk : chunks) {
+            zeros.push_back(zeroed(chunk, 0, chunk.size()));
+        }
+        smaller.push_back(zorvan::LazyBytes::fromChunks(std::move(zeros)));
+    }
+    for (std::size_t halved = 0; halved < chunks.size(); ++halved) {
+        if (chunks[halved].size() > 1) {
+            std::vector<zorvan::Bytes> shorter = chunks;
+            shorter[halved] = chunks[halved].take(chunks[halved].size() / 2);
+            smaller.push_back(zorvan::LazyBytes::fromChunks(std::move(shorter)));
+        }
+    }
+    return smaller;
 }
 
 zorvan::Bytes keyMaterial(const zorvan::Bytes& seed, std::size_t keyLengthBits) {

@@ -130,6 +130,18 @@ std::string quoteCount(std::string_view count) {
     return quoted + '"';
 }
 
+std::string plainCount(std::string_view count) {
+    std::string plain(count);
+    for (char& character : plain) {
+        const bool kept = (character >= 'a' && character <= 'z') ||
+                          (character >= 'A' && character <= 'Z') ||
+                          (character >= '0' && character <= '9') ||
+                          std::string_view("._-").find(character) != std::string_view::npos;
+        character = kept ? character : '_';
+    }
+    return plain;
+}
+
 HmacInputs decode(const HmacVector& vector) {
     const zorvan::testing::VectorOrigin& origin = vector.origin;
     zorvan::Bytes key = KatValues::hexField(origin, keyField, vector.key);
@@ -163,7 +175,7 @@ zorvan::testing::Test hmacTest(const std::shared_ptr<const Crypto::HashView>& ha
 
 void sectionTests(RecordTests& records, const std::shared_ptr<const Crypto::HashView>& hash,
                   const KatFiles::Folder& folder, std::string_view namePrefix,
-                  std::string_view sectionLength) {
+                  std::string (*countName)(std::string_view), std::string_view sectionLength) {
     for (const KatFiles::KatFile& file : folder.files) {
         std::size_t recordNumber = 0;
         for (const ParseNistKATs::KatCategory& category : file.categories) {
@@ -188,7 +200,7 @@ void sectionTests(RecordTests& records, const std::shared_ptr<const Crypto::Hash
                 }
                 records.add(hmacTest(
                     hash,
-                    {std::string(namePrefix) + quoteCount(*record.field(countField)),
+                    {std::string(namePrefix) + countName(*record.field(countField)),
                      std::string(*record.field(macLengthField)),
                      std::string(*record.field(keyField)), std::string(*record.field(messageField)),
                      std::string(*record.field(macField)),
@@ -208,7 +220,7 @@ std::vector<zorvan::testing::Test> hmacTests(const std::shared_ptr<const Crypto:
     records.beginFolder(folder);
     sectionTests(records, hash, folder,
                  std::string(testNamePrefix) + std::string(label) + std::string(countSeparator),
-                 sectionLength);
+                 quoteCount, sectionLength);
     records.endFolder();
     return std::move(records).take();
 }

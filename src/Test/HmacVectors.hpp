@@ -33,6 +33,10 @@ struct HmacVector {
 /// escaped with '\', any character outside printable ASCII written as '\' and its decimal
 /// code point ("\&" after it when a digit follows). Never fails.
 std::string quoteCount(std::string_view count);
+/// plainCount: a "Count" text as it stands in the names of the library's own HMAC suites, so
+/// that a shell takes the name as it is: each character other than an ASCII letter, digit,
+/// '.', '_' or '-' becomes '_'. Never fails.
+std::string plainCount(std::string_view count);
 
 /// HmacInputs: a vector decoded: key, message, the message in chunks, the known MAC and the
 /// number of octets compared.
@@ -57,11 +61,11 @@ zorvan::testing::Test hmacTest(const std::shared_ptr<const Crypto::HashView>& ha
                                HmacVector vector);
 
 /// sectionTests: into records, the tests of the records of the folder's sections whose "L" is
-/// sectionLength, each named namePrefix followed by its quoted "Count". A section of another
+/// sectionLength, each named namePrefix followed by countName of its "Count". A section of another
 /// hash's length is left to it; a section without "L", or of a length no hash has, fails with
 /// its records, as does a record with a missing or unknown field. Never fails itself.
 void sectionTests(RecordTests& records, const std::shared_ptr<const Crypto::HashView>& hash,
                   const KatFiles::Folder& folder, std::string_view namePrefix,
-                  std::string_view sectionLength);
+                  std::string (*countName)(std::string_view), std::string_view sectionLength);
 
 } // namespace Test::HMAC

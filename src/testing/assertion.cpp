@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iomanip>
 #include <sstream>
+#include <string_view>
 
 namespace zorvan::testing {
 
@@ -41,6 +42,13 @@ std::string describeOrigin(const VectorOrigin& origin, std::string_view indent) 
 
 namespace {
 
+// A check in the library's own code names its file from the library's source root, not from the
+// machine it was built on, which means nothing where the library is installed.
+std::string shownFile(std::string_view file) {
+    constexpr std::string_view sourceRoot = ZORVAN_SOURCE_ROOT "/";
+    return std::string(file.starts_with(sourceRoot) ? file.substr(sourceRoot.size()) : file);
+}
+
 FailedCheck makeCheck(const std::string& message, const Comparison& comparison,
                       const std::optional<VectorOrigin>& origin,
                       const std::source_location& location) {
@@ -49,7 +57,7 @@ FailedCheck makeCheck(const std::string& message, const Comparison& comparison,
             {std::string(comparison.roles.second), comparison.second},
             comparison.difference,
             origin,
-            {location.file_name(), location.line()}};
+            {shownFile(location.file_name()), location.line()}};
 }
 
 } // namespace

@@ -47,8 +47,11 @@ std::string rerunLine(const std::vector<Leaf>& all, const Leaf& leaf, const RunO
 }
 
 void ConsoleReporter::runStarting(const RunStart& start) {
-    all_ = &start.all;
     out_ << "seed: " << start.seed << std::endl;
+}
+
+void ConsoleReporter::groupStarting(const RunStart& group) {
+    all_ = &group.all;
 }
 
 void ConsoleReporter::leafEnded(std::size_t, const Leaf& leaf, const LeafOutcome& outcome,
@@ -76,7 +79,12 @@ void ConsoleReporter::leafEnded(std::size_t, const Leaf& leaf, const LeafOutcome
 void ConsoleReporter::runEnded(const RunEnd& end) {
     if (end.stopped()) {
         out_ << visibleText(end.stopReason) << '\n'
-             << closingLine(end.summary) << ", " << end.notRun << " not run" << std::endl;
+             << closingLine(end.summary) << ", " << end.notRun << " not run";
+        if (!end.groupsNotReached.empty()) {
+            const std::size_t groups = end.groupsNotReached.size();
+            out_ << ", " << groups << (groups == 1 ? " group" : " groups") << " not reached";
+        }
+        out_ << std::endl;
         return;
     }
     out_ << closingLine(end.summary) << std::endl;

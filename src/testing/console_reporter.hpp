@@ -23,6 +23,7 @@ public:
     ConsoleReporter(const RunOptions& options, std::ostream& out) : options_(options), out_(out) {}
 
     void runStarting(const RunStart& start) override;
+    void groupStarting(const RunStart& group) override;
     void leafEnded(std::size_t index, const Leaf& leaf, const LeafOutcome& outcome,
                    const RunSummary& soFar) override;
     void runEnded(const RunEnd& end) override;

@@ -36,59 +36,54 @@ std::string seconds(double value) {
     return text.str();
 }
 
-void writeTestCase(std::ostream& xml, const JUnitCase& testCase, std::string_view notRunReason) {
-    const std::optional<LeafOutcome>& outcome = testCase.outcome;
-    xml << "    <testcase classname=\"" << xmlText(testCase.leaf->groupPath) << "\" name=\""
-        << xmlText(testCase.leaf->name) << "\" time=\"" << seconds(outcome ? outcome->seconds : 0)
-        << "\"";
-    if (outcome && outcome->status == LeafStatus::passed) {
-        xml << "/>\n";
-        return;
-    }
-    const bool failed = outcome && outcome->status == LeafStatus::failed;
-    const std::string message = outcome ? outcome->message : std::string(notRunReason);
-    const std::string body = failed ? testCase.failureText : outcome ? outcome->report() : message;
-    const char* element = failed ? "failure" : "skipped";
-    xml << ">\n      <" << element << " message=\""
-        << xmlText(message.substr(0, message.find('\n'))) << "\">" << xmlText(body) << "</"
-        << element << ">\n    </testcase>\n";
-}
-
 } // namespace
 
-std::string renderJUnit(std::uint64_t seed, const std::vector<JUnitCase>& cases,
-                        std::string_view notRunReason) {
-    RunSummary summary;
-    double total = 0;
-    for (const JUnitCase& testCase : cases) {
-        const std::optional<LeafOutcome>& outcome = testCase.outcome;
-        total += outcome ? outcome->seconds : 0;
-        summary.failed += outcome && outcome->status == LeafStatus::failed ? 1U : 0U;
-        summary.skipped += !outcome || outcome->status == LeafStatus::skipped ? 1U : 0U;
+std::string renderTestCase(std::string_view groupPath, std::string_view name,
+                           const std::optional<LeafOutcome>& outcome, std::string_view failureText,
+                           std::string_view notRunReason, JUnitTotals& totals) {
+    const double time = outcome ? outcome->seconds : 0;
+    const bool failed = outcome && outcome->status == LeafStatus::failed;
+    ++totals.tests;
+    totals.seconds += time;
+    totals.failures += failed ? 1U : 0U;
+    totals.skipped += !outcome || outcome->status == LeafStatus::skipped ? 1U : 0U;
+    std::string xml = "    <testcase classname=\"" + xmlText(groupPath) + "\" name=\"" +
+                      xmlText(name) + "\" time=\"" + seconds(time) + "\"";
+    if (outcome && outcome->status == LeafStatus::passed) {
+        return xml + "/>\n";
     }
+    const std::string message = outcome ? outcome->message : std::string(notRunReason);
+    const std::string body = failed    ? std::string(failureText)
+                             : outcome ? outcome->report()
+                                       : message;
+    const std::string element = failed ? "failure" : "skipped";
+    return xml + ">\n      <" + element + " message=\"" +
+           xmlText(message.substr(0, message.find('\n'))) + "\">" + xmlText(body) + "</" + element +
+           ">\n    </testcase>\n";
+}
+
+std::string renderJUnit(std::uint64_t seed, const JUnitTotals& totals, std::string_view cases) {
     std::ostringstream xml;
     const auto counts = [&] {
-        xml << " tests=\"" << cases.size() << "\" failures=\"" << summary.failed
-            << "\" errors=\"0\" skipped=\"" << summary.skipped << "\" time=\"" << seconds(total)
-            << "\">\n";
+        xml << " tests=\"" << totals.tests << "\" failures=\"" << totals.failures
+            << "\" errors=\"0\" skipped=\"" << totals.skipped << "\" time=\""
+            << seconds(totals.seconds) << "\">\n";
     };
     xml << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites";
     counts();
     xml << "  <testsuite name=\"zorvan\"";
     counts();
     xml << "    <properties>\n      <property name=\"seed\" value=\"" << seed
-        << "\"/>\n    </properties>\n";
-    for (const JUnitCase& testCase : cases) {
-        writeTestCase(xml, testCase, notRunReason);
-    }
-    xml << "  </testsuite>\n</testsuites>\n";
+        << "\"/>\n    </properties>\n"
+        << cases << "  </testsuite>\n</testsuites>\n";
     return std::move(xml).str();
 }
 
 std::string renderRunFailure(std::uint64_t seed, std::string_view name, std::string_view why) {
-    const Leaf leaf{"zorvan/" + std::string(name), "zorvan", std::string(name), nullptr};
-    const std::string message(why);
-    return renderJUnit(seed, {{&leaf, outcomeWith(LeafStatus::failed, message), message}}, "");
+    JUnitTotals totals;
+    const std::string testCase = renderTestCase(
+        "zorvan", name, outcomeWith(LeafStatus::failed, std::string(why)), why, "", totals);
+    return renderJUnit(seed, totals, testCase);
 }
 
 JUnitDestination::JUnitDestination(std::string path) : path_(path), shownPath_(std::move(path)) {
@@ -191,21 +186,37 @@ void JUnitDestination::replace(std::string_view text) const {
     }
 }
 
-void JUnitReporter::runStarting(const RunStart& start) {
-    all_ = &start.all;
+void JUnitReporter::runStarting(const RunStart&) {
+    pending_.clear();
     cases_.clear();
-    for (const Leaf& leaf : start.leaves) {
-        cases_.push_back({&leaf, std::nullopt, {}});
+    totals_ = {};
+}
+
+void JUnitReporter::groupStarting(const RunStart& group) {
+    closeGroup("");
+    all_ = &group.all;
+    for (const Leaf& leaf : group.leaves) {
+        pending_.push_back({leaf.groupPath, leaf.name, std::nullopt});
     }
 }
 
 void JUnitReporter::leafEnded(std::size_t index, const Leaf& leaf, const LeafOutcome& outcome,
                               const RunSummary&) {
-    JUnitCase& testCase = cases_[index];
-    testCase.outcome = outcome;
-    if (outcome.status == LeafStatus::failed) {
-        testCase.failureText = outcome.report() + "\n  " + rerunLine(*all_, leaf, options_);
+    const std::string failureText =
+        outcome.status == LeafStatus::failed
+            ? outcome.report() + "\n  " + rerunLine(*all_, leaf, options_)
+            : std::string();
+    pending_[index].xml =
+        renderTestCase(leaf.groupPath, leaf.name, outcome, failureText, "", totals_);
+}
+
+void JUnitReporter::closeGroup(std::string_view notRunReason) {
+    for (const PendingCase& testCase : pending_) {
+        cases_ += testCase.xml ? *testCase.xml
+                               : renderTestCase(testCase.groupPath, testCase.name, std::nullopt, "",
+                                                notRunReason, totals_);
     }
+    pending_.clear();
 }
 
 void JUnitReporter::runEnded(const RunEnd& end) {
@@ -213,8 +224,14 @@ void JUnitReporter::runEnded(const RunEnd& end) {
         destination_.write(renderRunFailure(options_.check.seed, "selection", end.emptySelection));
         return;
     }
-    destination_.write(renderJUnit(options_.check.seed, cases_,
-                                   end.stopped() ? "not run: " + end.stopReason : ""));
+    const std::string notRunReason = end.stopped() ? "not run: " + end.stopReason : "";
+    closeGroup(notRunReason);
+    for (const std::string& group : end.groupsNotReached) {
+        const std::size_t slash = group.rfind('/');
+        cases_ += renderTestCase(slash == std::string::npos ? "" : group.substr(0, slash),
+                                 group.substr(slash + 1), std::nullopt, "", notRunReason, totals_);
+    }
+    destination_.write(renderJUnit(options_.check.seed, totals_, cases_));
 }
 
 } // namespace zorvan::testing::detail

@@ -4,6 +4,7 @@
 
 #include <zorvan/testing/runner.hpp>
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -12,21 +13,27 @@
 
 namespace zorvan::testing::detail {
 
-/// JUnitCase: one testcase of the report: its leaf, its outcome (none for a leaf that did not
-/// run) and, for a failure, the whole text the console shows for it.
-struct JUnitCase {
-    const Leaf* leaf = nullptr;
-    std::optional<LeafOutcome> outcome;
-    std::string failureText;
+/// JUnitTotals: the counts and time of the testcases of a report.
+struct JUnitTotals {
+    std::size_t tests = 0;
+    std::size_t failures = 0;
+    std::size_t skipped = 0;
+    double seconds = 0;
 };
 
-/// renderJUnit: the JUnit XML of a run: the seed as a property of the suite, then each case;
-/// a case without an outcome is written as skipped with notRunReason. Times are decimal
-/// numbers of seconds; text that XML cannot hold (control characters, bytes that are not
-/// UTF-8) is escaped visibly, so the document is well-formed whatever the values hold.
+/// renderTestCase: one testcase of the report, in the group at groupPath: passed, failed with
+/// failureText (the whole text the console shows for it) or skipped, by its outcome; without
+/// an outcome (a leaf that did not run), skipped with notRunReason. Adds it to totals. Text
+/// that XML cannot hold (control characters, bytes that are not UTF-8) is escaped visibly.
 /// Never fails beyond allocation.
-std::string renderJUnit(std::uint64_t seed, const std::vector<JUnitCase>& cases,
-                        std::string_view notRunReason);
+std::string renderTestCase(std::string_view groupPath, std::string_view name,
+                           const std::optional<LeafOutcome>& outcome, std::string_view failureText,
+                           std::string_view notRunReason, JUnitTotals& totals);
+
+/// renderJUnit: the JUnit XML of a run around its rendered testcases: the totals and the seed
+/// as a property of the suite. Times are decimal numbers of seconds. Never fails beyond
+/// allocation.
+std::string renderJUnit(std::uint64_t seed, const JUnitTotals& totals, std::string_view cases);
 
 /// renderRunFailure: the JUnit XML of a run that ended without running its leaves: one failed
 /// testcase "zorvan" / name whose message is why. CI systems that read it see a failure.
@@ -77,25 +84,38 @@ private:
     bool inPlace_ = false;
 };
 
-/// JUnitReporter: writes the JUnit report of a run to its destination when the run ends; a run
-/// cut short marks the leaves that did not run as skipped, "not run: " and the reason, and a
-/// run whose selection holds no leaf is one failed testcase "selection" saying so.
+/// JUnitReporter: writes the JUnit report of a run to its destination when the run ends,
+/// rendering each testcase as its leaf ends so that a run over lazily built groups keeps only
+/// text; a run cut short marks the leaves that did not run as skipped, "not run: " and the
+/// reason (a group it had not built, as one such testcase), and a run whose selection holds no
+/// leaf is one failed testcase "selection" saying so.
 class JUnitReporter : public RunListener {
 public:
     JUnitReporter(JUnitDestination& destination, const RunOptions& options)
         : destination_(destination), options_(options) {}
 
     void runStarting(const RunStart& start) override;
+    void groupStarting(const RunStart& group) override;
     void leafEnded(std::size_t index, const Leaf& leaf, const LeafOutcome& outcome,
                    const RunSummary& soFar) override;
     /// runEnded: writes the report; throws as JUnitDestination::write does.
     void runEnded(const RunEnd& end) override;
 
 private:
+    // A leaf of the group that runs: where it stands and, once it ended, its testcase.
+    struct PendingCase {
+        std::string groupPath;
+        std::string name;
+        std::optional<std::string> xml;
+    };
+    void closeGroup(std::string_view notRunReason);
+
     JUnitDestination& destination_;
     const RunOptions& options_;
     const std::vector<Leaf>* all_ = nullptr;
-    std::vector<JUnitCase> cases_;
+    std::vector<PendingCase> pending_;
+    std::string cases_;
+    JUnitTotals totals_;
 };
 
 } // namespace zorvan::testing::detail

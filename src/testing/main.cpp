@@ -2,6 +2,7 @@
 #include <zorvan/testing/runner.hpp>
 #include <zorvan/testing/session.hpp>
 #include <zorvan/testing/settings.hpp>
+#include <zorvan/testing/suite_table.hpp>
 
 #include "junit.hpp"
 #include "visible_text.hpp"
@@ -229,7 +230,13 @@ int guardedMain(int argc, const char* const* argv, const TreeSource& tree) {
         }
         requireStandardOutput();
         RunSession session(line.options);
-        const RunSummary summary = run(tree(session), line.options, std::cout);
+        const std::vector<Test>& tests = tree(session);
+        RunOptions options = line.options;
+        std::optional<SuiteTable> table = suiteTableOf(tests, std::cout);
+        if (table) {
+            options.listeners.push_back(&*table);
+        }
+        const RunSummary summary = run(tests, options, std::cout);
         flushStandardOutput(line.options.list ? "the list" : "the report");
         return summary.failed == 0 && !summary.nothingSelected ? 0 : 1;
     } catch (const UsageError& error) {

@@ -73,6 +73,11 @@ std::string LeafOutcome::report() const {
         return check ? describeCheck(*check) : message;
     }
     std::string text = message;
+    if (falsified->shrinkSteps > 0) {
+        const std::size_t steps = falsified->shrinkSteps;
+        text += "\n  smallest case found, shrunk in " + std::to_string(steps) +
+                (steps == 1 ? " step:" : " steps:");
+    }
     for (const DrawnArgument& argument : falsified->arguments) {
         text += "\n  " + argument.name + ": " + argument.value;
     }
@@ -80,6 +85,12 @@ std::string LeafOutcome::report() const {
         text += "\n  " + describeCheck(*check);
     } else if (!falsified->error.empty()) {
         text += "\n  " + falsified->error;
+    }
+    if (falsified->shrinkSteps > 0) {
+        text += "\n  the case as drawn:";
+        for (const DrawnArgument& argument : falsified->drawnArguments) {
+            text += "\n    " + argument.name + ": " + argument.value;
+        }
     }
     return text;
 }

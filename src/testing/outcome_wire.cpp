@@ -41,8 +41,9 @@ constexpr auto fieldsOf(const DrawnArgument*) {
     return std::tuple{&DrawnArgument::name, &DrawnArgument::value};
 }
 constexpr auto fieldsOf(const FalsifiedCase*) {
-    return std::tuple{&FalsifiedCase::seed, &FalsifiedCase::number, &FalsifiedCase::arguments,
-                      &FalsifiedCase::error};
+    return std::tuple{&FalsifiedCase::seed,        &FalsifiedCase::number,
+                      &FalsifiedCase::arguments,   &FalsifiedCase::error,
+                      &FalsifiedCase::shrinkSteps, &FalsifiedCase::drawnArguments};
 }
 constexpr auto fieldsOf(const LeafOutcome*) {
     return std::tuple{&LeafOutcome::status, &LeafOutcome::seconds, &LeafOutcome::message,

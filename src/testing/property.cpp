@@ -48,6 +48,20 @@ Gen Gen::split() noexcept {
     return Gen(next(), size_);
 }
 
+std::vector<std::uint64_t> smallerCounts(std::uint64_t n, std::uint64_t least) {
+    std::vector<std::uint64_t> counts;
+    if (n <= least) {
+        return counts;
+    }
+    counts.push_back(least);
+    for (std::uint64_t gap = (n - least) / 2; gap > 0; gap /= 2) {
+        if (n - gap != counts.back()) {
+            counts.push_back(n - gap);
+        }
+    }
+    return counts;
+}
+
 namespace detail {
 
 namespace {

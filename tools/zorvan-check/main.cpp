@@ -4,12 +4,12 @@
 #include "accounting.hpp"
 #include "catalogue.hpp"
 #include "progress.hpp"
-#include "summary_table.hpp"
 
 #include <Paths_zorvan_tests.hpp>
 #include <zorvan/testing/main.hpp>
 #include <zorvan/testing/runner.hpp>
 #include <zorvan/testing/session.hpp>
+#include <zorvan/testing/suite_table.hpp>
 
 #include <unistd.h>
 
@@ -201,7 +201,7 @@ std::vector<zorvan::testing::Test> buildSuite(const SuiteEntry& entry,
         const std::string message = std::string("cannot build the suite: ") + error.what() +
                                     "; point --data-dir (or zorvan_tests_datadir) at the folder "
                                     "that holds Test/KAT_*";
-        return {zorvan::testing::testCase("building the suite",
+        return {zorvan::testing::testCase("building",
                                           [message] { throw std::runtime_error(message); })};
     }
 }
@@ -261,35 +261,38 @@ int check(int argc, char** argv) {
 
     ProgressLine progress(std::cout, ::isatty(STDOUT_FILENO) != 0 && !run.list);
     std::ostream report(&progress);
-    SummaryTable table(report);
+    zorvan::testing::SuiteTable table(report, {"backend", "suite"});
     std::vector<std::pair<std::string, std::string>> accounting;
-    const std::vector<zorvan::testing::Test> tree = session.build([&] {
-        std::vector<zorvan::testing::TestGroup> backendGroups;
-        for (const SuiteEntry& entry : selectSuites(options, run.filter)) {
-            if (backendGroups.empty() || backendGroups.back().name != entry.backend) {
-                backendGroups.push_back({entry.backend, {}});
-            }
-            ::Test::RecordLedger::Ledger ledger;
-            std::vector<zorvan::testing::Test> suite =
-                buildSuite(entry, ::Test::DataSource(root, &ledger));
-            if (std::optional<std::string> account = accountLine(entry.suite, ledger)) {
-                accounting.emplace_back(entry.backend, std::move(*account));
-            }
-            backendGroups.back().children.push_back(
-                zorvan::testing::TestGroup{entry.suite, std::move(suite)});
-            table.addRow(entry.backend, entry.suite);
-        }
-        return std::vector<zorvan::testing::Test>(std::make_move_iterator(backendGroups.begin()),
-                                                  std::make_move_iterator(backendGroups.end()));
+    table.setNotes([&] { return accountingReport(accounting); });
+    // Each suite is built when the run reaches it and dropped once it ran, so the run holds one
+    // suite's tests at a time.
+    // The session reports a selection that fails as it reports a build that fails.
+    std::vector<SuiteEntry> selected;
+    session.build([&] {
+        selected = selectSuites(options, run.filter);
+        return std::vector<zorvan::testing::Test>{};
     });
+    std::vector<zorvan::testing::LazyGroup> suites;
+    for (SuiteEntry& entry : selected) {
+        table.addRow({entry.backend, entry.suite});
+        suites.push_back({entry.backend + "/" + entry.suite, [&, entry = std::move(entry)] {
+                              ::Test::RecordLedger::Ledger ledger;
+                              std::vector<zorvan::testing::Test> suite =
+                                  buildSuite(entry, ::Test::DataSource(root, &ledger));
+                              if (std::optional<std::string> account =
+                                      accountLine(entry.suite, ledger)) {
+                                  accounting.emplace_back(entry.backend, std::move(*account));
+                              }
+                              return suite;
+                          }});
+    }
 
-    table.addNote(accountingReport(accounting));
-    ProgressReporter progressReporter(progress);
+    ProgressReporter progressReporter(progress, suites.size());
     run.listeners = {&progressReporter, &table};
     const zorvan::testing::LeafRunner runOne = leafRunner();
     run.executor = run.isolate ? zorvan::testing::isolatedExecutor(run.jobs, run.timeout, runOne)
                                : zorvan::testing::threadedExecutor(run.jobs, runOne);
-    const zorvan::testing::RunSummary summary = zorvan::testing::run(tree, run, report);
+    const zorvan::testing::RunSummary summary = zorvan::testing::run(suites, run, report);
     report.flush();
     zorvan::testing::flushStandardOutput(run.list ? "the list" : "the report");
     return summary.failed == 0 && !summary.nothingSelected ? 0 : 1;

@@ -53,28 +53,29 @@ private:
     bool visible_ = false;
 };
 
-/// ProgressReporter: shows on a progress line, as each leaf ends, its suite and how many of
-/// the run's leaves have ended and failed; clears the line when the run ends.
+/// ProgressReporter: shows on a progress line, as each leaf ends, its suite, how many of the
+/// run's suites have been reached, and how many leaves have ended and failed; clears the line
+/// when the run ends.
 class ProgressReporter : public zorvan::testing::RunListener {
 public:
-    explicit ProgressReporter(ProgressLine& line) : line_(line) {}
+    ProgressReporter(ProgressLine& line, std::size_t suites) : line_(line), suites_(suites) {}
 
-    void runStarting(const zorvan::testing::RunStart& start) override {
-        leaves_ = start.leaves.size();
-    }
+    void groupStarting(const zorvan::testing::RunStart&) override { ++reached_; }
     void leafEnded(std::size_t, const zorvan::testing::Leaf& leaf,
                    const zorvan::testing::LeafOutcome&,
                    const zorvan::testing::RunSummary& soFar) override {
         const std::size_t ended = soFar.passed + soFar.failed + soFar.skipped;
         const std::string suite = leaf.path.substr(0, leaf.path.find('/', leaf.path.find('/') + 1));
-        line_.show("[" + suite + "] " + std::to_string(ended) + "/" + std::to_string(leaves_) +
-                   " leaves, " + std::to_string(soFar.failed) + " failed");
+        line_.show("[" + suite + "] suite " + std::to_string(reached_) + " of " +
+                   std::to_string(suites_) + ", " + std::to_string(ended) + " leaves ended, " +
+                   std::to_string(soFar.failed) + " failed");
     }
     void runEnded(const zorvan::testing::RunEnd&) override { line_.clear(); }
 
 private:
     ProgressLine& line_;
-    std::size_t leaves_ = 0;
+    std::size_t suites_;
+    std::size_t reached_ = 0;
 };
 
 } // namespace zorvan::check

@@ -101,7 +101,9 @@ struct DrawnArgument {
 
 /// FalsifiedCase: the case that falsified a property: the run's seed, which reproduces it;
 /// its number among the cases that were not discarded (from 1, so number - 1 cases passed
-/// before it); its arguments; and the error it raised that was not a failed check, if any.
+/// before it); its arguments (the smallest that shrinking found); the error it raised that
+/// was not a failed check, if any; and, where shrinking found a smaller case, how many steps
+/// it took and the arguments as they were drawn.
 struct FalsifiedCase {
     /// seed: the run's seed; rerunning with it draws the same case.
     std::uint64_t seed = 0;
@@ -111,6 +113,8 @@ struct FalsifiedCase {
     std::vector<DrawnArgument> arguments;
     /// error: the text of an error other than a failed check; empty when there was none.
     std::string error;
+    std::size_t shrinkSteps = 0;
+    std::vector<DrawnArgument> drawnArguments;
 
     /// operator==: every field equal.
     friend bool operator==(const FalsifiedCase&, const FalsifiedCase&) = default;

@@ -45,8 +45,15 @@ private:
     std::size_t size_;
 };
 
-/// Arbitrary<T>: arbitrary(Gen&) draws a T; shrink(value) proposes smaller values.
+/// Arbitrary<T>: arbitrary(Gen&) draws a T; shrink(value) proposes smaller values, the
+/// simplest first, none of them value itself; a falsified case is shrunk with them.
 template <class T> struct Arbitrary;
+
+/// smallerCounts: the counts from least up to n (excluded) that shrinking tries, least first,
+/// then halfway, three quarters of the way, and so on up to n - 1, so that repeated shrinking
+/// finds the smallest count that still fails in a logarithmic number of steps. None when n is
+/// least or less.
+std::vector<std::uint64_t> smallerCounts(std::uint64_t n, std::uint64_t least = 0);
 
 /// Arbitrary<T> for unsigned integers: every value of T equally likely.
 template <std::unsigned_integral T> struct Arbitrary<T> {
@@ -54,8 +61,14 @@ template <std::unsigned_integral T> struct Arbitrary<T> {
     static T arbitrary(Gen& gen) {
         return static_cast<T>(gen.uniform(std::numeric_limits<T>::max()));
     }
-    /// shrink: nothing: the runner reports a falsified case as drawn.
-    static std::vector<T> shrink(const T&) { return {}; }
+    /// shrink: values toward 0 (see smallerCounts).
+    static std::vector<T> shrink(const T& value) {
+        std::vector<T> smaller;
+        for (const std::uint64_t count : smallerCounts(value)) {
+            smaller.push_back(static_cast<T>(count));
+        }
+        return smaller;
+    }
 };
 
 /// Verdict: the verdict of one generated case: holds (the law held), falsified (it did not, or
@@ -105,17 +118,38 @@ struct CaseOutcome {
     std::string error;
 };
 
+/// ShrunkCase: the smallest falsified case that shrinking found, and in how many steps (each
+/// a smaller argument that still falsified the law).
+struct ShrunkCase {
+    CaseOutcome outcome;
+    std::size_t steps = 0;
+};
+
 /// Property: a law over generated arguments; runCase draws one case from gen and checks it.
+/// shrinkCase, given gen as it stood before runCase drew a falsified case, draws that case
+/// again and shrinks it while it still falsifies the law, trying at most `attempts` smaller
+/// cases; nothing for a property made without a shrinker.
 class Property {
 public:
-    /// Property: a property from the function that draws and checks one case (makeProperty
-    /// builds one from a law).
-    explicit Property(std::function<CaseOutcome(Gen&)> runCase) : runCase_(std::move(runCase)) {}
+    /// Shrinker: shrinks the case that runCase last falsified from gen's seed, within
+    /// `attempts` tries of smaller arguments.
+    using Shrinker = std::function<ShrunkCase(Gen&, std::size_t attempts)>;
+
+    /// Property: a property from the function that draws and checks one case and, optionally,
+    /// the one that shrinks a falsified case (makeProperty builds both from a law).
+    explicit Property(std::function<CaseOutcome(Gen&)> runCase, Shrinker shrinkCase = {})
+        : runCase_(std::move(runCase)), shrinkCase_(std::move(shrinkCase)) {}
     /// runCase: draws one case from gen and checks it; throws TestSkipped when the law does.
     CaseOutcome runCase(Gen& gen) const { return runCase_(gen); }
+    /// shrinkCase: the smallest falsifying case found within attempts tries, from the gen that
+    /// last falsified runCase; nothing for a property that cannot shrink.
+    std::optional<ShrunkCase> shrinkCase(Gen& gen, std::size_t attempts) const {
+        return shrinkCase_ ? std::optional(shrinkCase_(gen, attempts)) : std::nullopt;
+    }
 
 private:
     std::function<CaseOutcome(Gen&)> runCase_;
+    Shrinker shrinkCase_;
 };
 
 // The reference leaves this namespace out: it holds no public name, and doxygen misreads its
@@ -155,6 +189,36 @@ std::vector<DrawnArgument> describeArguments(const Tuple& arguments,
     return drawn;
 }
 
+// Replaces argument Index of current by the first of its shrink candidates that still fails,
+// if any within the attempts left.
+template <std::size_t Index, class Tuple, class Fails>
+bool shrinkArgument(Tuple& current, const Fails& fails, std::size_t& attemptsLeft) {
+    using Argument = std::tuple_element_t<Index, Tuple>;
+    for (Argument& candidate : Arbitrary<Argument>::shrink(std::get<Index>(current))) {
+        if (attemptsLeft == 0) {
+            return false;
+        }
+        --attemptsLeft;
+        Tuple trial = current;
+        std::get<Index>(trial) = std::move(candidate);
+        if (fails(trial)) {
+            current = std::move(trial);
+            return true;
+        }
+    }
+    return false;
+}
+
+// One step of greedy shrinking: the first argument, from the left, that has a smaller value
+// that still fails takes it.
+template <class Tuple, class Fails>
+bool shrinkStep(Tuple& current, const Fails& fails, std::size_t& attemptsLeft) {
+    return [&]<std::size_t... Index>(std::index_sequence<Index...>) {
+        return (shrinkArgument<Index>(current, fails, attemptsLeft) || ...);
+    }
+    (std::make_index_sequence<std::tuple_size_v<Tuple>>{});
+}
+
 /// CaughtFailure: the exception being handled, as data: an assertion's failed check, or
 /// "error: " and the message of any other error, then a "  because: " line for each cause it
 /// nests (std::throw_with_nested).
@@ -180,9 +244,12 @@ void requireArgumentNames(std::size_t parameters, std::size_t names);
 template <class Law> Property makeProperty(Law law, std::vector<std::string> argumentNames = {}) {
     using Arguments = typename detail::LawSignature<std::decay_t<Law>>::Arguments;
     detail::requireArgumentNames(std::tuple_size_v<Arguments>, argumentNames.size());
-    return Property([law = std::move(law), names = std::move(argumentNames)](Gen& gen) {
-        const Arguments arguments = detail::drawArguments<Arguments>(
+    const auto draw = [](Gen& gen) {
+        return detail::drawArguments<Arguments>(
             gen, std::make_index_sequence<std::tuple_size_v<Arguments>>{});
+    };
+    const auto check = [law = std::move(law),
+                        names = std::move(argumentNames)](const Arguments& arguments) {
         CaseOutcome outcome;
         try {
             outcome.verdict = Result(std::apply(law, arguments)).verdict();
@@ -198,7 +265,24 @@ template <class Law> Property makeProperty(Law law, std::vector<std::string> arg
             outcome.arguments = detail::describeArguments(arguments, names);
         }
         return outcome;
-    });
+    };
+    return Property([draw, check](Gen& gen) { return check(draw(gen)); },
+                    [draw, check](Gen& gen, std::size_t attempts) {
+                        Arguments current = draw(gen);
+                        const auto fails = [&](const Arguments& trial) {
+                            try {
+                                return check(trial).verdict == Verdict::falsified;
+                            } catch (const TestSkipped&) {
+                                return false;
+                            }
+                        };
+                        ShrunkCase shrunk;
+                        while (detail::shrinkStep(current, fails, attempts)) {
+                            ++shrunk.steps;
+                        }
+                        shrunk.outcome = check(current);
+                        return shrunk;
+                    });
 }
 
 } // namespace zorvan::testing

@@ -52,6 +52,8 @@ struct CheckSettings {
     std::size_t cases = 100;
     /// A property gives up (and fails) after more than cases × maxDiscardRatio discards.
     std::size_t maxDiscardRatio = 10;
+    /// A falsified case is shrunk by trying at most this many smaller cases.
+    std::size_t shrinkAttempts = 1000;
 };
 
 /// runLeaf: runs one leaf. Never throws: an error raised by the code under test fails the
@@ -105,8 +107,8 @@ struct RunSummary {
     bool nothingSelected = false;
 };
 
-/// RunStart: what a run is about to do: its seed, the leaves it runs, in tree order, and
-/// all the leaves of the tree.
+/// RunStart: what a run (or one of its groups) is about to do: its seed, the leaves it runs, in
+/// tree order, and all the leaves of the tree (or group).
 struct RunStart {
     /// seed: the run's seed, as the report prints it.
     std::uint64_t seed = 0;
@@ -119,6 +121,8 @@ struct RunStart {
 /// RunEnd: how a run ended: its counts and, for a run cut short (by a signal, a call to exit,
 /// a leaf that ran too long), the reason and how many leaves did not run; for a run whose
 /// selection holds no leaf, the line that says why.
+/// groupsNotReached: for a run over lazily built groups cut short, the paths of the groups it
+/// had not built yet.
 struct RunEnd {
     /// summary: the counts of the leaves that ended.
     RunSummary summary;
@@ -128,6 +132,7 @@ struct RunEnd {
     std::size_t notRun = 0;
     /// emptySelection: the line saying that the selection holds no leaf; empty otherwise.
     std::string emptySelection;
+    std::vector<std::string> groupsNotReached;
 
     /// stopped: whether the run was cut short.
     [[nodiscard]] bool stopped() const noexcept { return !stopReason.empty(); }
@@ -135,9 +140,13 @@ struct RunEnd {
 
 /// RunListener: a reporter; run tells each listener of the run as it goes, and each event
 /// does nothing unless overridden. Calls never overlap, so a listener needs no lock of its
-/// own. leafStarting comes as the executor starts the leaf, in any order with several jobs;
+/// own. runStarting comes once, with the leaves of the whole tree (none for a run over lazily
+/// built groups); groupStarting comes before the leaves of each part run: once with the whole
+/// tree, or for each lazily built group as it is built, with its leaves.
+/// leafStarting comes as the executor starts the leaf, in any order with several jobs;
 /// leafEnded comes in tree order (except for what had finished when a run is cut short), with
-/// the leaf's index in RunStart::leaves and the counts so far, this leaf included. An
+/// the leaf's index in the last groupStarting's leaves and the counts so far, this leaf
+/// included. A leaf passed to an event lives until the next groupStarting or runEnded. An
 /// exception from runStarting or runEnded leaves run (a JUnit file that cannot be written);
 /// leafStarting and leafEnded run on the executor's threads and must not throw. While a run
 /// is cut short, a listener's exception is written to standard error and the others are
@@ -147,6 +156,8 @@ public:
     virtual ~RunListener() = default;
     /// runStarting: the run is about to run its first leaf (or list them).
     virtual void runStarting(const RunStart& start);
+    /// groupStarting: the leaves of a part of the run are about to run (see above).
+    virtual void groupStarting(const RunStart& group);
     /// leafStarting: the leaf begins to run.
     virtual void leafStarting(const Leaf& leaf);
     /// leafEnded: the leaf ended with outcome; soFar counts it.
@@ -217,6 +228,24 @@ std::string closingLine(const RunSummary& summary);
 /// signal's number (130, 143, 129) or 1. Throws std::runtime_error naming the path and the
 /// reason when the JUnit report cannot be written.
 RunSummary run(const std::vector<Test>& tests, const RunOptions& options, std::ostream& out);
+
+/// LazyGroup: a group of a run that is built only when the run reaches it, and dropped once its
+/// leaves have run. path: where it stands in the tree ("openssl/SHA256": a group "SHA256"
+/// inside a group "openssl"); build: its children.
+struct LazyGroup {
+    std::string path;
+    std::function<std::vector<Test>()> build;
+};
+
+/// run: as run over one tree that holds the groups in this order, but holding one group at a
+/// time, so that a run's memory is that of its largest group: the report, the filter, the
+/// occurrence, sharding, the JUnit file and the guarding are the same. A group whose leaves the
+/// filter cannot reach (its path neither starts the filter's literal start nor starts with it)
+/// is never built, nor is any once the occurrence is found; a group whose build throws becomes
+/// one failed leaf PATH/building that says why. A run cut short names the groups it had not
+/// built yet. Throws std::invalid_argument when two groups share a path or one lies within
+/// another ("a" and "a/b").
+RunSummary run(const std::vector<LazyGroup>& groups, const RunOptions& options, std::ostream& out);
 
 /// requireStandardOutput: throws std::runtime_error when standard output is closed, so that
 /// no run starts whose report would be lost (or land in a file opened later in its place).
