@@ -214,6 +214,18 @@ void Session::watch(const std::stop_token& stop) {
         }
         enforceTimeLimit();
     }
+    // A signal sent as the run closed (by a listener, or a moment before this session ended)
+    // may still be pending: it ends the process as it would have a tick earlier, instead of
+    // killing it once the signals are unblocked. The run's own report is complete by then.
+    const timespec now{0, 0};
+    if (const int signal = ::sigtimedwait(&blocked_.signals(), nullptr, &now); signal > 0) {
+        const std::lock_guard lock(lock_);
+        if (run_ != nullptr) {
+            endEarly(signalReason(signal), 128 + signal);
+        }
+        std::cout.flush();
+        ::_exit(128 + signal);
+    }
 }
 
 void Session::enforceTimeLimit() {
