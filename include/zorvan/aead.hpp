@@ -23,10 +23,14 @@ namespace zorvan {
 
 /// Sealed: what sealing gives: the ciphertext, as long as the plaintext, and the tag.
 struct Sealed {
+    /// ciphertext: the encrypted text, as long as the plaintext.
     Bytes ciphertext;
+    /// tag: the authentication tag, of the octets asked for.
     Bytes tag;
 
+    /// operator==: both fields equal.
     friend bool operator==(const Sealed&, const Sealed&) = default;
+    /// operator<<: prints "ciphertext <ciphertext>, tag <tag>", each as Bytes prints.
     friend std::ostream& operator<<(std::ostream& out, const Sealed& sealed) {
         return out << "ciphertext " << sealed.ciphertext << ", tag " << sealed.tag;
     }

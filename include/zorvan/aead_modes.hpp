@@ -128,19 +128,25 @@ ZORVAN_AEAD_MODE_OPERATIONS(ZORVAN_AEAD_MODE_MEMBERS)
 /// where it declares them). blockCipher gives the key of K it runs over.
 template <BlockCipher K, BlockCipherAead Mode> class BlockCipherAeadKey {
 public:
+    /// blockCipherMode: Mode, GCM or CCM.
     static constexpr BlockCipherAead blockCipherMode = Mode;
     /// nativeMode: whether K declares the mode's members itself.
     static constexpr bool nativeMode =
         Mode == BlockCipherAead::gcm ? detail::accepts_gcmSeal<K> || detail::accepts_gcmOpen<K>
                                      : detail::accepts_ccmSeal<K> || detail::accepts_ccmOpen<K>;
 
+    /// keyLength: K's key length, in bits.
     static std::size_t keyLength() { return K::keyLength(); }
+    /// acceptsNonceLength: whether Mode takes a nonce of that many octets.
     static bool acceptsNonceLength(std::size_t octets) {
         return detail::acceptsNonceLength(Mode, octets);
     }
+    /// acceptsTagLength: whether Mode takes a tag of that many octets.
     static bool acceptsTagLength(std::size_t octets) {
         return detail::acceptsTagLength(Mode, octets);
     }
+    /// buildKey: the key over the key of K built from the octets; nothing when K refuses them.
+    /// Throws what K::buildKey throws.
     static std::optional<BlockCipherAeadKey> buildKey(const Bytes& octets) {
         std::optional<K> key = K::buildKey(octets);
         if (!key) {
@@ -149,6 +155,8 @@ public:
         return BlockCipherAeadKey(std::move(*key));
     }
 
+    /// seal: zorvan::gcmSeal or zorvan::ccmSeal on the key of K: the ciphertext and a tag of
+    /// tagOctets octets. Throws what they throw.
     [[nodiscard]] Sealed seal(const Bytes& nonce, const Bytes& aad, const Bytes& plaintext,
                               std::size_t tagOctets) const {
         if constexpr (Mode == BlockCipherAead::gcm) {
@@ -157,6 +165,8 @@ public:
             return zorvan::ccmSeal(key_, nonce, aad, plaintext, tagOctets);
         }
     }
+    /// open: zorvan::gcmOpen or zorvan::ccmOpen on the key of K: true with the plaintext
+    /// written, or false with nothing written. Throws what they throw.
     [[nodiscard]] bool open(const Bytes& nonce, const Bytes& aad, const Bytes& ciphertext,
                             const Bytes& tag, std::size_t tagOctets,
                             std::span<std::uint8_t> plaintext) const {
@@ -167,6 +177,7 @@ public:
         }
     }
 
+    /// blockCipher: the key of K the mode runs over.
     [[nodiscard]] const K& blockCipher() const noexcept { return key_; }
 
 private:
@@ -176,6 +187,7 @@ private:
 
 /// GCM<K>, CCM<K>: GCM and CCM keys over key type K.
 template <BlockCipher K> using GCM = BlockCipherAeadKey<K, BlockCipherAead::gcm>;
+/// CCM<K>: CCM keys over key type K, as GCM<K>.
 template <BlockCipher K> using CCM = BlockCipherAeadKey<K, BlockCipherAead::ccm>;
 
 } // namespace zorvan

@@ -68,9 +68,12 @@ template <BlockCipher K> Bytes cmac(const K& key, const LazyBytes& message) {
 /// block of K; tag is zorvan::cmac, so K's own cmac member where it has one.
 template <BlockCipher K> class Cmac {
 public:
+    /// Cipher: K, the block cipher under the key.
     using Cipher = K;
 
+    /// keyLength: K's key length, in bits.
     static std::size_t keyLength() { return K::keyLength(); }
+    /// tagLength: K's block size, in bits: a tag is one block.
     static std::size_t tagLength() { return K::blockSize(); }
 
     /// buildKey: the CMAC key of the cipher key K builds from the octets; nothing when K refuses
@@ -83,7 +86,9 @@ public:
         return Cmac(std::move(*key));
     }
 
+    /// tag: zorvan::cmac of the chunked message under the key. Throws what it throws.
     [[nodiscard]] Bytes tag(const LazyBytes& message) const { return cmac(key_, message); }
+    /// cipherKey: the key of K.
     [[nodiscard]] const K& cipherKey() const noexcept { return key_; }
 
 private:

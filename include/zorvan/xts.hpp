@@ -84,6 +84,7 @@ ZORVAN_XTS_OPERATIONS(ZORVAN_XTS_OPERATION)
 /// halves are accepted (SP 800-38E asks a module to refuse them; that is its policy, not XTS).
 template <BlockCipher K> class Xts {
 public:
+    /// Cipher: K, the block cipher of both keys.
     using Cipher = K;
 
     /// keyLength: the bits buildKey takes, twice K's.
@@ -108,11 +109,14 @@ public:
     [[nodiscard]] Bytes encrypt(const IV<K>& tweak, const Bytes& dataUnit) const {
         return xts(data_, tweak_, tweak, dataUnit);
     }
+    /// decrypt: zorvan::unXts of one data unit under the two keys, as encrypt.
     [[nodiscard]] Bytes decrypt(const IV<K>& tweak, const Bytes& dataUnit) const {
         return unXts(data_, tweak_, tweak, dataUnit);
     }
 
+    /// dataKey: the data key, built from the first half of the octets.
     [[nodiscard]] const K& dataKey() const noexcept { return data_; }
+    /// tweakKey: the tweak key, built from the second half of the octets.
     [[nodiscard]] const K& tweakKey() const noexcept { return tweak_; }
 
 private:

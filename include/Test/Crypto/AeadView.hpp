@@ -28,17 +28,21 @@ public:
     AeadKeyView(const AeadKeyView&) = delete;
     AeadKeyView& operator=(const AeadKeyView&) = delete;
 
+    /// seal: the type's seal: the ciphertext and a tag of tagOctets octets.
     [[nodiscard]] virtual zorvan::Sealed seal(const zorvan::Bytes& nonce, const zorvan::Bytes& aad,
                                               const zorvan::Bytes& plaintext,
                                               std::size_t tagOctets) const = 0;
+    /// open: the type's open: true with the plaintext written, or false when it refuses.
     [[nodiscard]] virtual bool open(const zorvan::Bytes& nonce, const zorvan::Bytes& aad,
                                     const zorvan::Bytes& ciphertext, const zorvan::Bytes& tag,
                                     std::size_t tagOctets,
                                     std::span<std::uint8_t> plaintext) const = 0;
+    /// sealLazy: zorvan::sealLazy under this key, on chunked associated data and plaintext.
     [[nodiscard]] virtual zorvan::Sealed sealLazy(const zorvan::Bytes& nonce,
                                                   const zorvan::LazyBytes& aad,
                                                   const zorvan::LazyBytes& plaintext,
                                                   std::size_t tagOctets) const = 0;
+    /// openLazy: zorvan::openLazy under this key, on chunked associated data and ciphertext.
     [[nodiscard]] virtual bool openLazy(const zorvan::Bytes& nonce, const zorvan::LazyBytes& aad,
                                         const zorvan::LazyBytes& ciphertext,
                                         const zorvan::Bytes& tag, std::size_t tagOctets,
@@ -53,8 +57,11 @@ public:
 class AeadView {
 public:
     virtual ~AeadView() = default;
+    /// keyLength: the type's key length, in bits.
     [[nodiscard]] virtual std::size_t keyLength() const = 0; // bits
+    /// acceptsNonceLength: whether the type takes a nonce of that many octets.
     [[nodiscard]] virtual bool acceptsNonceLength(std::size_t octets) const = 0;
+    /// acceptsTagLength: whether the type takes a tag of that many octets.
     [[nodiscard]] virtual bool acceptsTagLength(std::size_t octets) const = 0;
     /// buildKey: the key the type builds from the octets, or nullptr when it refuses them.
     [[nodiscard]] virtual std::shared_ptr<const AeadKeyView>
@@ -74,6 +81,8 @@ public:
 zorvan::Sealed sealGeneric(zorvan::BlockCipherAead mode, const KeyView& key,
                            const zorvan::Bytes& nonce, const zorvan::Bytes& aad,
                            const zorvan::Bytes& plaintext, std::size_t tagOctets);
+/// openGeneric: the generic open, as sealGeneric: true with the plaintext written once the tag
+/// checked out, false with nothing written otherwise.
 bool openGeneric(zorvan::BlockCipherAead mode, const KeyView& key, const zorvan::Bytes& nonce,
                  const zorvan::Bytes& aad, const zorvan::Bytes& ciphertext,
                  const zorvan::Bytes& tag, std::size_t tagOctets,

@@ -26,7 +26,9 @@ namespace Test::Crypto {
 class MacKeyView {
 public:
     virtual ~MacKeyView() = default;
+    /// tag: the type's tag of the chunked message.
     [[nodiscard]] virtual zorvan::Bytes tag(const zorvan::LazyBytes& message) const = 0;
+    /// verifyTag: zorvan::verifyTag: whether tag is the right tag of the message.
     [[nodiscard]] virtual bool verifyTag(const zorvan::LazyBytes& message,
                                          const zorvan::Bytes& tag) const = 0;
     /// cipherKey: the block cipher key of a CMAC key, nullptr for a MAC built on no cipher.
@@ -40,7 +42,9 @@ public:
 class MacView {
 public:
     virtual ~MacView() = default;
+    /// keyLength: the type's key length, in bits.
     [[nodiscard]] virtual std::size_t keyLength() const = 0; // bits
+    /// tagLength: the type's tag length, in bits.
     [[nodiscard]] virtual std::size_t tagLength() const = 0; // bits
     /// buildKey: the key the type builds from the octets, or nullptr when it refuses them.
     [[nodiscard]] virtual std::shared_ptr<const MacKeyView>

@@ -17,7 +17,9 @@ namespace Test::Crypto {
 class XofContext {
 public:
     virtual ~XofContext() = default;
+    /// absorb: the type's absorb of the octets.
     virtual void absorb(std::span<const std::uint8_t> octets) = 0;
+    /// squeeze: the next `octets` octets of the output.
     [[nodiscard]] virtual zorvan::Bytes squeeze(std::size_t octets) = 0;
 };
 
@@ -26,14 +28,18 @@ public:
 class XofView {
 public:
     virtual ~XofView() = default;
+    /// blockLength: the type's rate, in bits.
     [[nodiscard]] virtual std::size_t blockLength() const = 0; // bits: the rate
     /// squeezesInPieces: zorvan::squeezesInPieces of the type.
     [[nodiscard]] virtual bool squeezesInPieces() const = 0;
+    /// newContext: a fresh Context of the type. Throws what its constructor throws
+    /// (zorvan::testing::TestSkipped for an XOF the library lacks).
     [[nodiscard]] virtual std::unique_ptr<XofContext> newContext() const = 0;
 
     /// output: the first `octets` octets of the output of a message absorbed in one piece (or
     /// chunk by chunk) into a fresh context and squeezed at once.
     [[nodiscard]] zorvan::Bytes output(const zorvan::Bytes& message, std::size_t octets) const;
+    /// output: the same for a chunked message, absorbed one chunk per absorb call.
     [[nodiscard]] zorvan::Bytes output(const zorvan::LazyBytes& message, std::size_t octets) const;
 };
 

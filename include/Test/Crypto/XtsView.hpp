@@ -23,13 +23,17 @@ namespace Test::Crypto {
 class XtsKeyView {
 public:
     virtual ~XtsKeyView() = default;
+    /// encrypt: zorvan::xts of the data unit under the 16-octet tweak. Throws
+    /// std::invalid_argument for a tweak of another length.
     [[nodiscard]] virtual zorvan::Bytes encrypt(const zorvan::Bytes& tweak,
                                                 const zorvan::Bytes& dataUnit) const = 0;
+    /// decrypt: zorvan::unXts of the data unit, as encrypt.
     [[nodiscard]] virtual zorvan::Bytes decrypt(const zorvan::Bytes& tweak,
                                                 const zorvan::Bytes& dataUnit) const = 0;
     /// dataKey, tweakKey: the two cipher keys, for the laws that check the tweak arithmetic and
     /// compare with the generic construction.
     [[nodiscard]] virtual std::shared_ptr<const KeyView> dataKey() const = 0;
+    /// tweakKey: the tweak key, the second half of the octets.
     [[nodiscard]] virtual std::shared_ptr<const KeyView> tweakKey() const = 0;
     /// ownsXts: whether the key type supplies xts or unXts itself.
     [[nodiscard]] virtual bool ownsXts() const = 0;

@@ -113,7 +113,10 @@ struct FalsifiedCase {
     std::vector<DrawnArgument> arguments;
     /// error: the text of an error other than a failed check; empty when there was none.
     std::string error;
+    /// shrinkSteps: how many steps shrinking took; 0 when it found no smaller case.
     std::size_t shrinkSteps = 0;
+    /// drawnArguments: the arguments as they were drawn, before shrinking; empty when shrinkSteps
+    /// is 0.
     std::vector<DrawnArgument> drawnArguments;
 
     /// operator==: every field equal.

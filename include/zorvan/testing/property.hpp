@@ -121,7 +121,9 @@ struct CaseOutcome {
 /// ShrunkCase: the smallest falsified case that shrinking found, and in how many steps (each
 /// a smaller argument that still falsified the law).
 struct ShrunkCase {
+    /// outcome: the smallest falsified case's outcome.
     CaseOutcome outcome;
+    /// steps: how many smaller arguments shrinking went through.
     std::size_t steps = 0;
 };
 

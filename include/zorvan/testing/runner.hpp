@@ -120,9 +120,8 @@ struct RunStart {
 
 /// RunEnd: how a run ended: its counts and, for a run cut short (by a signal, a call to exit,
 /// a leaf that ran too long), the reason and how many leaves did not run; for a run whose
-/// selection holds no leaf, the line that says why.
-/// groupsNotReached: for a run over lazily built groups cut short, the paths of the groups it
-/// had not built yet.
+/// selection holds no leaf, the line that says why; for a run over lazily built groups cut
+/// short, the groups it had not built.
 struct RunEnd {
     /// summary: the counts of the leaves that ended.
     RunSummary summary;
@@ -132,6 +131,8 @@ struct RunEnd {
     std::size_t notRun = 0;
     /// emptySelection: the line saying that the selection holds no leaf; empty otherwise.
     std::string emptySelection;
+    /// groupsNotReached: for a run over lazily built groups cut short, the paths of the groups
+    /// it had not built yet.
     std::vector<std::string> groupsNotReached;
 
     /// stopped: whether the run was cut short.
@@ -230,10 +231,13 @@ std::string closingLine(const RunSummary& summary);
 RunSummary run(const std::vector<Test>& tests, const RunOptions& options, std::ostream& out);
 
 /// LazyGroup: a group of a run that is built only when the run reaches it, and dropped once its
-/// leaves have run. path: where it stands in the tree ("openssl/SHA256": a group "SHA256"
-/// inside a group "openssl"); build: its children.
+/// leaves have run.
 struct LazyGroup {
+    /// path: where the group stands in the tree ("openssl/SHA256": a group "SHA256" inside a
+    /// group "openssl").
     std::string path;
+    /// build: gives its children when the run reaches it; what it throws becomes one leaf,
+    /// "building", that fails with "cannot build the group: " and the error's message.
     std::function<std::vector<Test>()> build;
 };
 

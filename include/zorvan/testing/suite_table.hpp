@@ -22,6 +22,7 @@ namespace zorvan::testing {
 /// Throws what the stream throws.
 class SuiteTable : public RunListener {
 public:
+    /// SuiteTable: a table to print to out, with these headings for the parts of the paths.
     SuiteTable(std::ostream& out, std::vector<std::string> headings)
         : out_(out), headings_(std::move(headings)) {}
 

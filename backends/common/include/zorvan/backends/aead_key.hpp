@@ -52,8 +52,11 @@ enum class AeadKind { gcm, ccm, chacha20Poly1305 };
 /// ChaCha20Poly1305Traits<Calls>: a library's ChaCha20-Poly1305 (RFC 8439) as AeadTraits:
 /// 256-bit keys, 96-bit nonces, 128-bit tags.
 template <AeadCalls Calls> struct ChaCha20Poly1305Traits : Calls {
+    /// keyOctets: 32, a 256-bit key.
     static constexpr std::size_t keyOctets = 32;
+    /// acceptsNonceLength: true for a nonce of 12 octets only.
     static bool acceptsNonceLength(std::size_t octets) { return octets == 12; }
+    /// acceptsTagLength: true for a tag of 16 octets only.
     static bool acceptsTagLength(std::size_t octets) { return octets == 16; }
 };
 
@@ -93,11 +96,15 @@ bool openThroughScratch(std::span<const std::uint8_t> key, const Bytes& nonce, c
 /// before the library sees them.
 template <AeadTraits Traits> class AeadKey {
 public:
+    /// keyLength: Traits::keyOctets, in bits.
     static std::size_t keyLength() { return Traits::keyOctets * 8; }
+    /// acceptsNonceLength: whether the library takes a nonce of that many octets (Traits says).
     static bool acceptsNonceLength(std::size_t octets) {
         return Traits::acceptsNonceLength(octets);
     }
+    /// acceptsTagLength: whether the library takes a tag of that many octets (Traits says).
     static bool acceptsTagLength(std::size_t octets) { return Traits::acceptsTagLength(octets); }
+    /// buildKey: the key of exactly Traits::keyOctets octets; nothing for another length.
     static std::optional<AeadKey> buildKey(const Bytes& key) {
         if (key.size() != Traits::keyOctets) {
             return std::nullopt;
@@ -105,6 +112,9 @@ public:
         return AeadKey(key);
     }
 
+    /// seal: the library's seal: the ciphertext and a tag of tagOctets octets. Throws
+    /// std::invalid_argument for a nonce or tag length the library does not take, and what the
+    /// library's seal throws.
     [[nodiscard]] Sealed seal(const Bytes& nonce, const Bytes& aad, const Bytes& plaintext,
                               std::size_t tagOctets) const {
         if (!acceptsNonceLength(nonce.size()) || !acceptsTagLength(tagOctets)) {
@@ -112,6 +122,10 @@ public:
         }
         return Traits::seal(key_.view(), nonce, aad, plaintext, tagOctets);
     }
+    /// open: true, with the plaintext written, when the library accepts the tag; false, with
+    /// nothing written, when it does not, for a length it does not take and for a tag of another
+    /// length than tagOctets. Throws std::invalid_argument when plaintext is not as long as
+    /// ciphertext, and what the library's open throws.
     [[nodiscard]] bool open(const Bytes& nonce, const Bytes& aad, const Bytes& ciphertext,
                             const Bytes& tag, std::size_t tagOctets,
                             std::span<std::uint8_t> plaintext) const {
@@ -135,8 +149,12 @@ private:
 /// refuses them.
 template <BlockCipher K, AeadCalls Gcm, AeadCalls Ccm> class WithNativeModes {
 public:
+    /// blockSize: K's block size, in bits.
     static constexpr std::size_t blockSize() { return K::blockSize(); }
+    /// keyLength: K's key length, in bits.
     static constexpr std::size_t keyLength() { return K::keyLength(); }
+    /// buildKey: K's key from the octets, the octets kept for the library's modes; nothing when K
+    /// refuses them. Throws what K::buildKey throws.
     static std::optional<WithNativeModes> buildKey(const Bytes& octets) {
         std::optional<K> key = K::buildKey(octets);
         if (!key) {
@@ -145,27 +163,42 @@ public:
         return WithNativeModes(std::move(*key), octets);
     }
 
+    /// encryptBlock: K's encryption of the blocks. Throws what it throws.
     [[nodiscard]] Bytes encryptBlock(const Bytes& blocks) const {
         return key_.encryptBlock(blocks);
     }
+    /// decryptBlock: K's decryption of the blocks. Throws what it throws.
     [[nodiscard]] Bytes decryptBlock(const Bytes& blocks) const {
         return key_.decryptBlock(blocks);
     }
 
+    /// gcmSeal: the library's GCM (Gcm) on the key octets: the ciphertext and a tag of tagOctets
+    /// octets. Throws std::invalid_argument for a nonce or tag length zorvan::GCM does not take,
+    /// and what Gcm::seal throws.
     [[nodiscard]] Sealed gcmSeal(const Bytes& nonce, const Bytes& aad, const Bytes& plaintext,
                                  std::size_t tagOctets) const {
         return sealWith<Gcm>(BlockCipherAead::gcm, nonce, aad, plaintext, tagOctets);
     }
+    /// gcmOpen: the library's GCM open: true, with the plaintext written, when the library
+    /// accepts the tag; false, with nothing written, when it does not, for a length zorvan::GCM
+    /// does not take and for a tag of another length than tagOctets. Throws std::invalid_argument
+    /// when plaintext is not as long as ciphertext, and what Gcm::open throws.
     [[nodiscard]] bool gcmOpen(const Bytes& nonce, const Bytes& aad, const Bytes& ciphertext,
                                const Bytes& tag, std::size_t tagOctets,
                                std::span<std::uint8_t> plaintext) const {
         return openWith<Gcm>(BlockCipherAead::gcm, nonce, aad, ciphertext, tag, tagOctets,
                              plaintext);
     }
+    /// ccmSeal: the library's CCM (Ccm) on the key octets, as gcmSeal with zorvan::CCM's lengths.
+    /// Throws std::invalid_argument for a nonce or tag length zorvan::CCM does not take, and what
+    /// Ccm::seal throws.
     [[nodiscard]] Sealed ccmSeal(const Bytes& nonce, const Bytes& aad, const Bytes& plaintext,
                                  std::size_t tagOctets) const {
         return sealWith<Ccm>(BlockCipherAead::ccm, nonce, aad, plaintext, tagOctets);
     }
+    /// ccmOpen: the library's CCM open, as gcmOpen with zorvan::CCM's lengths. Throws
+    /// std::invalid_argument when plaintext is not as long as ciphertext, and what Ccm::open
+    /// throws.
     [[nodiscard]] bool ccmOpen(const Bytes& nonce, const Bytes& aad, const Bytes& ciphertext,
                                const Bytes& tag, std::size_t tagOctets,
                                std::span<std::uint8_t> plaintext) const {

@@ -286,6 +286,7 @@ public:
         return schedule_.runXts(tweakKey.schedule_, Direction::encrypt, tweak.encode().view(),
                                 dataUnit.view());
     }
+    /// unXts: the library's XTS decryption of one data unit, as xts.
     [[nodiscard]] Bytes unXts(const CipherKey& tweakKey, const Iv& tweak,
                               const Bytes& dataUnit) const requires NativeXts<Traits> {
         return schedule_.runXts(tweakKey.schedule_, Direction::decrypt, tweak.encode().view(),

@@ -31,12 +31,19 @@ concept XofAlgorithm = requires {
 /// XofFunction: the XOF that Algorithm describes, satisfying zorvan::Xof.
 template <XofAlgorithm Algorithm> class XofFunction {
 public:
+    /// blockLength: Algorithm::blockBits(), the rate in bits.
     static std::size_t blockLength() { return Algorithm::blockBits(); }
+    /// squeezesInPieces: Algorithm's: whether a Context may squeeze more than once.
     static constexpr bool squeezesInPieces = Algorithm::squeezesInPieces;
 
+    /// Context: one computation, started with Algorithm::start() when the Context is made.
+    /// Throws what start throws.
     class Context {
     public:
+        /// absorb: feeds the octets to the library's computation. Throws what the library's state
+        /// throws.
         void absorb(std::span<const std::uint8_t> octets) { state_.absorb(octets); }
+        /// squeeze: the next `length` octets of the output. Throws what the library's state throws.
         Bytes squeeze(std::size_t length) { return state_.squeeze(length); }
 
     private:

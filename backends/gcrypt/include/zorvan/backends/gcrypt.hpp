@@ -180,6 +180,7 @@ using SHA512_256 = backends::Digest<detail::GcryptAlgorithm<GCRY_MD_SHA512_256, 
 
 /// SHAKE128, SHAKE256: libgcrypt's XOFs, which squeeze in pieces.
 using SHAKE128 = backends::XofFunction<detail::GcryptXofAlgorithm<GCRY_MD_SHAKE128, 1344>>;
+/// SHAKE256: libgcrypt's SHAKE256, as SHAKE128.
 using SHAKE256 = backends::XofFunction<detail::GcryptXofAlgorithm<GCRY_MD_SHAKE256, 1088>>;
 
 /// Camellia128, Camellia192, Camellia256: Camellia keys with libgcrypt's own ECB, CBC, CFB,

@@ -32,13 +32,17 @@ extern template struct GcryptAead<backends::AeadKind::chacha20Poly1305>;
 
 } // namespace detail
 
-/// AES128GCM ... AES256CCM: zorvan's GCM and CCM over libgcrypt's AES keys, running
-/// libgcrypt's own GCM and CCM.
+/// AES128GCM: zorvan's GCM over libgcrypt's AES128 keys, running libgcrypt's own GCM.
 using AES128GCM = GCM<backends::WithLibraryModes<AES128, detail::GcryptAead>>;
+/// AES192GCM: zorvan's GCM over libgcrypt's AES192 keys, as AES128GCM.
 using AES192GCM = GCM<backends::WithLibraryModes<AES192, detail::GcryptAead>>;
+/// AES256GCM: zorvan's GCM over libgcrypt's AES256 keys, as AES128GCM.
 using AES256GCM = GCM<backends::WithLibraryModes<AES256, detail::GcryptAead>>;
+/// AES128CCM: zorvan's CCM over libgcrypt's AES128 keys, running libgcrypt's own CCM.
 using AES128CCM = CCM<backends::WithLibraryModes<AES128, detail::GcryptAead>>;
+/// AES192CCM: zorvan's CCM over libgcrypt's AES192 keys, running libgcrypt's own CCM.
 using AES192CCM = CCM<backends::WithLibraryModes<AES192, detail::GcryptAead>>;
+/// AES256CCM: zorvan's CCM over libgcrypt's AES256 keys, running libgcrypt's own CCM.
 using AES256CCM = CCM<backends::WithLibraryModes<AES256, detail::GcryptAead>>;
 
 /// ChaCha20Poly1305: libgcrypt's ChaCha20-Poly1305: 256-bit keys, 96-bit nonces, 128-bit tags.

@@ -31,13 +31,17 @@ extern template struct NettleAead<backends::AeadKind::chacha20Poly1305>;
 
 } // namespace detail
 
-/// AES128GCM ... AES256CCM: zorvan's GCM and CCM over nettle's AES keys, running nettle's own
-/// GCM and CCM.
+/// AES128GCM: zorvan's GCM over nettle's AES128 keys, running nettle's own GCM.
 using AES128GCM = GCM<backends::WithLibraryModes<AES128, detail::NettleAead>>;
+/// AES192GCM: zorvan's GCM over nettle's AES192 keys, as AES128GCM.
 using AES192GCM = GCM<backends::WithLibraryModes<AES192, detail::NettleAead>>;
+/// AES256GCM: zorvan's GCM over nettle's AES256 keys, as AES128GCM.
 using AES256GCM = GCM<backends::WithLibraryModes<AES256, detail::NettleAead>>;
+/// AES128CCM: zorvan's CCM over nettle's AES128 keys, running nettle's own CCM.
 using AES128CCM = CCM<backends::WithLibraryModes<AES128, detail::NettleAead>>;
+/// AES192CCM: zorvan's CCM over nettle's AES192 keys, running nettle's own CCM.
 using AES192CCM = CCM<backends::WithLibraryModes<AES192, detail::NettleAead>>;
+/// AES256CCM: zorvan's CCM over nettle's AES256 keys, running nettle's own CCM.
 using AES256CCM = CCM<backends::WithLibraryModes<AES256, detail::NettleAead>>;
 
 /// ChaCha20Poly1305: nettle's ChaCha20-Poly1305: 256-bit keys, 96-bit nonces, 128-bit tags.

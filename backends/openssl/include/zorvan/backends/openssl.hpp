@@ -184,6 +184,7 @@ using SHA512_256 = backends::Digest<detail::EvpAlgorithm<EVP_sha512_256>>;
 
 /// SHAKE128, SHAKE256: libcrypto's XOFs, which squeeze once per message.
 using SHAKE128 = backends::XofFunction<detail::EvpXofAlgorithm<EVP_shake128>>;
+/// SHAKE256: libcrypto's SHAKE256, as SHAKE128.
 using SHAKE256 = backends::XofFunction<detail::EvpXofAlgorithm<EVP_shake256>>;
 
 /// Camellia128, Camellia192, Camellia256: Camellia keys with libcrypto's own ECB, CBC,

@@ -33,13 +33,17 @@ extern template struct EvpAead<backends::AeadKind::chacha20Poly1305>;
 
 } // namespace detail
 
-/// AES128GCM ... AES256CCM: zorvan's GCM and CCM over libcrypto's AES keys, running libcrypto's
-/// own GCM and CCM.
+/// AES128GCM: zorvan's GCM over libcrypto's AES128 keys, running libcrypto's own GCM.
 using AES128GCM = GCM<backends::WithLibraryModes<AES128, detail::EvpAead>>;
+/// AES192GCM: zorvan's GCM over libcrypto's AES192 keys, as AES128GCM.
 using AES192GCM = GCM<backends::WithLibraryModes<AES192, detail::EvpAead>>;
+/// AES256GCM: zorvan's GCM over libcrypto's AES256 keys, as AES128GCM.
 using AES256GCM = GCM<backends::WithLibraryModes<AES256, detail::EvpAead>>;
+/// AES128CCM: zorvan's CCM over libcrypto's AES128 keys, running libcrypto's own CCM.
 using AES128CCM = CCM<backends::WithLibraryModes<AES128, detail::EvpAead>>;
+/// AES192CCM: zorvan's CCM over libcrypto's AES192 keys, running libcrypto's own CCM.
 using AES192CCM = CCM<backends::WithLibraryModes<AES192, detail::EvpAead>>;
+/// AES256CCM: zorvan's CCM over libcrypto's AES256 keys, running libcrypto's own CCM.
 using AES256CCM = CCM<backends::WithLibraryModes<AES256, detail::EvpAead>>;
 
 /// ChaCha20Poly1305: libcrypto's ChaCha20-Poly1305: 256-bit keys, 96-bit nonces, 128-bit tags.
