@@ -192,7 +192,7 @@ std::string lengthDisagreement(std::string_view lengthName, std::optional<std::s
 }
 
 void bindVector(RecordTests& records, const std::shared_ptr<const Crypto::AeadView>& view,
-                const Suites::Algorithm& algorithm, AeadVector vector) {
+                const Suites::Algorithm& algorithm, const AeadVector& vector) {
     const std::size_t slash = vector.file.rfind('/');
     const std::string directory = vector.file.substr(0, slash);
     const std::string fileName = vector.file.substr(slash + 1);

@@ -58,6 +58,6 @@ std::string lengthDisagreement(std::string_view lengthName, std::optional<std::s
 /// refuses it. Throws Test::Crypto::HexDecodingError naming the place and field on a key or
 /// nonce that is not hex.
 void bindVector(RecordTests& records, const std::shared_ptr<const Crypto::AeadView>& view,
-                const Suites::Algorithm& algorithm, AeadVector vector);
+                const Suites::Algorithm& algorithm, const AeadVector& vector);
 
 } // namespace Test::AeadVectors

@@ -90,6 +90,7 @@ std::vector<zorvan::LazyBytes> shrinkLazyBytes(const zorvan::LazyBytes& value) {
     }
     if (!allZero(joined.view())) {
         std::vector<zorvan::Bytes> zeros;
+        zeros.reserve(chunks.size());
         for (const zorvan::Bytes& chunk : chunks) {
             zeros.push_back(zeroed(chunk, 0, chunk.size()));
         }

@@ -134,6 +134,7 @@ std::optional<BrokenChain> recordCheckpoints(std::vector<ShakeCheckpoint>& check
         next = 0;
         const ParseNistKATs::KatField& count = *fields[0];
         std::vector<zorvan::testing::VectorField> origin;
+        origin.reserve(fields.size());
         for (const ParseNistKATs::KatField* each : fields) {
             origin.push_back({each->name, each->value});
         }

@@ -43,6 +43,7 @@ void SuiteTable::count(const Leaf& leaf, const LeafOutcome& outcome) {
 
 void SuiteTable::print(std::ostream& out) const {
     std::vector<std::size_t> widths;
+    widths.reserve(headings_.size());
     for (const std::string& heading : headings_) {
         widths.push_back(heading.size());
     }
