@@ -565,6 +565,31 @@ def all_cases(schema, source_data):
             bytes_cases())
 
 
+class Tally:
+    """The cases run so far by category, what went wrong printed as it comes, and the closing
+    lines: the counts per category and the total."""
+
+    def __init__(self):
+        self.counts = {}
+        self.failed = 0
+
+    def note(self, category, title, wrong, output):
+        total, good = self.counts.get(category, (0, 0))
+        self.counts[category] = (total + 1, good + (0 if wrong else 1))
+        if wrong:
+            self.failed += 1
+            print(f"WRONG {title}: " + "; ".join(wrong))
+            print("  output: " + output[-800:].replace("\n", "\n  "))
+
+    def close(self):
+        """Prints the closing lines; the exit status: 0 when cases ran and none went wrong."""
+        for category, (total, good) in self.counts.items():
+            print(f"{category}: {total} cases, {good} ended correctly")
+        cases = sum(total for total, _ in self.counts.values())
+        print(f"{cases - self.failed} passed, {self.failed} failed")
+        return 0 if self.failed == 0 and cases > 0 else 1
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--main-probe", required=True)
@@ -576,8 +601,7 @@ def main():
     options = parser.parse_args()
     programs = {"main": os.path.abspath(options.main_probe),
                 "gtest": os.path.abspath(options.gtest_probe)}
-    counts = {}
-    failed = 0
+    tally = Tally()
     for case in all_cases(options.schema, options.data):
         if (case.slow and not options.slow) or options.only not in f"{case.category} {case.name}":
             continue
@@ -591,17 +615,8 @@ def main():
             wrong = judge(case, result, folder, report, options.schema)
         finally:
             shutil.rmtree(folder, ignore_errors=True)
-        total, good = counts.get(case.category, (0, 0))
-        counts[case.category] = (total + 1, good + (0 if wrong else 1))
-        if wrong:
-            failed += 1
-            print(f"WRONG {case.category} / {case.name}: " + "; ".join(wrong))
-            print("  output: " + result.output[-600:].replace("\n", "\n  "))
-    for category, (total, good) in counts.items():
-        print(f"{category}: {total} cases, {good} ended correctly")
-    cases = sum(total for total, _ in counts.values())
-    print(f"{cases - failed} passed, {failed} failed")
-    return 0 if failed == 0 and cases > 0 else 1
+        tally.note(case.category, f"{case.category} / {case.name}", wrong, result.output)
+    return tally.close()
 
 
 if __name__ == "__main__":

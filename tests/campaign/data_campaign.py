@@ -22,6 +22,8 @@ import subprocess
 import sys
 import tempfile
 
+from campaign import Tally
+
 CASE_TIME = 120  # seconds: a case still running then hangs
 
 
@@ -344,8 +346,7 @@ def main():
                 "gtest": os.path.abspath(options.gtest_probe),
                 "check": os.path.abspath(options.check)}
     source = os.path.abspath(options.data)
-    counts = {}
-    failed = 0
+    tally = Tally()
     for case in all_cases():
         title = f"{case.category} / {case.name} ({case.program})"
         if (is_slow(case) and not options.slow) or options.only not in title:
@@ -356,17 +357,8 @@ def main():
             wrong = judge(case, status, output)
         finally:
             shutil.rmtree(folder, ignore_errors=True)
-        total, good = counts.get(case.category, (0, 0))
-        counts[case.category] = (total + 1, good + (0 if wrong else 1))
-        if wrong:
-            failed += 1
-            print(f"WRONG {title}: " + "; ".join(wrong))
-            print("  output: " + output[-800:].replace("\n", "\n  "))
-    for category, (total, good) in counts.items():
-        print(f"{category}: {total} cases, {good} ended correctly")
-    cases = sum(total for total, _ in counts.values())
-    print(f"{cases - failed} passed, {failed} failed")
-    return 0 if failed == 0 and cases > 0 else 1
+        tally.note(case.category, title, wrong, output)
+    return tally.close()
 
 
 if __name__ == "__main__":
