@@ -60,7 +60,7 @@ Bytes outputOfPieces(const Crypto::XofView& view, const Bytes& message,
 std::string cutsText(const std::vector<std::size_t>& cuts) {
     std::string text;
     for (const std::size_t cut : cuts) {
-        text += " " + std::to_string(cut);
+        text.append(" ").append(std::to_string(cut));
     }
     return text;
 }
