@@ -240,7 +240,7 @@ ccmKnownAnswers(const std::shared_ptr<const Crypto::AeadView>& aead, const DataS
                     records.fail({folder.directory, file.name, record.line()}, read.damage);
                     continue;
                 }
-                AeadVectors::bindVector(records, aead, algorithm, std::move(*read.vector));
+                AeadVectors::bindVector(records, aead, algorithm, *read.vector);
             }
         }
     }
