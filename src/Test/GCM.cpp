@@ -3,6 +3,7 @@
 #include <Test/AeadConformance.hpp>
 #include <Test/AeadVectors.hpp>
 #include <Test/KatFiles.hpp>
+#include <Test/KatRecords.hpp>
 #include <Test/RecordTests.hpp>
 #include <Test/Suites.hpp>
 
@@ -104,22 +105,17 @@ gcmKnownAnswers(const std::shared_ptr<const Crypto::AeadView>& aead, const DataS
     const KatFiles::Folder folder = KatFiles::readFolder(source, katDirectory, countField);
     RecordTests records(source);
     records.beginFolder(folder);
-    for (const KatFiles::KatFile& file : folder.files) {
-        const FileKind kind = kindOf(file.name);
-        std::size_t number = 0;
-        for (const ParseNistKATs::KatCategory& category : file.categories) {
-            for (const ParseNistKATs::KatRecord& record : category.records) {
-                ++number;
-                const std::string damage = damageOf(kind, category, record);
-                if (!damage.empty()) {
-                    records.fail({folder.directory, file.name, record.line()}, damage);
-                    continue;
-                }
-                AeadVectors::bindVector(records, aead, algorithm,
-                                        vectorOf(kind, folder.directory, file, record, number));
+    KatFiles::forEachRecord(
+        folder, [&](const KatFiles::KatFile& file, const ParseNistKATs::KatCategory& category,
+                    const ParseNistKATs::KatRecord& record, std::size_t number) {
+            const FileKind kind = kindOf(file.name);
+            if (const std::string damage = damageOf(kind, category, record); !damage.empty()) {
+                records.fail({folder.directory, file.name, record.line()}, damage);
+                return;
             }
-        }
-    }
+            AeadVectors::bindVector(records, aead, algorithm,
+                                    vectorOf(kind, folder.directory, file, record, number));
+        });
     records.endFolder();
     return std::move(records).take();
 }
