@@ -2,7 +2,7 @@
 // The suites of the campaign's probes (data_campaign.py, and campaign.py's GoogleTest data
 // cases): PROBE_SUITE="SUBJECT:SUITE" builds that suite of the algorithm table over a library's
 // type ("AES192:AES192-CTR", "SHA256:Monte-SHA256"): OpenSSL's, or nettle's Twofish. The data
-// folder is the one zorvan_tests_datadir names. PROBE_KEY changes the cipher's buildKey:
+// folder is the one zorvan_tests_datadir names. PROBE_KEY changes a block cipher's buildKey:
 //   refuse-own  it refuses every key of the type's own size, as a broken key setup does
 //   throw       it throws, as a library's key setup that fails outright does
 
@@ -11,6 +11,7 @@
 #include <Test/Suites.hpp>
 #include <zorvan/backends/nettle.hpp>
 #include <zorvan/backends/openssl.hpp>
+#include <zorvan/backends/openssl_aead.hpp>
 
 #include <map>
 #include <optional>
@@ -90,6 +91,7 @@ inline const std::map<std::string, SubjectLine, std::less<>>& subjects() {
         {"Camellia192", line<openssl::Camellia192>("Camellia")},
         {"Camellia256", line<openssl::Camellia256>("Camellia")},
         {"Twofish", line<zorvan::nettle::Twofish>("Twofish")},
+        {"AES128-CCM", line<openssl::AES128CCM>("AES-CCM")},
     };
     return table;
 }
