@@ -164,6 +164,19 @@ TEST(AeadSuites, GcmFilesFailWhatTheTypeMustRefuseAndWhatCannotBeATest) {
                          {"gcmOther128.rsp:7", "neither Encrypt nor Decrypt"}});
 }
 
+// A key that does not decode fails its record alone; the suite's other records still run.
+TEST(AeadSuites, AnUndecodableKeyFailsItsRecordAlone) {
+    const TemporaryDataDirectory data;
+    std::string undecodable = gcmRecord(rightTag, "PT = ");
+    undecodable.replace(undecodable.find("Key = 11"), 8, "Key = zz");
+    data.write("Test/KAT_GCM/gcmDecrypt128.rsp", gcmRecord(rightTag, "PT = ") + undecodable);
+    const auto runs = hash_suites::runUnitLeaves(
+        ::Test::GCM::gcmKnownAnswers(::Test::Crypto::aeadView<zorvan::openssl::AES128GCM>()));
+    EXPECT_THAT(outcomes(runs), ::testing::UnorderedElementsAre("gcmDecrypt128.rsp-1 passed",
+                                                                "gcmDecrypt128.rsp:20 failed"));
+    expectReasons(runs, {{"gcmDecrypt128.rsp:20", "key: No hex digit starts the pair \"zz\""}});
+}
+
 // NIST's first DVPT record: "Count = n", then its nonce, CT and Result, and more lines.
 std::string dvptRecord(int count, const std::string& ciphertext, const std::string& rest) {
     return "Count = " + std::to_string(count) +

@@ -197,9 +197,16 @@ void bindVector(RecordTests& records, const std::shared_ptr<const Crypto::AeadVi
     const std::string directory = vector.file.substr(0, slash);
     const std::string fileName = vector.file.substr(slash + 1);
     const RecordLedger::RecordPlace place{directory, fileName, vector.line};
-    const zorvan::testing::VectorOrigin origin{vector.file, vector.line, vector.number, {}};
-    const zorvan::Bytes key = KatValues::hexField(origin, "key", vector.keyHex);
-    const zorvan::Bytes nonce = KatValues::hexField(origin, "nonce", vector.nonceHex);
+    std::string damage;
+    const std::optional<zorvan::Bytes> decodedKey =
+        KatValues::recordHex("key", vector.keyHex, damage);
+    const std::optional<zorvan::Bytes> decodedNonce =
+        KatValues::recordHex("nonce", vector.nonceHex, damage);
+    if (!decodedKey || !decodedNonce) {
+        return records.fail(place, damage);
+    }
+    const zorvan::Bytes& key = *decodedKey;
+    const zorvan::Bytes& nonce = *decodedNonce;
     if (!wholeOctets(vector.tagHex)) {
         return records.fail(place, "a tag of an odd number of hex digits");
     }

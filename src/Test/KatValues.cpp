@@ -52,6 +52,18 @@ zorvan::Bytes hexField(const zorvan::testing::VectorOrigin& origin, std::string_
     }
 }
 
+std::optional<zorvan::Bytes> recordHex(std::string_view fieldName, std::string_view text,
+                                       std::string& damage) {
+    try {
+        return Crypto::hexStringToBS(text);
+    } catch (const Crypto::HexDecodingError& error) {
+        if (damage.empty()) {
+            damage = std::string(fieldName) + ": " + error.what();
+        }
+        return std::nullopt;
+    }
+}
+
 std::int64_t integerField(const zorvan::testing::VectorOrigin& origin, std::string_view fieldName,
                           std::string_view text) {
     try {

@@ -33,6 +33,12 @@ std::int64_t readInteger(std::string_view fieldName, std::string_view text);
 zorvan::Bytes hexField(const zorvan::testing::VectorOrigin& origin, std::string_view fieldName,
                        std::string_view text);
 
+/// recordHex: hexStringToBS of the text of field fieldName, or nothing, with "fieldName: why" in
+/// damage unless damage already says why: for a value a suite decodes while it builds (a key, to
+/// learn its size), whose damage must fail its record alone. Never fails beyond allocation.
+std::optional<zorvan::Bytes> recordHex(std::string_view fieldName, std::string_view text,
+                                       std::string& damage);
+
 /// integerField: readInteger of the text of field fieldName of the vector at origin. Throws
 /// KatValueError as readInteger does, its what() led by the place.
 std::int64_t integerField(const zorvan::testing::VectorOrigin& origin, std::string_view fieldName,

@@ -46,7 +46,13 @@ void assertInvalid(const Crypto::MacKeyView& key, const MacVector& vector) {
 void bindMacVector(RecordTests& records, const std::shared_ptr<const Crypto::MacView>& mac,
                    std::span<const std::size_t> keyOctets, MacVector vector) {
     const RecordLedger::RecordPlace place = placeOf(vector.origin);
-    const zorvan::Bytes key = KatValues::hexField(vector.origin, keyField, vector.keyHex);
+    std::string damage;
+    const std::optional<zorvan::Bytes> decodedKey =
+        KatValues::recordHex(keyField, vector.keyHex, damage);
+    if (!decodedKey) {
+        return records.fail(place, damage);
+    }
+    const zorvan::Bytes& key = *decodedKey;
     const bool algorithmSize = std::ranges::find(keyOctets, key.size()) != keyOctets.end();
     if (!algorithmSize && vector.result == MacResult::valid) {
         return records.fail(place, "a valid vector with a " + octetsOfKey(key.size()) +

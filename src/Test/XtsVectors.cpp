@@ -31,7 +31,13 @@ void assertBothWays(const Crypto::XtsKeyView& key, const XtsVector& vector) {
 void bindXtsVector(RecordTests& records, const std::shared_ptr<const Crypto::XtsView>& xts,
                    std::span<const std::size_t> keyOctets, XtsVector vector) {
     const RecordLedger::RecordPlace place = placeOf(vector.origin);
-    const zorvan::Bytes key = KatValues::hexField(vector.origin, keyField, vector.keyHex);
+    std::string damage;
+    const std::optional<zorvan::Bytes> decodedKey =
+        KatValues::recordHex(keyField, vector.keyHex, damage);
+    if (!decodedKey) {
+        return records.fail(place, damage);
+    }
+    const zorvan::Bytes& key = *decodedKey;
     const std::size_t half = key.size() / 2;
     if (key.size() % 2 != 0 || std::ranges::find(keyOctets, half) == keyOctets.end()) {
         return records.fail(place, "a Key of " + std::to_string(key.size()) +
