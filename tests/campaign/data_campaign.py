@@ -57,6 +57,10 @@ TARGETS = [
            ("KEY", "PLAINTEXT", "CIPHERTEXT"), refusable=True),
     Target("AES128-CCM:AES128-CCM", "KAT_CCM", "VADT128.rsp", ("Adata", "Payload", "CT")),
     Target("AES128-CCM:AES128-CCM", "KAT_CCM", "DVPT128.rsp", ("Nonce", "Result", "CT")),
+    Target("AES128-CMAC:AES128-CMAC", "KAT_CMAC", "nist-800-38b-aes128.txt",
+           ("KEY", "MESSAGE", "OUTPUT")),
+    Target("AES128-XTS:AES128-XTS", "KAT_XTS", "XTSGenAES128.rsp",
+           ("DataUnitLen", "Key", "i", "PT", "CT")),
     Target("SHA256:SHA256", "KAT_SHA", "SHA256ShortMsg.rsp", ("Len", "Msg", "MD")),
     Target("SHA3-256:SHA3-256", "KAT_SHA3", "SHA3_256ShortMsg.rsp", ("Len", "Msg", "MD")),
     Target("SHA512-224:SHA512-224", "KAT_SHA512T", "SHA512_224ShortMsg.rsp",
@@ -215,6 +219,9 @@ def record_damages(target):
         damages[f"{field} misspelled"] = on_field(field, lambda m: m["name"] + "X = " + m["value"])
     hex_field = target.fields[-1]
     damages[f"{hex_field} not hex"] = value_replaced(hex_field, lambda value: "zz" + value[2:])
+    # A key is decoded as the suite is built, to learn its size.
+    for key in {"KEY", "Key"}.intersection(target.fields):
+        damages[f"{key} not hex"] = value_replaced(key, lambda value: "zz" + value[2:])
     damages[f"{hex_field} of an odd length"] = value_replaced(hex_field, lambda value: value[:-1])
     if "KEY" in target.fields and target.backend == "openssl":
         damages["a 17-octet key"] = value_replaced("KEY", lambda value: value[:32] + "00")

@@ -1,8 +1,9 @@
 #pragma once
 // The suites of the campaign's probes (data_campaign.py, and campaign.py's GoogleTest data
 // cases): PROBE_SUITE="SUBJECT:SUITE" builds that suite of the algorithm table over a library's
-// type ("AES192:AES192-CTR", "SHA256:Monte-SHA256"): OpenSSL's, or nettle's Twofish. The data
-// folder is the one zorvan_tests_datadir names. PROBE_KEY changes a block cipher's buildKey:
+// type ("AES192:AES192-CTR", "SHA256:Monte-SHA256", "AES128-XTS:AES128-XTS"): OpenSSL's, or
+// nettle's Twofish; CMAC and XTS are the library's over OpenSSL's AES. The data folder is the
+// one zorvan_tests_datadir names. PROBE_KEY changes a block cipher's buildKey:
 //   refuse-own  it refuses every key of the type's own size, as a broken key setup does
 //   throw       it throws, as a library's key setup that fails outright does
 
@@ -12,6 +13,8 @@
 #include <zorvan/backends/nettle.hpp>
 #include <zorvan/backends/openssl.hpp>
 #include <zorvan/backends/openssl_aead.hpp>
+#include <zorvan/cmac.hpp>
+#include <zorvan/xts.hpp>
 
 #include <map>
 #include <optional>
@@ -92,6 +95,8 @@ inline const std::map<std::string, SubjectLine, std::less<>>& subjects() {
         {"Camellia256", line<openssl::Camellia256>("Camellia")},
         {"Twofish", line<zorvan::nettle::Twofish>("Twofish")},
         {"AES128-CCM", line<openssl::AES128CCM>("AES-CCM")},
+        {"AES128-CMAC", line<zorvan::Cmac<openssl::AES128>>("AES-CMAC")},
+        {"AES128-XTS", line<zorvan::Xts<openssl::AES128>>("AES-XTS")},
     };
     return table;
 }
