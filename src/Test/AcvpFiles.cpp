@@ -147,6 +147,7 @@ public:
     Pairing(Side& prompt, Side* answers) : prompt_(prompt), answers_(answers) {}
 
     SetRead read() && {
+        records_.reserve(prompt_.tests + 1);
         if (answers_ != nullptr) {
             indexAnswers();
         }

@@ -60,7 +60,7 @@ private:
 
 // Opened without blocking, so that an entry swapped for a FIFO after the listing cannot hang
 // the builder; the type is checked on the descriptor itself, so a link is judged by its target.
-Descriptor openRegular(const std::string& path) {
+Descriptor openRegular(const std::string& path, std::size_t& size) {
     Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (file.get() < 0) {
         refuse(path, std::strerror(errno));
@@ -76,34 +76,43 @@ Descriptor openRegular(const std::string& path) {
         refuse(path, "it holds " + std::to_string(status.st_size) + " octets, over the limit of " +
                          std::to_string(maximumFileSize));
     }
+    size = static_cast<std::size_t>(status.st_size);
     return file;
 }
 
 } // namespace
 
 // Reads to the end of the file whatever size it claims (files under /proc claim none), so
-// that a file that fails part-way, or grows past the limit while read, is refused whole.
+// that a file that fails part-way, or grows past the limit while read, is refused whole. The
+// octets go straight into the text, a file that is the size it claims in one read.
 std::string readStored(const std::string& path) {
-    const Descriptor file = openRegular(path);
+    constexpr std::size_t block = 1 << 16;
+    std::size_t claimed = 0;
+    const Descriptor file = openRegular(path, claimed);
     std::string contents;
-    char buffer[1 << 16];
+    contents.reserve(claimed + spareCapacity);
+    std::size_t filled = 0;
     for (;;) {
-        const ssize_t got = ::read(file.get(), buffer, sizeof buffer);
+        if (filled == contents.size()) {
+            contents.resize(filled == 0 ? claimed + 1 : filled + block);
+        }
+        const ssize_t got = ::read(file.get(), contents.data() + filled, contents.size() - filled);
         if (got < 0 && errno == EINTR) {
             continue;
         }
         if (got < 0) {
-            refuse(path, std::string(std::strerror(errno)) + " after " +
-                             std::to_string(contents.size()) + " octets");
+            refuse(path, std::string(std::strerror(errno)) + " after " + std::to_string(filled) +
+                             " octets");
         }
         if (got == 0) {
+            contents.resize(filled);
             return contents;
         }
-        if (contents.size() + static_cast<std::size_t>(got) > maximumFileSize) {
+        filled += static_cast<std::size_t>(got);
+        if (filled > maximumFileSize) {
             refuse(path, "it grew over the limit of " + std::to_string(maximumFileSize) +
                              " octets while read");
         }
-        contents.append(buffer, static_cast<std::size_t>(got));
     }
 }
 

@@ -43,6 +43,10 @@ struct Folder {
 /// MiB, so anything bigger is a mistake (a link to a disk image, say), refused before reading.
 inline constexpr std::uint64_t maximumFileSize = std::uint64_t{256} << 20;
 
+/// spareCapacity: the capacity readStored leaves after a file's octets, into which the JSON
+/// reader pads the text it is given without copying it.
+inline constexpr std::size_t spareCapacity = 64;
+
 /// KatDirectoryError: a KAT folder that cannot be listed or a kept file that cannot be read
 /// whole; what() names the path and the reason, and for a folder, where the data root comes
 /// from.

@@ -181,6 +181,10 @@ File readFile(std::string name, std::string text) {
     File file{std::move(name), read.storage, {}, {}, std::move(read.header), {}, 0};
     file.algorithm = file.header.string("algorithm").value_or("");
     file.schema = file.header.string("schema").value_or("");
+    for (const GroupObject& object : read.groups) {
+        file.tests += object.tests.size();
+    }
+    file.records.reserve(file.tests + 1);
     std::size_t number = 0;
     std::string lastTest;
     for (GroupObject& object : read.groups) {
@@ -193,7 +197,6 @@ File readFile(std::string name, std::string text) {
                 readTest(file.name, file, group, damage, std::move(test), ++number));
             lastTest = file.records.back().test;
         }
-        file.tests += object.tests.size();
         if (!object.damage.empty() && object.tests.empty()) {
             // No test of the group can be told apart: the group is one damaged record.
             file.records.push_back({file.name,
