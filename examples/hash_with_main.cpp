@@ -1,5 +1,5 @@
 // Runs the FNV-1a tests with the ready main; `hash_with_main --help` lists its options
-// (--filter, --seed, --cases, --jobs, --junit, ...).
+// (--filter, --seed, --cases, --jobs, --isolate, --timeout, --junit, ...).
 
 #include "fnv1a.hpp"
 

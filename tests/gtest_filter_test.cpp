@@ -3,6 +3,8 @@
 // that a known answer's failure is reported at its vector's line in the data file, and that
 // only a property's failure carries the seed. This program's exit status says whether all held.
 
+#include "claim.hpp"
+
 #include <zorvan/testing/gtest.hpp>
 
 #include <Test/AES.hpp>
@@ -45,13 +47,6 @@ struct Ran {
     std::string message;
 };
 
-bool check(bool holds, const std::string& what) {
-    if (!holds) {
-        std::cerr << "not so: " << what << '\n';
-    }
-    return holds;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -80,17 +75,17 @@ int main(int argc, char** argv) {
             ran[std::string(info.test_suite_name()) + "." + info.name()] = each;
         }
     }
-    bool holds = check(ran.size() == 4, "four tests ran");
-    holds &= check(ran["zorvan.ECBGFSbox128_e.rsp_0"].passed, "the AES leaf ran and passed");
-    holds &= check(ran["MD5 KATs.md5KAT_3"].passed, "the third MD5 leaf ran and passed");
+    bool holds = claim(ran.size() == 4, "four tests ran");
+    holds &= claim(ran["zorvan.ECBGFSbox128_e.rsp_0"].passed, "the AES leaf ran and passed");
+    holds &= claim(ran["MD5 KATs.md5KAT_3"].passed, "the third MD5 leaf ran and passed");
     const Ran& wrong = ran["Failing.wrong_vector"];
-    holds &= check(!wrong.passed && wrong.file == Paths_zorvan_tests::getDataFileName(vectorFile) &&
+    holds &= claim(!wrong.passed && wrong.file == Paths_zorvan_tests::getDataFileName(vectorFile) &&
                        wrong.line == static_cast<int>(vectorLine),
                    "the wrong vector is reported at its data file line");
-    holds &= check(wrong.message.find("known answer: 02") != std::string::npos &&
+    holds &= claim(wrong.message.find("known answer: 02") != std::string::npos &&
                        wrong.message.find("ZORVAN_SEED") == std::string::npos,
                    "the unit failure shows its values and no seed");
-    holds &= check(ran["Failing.falsified"].message.find("rerun with ZORVAN_SEED=2024") !=
+    holds &= claim(ran["Failing.falsified"].message.find("rerun with ZORVAN_SEED=2024") !=
                        std::string::npos,
                    "the property failure shows its seed");
     std::cout << (holds ? "1 passed, 0 failed" : "0 passed, 1 failed") << '\n';

@@ -1,4 +1,4 @@
-// A leaf's outcome crossing the pipe from zorvan-check's child processes.
+// A leaf's outcome crossing the pipe from the child processes of --isolate.
 
 #include "outcome_wire.hpp"
 
@@ -7,8 +7,8 @@
 namespace {
 
 using namespace zorvan::testing;
-using zorvan::check::decodeOutcome;
-using zorvan::check::encodeOutcome;
+using zorvan::testing::detail::decodeOutcome;
+using zorvan::testing::detail::encodeOutcome;
 
 LeafOutcome everyPart() {
     LeafOutcome outcome = outcomeWith(LeafStatus::failed, "falsified after 2 passed cases", 0.25);

@@ -52,7 +52,7 @@ zorvan::testing::Test hashPropTests(std::shared_ptr<const HashView> hash);
 /// only selects it): chunked and contiguous hashing agree, the digest serialises to
 /// outputLength/8 octets and reads back, and both stated lengths are whole octets.
 template <zorvan::Hash D> zorvan::testing::Test makeHashPropTests() {
-    return hashPropTests(hashView<D>());
+    return hashPropTests(messageView<D>());
 }
 
 template <zorvan::Hash D> zorvan::testing::Test makeHashPropTests(const D& /*witness*/) {

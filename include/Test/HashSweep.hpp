@@ -37,32 +37,32 @@ std::vector<zorvan::testing::Test> sweepTests(const std::shared_ptr<const Crypto
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeMD5SweepTests(LongMessage longMessage = LongMessage::skip,
                                                      const DataSource& source = {}) {
-    return sweepTests(Crypto::hashView<D>(), "MD5", longMessage, source);
+    return sweepTests(Crypto::messageView<D>(), "MD5", longMessage, source);
 }
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA1SweepTests(LongMessage longMessage = LongMessage::skip,
                                                       const DataSource& source = {}) {
-    return sweepTests(Crypto::hashView<D>(), "SHA1", longMessage, source);
+    return sweepTests(Crypto::messageView<D>(), "SHA1", longMessage, source);
 }
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA224SweepTests(LongMessage longMessage = LongMessage::skip,
                                                         const DataSource& source = {}) {
-    return sweepTests(Crypto::hashView<D>(), "SHA224", longMessage, source);
+    return sweepTests(Crypto::messageView<D>(), "SHA224", longMessage, source);
 }
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA256SweepTests(LongMessage longMessage = LongMessage::skip,
                                                         const DataSource& source = {}) {
-    return sweepTests(Crypto::hashView<D>(), "SHA256", longMessage, source);
+    return sweepTests(Crypto::messageView<D>(), "SHA256", longMessage, source);
 }
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA384SweepTests(LongMessage longMessage = LongMessage::skip,
                                                         const DataSource& source = {}) {
-    return sweepTests(Crypto::hashView<D>(), "SHA384", longMessage, source);
+    return sweepTests(Crypto::messageView<D>(), "SHA384", longMessage, source);
 }
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA512SweepTests(LongMessage longMessage = LongMessage::skip,
                                                         const DataSource& source = {}) {
-    return sweepTests(Crypto::hashView<D>(), "SHA512", longMessage, source);
+    return sweepTests(Crypto::messageView<D>(), "SHA512", longMessage, source);
 }
 
 template <zorvan::Hash D>

@@ -48,7 +48,7 @@ monteCarloTests(const std::shared_ptr<const Crypto::HashView>& hash, Algorithm a
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeMonteCarloTests(Algorithm algorithm,
                                                        const DataSource& source = {}) {
-    return monteCarloTests(Crypto::hashView<D>(), algorithm, source);
+    return monteCarloTests(Crypto::messageView<D>(), algorithm, source);
 }
 
 /// makeMonteCarloTests: the same for the digest type of the witness, whose value is never

@@ -33,30 +33,30 @@ std::vector<zorvan::testing::Test> shaTests(const std::shared_ptr<const Crypto::
 /// getTests: knownAnswerTests of label for the digest type D.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> getTests(std::string_view label, const DataSource& source = {}) {
-    return knownAnswerTests(Crypto::hashView<D>(), label, source);
+    return knownAnswerTests(Crypto::messageView<D>(), label, source);
 }
 
 /// makeSHA1Tests ... makeSHA512Tests: shaTests of "SHA1" ... "SHA512" for the digest type D
 /// (the witness only selects it). Throw as knownAnswerTests does.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA1Tests(const DataSource& source = {}) {
-    return shaTests(Crypto::hashView<D>(), "SHA1", source);
+    return shaTests(Crypto::messageView<D>(), "SHA1", source);
 }
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA224Tests(const DataSource& source = {}) {
-    return shaTests(Crypto::hashView<D>(), "SHA224", source);
+    return shaTests(Crypto::messageView<D>(), "SHA224", source);
 }
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA256Tests(const DataSource& source = {}) {
-    return shaTests(Crypto::hashView<D>(), "SHA256", source);
+    return shaTests(Crypto::messageView<D>(), "SHA256", source);
 }
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA384Tests(const DataSource& source = {}) {
-    return shaTests(Crypto::hashView<D>(), "SHA384", source);
+    return shaTests(Crypto::messageView<D>(), "SHA384", source);
 }
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA512Tests(const DataSource& source = {}) {
-    return shaTests(Crypto::hashView<D>(), "SHA512", source);
+    return shaTests(Crypto::messageView<D>(), "SHA512", source);
 }
 
 template <zorvan::Hash D>

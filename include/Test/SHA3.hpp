@@ -29,19 +29,19 @@ std::vector<zorvan::testing::Test> sha3Tests(const std::shared_ptr<const Crypto:
 /// witness only selects it). Throw as sha3Tests does.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA3_224Tests(const DataSource& source = {}) {
-    return sha3Tests(Crypto::hashView<D>(), "SHA3_224", source);
+    return sha3Tests(Crypto::messageView<D>(), "SHA3_224", source);
 }
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA3_256Tests(const DataSource& source = {}) {
-    return sha3Tests(Crypto::hashView<D>(), "SHA3_256", source);
+    return sha3Tests(Crypto::messageView<D>(), "SHA3_256", source);
 }
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA3_384Tests(const DataSource& source = {}) {
-    return sha3Tests(Crypto::hashView<D>(), "SHA3_384", source);
+    return sha3Tests(Crypto::messageView<D>(), "SHA3_384", source);
 }
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA3_512Tests(const DataSource& source = {}) {
-    return sha3Tests(Crypto::hashView<D>(), "SHA3_512", source);
+    return sha3Tests(Crypto::messageView<D>(), "SHA3_512", source);
 }
 
 template <zorvan::Hash D>

@@ -32,11 +32,11 @@ std::vector<zorvan::testing::Test> sha512tTests(const std::shared_ptr<const Cryp
 /// (the witness only selects it). Throw as sha512tTests does.
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA512_224Tests(const DataSource& source = {}) {
-    return sha512tTests(Crypto::hashView<D>(), "SHA512_224", source);
+    return sha512tTests(Crypto::messageView<D>(), "SHA512_224", source);
 }
 template <zorvan::Hash D>
 std::vector<zorvan::testing::Test> makeSHA512_256Tests(const DataSource& source = {}) {
-    return sha512tTests(Crypto::hashView<D>(), "SHA512_256", source);
+    return sha512tTests(Crypto::messageView<D>(), "SHA512_256", source);
 }
 
 template <zorvan::Hash D>

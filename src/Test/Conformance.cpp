@@ -126,7 +126,7 @@ void assertPiecesAgree(const Crypto::HashView& view, const Bytes& message,
                        const std::vector<std::size_t>& cuts, const std::string& law) {
     std::string where = law + ": a message of " + octets(message.size()) + " cut at";
     for (const std::size_t cut : cuts) {
-        where += " " + std::to_string(cut);
+        where.append(" ").append(std::to_string(cut));
     }
     assertEqual(where, expectedDigest(view, message), digestOfPieces(view, message, cuts));
 }

@@ -25,6 +25,10 @@ Digest hmacOverView(const HashView& view, const zorvan::Bytes& key, FeedMessage 
 
 } // namespace
 
+std::string HashView::print(const Digest& digest) const {
+    return zorvan::testing::describe(encode(digest));
+}
+
 zorvan::Bytes HashView::macOctets(const zorvan::Bytes& key, const zorvan::Bytes& message) const {
     return encode(hmacStrict(key, message));
 }

@@ -219,15 +219,20 @@ FolderCheck readFiles(const DataSource& source, std::string_view relativeDirecto
         }
     }
     for (std::string& name : regularEntries(directory)) {
+        const ManifestEntry* listed =
+            manifest != nullptr ? manifest->find(std::string(relativeDirectory) + "/" + name)
+                                : nullptr;
+        // A file the manifest lacks fails every suite of its folder, read or not: the installed
+        // folder is no longer what was installed, and a file added to it is tested by nobody.
+        if (manifest != nullptr && listed == nullptr) {
+            check.problems.push_back({name, "extra: the manifest does not list it"});
+        }
         if (!select(name)) {
             continue;
         }
         const std::string path = directory + separator + name;
         std::string stored = readStored(path);
         RecordLedger::noteFile(source.ledger());
-        const ManifestEntry* listed =
-            manifest == nullptr ? nullptr
-                                : manifest->find(std::string(relativeDirectory) + "/" + name);
         // The stored octets are compared before they are expanded: a changed gzip file is
         // reported as changed, not as the text it might expand to.
         std::optional<std::string> stale;
@@ -236,11 +241,9 @@ FolderCheck readFiles(const DataSource& source, std::string_view relativeDirecto
         }
         const std::size_t records = read(path, name, expandStored(path, std::move(stored)));
         ++check.files;
-        if (manifest != nullptr) {
+        if (listed != nullptr) {
             std::erase(unread, name);
-            if (listed == nullptr) {
-                check.problems.push_back({name, "extra: the manifest does not list it"});
-            } else if (stale) {
+            if (stale) {
                 check.problems.push_back({name, std::move(*stale)});
             } else if (records != listed->records) {
                 check.problems.push_back({name, "changed: " + std::to_string(records) +

@@ -105,8 +105,9 @@ FolderCheck readFiles(const DataSource& source, std::string_view relativeDirecto
 /// listing order, unsorted, that exist and are not directories (an entry whose status cannot
 /// be read is dropped) and that `select` accepts, each read whole and parsed with startName as
 /// the record-start field, ".gz" files expanded (see readWhole). When the source has a manifest,
-/// the files `select` accepts are checked against it: one it lists that is not there, or differs in
-/// size, SHA-256 or record count, and one it does not list, is a problem of the folder. Each file
+/// the folder is checked against it: a file `select` accepts that it lists and that is not
+/// there, or differs in size, SHA-256 or record count, and any file of the folder it does not
+/// list, is a problem of the folder. Each file
 /// read is noted in the source's ledger. Throws KatDirectoryError when the folder cannot be listed
 /// or a kept file cannot be read (see readWhole), and what DataSource::manifest throws.
 Folder readFolder(const DataSource& source, std::string_view relativeDirectory,

@@ -1,5 +1,7 @@
 #include <zorvan/testing/gtest_names.hpp>
 
+#include "visible_text.hpp"
+
 #include <Paths_zorvan_tests.hpp>
 
 #include <map>
@@ -36,8 +38,10 @@ std::vector<GoogleTestName> googleTestNames(const std::vector<Leaf>& leaves) {
     std::vector<GoogleTestName> names;
     names.reserve(leaves.size());
     for (const Leaf& leaf : leaves) {
-        names.push_back({filterSafeName(leaf.groupPath.empty() ? topLevelSuite : leaf.groupPath),
-                         filterSafeName(leaf.name)});
+        // GoogleTest writes names into its XML as they are: only visible UTF-8 keeps it readable.
+        names.push_back({filterSafeName(detail::visibleText(
+                             leaf.groupPath.empty() ? topLevelSuite : leaf.groupPath)),
+                         filterSafeName(detail::visibleText(leaf.name))});
     }
     // Every name as the leaves give it is reserved first, so that a numbered repeat never takes
     // the name of a later leaf.
@@ -71,6 +75,19 @@ FailurePlace failurePlace(const FailedCheck& check) {
 
 FailurePlace failurePlace(const AssertionFailure& failure) {
     return failurePlace(failure.check());
+}
+
+std::string googleTestFailure(const Leaf& leaf, const LeafOutcome& outcome, std::uint64_t seed) {
+    std::string text = outcome.report();
+    if (std::holds_alternative<PropertyTest>(leaf.test->node())) {
+        text +=
+            "\n  seed " + std::to_string(seed) + "; rerun with ZORVAN_SEED=" + std::to_string(seed);
+    }
+    return googleTestText(text);
+}
+
+std::string googleTestText(std::string_view text) {
+    return detail::visibleText(text);
 }
 
 } // namespace zorvan::testing

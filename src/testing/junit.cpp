@@ -1,6 +1,7 @@
 #include "junit.hpp"
 
 #include "console_reporter.hpp"
+#include "descriptor_io.hpp"
 #include "visible_text.hpp"
 
 #include <fcntl.h>
@@ -9,6 +10,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <iomanip>
 #include <sstream>
 #include <stdexcept>
@@ -21,6 +23,10 @@ namespace {
 [[noreturn]] void fail(const std::string& path, const std::string& reason) {
     throw std::runtime_error("cannot write the JUnit report to " + visibleText(path) + ": " +
                              reason);
+}
+
+std::string writeError(int error) {
+    return error == 0 ? "nothing could be written" : std::strerror(error);
 }
 
 // Readers take times as decimal numbers; a default stream writes small ones with an exponent.
@@ -79,53 +85,109 @@ std::string renderJUnit(std::uint64_t seed, const std::vector<JUnitCase>& cases,
     return std::move(xml).str();
 }
 
-JUnitFile::JUnitFile(std::string path)
-    : path_(std::move(path)), temporaryPath_(path_ + ".partial-" + std::to_string(::getpid())) {
-    struct stat status {};
-    if (::stat(path_.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
-        fail(path_, "it is a directory");
-    }
-    fd_ = ::open(temporaryPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd_ < 0) {
-        fail(path_, "cannot create " + visibleText(temporaryPath_) +
-                        " beside it: " + std::strerror(errno));
-    }
+std::string renderRunFailure(std::uint64_t seed, std::string_view name, std::string_view why) {
+    const Leaf leaf{"zorvan/" + std::string(name), "zorvan", std::string(name), nullptr};
+    const std::string message(why);
+    return renderJUnit(seed, {{&leaf, outcomeWith(LeafStatus::failed, message), message}}, "");
 }
 
-JUnitFile::~JUnitFile() {
+JUnitDestination::JUnitDestination(std::string path) : path_(path), shownPath_(std::move(path)) {
+    if (path_.empty()) {
+        fail(shownPath_, "the path is empty");
+    }
+    struct stat status {};
+    const bool exists = ::stat(path_.c_str(), &status) == 0;
+    const int statError = exists ? 0 : errno;
+    struct stat link {};
+    if (::lstat(path_.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        if (!exists) {
+            fail(shownPath_, "it is a symbolic link to nothing");
+        }
+        // Renaming over the link would put a file in its place: write where it leads.
+        std::error_code error;
+        if (S_ISREG(status.st_mode)) {
+            path_ = std::filesystem::canonical(path_, error).string();
+        }
+        if (error) {
+            fail(shownPath_, "cannot follow the symbolic link: " + error.message());
+        }
+    }
+    if (!exists && statError != ENOENT) {
+        fail(shownPath_, std::strerror(statError));
+    }
+    if (!exists || S_ISREG(status.st_mode)) {
+        return;
+    }
+    if (S_ISDIR(status.st_mode)) {
+        fail(shownPath_, "it is a directory");
+    }
+    if (!S_ISCHR(status.st_mode) && !S_ISFIFO(status.st_mode)) {
+        fail(shownPath_, "it is neither a regular file, a character device nor a FIFO");
+    }
+    // Without O_NONBLOCK, opening a FIFO that nobody reads would wait for a reader for good.
+    fd_ = ::open(path_.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd_ < 0) {
+        fail(shownPath_, errno == ENXIO ? "it is a FIFO that no process reads"
+                                        : std::string(std::strerror(errno)));
+    }
+    ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
+    inPlace_ = true;
+}
+
+JUnitDestination::~JUnitDestination() {
     if (fd_ >= 0) {
         ::close(fd_);
-        ::unlink(temporaryPath_.c_str());
     }
 }
 
-void JUnitFile::commit(std::string_view text) {
-    while (!text.empty()) {
-        const ssize_t written = ::write(fd_, text.data(), text.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            const std::string reason =
-                written < 0 ? std::strerror(errno) : "nothing could be written";
-            // A run cut short ends the process without unwinding: remove the file here.
-            ::close(std::exchange(fd_, -1));
-            ::unlink(temporaryPath_.c_str());
-            fail(path_, reason);
-        }
-        text.remove_prefix(static_cast<std::size_t>(written));
+void JUnitDestination::standIn(std::string_view text) {
+    if (inPlace_) {
+        return;
     }
-    const int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0) {
-        const int error = errno;
-        ::unlink(temporaryPath_.c_str());
-        fail(path_, std::strerror(error));
+    try {
+        replace(text);
+    } catch (const std::runtime_error&) {
+        ::unlink(path_.c_str());
+        throw;
     }
-    if (::rename(temporaryPath_.c_str(), path_.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(temporaryPath_.c_str());
-        fail(path_, std::strerror(error));
+}
+
+void JUnitDestination::write(std::string_view text) {
+    if (!inPlace_) {
+        replace(text);
+        return;
+    }
+    if (fd_ < 0) {
+        return; // written once already
+    }
+    const bool written = writeAll(fd_, text.data(), text.size());
+    const int error = errno;
+    ::close(std::exchange(fd_, -1));
+    if (!written) {
+        fail(shownPath_, writeError(error));
+    }
+}
+
+void JUnitDestination::replace(std::string_view text) const {
+    const std::string temporaryPath = path_ + ".partial-" + std::to_string(::getpid());
+    const int fd = ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        fail(shownPath_,
+             "cannot create " + visibleText(temporaryPath) + " beside it: " + std::strerror(errno));
+    }
+    std::optional<std::string> problem;
+    if (!writeAll(fd, text.data(), text.size())) {
+        problem = writeError(errno);
+    }
+    if (::close(fd) != 0 && !problem) {
+        problem = std::strerror(errno);
+    }
+    if (!problem && ::rename(temporaryPath.c_str(), path_.c_str()) != 0) {
+        problem = std::strerror(errno);
+    }
+    if (problem) {
+        ::unlink(temporaryPath.c_str());
+        fail(shownPath_, *problem);
     }
 }
 
@@ -147,8 +209,12 @@ void JUnitReporter::leafEnded(std::size_t index, const Leaf& leaf, const LeafOut
 }
 
 void JUnitReporter::runEnded(const RunEnd& end) {
-    file_.commit(renderJUnit(options_.check.seed, cases_,
-                             end.stopped() ? "not run: " + end.stopReason : ""));
+    if (end.summary.nothingSelected) {
+        destination_.write(renderRunFailure(options_.check.seed, "selection", end.emptySelection));
+        return;
+    }
+    destination_.write(renderJUnit(options_.check.seed, cases_,
+                                   end.stopped() ? "not run: " + end.stopReason : ""));
 }
 
 } // namespace zorvan::testing::detail

@@ -1,13 +1,16 @@
 #include <zorvan/testing/main.hpp>
 #include <zorvan/testing/runner.hpp>
+#include <zorvan/testing/session.hpp>
 #include <zorvan/testing/settings.hpp>
 
+#include "junit.hpp"
 #include "visible_text.hpp"
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -99,8 +102,15 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
                 throw UsageError("--jobs " + std::to_string(options.jobs) + " is more than " +
                                  std::to_string(maximumJobs) + ", the most this runner allows");
             }
+        } else if (name == "--isolate") {
+            flag(options.isolate);
+        } else if (name == "--timeout") {
+            options.timeout = readTimeout(name, value());
         } else if (name == "--junit") {
             options.junitPath = std::string(value());
+            if (options.junitPath->empty()) {
+                throw UsageError("--junit needs a file name, not ''");
+            }
         } else {
             throw UsageError("unknown option '" + std::string(argument) + "'");
         }
@@ -121,9 +131,31 @@ std::string runOptionsHelp() {
                      reproduces the same cases); default: a fresh one
   --cases N          generated cases for each property; default 100
   --jobs N           run N leaves at a time; the report keeps tree order; default 1
-  --junit FILE       also write a JUnit XML report to FILE
+  --isolate          run each leaf in a child process: a crash, a hang, exit or _exit fails
+                     that leaf only, naming the signal, the status or the time-out
+  --timeout SECONDS  the time one leaf may take; default 600. With --isolate the leaf's
+                     process is killed and the leaf fails; without, the leaf fails and the
+                     run stops there (the rest not run)
+  --junit FILE       also write a JUnit XML report to FILE: before the tests are built, an
+                     earlier report there is replaced by one saying the run did not finish;
+                     a device or FIFO (/dev/null, a pipe) is written in place
   --verbose          also print each leaf that passed
   --help             print this text
+)";
+}
+
+std::string exitStatusHelp() {
+    return R"(Exit status:
+  0        nothing failed and something ran
+  1        something failed; the selection holds no leaf; the tests could not be built; a
+           report could not be written; or the code under test called exit or quick_exit
+           (from a leaf, the builder or any thread) or, without --isolate, ran longer than
+           --timeout: the run then stops, reporting what finished and the rest as not run
+  2        a usage error
+  128 + N  stopped by signal N: 130 SIGINT, 143 SIGTERM, 129 SIGHUP; what finished is
+           reported, the rest marked not run
+A leaf that calls _exit, or crashes, ends the process where it stands; the JUnit report then
+says the run did not finish. Run such code with --isolate.
 )";
 }
 
@@ -133,9 +165,8 @@ std::string usage(std::string_view program) {
            "command that reruns it.\n\noptions:\n" +
            runOptionsHelp() +
            "\nGTEST_TOTAL_SHARDS and GTEST_SHARD_INDEX, when set, select one shard of the "
-           "leaves.\nExit status: 0 when nothing failed, 1 when something did, when the filter "
-           "selects no leaf, or when the report could not be written, 2 on a usage error, 130 or "
-           "143 when stopped by SIGINT or SIGTERM.\n";
+           "leaves.\n\n" +
+           exitStatusHelp();
 }
 
 void requireStandardOutput() {
@@ -144,35 +175,65 @@ void requireStandardOutput() {
     }
 }
 
-void flushStandardOutput() {
+void flushStandardOutput(std::string_view what) {
     if (std::cout.flush()) {
         return;
     }
     // The stream keeps no reason; a write of one line feed finds it again.
     const std::string reason =
         ::write(STDOUT_FILENO, "\n", 1) < 0 ? std::strerror(errno) : "a write failed";
-    throw std::runtime_error("cannot write the report to standard output: " + reason);
+    throw std::runtime_error("cannot write " + std::string(what) +
+                             " to standard output: " + reason);
+}
+
+void reportRefusedCommandLine(int argc, const char* const* argv, const std::string& why) {
+    std::optional<std::string> path;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        std::optional<std::string_view> named;
+        if (argument.starts_with("--junit=")) {
+            named = argument.substr(8);
+        } else if (argument == "--junit" && i + 1 < argc && argv[i + 1][0] != '-') {
+            named = argv[++i];
+        }
+        if (named && !named->empty()) {
+            path = std::string(*named);
+        }
+    }
+    if (!path) {
+        return;
+    }
+    try {
+        detail::JUnitDestination destination(*path);
+        destination.write(detail::renderRunFailure(0, "command line", why));
+    } catch (const std::exception&) {
+        // The refusal itself is the error the caller reports.
+    }
 }
 
 namespace {
 
+// What the ready main runs: the tree it was given, or the one its builder makes.
+using TreeSource = std::function<const std::vector<Test>&(RunSession&)>;
+
 // The part every form of the ready main shares: the command line, help, the checks of
-// standard output, and one message and status for each kind of error.
-int guardedMain(int argc, const char* const* argv,
-                const std::function<int(const CommandLine&)>& runTests) {
+// standard output, the guarded run, and one message and status for each kind of error.
+int guardedMain(int argc, const char* const* argv, const TreeSource& tree) {
     const std::string_view program = argc > 0 ? argv[0] : "test";
     try {
         const CommandLine line = parseCommandLine(argc, argv);
         if (line.helpRequested) {
             std::cout << usage(program);
-            flushStandardOutput();
+            flushStandardOutput("the help");
             return 0;
         }
         requireStandardOutput();
-        const int status = runTests(line);
-        flushStandardOutput();
-        return status;
+        RunSession session(line.options);
+        const RunSummary summary = run(tree(session), line.options, std::cout);
+        flushStandardOutput(line.options.list ? "the list" : "the report");
+        return summary.failed == 0 && !summary.nothingSelected ? 0 : 1;
     } catch (const UsageError& error) {
+        reportRefusedCommandLine(argc, argv, error.what());
         std::cerr << program << ": " << error.what() << "\n\n" << usage(program);
         return 2;
     } catch (const std::exception& error) {
@@ -181,15 +242,10 @@ int guardedMain(int argc, const char* const* argv,
     }
 }
 
-int runAll(const std::vector<Test>& tests, const CommandLine& line) {
-    const RunSummary summary = run(tests, line.options, std::cout);
-    return summary.failed == 0 && !summary.nothingSelected ? 0 : 1;
-}
-
 } // namespace
 
 int main(int argc, const char* const* argv, const std::vector<Test>& tests) {
-    return guardedMain(argc, argv, [&](const CommandLine& line) { return runAll(tests, line); });
+    return guardedMain(argc, argv, [&](RunSession&) -> const std::vector<Test>& { return tests; });
 }
 
 int main(int argc, const char* const* argv, const Test& test) {
@@ -200,16 +256,10 @@ namespace detail {
 
 int mainWithBuilder(int argc, const char* const* argv,
                     const std::function<std::vector<Test>()>& build) {
-    return guardedMain(argc, argv, [&](const CommandLine& line) {
-        std::vector<Test> tests;
-        try {
-            tests = build();
-        } catch (const std::exception& error) {
-            throw std::runtime_error(std::string("cannot build the tests: ") + error.what());
-        } catch (...) {
-            throw std::runtime_error("cannot build the tests: an exception of unknown type");
-        }
-        return runAll(tests, line);
+    std::vector<Test> tests;
+    return guardedMain(argc, argv, [&](RunSession& session) -> const std::vector<Test>& {
+        tests = session.build(build);
+        return tests;
     });
 }
 

@@ -2,23 +2,16 @@
 
 #include "console_reporter.hpp"
 #include "junit.hpp"
+#include "session.hpp"
 #include "visible_text.hpp"
-
-#include <pthread.h>
-#include <signal.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
-#include <cstring>
-#include <fstream>
 #include <iostream>
-#include <latch>
+#include <map>
 #include <mutex>
 #include <ostream>
-#include <sstream>
 #include <thread>
 
 namespace zorvan::testing {
@@ -26,11 +19,10 @@ namespace zorvan::testing {
 namespace {
 
 using detail::ConsoleReporter;
+using detail::Culprit;
 using detail::JUnitReporter;
 using detail::visibleText;
-
-// The status of a run that a leaf ended by calling exit: a failure, whatever status it asked.
-constexpr int exitedInLeafStatus = 1;
+using Clock = std::chrono::steady_clock;
 
 void collectLeaves(const Test& test, const std::string& groupPath, std::vector<Leaf>& leaves) {
     const auto joined = [&](const std::string& name) {
@@ -123,10 +115,13 @@ public:
         each([&](RunListener& listener) { listener.leafEnded(index, leaf, outcome, summary_); });
     }
 
-    void markNothingSelected() { summary_.nothingSelected = true; }
+    void markNothingSelected(std::string line) {
+        summary_.nothingSelected = true;
+        emptySelection_ = std::move(line);
+    }
 
     RunSummary finish() {
-        end(RunEnd{summary_, {}, 0});
+        end(RunEnd{summary_, {}, 0, emptySelection_});
         return summary_;
     }
 
@@ -135,7 +130,7 @@ public:
     void stop(const std::string& reason) noexcept {
         const auto notRun =
             static_cast<std::size_t>(std::count(ended_.begin(), ended_.end(), false));
-        const RunEnd runEnd{summary_, reason, notRun};
+        const RunEnd runEnd{summary_, reason, notRun, {}};
         for (RunListener* listener : closingOrder()) {
             try {
                 listener->runEnded(runEnd);
@@ -173,22 +168,25 @@ private:
     std::vector<RunListener*> others_;
     std::vector<bool> ended_;
     RunSummary summary_;
+    std::string emptySelection_;
 };
 
 // Hands outcomes that arrive in any order to the listeners in tree order, and lets one
-// thread stop the run while others still report.
-class InTreeOrder {
+// thread end the run early while others still report. Its lock is the session's report lock.
+class InTreeOrder : public detail::ReportedRun {
 public:
-    InTreeOrder(const std::vector<Leaf>& leaves, Broadcast& broadcast)
-        : leaves_(leaves), waiting_(leaves.size()), broadcast_(broadcast) {}
+    InTreeOrder(const std::vector<Leaf>& leaves, Broadcast& broadcast, std::recursive_mutex& lock)
+        : lock_(lock), leaves_(leaves), waiting_(leaves.size()), broadcast_(broadcast) {}
 
     void started(std::size_t index) {
-        const std::lock_guard lock(mutex_);
+        const std::lock_guard lock(lock_);
+        running_[index] = Clock::now();
         broadcast_.leafStarting(leaves_[index]);
     }
 
     void finished(std::size_t index, LeafOutcome outcome) {
-        const std::lock_guard lock(mutex_);
+        const std::lock_guard lock(lock_);
+        running_.erase(index);
         waiting_[index] = std::move(outcome);
         while (next_ < waiting_.size() && waiting_[next_]) {
             broadcast_.add(next_, leaves_[next_], *waiting_[next_]);
@@ -196,36 +194,38 @@ public:
         }
     }
 
-    RunSummary finish() {
-        const std::lock_guard lock(mutex_);
-        closed_ = true;
+    RunSummary finish(detail::Session& session) {
+        const std::lock_guard lock(lock_);
+        session.markClosed();
         return broadcast_.finish();
     }
 
-    /// stopAndExit: reports what finished (out of order where it must), and the culprit
-    /// leaf, if any, as failed; then ends the process with status, whatever the other threads
-    /// are doing.
-    [[noreturn]] void stopAndExit(
-        const std::string& reason, int status,
-        const std::optional<std::pair<std::string, LeafOutcome>>& culprit = std::nullopt) noexcept {
-        mutex_.lock();
-        if (!closed_) {
-            try {
-                for (std::size_t i = next_; i < waiting_.size(); ++i) {
-                    if (waiting_[i]) {
-                        broadcast_.add(i, leaves_[i], *waiting_[i]);
-                    }
+    void closeEarly(const std::string& reason,
+                    const std::optional<Culprit>& culprit) noexcept override {
+        try {
+            for (std::size_t i = next_; i < waiting_.size(); ++i) {
+                if (waiting_[i]) {
+                    broadcast_.add(i, leaves_[i], *waiting_[i]);
                 }
-                if (const auto index = culprit ? unfinished(culprit->first) : std::nullopt) {
-                    broadcast_.add(*index, leaves_[*index], culprit->second);
-                }
-            } catch (const std::exception& error) {
-                std::cerr << visibleText(error.what()) << std::endl;
             }
-            broadcast_.stop(reason);
+            if (const auto index = culprit ? unfinished(culprit->path) : std::nullopt) {
+                broadcast_.add(*index, leaves_[*index], culprit->outcome);
+            }
+        } catch (const std::exception& error) {
+            std::cerr << visibleText(error.what()) << std::endl;
         }
-        std::cout.flush();
-        ::_exit(status);
+        broadcast_.stop(reason);
+    }
+
+    [[nodiscard]] std::optional<std::string>
+    overdueLeaf(std::chrono::seconds limit) const override {
+        const Clock::time_point now = Clock::now();
+        for (const auto& [index, start] : running_) {
+            if (now - start > limit) {
+                return leaves_[index].path;
+            }
+        }
+        return std::nullopt;
     }
 
 private:
@@ -239,12 +239,27 @@ private:
         return std::nullopt;
     }
 
-    std::mutex mutex_;
+    std::recursive_mutex& lock_;
     const std::vector<Leaf>& leaves_;
     std::vector<std::optional<LeafOutcome>> waiting_;
+    std::map<std::size_t, Clock::time_point> running_;
     std::size_t next_ = 0;
-    bool closed_ = false;
     Broadcast& broadcast_;
+};
+
+// While it lives, the session's early ends close this run's report.
+class Attachment {
+public:
+    Attachment(detail::Session& session, InTreeOrder& run, const RunOptions& options)
+        : session_(session) {
+        session.attach(run, options.isolate ? std::nullopt : std::optional(options.timeout));
+    }
+    Attachment(const Attachment&) = delete;
+    Attachment& operator=(const Attachment&) = delete;
+    ~Attachment() { session_.detach(); }
+
+private:
+    detail::Session& session_;
 };
 
 // Why a run has no leaves: the filter or the occurrence selects none (the run checks nothing,
@@ -276,85 +291,6 @@ EmptySelection emptySelection(const std::vector<Leaf>& all, const RunOptions& op
             false};
 }
 
-// The leaf this thread runs, and the run whose report an exit from it must close: exit
-// would otherwise end a run with the status the code under test chose (0 for exit(0)), no
-// closing line and no JUnit file.
-thread_local const Leaf* runningLeaf = nullptr;
-std::atomic<InTreeOrder*> activeRun{nullptr};
-std::atomic<pid_t> activeRunProcess{0};
-
-void failTheLeafThatExits() {
-    const Leaf* leaf = runningLeaf;
-    if (leaf == nullptr) {
-        return;
-    }
-    const std::string failure = "called exit while it ran";
-    InTreeOrder* run = activeRun.load();
-    // A child process forked by an executor shares the pointer but not the report.
-    if (run != nullptr && activeRunProcess.load() == ::getpid()) {
-        run->stopAndExit("the run stopped: the leaf " + leaf->path + " called exit",
-                         exitedInLeafStatus,
-                         std::pair{leaf->path, outcomeWith(LeafStatus::failed, failure)});
-    }
-    const std::string line = visibleText("FAIL  " + leaf->path + "\n  " + failure) + '\n';
-    std::cout.flush();
-    [[maybe_unused]] const ssize_t ignored = ::write(STDERR_FILENO, line.data(), line.size());
-    ::_exit(exitedInLeafStatus);
-}
-
-class LeafInProgress {
-public:
-    explicit LeafInProgress(const Leaf& leaf) noexcept {
-        static const int registered = std::atexit(failTheLeafThatExits);
-        static_cast<void>(registered);
-        runningLeaf = &leaf;
-    }
-    LeafInProgress(const LeafInProgress&) = delete;
-    LeafInProgress& operator=(const LeafInProgress&) = delete;
-    ~LeafInProgress() { runningLeaf = nullptr; }
-};
-
-// While it lives, SIGINT and SIGTERM stop the run: a thread of its own waits for them (they
-// are blocked in this thread and so in the executor's threads started after it) and closes
-// the report with what finished, then exits with 128 + the signal's number. The constructor
-// returns once the watcher has started: a thread still starting holds allocator locks, and a
-// process an executor forks then would inherit them locked and hang at its first allocation.
-class InterruptWatch {
-public:
-    explicit InterruptWatch(InTreeOrder& run) {
-        sigemptyset(&signals_);
-        sigaddset(&signals_, SIGINT);
-        sigaddset(&signals_, SIGTERM);
-        ::pthread_sigmask(SIG_BLOCK, &signals_, &previous_);
-        watcher_ = std::jthread([this, &run](const std::stop_token& stop) {
-            const timespec tick{0, 10'000'000};
-            started_.count_down();
-            while (!stop.stop_requested()) {
-                const int signal = ::sigtimedwait(&signals_, nullptr, &tick);
-                if (signal > 0) {
-                    run.stopAndExit("interrupted by signal " + std::to_string(signal) + " (" +
-                                        ::strsignal(signal) + ")",
-                                    128 + signal);
-                }
-            }
-        });
-        started_.wait();
-    }
-    InterruptWatch(const InterruptWatch&) = delete;
-    InterruptWatch& operator=(const InterruptWatch&) = delete;
-    ~InterruptWatch() {
-        watcher_.request_stop();
-        watcher_.join();
-        ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
-    }
-
-private:
-    sigset_t signals_{};
-    sigset_t previous_{};
-    std::latch started_{1};
-    std::jthread watcher_;
-};
-
 } // namespace
 
 std::vector<Leaf> flatten(const std::vector<Test>& tests) {
@@ -366,7 +302,7 @@ std::vector<Leaf> flatten(const std::vector<Test>& tests) {
 }
 
 LeafOutcome runLeaf(const Leaf& leaf, const CheckSettings& settings) {
-    const LeafInProgress inProgress(leaf);
+    const detail::LeafInProgress inProgress(leaf);
     const auto start = std::chrono::steady_clock::now();
     LeafOutcome outcome;
     try {
@@ -454,34 +390,38 @@ RunSummary run(const std::vector<Test>& tests, const RunOptions& options, std::o
         }
         return {.nothingSelected = empty && empty->nothingSelected};
     }
+    std::optional<detail::Session> ownSession;
+    detail::Session* session = detail::Session::active();
+    if (session == nullptr) {
+        session = &ownSession.emplace(options);
+    }
     ConsoleReporter console(options, out);
     std::optional<JUnitReporter> junit;
     std::vector<RunListener*> reporters{&console};
-    if (options.junitPath) {
-        reporters.push_back(&junit.emplace(*options.junitPath, options));
+    if (detail::JUnitDestination* destination = session->junit()) {
+        reporters.push_back(&junit.emplace(*destination, options));
     }
     Broadcast broadcast(reporters, options.listeners, leaves.size());
     broadcast.start({options.check.seed, leaves, all});
     if (empty) {
         out << empty->line << '\n';
         if (empty->nothingSelected) {
-            broadcast.markNothingSelected();
+            broadcast.markNothingSelected(empty->line);
         }
     }
-    InTreeOrder inOrder(leaves, broadcast);
-    // The watch lasts until the report is closed: a signal that arrives while the JUnit file
-    // is written waits for it to be complete, instead of leaving its temporary file behind.
-    const InterruptWatch interrupts(inOrder);
-    const auto previousRun = activeRun.exchange(&inOrder);
-    activeRunProcess = ::getpid();
-    const Executor execute = options.executor ? options.executor : threadedExecutor(options.jobs);
-    execute(
-        leaves, options.check, [&](std::size_t index) { inOrder.started(index); },
-        [&](std::size_t index, LeafOutcome outcome) {
-            inOrder.finished(index, std::move(outcome));
-        });
-    activeRun = previousRun;
-    return inOrder.finish();
+    InTreeOrder inOrder(leaves, broadcast, session->reportLock());
+    const Executor execute = options.executor  ? options.executor
+                             : options.isolate ? isolatedExecutor(options.jobs, options.timeout)
+                                               : threadedExecutor(options.jobs);
+    {
+        const Attachment attached(*session, inOrder, options);
+        execute(
+            leaves, options.check, [&](std::size_t index) { inOrder.started(index); },
+            [&](std::size_t index, LeafOutcome outcome) {
+                inOrder.finished(index, std::move(outcome));
+            });
+        return inOrder.finish(*session);
+    }
 }
 
 } // namespace zorvan::testing

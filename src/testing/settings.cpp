@@ -25,6 +25,16 @@ std::size_t readPositive(std::string_view option, std::string_view text) {
     return static_cast<std::size_t>(value);
 }
 
+std::chrono::seconds readTimeout(std::string_view option, std::string_view text) {
+    const std::chrono::seconds timeout(readPositive(option, text));
+    if (timeout > maximumLeafTimeout) {
+        throw UsageError(std::string(option) + " " + std::to_string(timeout.count()) +
+                         " is more than " + std::to_string(maximumLeafTimeout.count()) +
+                         " seconds, the most this runner allows");
+    }
+    return timeout;
+}
+
 std::uint64_t freshSeed() {
     std::random_device entropy;
     return (std::uint64_t{entropy()} << 32) | entropy();
@@ -38,6 +48,11 @@ CheckSettings checkSettingsFromEnvironment() {
         settings.cases = readPositive("ZORVAN_CASES", cases);
     }
     return settings;
+}
+
+std::chrono::seconds leafTimeoutFromEnvironment() {
+    const char* timeout = std::getenv("ZORVAN_TIMEOUT");
+    return timeout != nullptr ? readTimeout("ZORVAN_TIMEOUT", timeout) : defaultLeafTimeout;
 }
 
 } // namespace zorvan::testing

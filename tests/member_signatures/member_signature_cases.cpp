@@ -2,6 +2,7 @@
 // must fail to compile with a message naming the member and the signature it must have.
 // MEMBER_CASE 0 declares them all correctly and must compile and run.
 
+#include <Test/Crypto.hpp>
 #include <zorvan/block_cipher.hpp>
 #include <zorvan/hash.hpp>
 
@@ -15,6 +16,10 @@ namespace {
 using zorvan::Bytes;
 using zorvan::IV;
 using zorvan::LazyBytes;
+
+// How many times the types' own operations ran: a member the library accepts must also be the
+// one it calls.
+int ownCalls = 0;
 
 // A toy cipher (XOR with the key octet); only its members' signatures matter here.
 struct CipherBase {
@@ -50,27 +55,66 @@ struct Key : CipherBase {
                                   const T& data) const requires std::same_as<T, Bytes> {
         return zorvan::detail::cfbWith(*this, iv, data, false);
     }
-#elif MEMBER_CASE == 1 // cbc without const
+    // Member templates with deduced return types, strict and chunked: their bodies are written
+    // for the library's argument types only.
+    template <class Iv> auto unCbc(const Iv& iv, const Bytes& data) const {
+        ++ownCalls;
+        return zorvan::detail::cbcDecrypt(*this, iv, data);
+    }
+    template <class Chunks> auto ctrLazy(const IV<Key>& iv, const Chunks& data) const {
+        ++ownCalls;
+        return zorvan::detail::streamChunks<Key>(
+            iv, data, [this](const IV<Key>& at, const Bytes& part) {
+                return zorvan::detail::ctrApply(*this, at, part);
+            });
+    }
+#elif MEMBER_CASE == 1  // cbc without const
     std::pair<Bytes, IV<Key>> cbc(const IV<Key>& iv, const Bytes& data) {
         return zorvan::detail::cbcEncrypt(*this, iv, data);
     }
-#elif MEMBER_CASE == 2 // ctr returning the output alone
+#elif MEMBER_CASE == 2  // ctr returning the output alone
     Bytes ctr(const IV<Key>& iv, const Bytes& data) const {
         return zorvan::detail::ctrApply(*this, iv, data).first;
     }
-#elif MEMBER_CASE == 3 // ofbLazy taking contiguous input
+#elif MEMBER_CASE == 3  // ofbLazy taking contiguous input
     std::pair<LazyBytes, IV<Key>> ofbLazy(const IV<Key>& iv, const Bytes& data) const;
-#elif MEMBER_CASE == 4 // unCfb overloaded, no overload const
+#elif MEMBER_CASE == 4  // unCfb overloaded, no overload const
     std::pair<Bytes, IV<Key>> unCfb(const IV<Key>& iv, const Bytes& data);
     std::pair<Bytes, IV<Key>> unCfb(const IV<Key>& iv, const LazyBytes& data);
-#elif MEMBER_CASE == 5 // unEcb a template giving the wrong type
+#elif MEMBER_CASE == 5  // unEcb a template giving the wrong type
     template <class T> std::optional<T> unEcb(const T& data) const {
         return data;
+    }
+#elif MEMBER_CASE == 10 // cbcLazy a template whose body takes contiguous input only
+    template <class Iv, class Chunks> auto cbcLazy(const Iv& iv, const Chunks& data) const {
+        return zorvan::detail::cbcEncrypt(*this, iv, data);
+    }
+#elif MEMBER_CASE == 11 // unCtrLazy a template with a deduced result taking contiguous input
+    template <class Iv> auto unCtrLazy(const Iv& iv, const Bytes& data) const {
+        return zorvan::detail::ctrApply(*this, iv, data);
     }
 #endif
 };
 
-#if MEMBER_CASE == 6 // a final key type whose cbc lacks const
+#if MEMBER_CASE == 0 // a final key type with a member template
+struct FinalKey final : CipherBase {
+    static std::optional<FinalKey> buildKey(const Bytes&) { return FinalKey{}; }
+    template <class Iv> auto cbc(const Iv& iv, const Bytes& data) const {
+        ++ownCalls;
+        return zorvan::detail::cbcEncrypt(*this, iv, data);
+    }
+};
+
+// A key type whose own ofb exists only where its library runs OFB: elsewhere it is not
+// declared, and the generic ofb runs.
+template <bool nativeOfb> struct LibraryKey : CipherBase {
+    static std::optional<LibraryKey> buildKey(const Bytes&) { return LibraryKey{}; }
+    template <class Iv> auto ofb(const Iv& iv, const Bytes& data) const requires nativeOfb {
+        ++ownCalls;
+        return zorvan::detail::ofbApply(*this, iv, data);
+    }
+};
+#elif MEMBER_CASE == 6 // a final key type whose cbc lacks const
 struct FinalKey final : CipherBase {
     static std::optional<FinalKey> buildKey(const Bytes&) { return FinalKey{}; }
     std::pair<Bytes, IV<FinalKey>> cbc(const IV<FinalKey>& iv, const Bytes& data);
@@ -106,14 +150,67 @@ struct Digest {
         return zorvan::detail::hmacWith<Digest>(
             key, [&](Context& context) { context.update(message.view()); });
     }
-#elif MEMBER_CASE == 7 // hash not static
+    template <class Message> static auto hashStrict(const Message& message) {
+        ++ownCalls;
+        Context context;
+        context.update(message.view());
+        return context.finalize();
+    }
+    template <class Octets, class Chunks>
+    static auto hmac(const Octets& key, const Chunks& message) {
+        ++ownCalls;
+        return zorvan::detail::hmacWith<Digest>(key, [&](Context& context) {
+            for (const Bytes& chunk : message.toChunks()) {
+                context.update(chunk.view());
+            }
+        });
+    }
+#elif MEMBER_CASE == 7  // hash not static
     Digest hash(const LazyBytes& message) const;
-#elif MEMBER_CASE == 8 // hmacStrict returning the octets
+#elif MEMBER_CASE == 8  // hmacStrict returning the octets
     static Bytes hmacStrict(const Bytes& key, const Bytes& message);
-#elif MEMBER_CASE == 9 // hmac taking a contiguous message
+#elif MEMBER_CASE == 9  // hmac taking a contiguous message
     static Digest hmac(const Bytes& key, const Bytes& message);
+#elif MEMBER_CASE == 12 // hash a template giving the octets
+    template <class Chunks> static auto hash(const Chunks& message) {
+        return zorvan::hashStrict<Digest>(message.toStrict()).encode();
+    }
 #endif
 };
+
+// callsOwn: whether the operation ran one of the types' own members.
+template <class Operation> bool callsOwn(Operation operation) {
+    const int before = ownCalls;
+    (void)operation();
+    return ownCalls > before;
+}
+
+#if MEMBER_CASE == 0
+template <class K> bool runsOwnOfb(const Bytes& data) {
+    return callsOwn([&] { return zorvan::ofb(K{}, *IV<K>::get(data), data); });
+}
+
+// runsOwnTemplates: whether the library calls each member template (and none its requires-clause
+// excludes), and whether the views the compiled suites run on (which instantiate every operation
+// of a type) build for these types.
+bool runsOwnTemplates(const Key& key, const IV<Key>& iv, const Bytes& data) {
+    const auto finalKey = *FinalKey::buildKey(Bytes());
+    const auto finalIv = *IV<FinalKey>::get(data);
+    const LazyBytes chunks = LazyBytes::fromChunks({data, data});
+    // No longer than the digest's block, so the generic HMAC would not hash it with hashStrict.
+    const Bytes hmacKey = data.take(1);
+    (void)Test::Crypto::keyView(key);
+    (void)Test::Crypto::keyView(finalKey);
+    (void)Test::Crypto::hashView<Digest>();
+    (void)Test::Crypto::macView<Digest>();
+    return callsOwn([&] { return zorvan::unCbc(key, iv, data); }) &&
+           callsOwn([&] { return zorvan::ctrLazy(key, iv, chunks); }) &&
+           callsOwn([&] { return zorvan::cbc(finalKey, finalIv, data); }) &&
+           callsOwn([&] { return zorvan::hashStrict<Digest>(data); }) &&
+           callsOwn([&] { return zorvan::hmac<Digest>(hmacKey, chunks); }) &&
+           runsOwnOfb<LibraryKey<true>>(data) && !runsOwnOfb<LibraryKey<false>>(data);
+}
+#endif
 
 } // namespace
 
@@ -133,5 +230,10 @@ int main() {
         zorvan::cfb(key, iv, once).first.size() == once.size() &&
         zorvan::hmacStrict<Digest>(once, once) ==
             zorvan::hmac<Digest>(once, LazyBytes::fromChunks({once}));
+#if MEMBER_CASE == 0
+    if (!runsOwnTemplates(key, iv, once)) {
+        return 1;
+    }
+#endif
     return ownModesRun && digest.sum == 8 ? 0 : 1;
 }

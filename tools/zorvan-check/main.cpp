@@ -3,17 +3,16 @@
 
 #include "accounting.hpp"
 #include "catalogue.hpp"
-#include "isolated_executor.hpp"
 #include "progress.hpp"
 #include "summary_table.hpp"
 
 #include <Paths_zorvan_tests.hpp>
 #include <zorvan/testing/main.hpp>
 #include <zorvan/testing/runner.hpp>
+#include <zorvan/testing/session.hpp>
 
 #include <unistd.h>
 
-#include <charconv>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -28,9 +27,7 @@ struct CheckOptions {
     std::vector<std::string> backends;
     std::vector<std::string> suites;
     std::optional<std::string> dataDirectory;
-    bool isolate = false;
     ::Test::Suites::SuiteOptions suiteOptions;
-    std::chrono::seconds timeout{600};
     std::vector<const char*> runnerArguments;
 };
 
@@ -65,23 +62,8 @@ CheckOptions splitOptions(int argc, char** argv) {
             appendList(options.suites, value());
         } else if (name == "--data-dir") {
             options.dataDirectory = std::string(value());
-        } else if (name == "--isolate") {
-            if (equals != std::string_view::npos) {
-                throw UsageError("--isolate takes no value");
-            }
-            options.isolate = true;
         } else if (name == "--long" && equals == std::string_view::npos) {
             options.suiteOptions.longMessages = true;
-        } else if (name == "--timeout") {
-            const std::string_view text = value();
-            unsigned seconds = 0;
-            const auto [end, error] =
-                std::from_chars(text.data(), text.data() + text.size(), seconds);
-            if (error != std::errc() || end != text.data() + text.size() || seconds == 0) {
-                throw UsageError("--timeout needs a number of seconds above 0, not '" +
-                                 std::string(text) + "'");
-            }
-            options.timeout = std::chrono::seconds(seconds);
         } else {
             options.runnerArguments.push_back(argv[i]);
         }
@@ -102,7 +84,7 @@ std::string suiteList() {
         if (suite.backends.size() < allBackends) {
             std::string backends;
             for (const std::string_view backend : suite.backends) {
-                backends += (backends.empty() ? "" : " ") + std::string(backend);
+                backends.append(backends.empty() ? "" : " ").append(backend);
             }
             item += " (" + backends + ")";
         }
@@ -139,17 +121,12 @@ options:
   --data-dir DIR     read the KAT files under DIR (the folder that holds Test/KAT_*); by
                      default $zorvan_tests_datadir when set, else the installed data, or the
                      source tree's when run from the build tree
-  --isolate          run the leaves in child processes: a crash or a hang fails that leaf
-                     only, naming the signal or the time-out
-  --timeout SECONDS  with --isolate, the time one leaf may take; default 600
   --long             end each Sweep suite with its long message (512 MiB: a second or two each)
 )" + zorvan::testing::runOptionsHelp() +
            R"(
 Leaf paths are backend/suite/..., for example openssl/SHA256/NistSHA256-17.
-Exit status: 0 when nothing failed, 1 when something did, when the options select no
-test or the report could not be written, 2 on a usage error, 130 or 143 when stopped by
-SIGINT or SIGTERM.
-)";
+
+)" + zorvan::testing::exitStatusHelp();
 }
 
 bool matchesAny(const std::vector<std::string>& patterns, std::string_view name) {
@@ -268,10 +245,14 @@ int check(int argc, char** argv) {
         static_cast<int>(options.runnerArguments.size()), options.runnerArguments.data());
     if (line.helpRequested) {
         std::cout << usage(argv[0]);
+        zorvan::testing::flushStandardOutput("the help");
         return 0;
     }
+    zorvan::testing::requireStandardOutput();
     const std::string root = dataRoot(options);
     zorvan::testing::RunOptions& run = line.options;
+    // Building the suites reads every vector file: guard that as well as the run.
+    zorvan::testing::RunSession session(run);
     // Skips are listed by reason under the table; --verbose lists each one.
     run.reportEachSkip = false;
     if (options.dataDirectory) {
@@ -282,34 +263,35 @@ int check(int argc, char** argv) {
     std::ostream report(&progress);
     SummaryTable table(report);
     std::vector<std::pair<std::string, std::string>> accounting;
-    std::vector<zorvan::testing::TestGroup> backendGroups;
-    for (const SuiteEntry& entry : selectSuites(options, run.filter)) {
-        if (backendGroups.empty() || backendGroups.back().name != entry.backend) {
-            backendGroups.push_back({entry.backend, {}});
+    const std::vector<zorvan::testing::Test> tree = session.build([&] {
+        std::vector<zorvan::testing::TestGroup> backendGroups;
+        for (const SuiteEntry& entry : selectSuites(options, run.filter)) {
+            if (backendGroups.empty() || backendGroups.back().name != entry.backend) {
+                backendGroups.push_back({entry.backend, {}});
+            }
+            ::Test::RecordLedger::Ledger ledger;
+            std::vector<zorvan::testing::Test> suite =
+                buildSuite(entry, ::Test::DataSource(root, &ledger));
+            if (std::optional<std::string> account = accountLine(entry.suite, ledger)) {
+                accounting.emplace_back(entry.backend, std::move(*account));
+            }
+            backendGroups.back().children.push_back(
+                zorvan::testing::TestGroup{entry.suite, std::move(suite)});
+            table.addRow(entry.backend, entry.suite);
         }
-        ::Test::RecordLedger::Ledger ledger;
-        std::vector<zorvan::testing::Test> suite =
-            buildSuite(entry, ::Test::DataSource(root, &ledger));
-        if (std::optional<std::string> account = accountLine(entry.suite, ledger)) {
-            accounting.emplace_back(entry.backend, std::move(*account));
-        }
-        backendGroups.back().children.push_back(
-            zorvan::testing::TestGroup{entry.suite, std::move(suite)});
-        table.addRow(entry.backend, entry.suite);
-    }
-    const std::vector<zorvan::testing::Test> tree(std::make_move_iterator(backendGroups.begin()),
+        return std::vector<zorvan::testing::Test>(std::make_move_iterator(backendGroups.begin()),
                                                   std::make_move_iterator(backendGroups.end()));
+    });
 
     table.addNote(accountingReport(accounting));
     ProgressReporter progressReporter(progress);
     run.listeners = {&progressReporter, &table};
     const zorvan::testing::LeafRunner runOne = leafRunner();
-    run.executor = options.isolate ? isolatedExecutor(run.jobs, options.timeout, runOne)
-                                   : zorvan::testing::threadedExecutor(run.jobs, runOne);
-    zorvan::testing::requireStandardOutput();
+    run.executor = run.isolate ? zorvan::testing::isolatedExecutor(run.jobs, run.timeout, runOne)
+                               : zorvan::testing::threadedExecutor(run.jobs, runOne);
     const zorvan::testing::RunSummary summary = zorvan::testing::run(tree, run, report);
     report.flush();
-    zorvan::testing::flushStandardOutput();
+    zorvan::testing::flushStandardOutput(run.list ? "the list" : "the report");
     return summary.failed == 0 && !summary.nothingSelected ? 0 : 1;
 }
 
@@ -319,6 +301,7 @@ int main(int argc, char** argv) {
     try {
         return check(argc, argv);
     } catch (const UsageError& error) {
+        zorvan::testing::reportRefusedCommandLine(argc, argv, error.what());
         std::cerr << argv[0] << ": " << error.what() << "\n(see " << argv[0] << " --help)\n";
         return 2;
     } catch (const std::exception& error) {

@@ -35,7 +35,11 @@ template <> struct Describer<signed char> : OctetDescriber<signed char> {};
 
 template <class A, class B> struct Describer<std::pair<A, B>> {
     static std::string describe(const std::pair<A, B>& value) {
-        return "(" + testing::describe(value.first) + ", " + testing::describe(value.second) + ")";
+        return std::string("(")
+            .append(testing::describe(value.first))
+            .append(", ")
+            .append(testing::describe(value.second))
+            .append(")");
     }
 };
 

@@ -5,8 +5,12 @@
 #include <zorvan/testing/assertion.hpp>
 #include <zorvan/testing/runner.hpp>
 
+#include <chrono>
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 namespace zorvan::testing {
@@ -42,5 +46,38 @@ struct FailurePlace {
 /// what Paths_zorvan_tests::getDataFileName throws.
 FailurePlace failurePlace(const FailedCheck& check);
 FailurePlace failurePlace(const AssertionFailure& failure);
+
+/// googleTestFailure: the text a failed leaf reports to GoogleTest: its outcome's report, and for
+/// a property the seed that reruns it, with bytes that are not UTF-8 and control characters
+/// shown as "\xNN" so that the XML GoogleTest writes from it is well-formed. Never fails beyond
+/// allocation.
+std::string googleTestFailure(const Leaf& leaf, const LeafOutcome& outcome, std::uint64_t seed);
+
+/// googleTestText: text from the code under test as GoogleTest is given it, shown as
+/// googleTestFailure shows it. Never fails beyond allocation.
+std::string googleTestText(std::string_view text);
+
+namespace detail {
+
+/// guardGoogleTestReport: when GoogleTest's output flag (outputFlag, "xml:PATH" or "xml") names
+/// a file, puts a report saying that the run did not finish in the place of any earlier one, so
+/// that a run that is killed, crashes or times out leaves no earlier report behind; and a leaf
+/// that ends the process early (exit, a time-out) writes why there. A destination that is not
+/// a regular file, or cannot be written, is left to GoogleTest. Never throws beyond allocation.
+void guardGoogleTestReport(std::string_view outputFlag, std::uint64_t seed);
+
+/// buildForGoogleTest: the tests build returns, or, when it throws, the text of the failure
+/// ("cannot build the tests: ..."). While it runs, a call to exit or quick_exit ends the program
+/// with status 1 and a line naming "zorvan.build", instead of the status the code chose.
+std::variant<std::vector<Test>, std::string>
+buildForGoogleTest(const std::function<std::vector<Test>()>& build);
+
+/// runLeafWithin: runLeaf, ending the process with status 1 when the leaf runs longer than
+/// limit: a line on standard error names the leaf and limitName (the setting that sets the
+/// limit), and the guarded report says the same.
+LeafOutcome runLeafWithin(const Leaf& leaf, const CheckSettings& settings,
+                          std::chrono::seconds limit, std::string_view limitName);
+
+} // namespace detail
 
 } // namespace zorvan::testing

@@ -4,6 +4,7 @@
 #include <zorvan/testing/outcome.hpp>
 #include <zorvan/testing/test.hpp>
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -48,9 +49,9 @@ struct CheckSettings {
 };
 
 /// runLeaf: runs one leaf. Never throws: an error raised by the code under test fails the
-/// leaf with its message, and TestSkipped skips it. A call to exit from the leaf ends the
-/// process with status 1 and a line naming the leaf on standard error (inside run, the run's
-/// report is closed first).
+/// leaf with its message, and TestSkipped skips it. A call to exit or quick_exit from the leaf,
+/// or from any thread while it runs, ends the process with status 1 and a line naming the leaf
+/// on standard error (inside run, the run's report is closed first).
 LeafOutcome runLeaf(const Leaf& leaf, const CheckSettings& settings);
 
 /// LeafStarted: told once per leaf, from any thread and in any order, as it starts to run.
@@ -67,6 +68,21 @@ using LeafRunner = std::function<LeafOutcome(const Leaf&, const CheckSettings&)>
 
 /// threadedExecutor: runs the leaves with runOne on `jobs` threads (the caller's own when 1).
 Executor threadedExecutor(std::size_t jobs, LeafRunner runOne = runLeaf);
+
+/// isolatedExecutor: runs the leaves with runOne in `jobs` child processes forked from this
+/// one; each child runs leaf after leaf. A leaf whose child dies (a crash, exit, _exit) fails
+/// with the signal or exit status named; one that runs longer than `timeout` fails as timed
+/// out, its child killed. A replacement child carries on with the other leaves. The children
+/// ignore SIGINT, SIGTERM and SIGHUP, which stop the run in this process (the leaves they were
+/// running are then not run), and die with the thread that started them. Throws
+/// std::system_error when no child can be started.
+Executor isolatedExecutor(std::size_t jobs, std::chrono::seconds timeout,
+                          LeafRunner runOne = runLeaf);
+
+/// defaultLeafTimeout: how long one leaf may run unless told otherwise.
+inline constexpr std::chrono::seconds defaultLeafTimeout{600};
+/// maximumLeafTimeout: the longest time limit --timeout takes (about eleven days).
+inline constexpr std::chrono::seconds maximumLeafTimeout{1'000'000};
 
 /// RunSummary: the counts of a run. nothingSelected: the filter (with the occurrence)
 /// matched no leaf, so the run checked nothing and is no success; a shard left without
@@ -86,12 +102,14 @@ struct RunStart {
     const std::vector<Leaf>& all;
 };
 
-/// RunEnd: how a run ended: its counts and, for a run cut short (by a signal, or a leaf that
-/// called exit), the reason and how many leaves did not run.
+/// RunEnd: how a run ended: its counts and, for a run cut short (by a signal, a call to exit,
+/// a leaf that ran too long), the reason and how many leaves did not run; for a run whose
+/// selection holds no leaf, the line that says why.
 struct RunEnd {
     RunSummary summary;
     std::string stopReason;
     std::size_t notRun = 0;
+    std::string emptySelection;
 
     [[nodiscard]] bool stopped() const noexcept { return !stopReason.empty(); }
 };
@@ -129,11 +147,18 @@ struct RunOptions {
     /// reportEachSkip: report every skipped leaf with its reason (always when verbose).
     bool reportEachSkip = true;
     std::size_t jobs = 1;
+    /// isolate: run each leaf in a child process (isolatedExecutor), so that a crash, _exit or
+    /// a hang fails that leaf only.
+    bool isolate = false;
+    /// timeout: the time one leaf may take. Under isolate its child is then killed and the leaf
+    /// fails; in this process the leaf fails, the run stops (the rest not run) with status 1.
+    std::chrono::seconds timeout = defaultLeafTimeout;
     std::optional<std::string> junitPath;
     /// rerunCommand: the command line, up to the filter and seed, that failures print for
     /// rerunning one leaf.
     std::string rerunCommand = "test";
-    /// executor: how the leaves run; threadedExecutor(jobs) when empty.
+    /// executor: how the leaves run; isolatedExecutor(jobs, timeout) with isolate, else
+    /// threadedExecutor(jobs), when empty.
     Executor executor;
     /// listeners: reporters told of the run besides the text report and the JUnit file; they
     /// hear of its end before the text report writes its closing line, so what they write to
@@ -151,29 +176,25 @@ std::string closingLine(const RunSummary& summary);
 /// run: runs (or with list, lists) the selected leaves and writes the report to out: the seed,
 /// each failure with a command that reruns it, and the closing line. A filter that selects
 /// no leaf is said in a line of its own (also by list), and the summary's nothingSelected is
-/// set. Leaves run on
-/// options.jobs threads; the report stays in tree order. Text from the code under test
-/// reaches out and the JUnit file with control characters and bytes that are not UTF-8
-/// escaped as "\xNN".
-/// The JUnit report is written beside its path under a temporary name, created before the
-/// first leaf runs, and renamed over the path at the end, so no reader sees part of it.
-/// Throws std::runtime_error naming the path and the reason when it cannot be created or
-/// written (the path is then left as it was).
-/// While the leaves run, SIGINT and SIGTERM are blocked in the calling thread (and the
-/// threads it starts) and taken by a thread of the run: the report then gets what finished,
-/// the JUnit file marks the rest as not run, and the process exits with 128 + the signal's
-/// number (130, 143). A leaf that calls exit likewise ends the process with status 1 and a
-/// "FAIL  <path> called exit" line; a leaf that calls _exit cannot be caught in-process
-/// (run it in a child process, as zorvan-check --isolate does).
+/// set. Leaves run on options.jobs threads, or child processes with options.isolate; the
+/// report stays in tree order. Text from the code under test reaches out and the JUnit file
+/// with control characters and bytes that are not UTF-8 escaped as "\xNN".
+/// Unless a RunSession guards the process already, run guards itself as one does (see
+/// RunSession): the JUnit destination is checked and any earlier report there replaced by one
+/// saying the run did not finish before the first leaf runs, and SIGINT, SIGTERM, SIGHUP, calls
+/// to exit and quick_exit, and (outside isolate) a leaf that runs longer than options.timeout
+/// end the run with what finished reported and the rest marked not run, with status 128 + the
+/// signal's number (130, 143, 129) or 1. Throws std::runtime_error naming the path and the
+/// reason when the JUnit report cannot be written.
 RunSummary run(const std::vector<Test>& tests, const RunOptions& options, std::ostream& out);
 
 /// requireStandardOutput: throws std::runtime_error when standard output is closed, so that
 /// no run starts whose report would be lost (or land in a file opened later in its place).
 void requireStandardOutput();
 
-/// flushStandardOutput: flushes std::cout; throws std::runtime_error "cannot write the report
-/// to standard output: <reason>" when that or an earlier write failed (a full disk, say).
-void flushStandardOutput();
+/// flushStandardOutput: flushes std::cout; throws std::runtime_error "cannot write WHAT to
+/// standard output: <reason>" when that or an earlier write failed (a full disk, say).
+void flushStandardOutput(std::string_view what = "the report");
 
 /// maximumJobs: the most leaves --jobs runs at a time (threads, or child processes with
 /// zorvan-check --isolate).
@@ -202,17 +223,26 @@ struct CommandLine {
 std::string_view separateValue(int argc, const char* const* argv, int& index,
                                std::string_view option);
 
-/// parseCommandLine: reads --list, --filter, --seed, --cases, --occurrence, --jobs, --junit,
-/// --verbose and --help (as "--name value" or "--name=value"), and the GoogleTest sharding
-/// variables. Throws UsageError on an unknown option or a bad value, on "--name value" whose
-/// value begins with '-' (an option that lacks its value, as in "--filter --seed 1"; write
-/// "--filter=-x" for such a value), on "--flag=value" for an option that takes none, and on
-/// --jobs above maximumJobs.
+/// parseCommandLine: reads --list, --filter, --seed, --cases, --occurrence, --jobs, --isolate,
+/// --timeout, --junit, --verbose and --help (as "--name value" or "--name=value"), and the
+/// GoogleTest sharding variables. Throws UsageError on an unknown option or a bad value, on
+/// "--name value" whose value begins with '-' (an option that lacks its value, as in
+/// "--filter --seed 1"; write "--filter=-x" for such a value), on "--flag=value" for an option
+/// that takes none, on an empty --junit, on --jobs above maximumJobs and on --timeout above
+/// maximumLeafTimeout.
 CommandLine parseCommandLine(int argc, const char* const* argv);
+
+/// reportRefusedCommandLine: for a command line that parseCommandLine refused, puts a report
+/// saying why (one failed testcase "zorvan" / "command line") at the JUnit destination it
+/// names, if it names one that can take a report, so that no earlier run's report stays there.
+/// Never throws beyond allocation.
+void reportRefusedCommandLine(int argc, const char* const* argv, const std::string& why);
 
 /// usage: the help text of the ready main.
 std::string usage(std::string_view program);
 /// runOptionsHelp: the lines of that help text that describe the options parseCommandLine reads.
 std::string runOptionsHelp();
+/// exitStatusHelp: the lines of that help text that list the exit statuses of a run.
+std::string exitStatusHelp();
 
 } // namespace zorvan::testing

@@ -8,14 +8,14 @@
 #include <string>
 #include <string_view>
 
-namespace zorvan::check {
+namespace zorvan::testing::detail {
 
 /// encodeOutcome: the outcome as bytes that decodeOutcome reads back into an equal outcome,
 /// in the same program. Never fails beyond allocation.
-std::string encodeOutcome(const zorvan::testing::LeafOutcome& outcome);
+std::string encodeOutcome(const LeafOutcome& outcome);
 
 /// decodeOutcome: the outcome that encodeOutcome made these bytes from; nothing when they are
 /// cut short, run on, or hold a value out of range.
-std::optional<zorvan::testing::LeafOutcome> decodeOutcome(std::string_view bytes);
+std::optional<LeafOutcome> decodeOutcome(std::string_view bytes);
 
-} // namespace zorvan::check
+} // namespace zorvan::testing::detail

@@ -7,11 +7,9 @@
 #include <type_traits>
 #include <vector>
 
-namespace zorvan::check {
+namespace zorvan::testing::detail {
 
 namespace {
-
-using namespace zorvan::testing;
 
 // Numbers go in this machine's own representation: both ends are the same program.
 static_assert(std::is_same_v<std::size_t, std::uint64_t>, "sizes are written as 64-bit numbers");
@@ -197,4 +195,4 @@ std::optional<LeafOutcome> decodeOutcome(std::string_view bytes) {
     return outcome;
 }
 
-} // namespace zorvan::check
+} // namespace zorvan::testing::detail

@@ -1,6 +1,6 @@
-#include "isolated_executor.hpp"
-
+#include "descriptor_io.hpp"
 #include "outcome_wire.hpp"
+#include "session.hpp"
 
 #include <zorvan/testing/property.hpp>
 
@@ -19,14 +19,15 @@
 #include <system_error>
 #include <vector>
 
-namespace zorvan::check {
+namespace zorvan::testing {
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using zorvan::testing::LeafOutcome;
-using zorvan::testing::LeafStatus;
-using zorvan::testing::outcomeWith;
+using detail::decodeOutcome;
+using detail::encodeOutcome;
+using detail::readAll;
+using detail::writeAll;
 
 // The status of a child that could not serve: its parent gone, or its own loop failed.
 constexpr int childSetUpFailed = 70;
@@ -35,55 +36,39 @@ constexpr int childSetUpFailed = 70;
     throw std::system_error(errno, std::generic_category(), what);
 }
 
-bool writeAll(int fd, const void* data, std::size_t size) {
-    const auto* bytes = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t written = ::write(fd, bytes, size);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return false;
-        }
-        bytes += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
+// Whether the child goes on to the next leaf after an outcome, or ends with it (its leaf called
+// exit): then the parent must not hand it another leaf.
+enum class ChildAfter : std::uint8_t { servesOn, ends };
 
-bool readAll(int fd, void* data, std::size_t size) {
-    auto* bytes = static_cast<char*>(data);
-    while (size > 0) {
-        const ssize_t got = ::read(fd, bytes, size);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
-            return false;
-        }
-        bytes += got;
-        size -= static_cast<std::size_t>(got);
-    }
-    return true;
-}
-
-// A leaf's outcome crosses the pipe as its encoding's length, then the encoding.
-bool sendOutcome(int fd, const LeafOutcome& outcome) {
+// A leaf's outcome crosses the pipe as what the child does next, its encoding's length, then
+// the encoding.
+bool sendOutcome(int fd, const LeafOutcome& outcome, ChildAfter after) {
     const std::string encoded = encodeOutcome(outcome);
     const std::uint64_t length = encoded.size();
-    return writeAll(fd, &length, sizeof length) && writeAll(fd, encoded.data(), encoded.size());
+    return writeAll(fd, &after, sizeof after) && writeAll(fd, &length, sizeof length) &&
+           writeAll(fd, encoded.data(), encoded.size());
 }
 
-std::optional<LeafOutcome> receiveOutcome(int fd) {
+struct Received {
+    LeafOutcome outcome;
+    ChildAfter after;
+};
+
+std::optional<Received> receiveOutcome(int fd) {
+    ChildAfter after{};
     std::uint64_t length = 0;
-    if (!readAll(fd, &length, sizeof length)) {
+    if (!readAll(fd, &after, sizeof after) || !readAll(fd, &length, sizeof length)) {
         return std::nullopt;
     }
     std::string encoded(length, '\0');
     if (!readAll(fd, encoded.data(), encoded.size())) {
         return std::nullopt;
     }
-    return decodeOutcome(encoded);
+    std::optional<LeafOutcome> outcome = decodeOutcome(encoded);
+    if (!outcome) {
+        return std::nullopt;
+    }
+    return Received{std::move(*outcome), after};
 }
 
 std::string describeEnd(int waitStatus) {
@@ -104,9 +89,8 @@ class Worker {
 public:
     /// Worker: forks a child; siblingPipes are the other workers' pipe ends, which the child
     /// closes so that each child sees the end of its own input when the parent closes it.
-    Worker(const std::vector<zorvan::testing::Leaf>& leaves,
-           const zorvan::testing::CheckSettings& settings,
-           const zorvan::testing::LeafRunner& runOne, const std::vector<int>& siblingPipes) {
+    Worker(const std::vector<Leaf>& leaves, const CheckSettings& settings, const LeafRunner& runOne,
+           const std::vector<int>& siblingPipes) {
         int toChild[2];
         int fromChild[2];
         if (::pipe(toChild) != 0 || ::pipe(fromChild) != 0) {
@@ -160,12 +144,15 @@ public:
     /// finish: the outcome of the running leaf, read from the child or made from how it
     /// died. The worker is then idle, or no longer alive.
     LeafOutcome finish() {
-        std::optional<LeafOutcome> outcome = receiveOutcome(fromChild_);
-        if (!outcome) {
-            outcome = outcomeWith(LeafStatus::failed, endOfChild(), secondsRunning());
-        }
+        std::optional<Received> received = receiveOutcome(fromChild_);
         running_.reset();
-        return *outcome;
+        if (!received) {
+            return outcomeWith(LeafStatus::failed, endOfChild(), secondsRunning());
+        }
+        if (received->after == ChildAfter::ends) {
+            endOfChild();
+        }
+        return std::move(received->outcome);
     }
 
     /// kill: ends the child of a leaf that ran too long; the worker is no longer alive.
@@ -173,18 +160,19 @@ public:
         ::kill(pid_, SIGKILL);
         endOfChild();
         running_.reset();
-        return outcomeWith(LeafStatus::failed,
-                           "timed out: the leaf ran longer than " +
-                               std::to_string(timeout.count()) + " s",
-                           secondsRunning());
+        return outcomeWith(LeafStatus::failed, detail::timedOut(timeout), secondsRunning());
     }
 
 private:
     // The child dies with its parent, whatever signal ends the parent (a hanging leaf would
-    // otherwise outlive it), and takes the signals the parent's run had blocked for itself.
+    // otherwise outlive it). The signals that stop a run are the parent's to take: a Ctrl-C
+    // reaches the whole process group, and a leaf it killed would pass for a crashed one.
     static void becomeChildOf(pid_t parent) {
         if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != parent) {
             ::_exit(childSetUpFailed); // the parent is gone already
+        }
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+            ::signal(signal, SIG_IGN);
         }
         sigset_t none;
         sigemptyset(&none);
@@ -192,14 +180,16 @@ private:
     }
 
     // Nothing thrown here may unwind into the parent's code, which this child shares.
-    [[noreturn]] static void serve(const std::vector<zorvan::testing::Leaf>& leaves,
-                                   const zorvan::testing::CheckSettings& settings,
-                                   const zorvan::testing::LeafRunner& runOne, int input,
-                                   int output) noexcept {
+    [[noreturn]] static void serve(const std::vector<Leaf>& leaves, const CheckSettings& settings,
+                                   const LeafRunner& runOne, int input, int output) noexcept {
         try {
+            detail::sendEarlyEndsTo([output](const LeafOutcome& outcome) {
+                sendOutcome(output, outcome, ChildAfter::ends);
+            });
             std::uint64_t index = 0;
             while (readAll(input, &index, sizeof index) && index < leaves.size()) {
-                if (!sendOutcome(output, runLeafSafely(runOne, leaves[index], settings))) {
+                if (!sendOutcome(output, runLeafSafely(runOne, leaves[index], settings),
+                                 ChildAfter::servesOn)) {
                     break;
                 }
             }
@@ -209,14 +199,12 @@ private:
         ::_exit(0);
     }
 
-    static LeafOutcome runLeafSafely(const zorvan::testing::LeafRunner& runOne,
-                                     const zorvan::testing::Leaf& leaf,
-                                     const zorvan::testing::CheckSettings& settings) {
+    static LeafOutcome runLeafSafely(const LeafRunner& runOne, const Leaf& leaf,
+                                     const CheckSettings& settings) {
         try {
             return runOne(leaf, settings);
         } catch (...) {
-            const zorvan::testing::detail::CaughtFailure caught =
-                zorvan::testing::detail::catchCurrentFailure();
+            const detail::CaughtFailure caught = detail::catchCurrentFailure();
             return outcomeWith(LeafStatus::failed,
                                "the leaf runner failed: " +
                                    (caught.check ? describeCheck(*caught.check) : caught.error));
@@ -243,13 +231,10 @@ private:
 
 } // namespace
 
-zorvan::testing::Executor isolatedExecutor(std::size_t jobs, std::chrono::seconds timeout,
-                                           zorvan::testing::LeafRunner runOne) {
-    return [jobs, timeout,
-            runOne = std::move(runOne)](const std::vector<zorvan::testing::Leaf>& leaves,
-                                        const zorvan::testing::CheckSettings& settings,
-                                        const zorvan::testing::LeafStarted& started,
-                                        const zorvan::testing::LeafFinished& finished) {
+Executor isolatedExecutor(std::size_t jobs, std::chrono::seconds timeout, LeafRunner runOne) {
+    return [jobs, timeout, runOne = std::move(runOne)](
+               const std::vector<Leaf>& leaves, const CheckSettings& settings,
+               const LeafStarted& started, const LeafFinished& finished) {
         // A child that dies must not take this process with it through a broken pipe.
         ::signal(SIGPIPE, SIG_IGN);
         std::vector<std::unique_ptr<Worker>> workers(jobs);
@@ -318,4 +303,4 @@ zorvan::testing::Executor isolatedExecutor(std::size_t jobs, std::chrono::second
     };
 }
 
-} // namespace zorvan::check
+} // namespace zorvan::testing
