@@ -2,6 +2,10 @@
 // as descriptions, and every test accounted for whatever is wrong with either file.
 
 #include <Test/AcvpFiles.hpp>
+#include <Test/DataSource.hpp>
+#include <Test/sha256.hpp>
+
+#include "temporary_data_directory.hpp"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -102,6 +106,49 @@ TEST(AcvpFiles, AProjectionIsReadAloneAndAnExchangeArrayIsUnwrapped) {
     const Acvp::SetRead broken = Acvp::readProjection("x.json", projection.substr(0, 160));
     ASSERT_FALSE(broken.records.empty());
     EXPECT_THAT(broken.records.back().damage, HasSubstr("stops reading as JSON"));
+}
+
+// A set's folder: the pair when both files are there, the projection alone when neither is, and
+// a damaged record naming the file that is missing otherwise.
+TEST(AcvpFiles, AFolderReadsItsPairOrItsProjectionAndNamesAMissingFile) {
+    const TemporaryDataDirectory data;
+    const auto source = ::Test::DataSource::ignoringManifest(data.root().string());
+    data.write("Test/ACVP_PAIR/prompt.json", promptText);
+    data.write("Test/ACVP_PAIR/expectedResults.json", answersText);
+    data.write("Test/ACVP_PAIR/internalProjection.json", "not read when the pair is there");
+    const Acvp::Folder pair = Acvp::readFolder(source, "Test/ACVP_PAIR");
+    EXPECT_EQ(pair.check.files, 2u);
+    EXPECT_EQ(pair.set.records.size(), 5u);
+
+    data.write("Test/ACVP_ALONE/internalProjection.json", promptText);
+    const Acvp::Folder alone = Acvp::readFolder(source, "Test/ACVP_ALONE");
+    EXPECT_EQ(alone.check.files, 1u);
+    ASSERT_EQ(alone.set.records.size(), 4u);
+    EXPECT_EQ(alone.set.records[0].vector->expected("key"), "01");
+
+    data.write("Test/ACVP_HALF/prompt.json", promptText);
+    const Acvp::Folder half = Acvp::readFolder(source, "Test/ACVP_HALF");
+    ASSERT_EQ(half.set.records.size(), 1u);
+    EXPECT_EQ(half.set.records[0].fileName, "expectedResults.json");
+    EXPECT_EQ(half.set.records[0].damage, "a prompt without its expectedResults file");
+
+    data.makeFolder("Test/ACVP_NONE");
+    EXPECT_THAT(Acvp::readFolder(source, "Test/ACVP_NONE").set.records.at(0).damage,
+                HasSubstr("neither a prompt and its expectedResults nor an internalProjection"));
+}
+
+TEST(AcvpFiles, AFileTheManifestDoesNotListIsOneProblemOfAProjectionFolder) {
+    const TemporaryDataDirectory data;
+    const std::string projection = std::string(promptText);
+    data.write("Test/ACVP_X/internalProjection.json", projection);
+    data.write("Test/ACVP_X/stray.json", "{}");
+    data.write("Test/manifest.tsv",
+               "Test/ACVP_X/internalProjection.json\t" + std::to_string(projection.size()) + "\t" +
+                   ::Test::Sha256::toHex(::Test::Sha256::digest(projection)) + "\t4\n");
+    const Acvp::Folder folder = Acvp::readFolder(::Test::DataSource(), "Test/ACVP_X");
+    ASSERT_EQ(folder.check.problems.size(), 1u);
+    EXPECT_EQ(folder.check.problems[0].fileName, "stray.json");
+    EXPECT_EQ(folder.set.records.size(), 4u);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <Test/JsonVectors.hpp>
 
+#include <algorithm>
 #include <array>
 #include <map>
 #include <utility>
@@ -363,8 +364,14 @@ Folder readFolder(const DataSource& source, std::string_view relativeDirectory) 
             source, relativeDirectory,
             [](std::string_view name) { return hasStem(name, "internalProjection"); }, keep);
         folder.check.files += projection.files;
-        folder.check.problems.insert(folder.check.problems.end(), projection.problems.begin(),
-                                     projection.problems.end());
+        // Both readings find the files the manifest does not list: each is one problem.
+        for (KatFiles::FileProblem& problem : projection.problems) {
+            if (std::ranges::find(folder.check.problems, problem.fileName,
+                                  &KatFiles::FileProblem::fileName) ==
+                folder.check.problems.end()) {
+                folder.check.problems.push_back(std::move(problem));
+            }
+        }
         if (other) {
             folder.set = Pairing(*other, nullptr).read();
             return folder;
