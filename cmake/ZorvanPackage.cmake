@@ -1,7 +1,9 @@
 # The Debian package, made from a configured build with `cpack -G DEB` (run in the build
 # folder): zorvan-tests_<version>_<arch>.deb, installing under /usr what `cmake --install`
 # installs. Dependencies: the shared libraries zorvan-check links, as dpkg-shlibdeps finds
-# them (libssl3, libgcrypt20, libnettle8, libsodium23, ...); recommended, what a project built against the
+# them (libssl3, libgcrypt20, libnettle8, libsodium23, ...), and the development files of what the
+# core library links (zlib and simdjson for the gzip and JSON vector files), without which no
+# project links it; recommended, what a project built against the
 # package needs: a C++20 compiler, CMake or pkg-config to find it, and the development files
 # of the crypto library behind each backend component, which the package config looks for
 # only when that component is asked for.
@@ -21,6 +23,7 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "zlib1g-dev, libsimdjson-dev")
 set(zorvan_recommends "g++ (>= 12) | c++-compiler" "cmake (>= 3.25) | pkg-config")
 set(zorvan_dev_package_openssl libssl-dev)
 set(zorvan_dev_package_gcrypt libgcrypt20-dev)

@@ -1,4 +1,5 @@
 #include <Test/DataSource.hpp>
+#include <Test/Gzip.hpp>
 #include <Test/KatFiles.hpp>
 #include <Test/Manifest.hpp>
 #include <Test/sha256.hpp>
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <zlib.h>
 
 namespace {
 
@@ -182,6 +184,89 @@ TEST(KatFilesManifest, ReadsBackWhatItRendersAndListsAFoldersOwnFiles) {
     manifest.add("Test/KAT_X/sub/c.rsp", {0, std::string(64, 'c'), 0});
     EXPECT_EQ(::Test::Manifest::parse(manifest.render(), "m"), manifest);
     EXPECT_THAT(manifest.filesIn("Test/KAT_X"), ::testing::ElementsAre("a.rsp", "b.rsp"));
+}
+
+// A gzip member holding text, as gzip(1) writes it.
+std::string gzipped(std::string_view text) {
+    z_stream stream{};
+    EXPECT_EQ(deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, 16 + MAX_WBITS, 9,
+                           Z_DEFAULT_STRATEGY),
+              Z_OK);
+    std::string packed(deflateBound(&stream, static_cast<uLong>(text.size())), '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+    stream.avail_in = static_cast<uInt>(text.size());
+    stream.next_out = reinterpret_cast<Bytef*>(packed.data());
+    stream.avail_out = static_cast<uInt>(packed.size());
+    EXPECT_EQ(deflate(&stream, Z_FINISH), Z_STREAM_END);
+    packed.resize(stream.total_out);
+    deflateEnd(&stream);
+    return packed;
+}
+
+TEST(KatFilesGzip, AGzFileReadsAsItsTextAndTheManifestChecksItsStoredOctets) {
+    const TemporaryDataDirectory data;
+    const std::string packed = gzipped(twoRecords);
+    data.write("Test/KAT_X/a.rsp.gz", packed);
+    data.write("Test/manifest.tsv", listed("Test/KAT_X/a.rsp.gz", packed, 2));
+    const ::Test::KatFiles::Folder folder =
+        ::Test::KatFiles::readFolder(::Test::DataSource(), "Test/KAT_X", "Len");
+    ASSERT_EQ(folder.files.size(), 1u);
+    EXPECT_EQ(::Test::KatFiles::countRecords(folder.files[0]), 2u);
+    EXPECT_TRUE(folder.problems.empty());
+
+    // Listed by its text, not by what is stored, the file no longer matches.
+    data.write("Test/manifest.tsv", listed("Test/KAT_X/a.rsp.gz", twoRecords, 2));
+    EXPECT_THAT(::Test::KatFiles::readFolder(::Test::DataSource(), "Test/KAT_X", "Len").problems,
+                ::testing::ElementsAre(
+                    ::testing::Field(&FileProblem::what, ::testing::StartsWith("changed: "))));
+}
+
+TEST(KatFilesGzip, MembersBackToBackReadAsOneText) {
+    const TemporaryDataDirectory data;
+    data.write("Test/KAT_X/a.rsp.gz", gzipped("Len = 0\n") + gzipped("Msg = 00\n"));
+    EXPECT_EQ(::Test::KatFiles::readWhole((data.root() / "Test/KAT_X/a.rsp.gz").string()),
+              "Len = 0\nMsg = 00\n");
+}
+
+// Each stored form below must fail the read naming the file: a suite must never run on the part
+// of a file that happened to expand.
+TEST(KatFilesGzip, AGzFileThatIsNoWholeGzipStreamIsRefusedNamingIt) {
+    const TemporaryDataDirectory data;
+    const std::string packed = gzipped(twoRecords);
+    const std::pair<std::string, std::string> damaged[] = {
+        {packed.substr(0, packed.size() - 5), "ends before its end"},
+        {packed + "trailing", "not a whole gzip stream"},
+        {std::string(twoRecords), "not a whole gzip stream"},
+        {"", "ends before its end (0 octets stored)"},
+    };
+    const auto path = data.root() / "Test/KAT_X/a.rsp.gz";
+    for (const auto& [stored, reason] : damaged) {
+        data.write("Test/KAT_X/a.rsp.gz", stored);
+        EXPECT_THAT([] { readKatDirectory("Test/KAT_X", "Len"); }, refusesReading(path, reason))
+            << reason;
+    }
+    std::string flipped = packed;
+    flipped[flipped.size() - 6] ^= 1; // the CRC-32 of the text
+    data.write("Test/KAT_X/a.rsp.gz", flipped);
+    EXPECT_THAT([] { readKatDirectory("Test/KAT_X", "Len"); },
+                refusesReading(path, "incorrect data check"));
+}
+
+TEST(KatFilesGzip, AGzipBombIsRefusedNamingTheFileOnceItExpandsPastTheLimit) {
+    // 257 members of 1 MiB of zeros: about 260 KiB stored, 257 MiB expanded.
+    const std::string member = gzipped(std::string(std::size_t{1} << 20, '\0'));
+    std::string bomb;
+    for (int copy = 0; copy < 257; ++copy) {
+        bomb += member;
+    }
+    const TemporaryDataDirectory data;
+    data.write("Test/KAT_X/bomb.rsp.gz", bomb);
+    EXPECT_THAT(
+        [] { readKatDirectory("Test/KAT_X", "Len"); },
+        refusesReading(data.root() / "Test/KAT_X/bomb.rsp.gz", "it expands past 268435456 octets"));
+    EXPECT_THROW(::Test::Gzip::inflate(member, (std::size_t{1} << 20) - 1),
+                 ::Test::Gzip::GzipError);
+    EXPECT_EQ(::Test::Gzip::inflate(member, std::size_t{1} << 20).size(), std::size_t{1} << 20);
 }
 
 } // namespace

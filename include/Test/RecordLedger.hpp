@@ -59,8 +59,9 @@ private:
     Ledger* resumed_;
 };
 
-/// RecordPlace: where a record starts: its folder under the data directory, its file's name
-/// and its line. Notes show it as "directory/fileName:line".
+/// RecordPlace: where a record starts: its folder under the data directory, its file's name,
+/// its line (0 where it has none) and, in a JSON vector file, the test it is ("tgId=3,tcId=17";
+/// empty in a response file). Notes show it as "directory/fileName:line (test)".
 struct RecordPlace {
     /// directory: the folder relative to the data directory ("Test/KAT_AES").
     std::string_view directory;
@@ -68,9 +69,11 @@ struct RecordPlace {
     std::string_view fileName;
     /// line: the line the record starts on, from 1.
     std::size_t line;
+    std::string_view test{};
 };
 
-/// describePlace: "directory/fileName:line". Never fails beyond allocation.
+/// describePlace: "directory/fileName:line", without ":line" when the line is 0 and followed by
+/// " (test)" when the place names a test. Never fails beyond allocation.
 std::string describePlace(const RecordPlace& place);
 
 /// noteFile: a file the suite read. Does nothing without a ledger.

@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
         if (check) {
             std::error_code missing;
             const bool current =
-                std::filesystem::exists(path, missing) && Test::KatFiles::readWhole(path) == text;
+                std::filesystem::exists(path, missing) && Test::KatFiles::readStored(path) == text;
             if (!current) {
                 std::cerr << "write-manifest: " << path
                           << " is not the data's manifest; run scripts/data/write-manifest\n";

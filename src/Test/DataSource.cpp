@@ -52,7 +52,7 @@ std::shared_ptr<const DataSource::ManifestState> DataSource::readManifest(const 
         return state;
     }
     try {
-        state->manifest = Manifest::parse(KatFiles::readWhole(path), path);
+        state->manifest = Manifest::parse(KatFiles::readStored(path), path);
     } catch (const std::exception& failure) {
         state->error = failure.what();
     }

@@ -1,5 +1,6 @@
 #include <Test/KatFiles.hpp>
 
+#include <Test/Gzip.hpp>
 #include <Test/Manifest.hpp>
 #include <Test/sha256.hpp>
 
@@ -59,7 +60,7 @@ private:
 
 // Opened without blocking, so that an entry swapped for a FIFO after the listing cannot hang
 // the builder; the type is checked on the descriptor itself, so a link is judged by its target.
-Descriptor openRegular(const std::string& path) {
+Descriptor openRegular(const std::string& path, std::size_t& size) {
     Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (file.get() < 0) {
         refuse(path, std::strerror(errno));
@@ -75,35 +76,59 @@ Descriptor openRegular(const std::string& path) {
         refuse(path, "it holds " + std::to_string(status.st_size) + " octets, over the limit of " +
                          std::to_string(maximumFileSize));
     }
+    size = static_cast<std::size_t>(status.st_size);
     return file;
 }
 
 } // namespace
 
 // Reads to the end of the file whatever size it claims (files under /proc claim none), so
-// that a file that fails part-way, or grows past the limit while read, is refused whole.
-std::string readWhole(const std::string& path) {
-    const Descriptor file = openRegular(path);
+// that a file that fails part-way, or grows past the limit while read, is refused whole. The
+// octets go straight into the text, a file that is the size it claims in one read.
+std::string readStored(const std::string& path) {
+    constexpr std::size_t block = 1 << 16;
+    std::size_t claimed = 0;
+    const Descriptor file = openRegular(path, claimed);
     std::string contents;
-    char buffer[1 << 16];
+    contents.reserve(claimed + spareCapacity);
+    std::size_t filled = 0;
     for (;;) {
-        const ssize_t got = ::read(file.get(), buffer, sizeof buffer);
+        if (filled == contents.size()) {
+            contents.resize(filled == 0 ? claimed + 1 : filled + block);
+        }
+        const ssize_t got = ::read(file.get(), contents.data() + filled, contents.size() - filled);
         if (got < 0 && errno == EINTR) {
             continue;
         }
         if (got < 0) {
-            refuse(path, std::string(std::strerror(errno)) + " after " +
-                             std::to_string(contents.size()) + " octets");
+            refuse(path, std::string(std::strerror(errno)) + " after " + std::to_string(filled) +
+                             " octets");
         }
         if (got == 0) {
+            contents.resize(filled);
             return contents;
         }
-        if (contents.size() + static_cast<std::size_t>(got) > maximumFileSize) {
+        filled += static_cast<std::size_t>(got);
+        if (filled > maximumFileSize) {
             refuse(path, "it grew over the limit of " + std::to_string(maximumFileSize) +
                              " octets while read");
         }
-        contents.append(buffer, static_cast<std::size_t>(got));
     }
+}
+
+std::string expandStored(const std::string& path, std::string stored) {
+    if (!Gzip::isGzipName(path)) {
+        return stored;
+    }
+    try {
+        return Gzip::inflate(stored, maximumFileSize);
+    } catch (const Gzip::GzipError& error) {
+        refuse(path, error.what());
+    }
+}
+
+std::string readWhole(const std::string& path) {
+    return expandStored(path, readStored(path));
 }
 
 namespace {
@@ -137,23 +162,18 @@ std::string octets(std::uint64_t count) {
     return std::to_string(count) + (count == 1 ? " octet" : " octets");
 }
 
-// What differs between a file read and its manifest entry, or nothing.
-std::optional<std::string> difference(const ManifestEntry& listed, std::string_view text,
-                                      std::size_t records) {
-    if (text.size() < listed.size) {
-        return "truncated: " + octets(text.size()) + " of the " + octets(listed.size) +
+// What differs between the stored octets of a file and its manifest entry, or nothing.
+std::optional<std::string> storedDifference(const ManifestEntry& listed, std::string_view stored) {
+    if (stored.size() < listed.size) {
+        return "truncated: " + octets(stored.size()) + " of the " + octets(listed.size) +
                " the manifest lists";
     }
-    if (text.size() > listed.size) {
-        return "changed: " + octets(text.size()) + " where the manifest lists " +
+    if (stored.size() > listed.size) {
+        return "changed: " + octets(stored.size()) + " where the manifest lists " +
                octets(listed.size);
     }
-    if (Sha256::toHex(Sha256::digest(text)) != listed.sha256) {
+    if (Sha256::toHex(Sha256::digest(stored)) != listed.sha256) {
         return "changed: its SHA-256 is not the one the manifest lists";
-    }
-    if (records != listed.records) {
-        return "changed: " + std::to_string(records) + " records where the manifest lists " +
-               std::to_string(listed.records);
     }
     return std::nullopt;
 }
@@ -184,12 +204,12 @@ bool everyFile(std::string_view /*fileName*/) {
     return true;
 }
 
-Folder readFolder(const DataSource& source, std::string_view relativeDirectory,
-                  std::string_view startName, const FileSelection& select) {
+FolderCheck readFiles(const DataSource& source, std::string_view relativeDirectory,
+                      const FileSelection& select, const FileReader& read) {
     const std::string directory = source.path(relativeDirectory);
     const Manifest* manifest = source.manifest();
     const std::string separator = directory.empty() || directory.back() == '/' ? "" : "/";
-    Folder folder{std::string(relativeDirectory), {}, {}};
+    FolderCheck check{std::string(relativeDirectory), 0, {}};
     std::vector<std::string> unread;
     if (manifest != nullptr) {
         for (std::string& name : manifest->filesIn(relativeDirectory)) {
@@ -205,30 +225,51 @@ Folder readFolder(const DataSource& source, std::string_view relativeDirectory,
         // A file the manifest lacks fails every suite of its folder, read or not: the installed
         // folder is no longer what was installed, and a file added to it is tested by nobody.
         if (manifest != nullptr && listed == nullptr) {
-            folder.problems.push_back({name, "extra: the manifest does not list it"});
+            check.problems.push_back({name, "extra: the manifest does not list it"});
         }
         if (!select(name)) {
             continue;
         }
-        std::string path = directory + separator + name;
-        const std::string text = readWhole(path);
+        const std::string path = directory + separator + name;
+        std::string stored = readStored(path);
         RecordLedger::noteFile(source.ledger());
-        KatFile file{std::move(path), std::move(name),
-                     ParseNistKATs::parseCategories(startName, text)};
+        // The stored octets are compared before they are expanded: a changed gzip file is
+        // reported as changed, not as the text it might expand to.
+        std::optional<std::string> stale;
         if (listed != nullptr) {
-            std::erase(unread, file.name);
-            if (auto what = difference(*listed, text, countRecords(file))) {
-                folder.problems.push_back({file.name, std::move(*what)});
+            stale = storedDifference(*listed, stored);
+        }
+        const std::size_t records = read(path, name, expandStored(path, std::move(stored)));
+        ++check.files;
+        if (listed != nullptr) {
+            std::erase(unread, name);
+            if (stale) {
+                check.problems.push_back({name, std::move(*stale)});
+            } else if (records != listed->records) {
+                check.problems.push_back({name, "changed: " + std::to_string(records) +
+                                                    " records where the manifest lists " +
+                                                    std::to_string(listed->records)});
             }
         }
-        folder.files.push_back(std::move(file));
     }
     for (std::string& name : unread) {
         std::string what = whyNotRead(directory + separator + name);
-        folder.problems.push_back({std::move(name), std::move(what)});
+        check.problems.push_back({std::move(name), std::move(what)});
     }
-    std::ranges::sort(folder.problems, {}, &FileProblem::fileName);
-    return folder;
+    std::ranges::sort(check.problems, {}, &FileProblem::fileName);
+    return check;
+}
+
+Folder readFolder(const DataSource& source, std::string_view relativeDirectory,
+                  std::string_view startName, const FileSelection& select) {
+    std::vector<KatFile> files;
+    FolderCheck check = readFiles(
+        source, relativeDirectory, select,
+        [&files, startName](const std::string& path, const std::string& name, std::string text) {
+            files.push_back({path, name, ParseNistKATs::parseCategories(startName, text)});
+            return countRecords(files.back());
+        });
+    return {std::move(check.directory), std::move(files), std::move(check.problems)};
 }
 
 std::size_t countRecords(const KatFile& file) noexcept {

@@ -1,7 +1,9 @@
 #include <Test/Manifest.hpp>
 
 #include <Test/DataSource.hpp>
+#include <Test/JsonVectors.hpp>
 #include <Test/KatFiles.hpp>
+#include <Test/ParseNistKATs.hpp>
 #include <Test/Suites.hpp>
 #include <Test/sha256.hpp>
 
@@ -120,6 +122,23 @@ std::string Manifest::render() const {
     return text;
 }
 
+namespace {
+
+// The records of a file's text as the suites that read it with recordStart count them.
+std::size_t countRecords(std::string_view recordStart, std::string text) {
+    if (recordStart == JsonVectors::recordStart) {
+        return JsonVectors::countTests(std::move(text));
+    }
+    std::size_t records = 0;
+    for (const ParseNistKATs::KatCategory& category :
+         ParseNistKATs::parseCategories(recordStart, text)) {
+        records += category.records.size();
+    }
+    return records;
+}
+
+} // namespace
+
 Manifest describeData(const std::string& root) {
     std::map<std::string_view, std::string_view> folders;
     for (const Suites::Algorithm& algorithm : Suites::algorithms()) {
@@ -137,13 +156,16 @@ Manifest describeData(const std::string& root) {
     const DataSource source = DataSource::ignoringManifest(root);
     Manifest manifest;
     for (const auto& [directory, recordStart] : folders) {
-        for (const KatFiles::KatFile& file :
-             KatFiles::readFolder(source, directory, recordStart).files) {
-            const std::string text = KatFiles::readWhole(file.path);
-            manifest.add(
-                std::string(directory) + "/" + file.name,
-                {text.size(), Sha256::toHex(Sha256::digest(text)), KatFiles::countRecords(file)});
-        }
+        KatFiles::readFiles(
+            source, directory, KatFiles::everyFile,
+            [&manifest, directory, recordStart](const std::string& path, const std::string& name,
+                                                std::string text) {
+                const std::size_t records = countRecords(recordStart, std::move(text));
+                const std::string stored = KatFiles::readStored(path);
+                manifest.add(std::string(directory) + "/" + name,
+                             {stored.size(), Sha256::toHex(Sha256::digest(stored)), records});
+                return records;
+            });
     }
     return manifest;
 }

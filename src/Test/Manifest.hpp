@@ -54,9 +54,11 @@ private:
 };
 
 /// describeData: the manifest of the data under root as it stands: every regular file of every
-/// folder a suite of the algorithm table reads, its records counted with the folder's
-/// record-start field. Throws KatFiles::KatDirectoryError when a folder cannot be listed or a
-/// file read, and std::logic_error when two suites read one folder with different fields.
+/// folder a suite of the algorithm table reads, its size and SHA-256 those of its stored
+/// octets (compressed or not), its records counted with the folder's record-start field (for
+/// JsonVectors::recordStart, the test objects of a JSON vector file). Throws
+/// KatFiles::KatDirectoryError when a folder cannot be listed or a file read, and std::logic_error
+/// when two suites read one folder with different fields.
 Manifest describeData(const std::string& root);
 
 } // namespace Test

@@ -41,11 +41,14 @@ Ledger* Recording::open() noexcept {
 }
 
 std::string describePlace(const RecordPlace& place) {
-    return std::string(place.directory)
-        .append("/")
-        .append(place.fileName)
-        .append(":")
-        .append(std::to_string(place.line));
+    std::string text = std::string(place.directory).append("/").append(place.fileName);
+    if (place.line != 0) {
+        text.append(":").append(std::to_string(place.line));
+    }
+    if (!place.test.empty()) {
+        text.append(" (").append(place.test).append(")");
+    }
+    return text;
 }
 
 void noteFile(Ledger* ledger) noexcept {

@@ -14,8 +14,15 @@ void appendPart(std::string& text, std::string_view part) {
     text.append(text.empty() ? "" : "; ").append(part);
 }
 
-std::string leafName(std::string_view fileName, std::size_t line) {
-    return std::string(fileName).append(":").append(std::to_string(line));
+std::string leafName(const RecordLedger::RecordPlace& place) {
+    std::string name(place.fileName);
+    if (place.line != 0) {
+        name.append(":").append(std::to_string(place.line));
+    }
+    if (!place.test.empty()) {
+        name.append(":").append(place.test);
+    }
+    return name;
 }
 
 } // namespace
@@ -65,15 +72,19 @@ zorvan::testing::Test failingLeaf(std::string name, std::string message) {
         std::move(name), [message = std::move(message)] { throw DamagedData(message); });
 }
 
-void RecordTests::beginFolder(const KatFiles::Folder& folder) {
+void RecordTests::beginFolder(const KatFiles::FolderCheck& folder) {
     folder_ = folder.directory;
-    folderFiles_ = folder.files.size();
+    folderFiles_ = folder.files;
     folderRecords_ = 0;
     folderTests_ = 0;
     for (const KatFiles::FileProblem& problem : folder.problems) {
         tests_.push_back(failingLeaf(problem.fileName, folder.directory + "/" + problem.fileName +
                                                            ": " + problem.what));
     }
+}
+
+void RecordTests::beginFolder(const KatFiles::Folder& folder) {
+    beginFolder(KatFiles::FolderCheck{folder.directory, folder.files.size(), folder.problems});
     for (const KatFiles::KatFile& file : folder.files) {
         for (const ParseNistKATs::KatCategory& category : file.categories) {
             if (!category.strayFields.empty()) {
@@ -100,8 +111,7 @@ void RecordTests::otherVariant(const RecordLedger::RecordPlace& place, const std
 
 void RecordTests::fail(const RecordLedger::RecordPlace& place, const std::string& why) {
     RecordLedger::noteFailed(ledger_, place, why);
-    tests_.push_back(failingLeaf(leafName(place.fileName, place.line),
-                                 RecordLedger::describePlace(place) + ": " + why));
+    tests_.push_back(failingLeaf(leafName(place), RecordLedger::describePlace(place) + ": " + why));
     ++folderRecords_;
 }
 

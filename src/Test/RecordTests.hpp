@@ -48,12 +48,14 @@ RecordLedger::RecordPlace placeOf(const zorvan::testing::VectorOrigin& origin) n
 
 /// ReadRecord: one record of a suite's files, read: the vector it gives, or why it gives none:
 /// damage that fails the suite, or another variant of the algorithm the suite leaves by rule.
+/// test names the record within a JSON file ("tgId=3,tcId=17"), as RecordPlace does.
 template <class Vector> struct ReadRecord {
     std::string fileName;
     std::size_t line = 0;
     std::optional<Vector> vector;
     std::string damage;
     std::string otherVariant;
+    std::string test{};
 };
 
 /// RecordTests: collects the tests of one suite folder by folder.
@@ -65,11 +67,14 @@ public:
     /// manifest becomes a failing leaf named after it, and each section of a file with text
     /// that is no record one named after the text's first line.
     void beginFolder(const KatFiles::Folder& folder);
+    /// beginFolder: the same for a folder read with KatFiles::readFiles (JSON vector files).
+    void beginFolder(const KatFiles::FolderCheck& folder);
     /// add: a record's test.
     void add(zorvan::testing::Test test);
     /// otherVariant: a record left to another variant of the algorithm, noted with why.
     void otherVariant(const RecordLedger::RecordPlace& place, const std::string& why);
-    /// fail: a record that fails the suite: a leaf named "<file>:<line>" whose run fails with
+    /// fail: a record that fails the suite: a leaf named "<file>:<line>" (then ":<test>" for a
+    /// place that names one; without ":<line>" for a place without a line) whose run fails with
     /// DamagedData naming the place and why.
     void fail(const RecordLedger::RecordPlace& place, const std::string& why);
     /// endFolder: when no record of the folder became a test, a failing leaf named after the
@@ -83,8 +88,18 @@ public:
     void addFolder(const KatFiles::Folder& folder, std::vector<ReadRecord<Vector>> records,
                    const Bind& bind) {
         beginFolder(folder);
+        addRecords(folder.directory, std::move(records), bind);
+        endFolder();
+    }
+
+    /// addRecords: records of the folder directory in order, as addFolder hands them on, for a
+    /// suite that calls beginFolder and endFolder itself. Throws what bind throws.
+    template <class Vector, class Bind>
+    void addRecords(std::string_view directory, std::vector<ReadRecord<Vector>> records,
+                    const Bind& bind) {
         for (ReadRecord<Vector>& record : records) {
-            const RecordLedger::RecordPlace place{folder.directory, record.fileName, record.line};
+            const RecordLedger::RecordPlace place{directory, record.fileName, record.line,
+                                                  record.test};
             if (record.vector) {
                 bind(*this, std::move(*record.vector));
             } else if (!record.otherVariant.empty()) {
@@ -93,7 +108,6 @@ public:
                 fail(place, record.damage);
             }
         }
-        endFolder();
     }
 
     /// take: the tests in the order they came.

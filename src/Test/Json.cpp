@@ -1,0 +1,430 @@
+#include <Test/Json.hpp>
+
+#include <Test/KatFiles.hpp>
+
+#include <simdjson.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <deque>
+
+namespace Test::Json {
+
+static_assert(KatFiles::spareCapacity >= simdjson::SIMDJSON_PADDING);
+
+// The text with the padding simdjson reads past its end, and the strings whose escapes had to
+// be resolved; the values of a document view both.
+class Storage {
+public:
+    // A text read by KatFiles::readStored has the room already, and is not copied.
+    explicit Storage(std::string text) : text_(std::move(text)) {
+        text_.reserve(text_.size() + simdjson::SIMDJSON_PADDING);
+    }
+
+    [[nodiscard]] std::string_view text() const noexcept { return text_; }
+    [[nodiscard]] simdjson::padded_string_view padded() const noexcept {
+        return simdjson::padded_string_view(text_.data(), text_.size(), text_.capacity());
+    }
+    // A copy that lives as long as the storage (a deque never moves what it holds).
+    std::string_view keep(std::string_view unescaped) { return kept_.emplace_back(unescaped); }
+
+private:
+    std::string text_;
+    std::deque<std::string> kept_;
+};
+
+namespace {
+
+namespace od = simdjson::ondemand;
+
+std::string describe(simdjson::error_code error) {
+    switch (error) {
+    case simdjson::EMPTY:
+        return "no JSON value: the text is empty or white space";
+    case simdjson::UTF8_ERROR:
+        return "the text is not UTF-8";
+    case simdjson::UNCLOSED_STRING:
+        return "a string is never closed";
+    case simdjson::UNESCAPED_CHARS:
+        return "a string holds a control character that must be escaped";
+    case simdjson::CAPACITY:
+        return "the text is too large for the JSON reader";
+    default:
+        return simdjson::error_message(error);
+    }
+}
+
+bool isDigit(char c) noexcept {
+    return c >= '0' && c <= '9';
+}
+
+// Skips the digits at the front of text; false when there are none.
+bool skipDigits(std::string_view& text) noexcept {
+    const std::size_t digits =
+        static_cast<std::size_t>(std::ranges::find_if_not(text, isDigit) - text.begin());
+    text.remove_prefix(digits);
+    return digits != 0;
+}
+
+// Whether token is a number as RFC 8259 writes one, of any size.
+bool isNumber(std::string_view token) noexcept {
+    if (token.starts_with('-')) {
+        token.remove_prefix(1);
+    }
+    if (token.starts_with('0')) {
+        token.remove_prefix(1);
+    } else if (!skipDigits(token)) {
+        return false;
+    }
+    if (token.starts_with('.')) {
+        token.remove_prefix(1);
+        if (!skipDigits(token)) {
+            return false;
+        }
+    }
+    if (token.starts_with('e') || token.starts_with('E')) {
+        token.remove_prefix(1);
+        if (token.starts_with('+') || token.starts_with('-')) {
+            token.remove_prefix(1);
+        }
+        if (!skipDigits(token)) {
+            return false;
+        }
+    }
+    return token.empty();
+}
+
+// The token of a value as the text writes it, with the white space after it.
+simdjson::simdjson_result<std::string_view> rawToken(od::value& value) noexcept {
+    return value.raw_json_token();
+}
+simdjson::simdjson_result<std::string_view> rawToken(od::document& document) noexcept {
+    return document.raw_json_token();
+}
+
+// Reads one document into values, keeping every value read until the first error.
+class Builder {
+public:
+    Builder(Storage& storage, od::document& document) noexcept
+        : storage_(storage), document_(document), base_(storage.text().data()) {}
+
+    void root(Value& out) {
+        od::json_type type{};
+        if (const auto error = document_.type().get(type)) {
+            return fail(error, 0);
+        }
+        if (type == od::json_type::object || type == od::json_type::array) {
+            od::value value;
+            if (const auto error = document_.get_value().get(value)) {
+                return fail(error, 0);
+            }
+            read(value, out, 1);
+            return;
+        }
+        scalar(document_, type, out);
+    }
+
+    // Text that stands after the root value, once it is read whole.
+    void rest() {
+        const char* after = nullptr;
+        if (!error_ && !document_.current_location().get(after)) {
+            fail("text after the JSON value", offsetOf(after));
+        }
+    }
+
+    std::optional<ReadError> takeError() && { return std::move(error_); }
+
+private:
+    std::size_t offsetOf(const char* location) const noexcept {
+        return static_cast<std::size_t>(location - base_);
+    }
+
+    template <class Source> std::size_t locate(Source& source) noexcept {
+        const char* location = nullptr;
+        if (!source.current_location().get(location)) {
+            furthest_ = std::max(furthest_, offsetOf(location));
+        }
+        return furthest_;
+    }
+
+    void fail(std::string what, std::size_t offset) {
+        if (!error_) {
+            error_ = ReadError{placeAt(storage_.text(), offset), std::move(what)};
+        }
+    }
+
+    // Where the library stopped when it tells of a place past the last value that began,
+    // else where that value begins.
+    void fail(simdjson::error_code error, std::size_t valueOffset) {
+        const char* location = nullptr;
+        const bool known = !document_.current_location().get(location);
+        const std::size_t last = std::max(valueOffset, furthest_);
+        fail(describe(error), known ? std::max(offsetOf(location), last) : last);
+    }
+
+    // A string's content: a view of the text unless it holds escapes to resolve.
+    template <class Source> bool string(Source& source, Value& out) {
+        std::string_view token;
+        if (const auto error = rawToken(source).get(token)) {
+            fail(error, out.offset);
+            return false;
+        }
+        // Two scans rather than find_first_of, which tests every octet of a long hex string
+        // against each of the two characters in turn.
+        const std::string_view body = token.substr(1);
+        const std::size_t stop = body.find('"');
+        if (stop != std::string_view::npos &&
+            body.substr(0, stop).find('\\') == std::string_view::npos) {
+            out.text = body.substr(0, stop);
+            return true;
+        }
+        std::string_view unescaped;
+        if (const auto error = source.get_string().get(unescaped)) {
+            fail(error, out.offset);
+            return false;
+        }
+        out.text = storage_.keep(unescaped);
+        return true;
+    }
+
+    template <class Source> void scalar(Source& source, od::json_type type, Value& out) {
+        out.offset = locate(source);
+        simdjson::error_code error = simdjson::SUCCESS;
+        switch (type) {
+        case od::json_type::string:
+            out.kind = Kind::string;
+            out.complete = string(source, out);
+            return;
+        case od::json_type::number: {
+            out.kind = Kind::number;
+            od::number number;
+            std::string_view token;
+            const simdjson::error_code parsed = source.get_number().get(number);
+            error = rawToken(source).get(token);
+            out.text = token.substr(0, token.find_last_not_of(" \t\r\n") + 1);
+            // The library refuses an integer past 64 bits as it refuses a malformed number,
+            // yet it is JSON all the same: its reader judges its range.
+            if (!error && parsed && !isNumber(out.text)) {
+                error = parsed;
+            }
+            break;
+        }
+        case od::json_type::boolean: {
+            out.kind = Kind::boolean;
+            bool truth = false;
+            error = source.get_bool().get(truth);
+            out.text = truth ? "true" : "false";
+            break;
+        }
+        case od::json_type::null: {
+            out.kind = Kind::null;
+            bool null = false;
+            error = source.is_null().get(null);
+            if (!error && !null) {
+                error = simdjson::N_ATOM_ERROR;
+            }
+            out.text = "null";
+            break;
+        }
+        default:
+            error = simdjson::INCORRECT_TYPE;
+        }
+        if (error) {
+            out.complete = false;
+            fail(error, out.offset);
+        }
+    }
+
+    // Reads value into out; false once an error stops the reading.
+    bool read(od::value& value, Value& out, std::size_t depth) {
+        out.offset = locate(value);
+        od::json_type type{};
+        if (const auto error = value.type().get(type)) {
+            out.complete = false;
+            fail(error, out.offset);
+            return false;
+        }
+        if (type != od::json_type::object && type != od::json_type::array) {
+            scalar(value, type, out);
+            return out.complete;
+        }
+        if (depth > maximumDepth) {
+            out.complete = false;
+            fail("nested deeper than " + std::to_string(maximumDepth) + " levels", out.offset);
+            return false;
+        }
+        out.complete =
+            type == od::json_type::object ? object(value, out, depth) : array(value, out, depth);
+        return out.complete;
+    }
+
+    bool object(od::value& value, Value& out, std::size_t depth) {
+        out.kind = Kind::object;
+        od::object object;
+        if (const auto error = value.get_object().get(object)) {
+            fail(error, out.offset);
+            return false;
+        }
+        for (auto next : object) {
+            od::field field;
+            if (const auto error = std::move(next).get(field)) {
+                fail(error, out.offset);
+                return false;
+            }
+            Member& member = out.members.emplace_back();
+            if (!name(field, member)) {
+                return false;
+            }
+            od::value item = field.value();
+            if (!read(item, member.value, depth + 1)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    bool array(od::value& value, Value& out, std::size_t depth) {
+        out.kind = Kind::array;
+        od::array array;
+        if (const auto error = value.get_array().get(array)) {
+            fail(error, out.offset);
+            return false;
+        }
+        for (auto next : array) {
+            od::value item;
+            Member& member = out.members.emplace_back();
+            if (const auto error = std::move(next).get(item)) {
+                member.value.complete = false;
+                fail(error, out.offset);
+                return false;
+            }
+            if (!read(item, member.value, depth + 1)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // A member's name: a view of the text unless it holds escapes to resolve.
+    bool name(od::field& field, Member& member) {
+        const char* raw = field.key().raw();
+        const std::size_t length = std::strcspn(raw, "\"\\");
+        if (raw[length] == '"') {
+            member.name = std::string_view(raw, length);
+            return true;
+        }
+        std::string_view unescaped;
+        if (const auto error = field.unescaped_key().get(unescaped)) {
+            member.value.complete = false;
+            fail(error, offsetOf(raw));
+            return false;
+        }
+        member.name = storage_.keep(unescaped);
+        return true;
+    }
+
+    Storage& storage_;
+    od::document& document_;
+    const char* base_;
+    std::size_t furthest_ = 0; // where the last value read began
+    std::optional<ReadError> error_;
+};
+
+} // namespace
+
+std::string_view kindName(Kind kind) noexcept {
+    switch (kind) {
+    case Kind::null:
+        return "null";
+    case Kind::boolean:
+        return "a boolean";
+    case Kind::number:
+        return "a number";
+    case Kind::string:
+        return "a string";
+    case Kind::array:
+        return "an array";
+    case Kind::object:
+        return "an object";
+    }
+    return "a value";
+}
+
+const Value* Value::find(std::string_view name) const noexcept {
+    if (kind != Kind::object) {
+        return nullptr;
+    }
+    const auto found = std::ranges::find(members, name, &Member::name);
+    return found == members.end() ? nullptr : &found->value;
+}
+
+std::optional<std::string_view> Value::string(std::string_view name) const noexcept {
+    const Value* value = find(name);
+    if (value == nullptr || value->kind != Kind::string) {
+        return std::nullopt;
+    }
+    return value->text;
+}
+
+std::optional<std::int64_t> integerOf(const Value& value) noexcept {
+    if (value.kind != Kind::number) {
+        return std::nullopt;
+    }
+    std::int64_t integer = 0;
+    const char* end = value.text.data() + value.text.size();
+    const auto [stop, error] = std::from_chars(value.text.data(), end, integer);
+    if (error != std::errc{} || stop != end) {
+        return std::nullopt;
+    }
+    return integer;
+}
+
+Document parse(std::string text) {
+    auto storage = std::make_shared<Storage>(std::move(text));
+    Document document{storage, {}, std::nullopt};
+    // One parser per thread: its buffers grow to the largest text read and are reused.
+    thread_local od::parser parser;
+    od::document json;
+    if (const auto error = parser.iterate(storage->padded()).get(json)) {
+        document.root.complete = false;
+        document.error = ReadError{placeAt(storage->text(), 0), describe(error)};
+        return document;
+    }
+    Builder builder(*storage, json);
+    builder.root(document.root);
+    builder.rest();
+    document.error = std::move(builder).takeError();
+    return document;
+}
+
+Place placeAt(std::string_view text, std::size_t offset) noexcept {
+    offset = std::min(offset, text.size());
+    LineCounter lines(text);
+    const std::size_t line = lines.lineAt(offset);
+    const std::size_t lineStart = text.rfind('\n', offset == 0 ? 0 : offset - 1);
+    const bool first = lineStart == std::string_view::npos || (offset == 0);
+    return {offset, line, first ? offset + 1 : offset - lineStart};
+}
+
+std::string_view storedText(const Storage& storage) noexcept {
+    return storage.text();
+}
+
+std::size_t LineCounter::lineAt(std::size_t offset) noexcept {
+    offset = std::min(offset, text_.size());
+    const char* next = text_.data() + offset_;
+    const char* const end = text_.data() + std::max(offset, offset_);
+    while (next < end) {
+        const void* feed = std::memchr(next, '\n', static_cast<std::size_t>(end - next));
+        if (feed == nullptr) {
+            break;
+        }
+        ++line_;
+        next = static_cast<const char*>(feed) + 1;
+    }
+    offset_ = std::max(offset, offset_);
+    return line_;
+}
+
+} // namespace Test::Json

@@ -1,0 +1,189 @@
+#include <Test/JsonVectors.hpp>
+
+#include <algorithm>
+
+namespace Test::JsonVectors {
+
+namespace {
+
+using Json::Kind;
+using Json::Value;
+
+constexpr std::string_view groupsName = "testGroups";
+constexpr std::string_view testsName = "tests";
+
+// The object of an ACVP exchange ([{"acvVersion": ...}, {...}]), else the root itself.
+Value& vectorObject(Value& root) {
+    if (root.kind == Kind::array && root.members.size() == 2 &&
+        root.members.front().value.find("acvVersion") != nullptr) {
+        return root.members.back().value;
+    }
+    return root;
+}
+
+// Moves the members of object other than name into an object of their own.
+Value without(Value& object, std::string_view name) {
+    Value rest{Kind::object, object.complete, object.offset, {}, {}};
+    for (Json::Member& member : object.members) {
+        if (member.name != name) {
+            rest.members.push_back(std::move(member));
+        }
+    }
+    return rest;
+}
+
+// Takes the member named name out of object; a null when there is none.
+Value take(Value& object, std::string_view name) {
+    const auto found = std::ranges::find(object.members, name, &Json::Member::name);
+    return found == object.members.end() ? Value{} : std::move(found->value);
+}
+
+GroupObject readGroup(Value& item, std::size_t number, Json::LineCounter& lines) {
+    GroupObject group{number, lines.lineAt(item.offset), {}, {}, {}};
+    if (item.kind != Kind::object) {
+        group.fields.kind = Kind::object;
+        group.damage = "the group is " + std::string(Json::kindName(item.kind)) + ", not an object";
+        return group;
+    }
+    Value tests = take(item, testsName);
+    group.fields = without(item, testsName);
+    if (tests.kind != Kind::array) {
+        // A group the text broke off in before its tests is the read error's to report.
+        if (item.complete) {
+            group.damage = tests.kind == Kind::null && item.find(testsName) == nullptr
+                               ? "the group has no \"tests\" array"
+                               : "the group's \"tests\" is " +
+                                     std::string(Json::kindName(tests.kind)) + ", not an array";
+        }
+        return group;
+    }
+    for (Json::Member& test : tests.members) {
+        if (test.value.complete) {
+            const std::size_t line = lines.lineAt(test.value.offset);
+            group.tests.push_back({line, std::move(test.value)});
+        }
+    }
+    return group;
+}
+
+std::string joined(const Value& array) {
+    std::string text;
+    for (const Json::Member& item : array.members) {
+        text.append(text.empty() ? "" : ", ")
+            .append(item.value.kind == Kind::array || item.value.kind == Kind::object
+                        ? "(" + std::string(Json::kindName(item.value.kind)) + ")"
+                        : std::string(item.value.text));
+    }
+    return text;
+}
+
+} // namespace
+
+VectorFile readVectorFile(std::string text) {
+    Json::Document document = Json::parse(std::move(text));
+    VectorFile file{document.storage, {}, {}, {}, 0, std::move(document.error)};
+    Value& root = vectorObject(document.root);
+    const std::string_view stored = Json::storedText(*file.storage);
+    Json::LineCounter lines(stored);
+    if (root.kind != Kind::object) {
+        if (!file.error) {
+            file.damage =
+                "the file holds " + std::string(Json::kindName(root.kind)) + ", not a JSON object";
+            file.damageLine = lines.lineAt(root.offset);
+        }
+        return file;
+    }
+    Value groups = take(root, groupsName);
+    file.header = without(root, groupsName);
+    if (groups.kind != Kind::array) {
+        if (root.complete) {
+            file.damage = "the file has no \"testGroups\" array";
+            file.damageLine = lines.lineAt(root.offset);
+        }
+        return file;
+    }
+    std::size_t number = 0;
+    for (Json::Member& item : groups.members) {
+        file.groups.push_back(readGroup(item.value, ++number, lines));
+    }
+    return file;
+}
+
+std::size_t countTests(std::string text) {
+    std::size_t tests = 0;
+    for (const GroupObject& group : readVectorFile(std::move(text)).groups) {
+        tests += group.tests.size();
+    }
+    return tests;
+}
+
+std::string fieldDamage(const Value& object, FieldNames needed, FieldNames known) {
+    std::string missing;
+    std::string wrong;
+    std::string unknown;
+    const auto add = [](std::string& list, std::string_view item) {
+        list.append(list.empty() ? "" : ", ").append(item);
+    };
+    for (const std::string_view name : needed) {
+        const Value* value = object.find(name);
+        if (value == nullptr) {
+            add(missing, name);
+        } else if (value->kind != Kind::string) {
+            add(wrong, std::string(name) + " (" + std::string(Json::kindName(value->kind)) + ")");
+        }
+    }
+    std::vector<std::string_view> strangers;
+    for (const Json::Member& member : object.members) {
+        if (std::ranges::find(known, member.name) == known.end() &&
+            std::ranges::find(strangers, member.name) == strangers.end()) {
+            strangers.push_back(member.name);
+            add(unknown, member.name);
+        }
+    }
+    std::string damage;
+    for (const auto& [label, list] :
+         {std::pair{"missing field: ", &missing}, std::pair{"not a string: ", &wrong},
+          std::pair{"unknown field: ", &unknown}}) {
+        if (!list->empty()) {
+            damage.append(damage.empty() ? "" : "; ").append(label).append(*list);
+        }
+    }
+    return damage;
+}
+
+std::vector<zorvan::testing::VectorField>
+originFields(std::span<const Json::Value* const> objects) {
+    std::vector<zorvan::testing::VectorField> fields;
+    for (const Value* object : objects) {
+        for (const Json::Member& member : object->members) {
+            const Value& value = member.value;
+            fields.push_back({std::string(member.name), value.kind == Kind::array ? joined(value)
+                                                        : value.kind == Kind::object
+                                                            ? "(an object)"
+                                                            : std::string(value.text)});
+        }
+    }
+    return fields;
+}
+
+void addDamage(std::string& damage, std::string_view part) {
+    if (!part.empty()) {
+        damage.append(damage.empty() ? "" : "; ").append(part);
+    }
+}
+
+std::string wrongKind(std::string_view name, const Value& value, std::string_view expected) {
+    return std::string(name)
+        .append(" is ")
+        .append(Json::kindName(value.kind))
+        .append(", not ")
+        .append(expected);
+}
+
+std::string describeError(const Json::ReadError& error) {
+    return "the text stops reading as JSON at line " + std::to_string(error.place.line) +
+           ", column " + std::to_string(error.place.column) + ": " + error.what +
+           "; nothing after it is read";
+}
+
+} // namespace Test::JsonVectors
