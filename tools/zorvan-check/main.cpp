@@ -42,6 +42,14 @@ void appendList(std::vector<std::string>& list, std::string_view commaSeparated)
     }
 }
 
+::Test::Wycheproof::Acceptable acceptablePolicy(std::string_view name) {
+    if (const auto policy = ::Test::Wycheproof::acceptableNamed(name)) {
+        return *policy;
+    }
+    throw UsageError("--acceptable takes either, valid or invalid, not '" + std::string(name) +
+                     "'");
+}
+
 // Takes zorvan-check's own options out of the command line; the runner reads the rest.
 CheckOptions splitOptions(int argc, char** argv) {
     CheckOptions options;
@@ -64,6 +72,8 @@ CheckOptions splitOptions(int argc, char** argv) {
             options.dataDirectory = std::string(value());
         } else if (name == "--long" && equals == std::string_view::npos) {
             options.suiteOptions.longMessages = true;
+        } else if (name == "--acceptable") {
+            options.suiteOptions.acceptable = acceptablePolicy(value());
         } else {
             options.runnerArguments.push_back(argv[i]);
         }
@@ -122,6 +132,9 @@ options:
                      default $zorvan_tests_datadir when set, else the installed data, or the
                      source tree's when run from the build tree
   --long             end each Sweep suite with its long message (512 MiB: a second or two each)
+  --acceptable WHICH how the Wycheproof suites judge their "acceptable" tests: either (the
+                     default: taken or refused, what is taken must be right), valid (must be
+                     taken) or invalid (must be refused)
 )" + zorvan::testing::runOptionsHelp() +
            R"(
 Leaf paths are backend/suite/..., for example openssl/SHA256/NistSHA256-17.
