@@ -1,5 +1,7 @@
 #include <zorvan/block_cipher.hpp>
 
+#include <algorithm>
+
 namespace zorvan {
 
 std::optional<Bytes> unpadESP(const Bytes& padded) {
@@ -30,6 +32,32 @@ Bytes padESP(const Bytes& message, std::size_t blockOctets) {
         }
         *next = static_cast<std::uint8_t>(padLength);
     });
+}
+
+Bytes padPkcs7(const Bytes& message, std::size_t blockOctets) {
+    const std::size_t padLength = blockOctets - message.size() % blockOctets;
+    return Bytes::create(message.size() + padLength, [&](std::span<std::uint8_t> padded) {
+        std::fill(copyOctets(message.view(), padded.data()), padded.data() + padded.size(),
+                  static_cast<std::uint8_t>(padLength));
+    });
+}
+
+std::optional<Bytes> unpadPkcs7(const Bytes& padded, std::size_t blockOctets) {
+    if (padded.size() < blockOctets || blockOctets == 0) {
+        return std::nullopt;
+    }
+    const std::uint8_t padLength = padded[padded.size() - 1];
+    // One flag gathered over the whole last block, so that no octet ends the check early.
+    unsigned wrong =
+        static_cast<unsigned>(padLength == 0) | static_cast<unsigned>(padLength > blockOctets);
+    for (std::size_t i = 1; i <= blockOctets; ++i) {
+        const unsigned counted = static_cast<unsigned>(i <= padLength);
+        wrong |= counted & static_cast<unsigned>(padded[padded.size() - i] != padLength);
+    }
+    if (wrong != 0) {
+        return std::nullopt;
+    }
+    return padded.take(padded.size() - padLength);
 }
 
 void throwPartialBlock(const char* mode, std::size_t length, std::size_t block) {

@@ -1,7 +1,8 @@
 """Checks the KAT data scripts in scripts/data on small inputs: the section split of the AES
-files, the Twofish, HMAC-MD5 and Camellia conversions, and the check mode that guards the
-installed folders."""
+files, the Twofish, HMAC-MD5 and Camellia conversions, the Wycheproof compression, and the check
+mode that guards the installed folders."""
 
+import gzip
 import importlib.machinery
 import importlib.util
 import sys
@@ -26,6 +27,7 @@ split_aes_vectors = load_script("split-aes-vectors")
 convert_twofish_vectors = load_script("convert-twofish-vectors")
 convert_hmac_md5_vectors = load_script("convert-hmac-md5-vectors")
 convert_camellia_vectors = load_script("convert-camellia-vectors")
+compress_wycheproof_vectors = load_script("compress-wycheproof-vectors")
 
 AES_FILE = (b"# CAVS 11.1\n# Key Length : 128\n\n[ENCRYPT]\n\nCOUNT = 0\nKEY = 00\n\n"
             b"[DECRYPT]\n\nCOUNT = 0\nKEY = 11\n")
@@ -105,6 +107,30 @@ class ConvertCamelliaVectorsTest(unittest.TestCase):
         self.assertEqual(files["CFB128Camellia-e.rsp"], b"# x\n[ENCRYPT]\nCOUNT = 0\n")
         self.assertEqual(files["CFB128Camellia-d.rsp"], b"# x\n[DECRYPT]\nCOUNT = 0\n")
         self.assertEqual(len(files), 12)
+
+
+class CompressWycheproofVectorsTest(unittest.TestCase):
+    NAMES = ["aes_cbc_pkcs5", "aes_ccm", "aes_cmac", "aes_gcm", "aes_xts", "camellia_cbc_pkcs5",
+             "chacha20_poly1305", "xchacha20_poly1305"] + [
+                 f"hmac_sha{bits}" for bits in ("1", "224", "256", "384", "512", "512_224",
+                                                "512_256", "3_224", "3_256", "3_384", "3_512")]
+
+    def test_each_file_is_compressed_the_same_way_every_time(self):
+        with tempfile.TemporaryDirectory() as folder:
+            source = Path(folder)
+            for name in self.NAMES + ["rsa_oaep_2048_sha256_mgf1sha256"]:
+                (source / f"{name}_test.json").write_text(f'{{"algorithm": "{name}"}}')
+            files = compress_wycheproof_vectors.generate(source)
+            self.assertEqual(files, compress_wycheproof_vectors.generate(source))
+        self.assertEqual(sorted(files), sorted(f"{name}_test.json.gz" for name in self.NAMES))
+        self.assertEqual(gzip.decompress(files["aes_gcm_test.json.gz"]),
+                         b'{"algorithm": "aes_gcm"}')
+
+    def test_a_missing_file_is_refused(self):
+        with tempfile.TemporaryDirectory() as folder:
+            (Path(folder) / "aes_gcm_test.json").write_text("{}")
+            with self.assertRaises(ValueError):
+                compress_wycheproof_vectors.generate(Path(folder))
 
 
 class CheckModeTest(unittest.TestCase):

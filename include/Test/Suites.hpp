@@ -11,6 +11,7 @@
 #include <Test/Crypto/XofView.hpp>
 #include <Test/Crypto/XtsView.hpp>
 #include <Test/DataSource.hpp>
+#include <Test/WycheproofPolicy.hpp>
 
 #include <zorvan/aead.hpp>
 #include <zorvan/block_cipher.hpp>
@@ -67,10 +68,13 @@ template <class T> Subject subject() {
 }
 
 /// SuiteOptions: what a run may add to the suites: the length sweeps' long messages (512 MiB
-/// each).
+/// each), and how the Wycheproof suites judge their "acceptable" tests.
 struct SuiteOptions {
     /// longMessages: end each length sweep with its long message (zorvan-check --long).
     bool longMessages = false;
+    /// acceptable: the Wycheproof suites' policy for "acceptable" tests (zorvan-check
+    /// --acceptable).
+    Wycheproof::Acceptable acceptable = Wycheproof::Acceptable::either;
 };
 
 /// DataFolder: a folder a suite reads and the field that starts its records.

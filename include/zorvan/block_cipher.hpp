@@ -408,4 +408,70 @@ ZORVAN_MODE_OPERATIONS(ZORVAN_MODE_OPERATION)
 #undef ZORVAN_LAZY_IV_SIGNATURE
 #undef ZORVAN_LAZY_IV_DEFAULT
 
+namespace detail {
+
+/// padPkcs7: the message followed by n octets of value n, 1 <= n <= blockOctets, up to a whole
+/// number of blocks (PKCS#7; PKCS#5 for 8-octet blocks). Throws std::bad_alloc.
+Bytes padPkcs7(const Bytes& message, std::size_t blockOctets);
+
+/// unpadPkcs7: the whole blocks of padded without their PKCS#7 padding, or nothing when the last
+/// octet is 0 or larger than a block, or one of the octets it counts differs from it. Every
+/// octet of the last block is looked at whatever the others hold, so that neither the answer
+/// nor the work says which octet was wrong. Throws std::bad_alloc.
+std::optional<Bytes> unpadPkcs7(const Bytes& padded, std::size_t blockOctets);
+
+} // namespace detail
+
+ZORVAN_DECLARED_MEMBER(cbcPadded)
+ZORVAN_DECLARED_MEMBER(unCbcPadded)
+
+namespace detail {
+template <class K>
+constexpr bool accepts_cbcPadded = requires(const K& key, const IV<K>& iv, const Bytes& data) {
+    { key.cbcPadded(iv, data) } -> std::same_as<Bytes>;
+};
+template <class K>
+constexpr bool accepts_unCbcPadded = requires(const K& key, const IV<K>& iv, const Bytes& data) {
+    { key.unCbcPadded(iv, data) } -> std::same_as<std::optional<Bytes>>;
+};
+} // namespace detail
+
+/// cbcPadded: CBC encryption of the plaintext, any length, padded as PKCS#7 pads it (a whole
+/// block of padding after whole blocks). The key type's own member
+/// `zorvan::Bytes cbcPadded(const zorvan::IV<K>&, const zorvan::Bytes&) const` is used where it
+/// declares one; a member of that name the library cannot call so is a compile-time error.
+template <BlockCipher K> Bytes cbcPadded(const K& key, const IV<K>& iv, const Bytes& plaintext) {
+    static_assert(!detail::declares_cbcPadded<K, const IV<K>&, const Bytes&>() ||
+                      detail::accepts_cbcPadded<K>,
+                  "zorvan: K::cbcPadded is not callable as zorvan::Bytes cbcPadded(const "
+                  "zorvan::IV<K>&, const zorvan::Bytes&) const");
+    if constexpr (detail::accepts_cbcPadded<K>) {
+        return key.cbcPadded(iv, plaintext);
+    } else {
+        return cbc(key, iv, detail::padPkcs7(plaintext, detail::blockOctets<K>())).first;
+    }
+}
+
+/// unCbcPadded: the plaintext of a cbcPadded ciphertext, or nothing when the ciphertext is no
+/// whole, non-zero number of blocks or its padding is wrong; which padding octet was wrong is
+/// never told. The key type's own member `std::optional<zorvan::Bytes> unCbcPadded(const
+/// zorvan::IV<K>&, const zorvan::Bytes&) const` is used where it declares one; a member of that
+/// name the library cannot call so is a compile-time error.
+template <BlockCipher K>
+std::optional<Bytes> unCbcPadded(const K& key, const IV<K>& iv, const Bytes& ciphertext) {
+    static_assert(!detail::declares_unCbcPadded<K, const IV<K>&, const Bytes&>() ||
+                      detail::accepts_unCbcPadded<K>,
+                  "zorvan: K::unCbcPadded is not callable as std::optional<zorvan::Bytes> "
+                  "unCbcPadded(const zorvan::IV<K>&, const zorvan::Bytes&) const");
+    if constexpr (detail::accepts_unCbcPadded<K>) {
+        return key.unCbcPadded(iv, ciphertext);
+    } else {
+        constexpr std::size_t block = detail::blockOctets<K>();
+        if (ciphertext.size() == 0 || ciphertext.size() % block != 0) {
+            return std::nullopt;
+        }
+        return detail::unpadPkcs7(unCbc(key, iv, ciphertext).first, block);
+    }
+}
+
 } // namespace zorvan

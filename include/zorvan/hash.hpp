@@ -1,8 +1,10 @@
 #pragma once
-// The Hash concept and the operations derived from it: hash, hashStrict, hmac, hmacStrict.
+// The Hash concept and the operations derived from it: hash, hashStrict, hmac, hmacStrict and
+// hmacVerify.
 
 #include <zorvan/bytes.hpp>
 #include <zorvan/declared_member.hpp>
+#include <zorvan/mac.hpp>
 
 #include <concepts>
 #include <cstddef>
@@ -174,6 +176,35 @@ template <Hash D> D hmacStrict(const Bytes& key, const Bytes& message) {
     } else {
         return detail::hmacWith<D>(
             key, [&](typename D::Context& context) { context.update(message.view()); });
+    }
+}
+
+ZORVAN_DECLARED_MEMBER(hmacVerify)
+
+namespace detail {
+template <class D>
+constexpr bool accepts_hmacVerify = requires(const Bytes& key, const Bytes& message,
+                                             const Bytes& tag) {
+    { D::hmacVerify(key, message, tag) } -> std::same_as<bool>;
+};
+} // namespace detail
+
+/// hmacVerify: whether tag authenticates the contiguous message under key: hmacStrict's digest
+/// whole, or truncated to its first minimumTagOctets (8) octets or more, every octet compared in
+/// a time that does not depend on where they differ. A shorter tag is refused whatever its
+/// octets, as verifyTag refuses one. The digest type's own
+/// `static bool hmacVerify(const zorvan::Bytes&, const zorvan::Bytes&, const zorvan::Bytes&)` is
+/// used where it declares one; a member of that name the library cannot call so is a
+/// compile-time error.
+template <Hash D> bool hmacVerify(const Bytes& key, const Bytes& message, const Bytes& tag) {
+    static_assert(!detail::declares_hmacVerify<D, const Bytes&, const Bytes&, const Bytes&>() ||
+                      detail::accepts_hmacVerify<D>,
+                  "zorvan: D::hmacVerify is not callable as static bool hmacVerify(const "
+                  "zorvan::Bytes&, const zorvan::Bytes&, const zorvan::Bytes&)");
+    if constexpr (detail::accepts_hmacVerify<D>) {
+        return D::hmacVerify(key, message, tag);
+    } else {
+        return detail::tagMatches(hmacStrict<D>(key, message).encode(), tag);
     }
 }
 

@@ -32,7 +32,7 @@ std::vector<std::uint8_t> callerBuffer(std::size_t length) {
 class StoredVector {
 public:
     // The fields in the order the string holds them.
-    enum Field : std::size_t { key, nonce, aad, plaintext, ciphertext, tag, note, count };
+    enum Field : std::size_t { key, nonce, aad, plaintext, ciphertext, tag, note, leaf, count };
 
     StoredVector(const AeadVector& vector, std::shared_ptr<const std::string> file)
         : expectation_(vector.expectation), hasPlaintext_(vector.plaintextHex.has_value()),
@@ -44,7 +44,8 @@ public:
             vector.plaintextHex ? std::string_view(*vector.plaintextHex) : std::string_view(),
             vector.ciphertextHex,
             vector.tagHex,
-            vector.note};
+            vector.note,
+            vector.leaf};
         for (std::size_t i = 0; i < count; ++i) {
             hex_.append(parts[i]);
             ends_[i] = hex_.size();
@@ -58,6 +59,9 @@ public:
         return std::string_view(hex_).substr(start, ends_[field] - start);
     }
     [[nodiscard]] std::string name() const {
+        if (!hex(leaf).empty()) {
+            return std::string(hex(leaf));
+        }
         return file_->substr(file_->rfind('/') + 1) + "-" + std::to_string(number_);
     }
 
@@ -65,7 +69,8 @@ public:
     [[nodiscard]] zorvan::testing::VectorOrigin origin() const {
         zorvan::testing::VectorOrigin origin{*file_, line_, number_, {}};
         for (const auto& [field, label] : fieldNames) {
-            if ((field != plaintext || hasPlaintext_) && (field != note || !hex(note).empty())) {
+            if ((field != plaintext || hasPlaintext_) && (field != note || !hex(note).empty()) &&
+                field != leaf) {
                 origin.fields.push_back({label, std::string(hex(field))});
             }
         }
@@ -86,6 +91,7 @@ private:
         {ciphertext, "ciphertext"},
         {tag, "tag"},
         {note, "note"},
+        {leaf, "leaf"},
     }};
 
     Expectation expectation_;

@@ -19,6 +19,7 @@
 #include <Test/SHA3.hpp>
 #include <Test/SHA512t.hpp>
 #include <Test/TwoFish.hpp>
+#include <Test/WycheproofSuites.hpp>
 #include <Test/XOF.hpp>
 #include <Test/XTS.hpp>
 
@@ -308,6 +309,7 @@ std::vector<Algorithm> table() {
         aead("XChaCha20-Poly1305", "XChaCha20-Poly1305", 64, {32},
              {ChaCha20Poly1305::xKatDirectory, "COUNT"}, ChaCha20Poly1305::xchachaKnownAnswers),
     };
+    Wycheproof::addSuites(rows);
     return rows;
 }
 

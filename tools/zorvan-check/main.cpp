@@ -44,6 +44,14 @@ void appendList(std::vector<std::string>& list, std::string_view commaSeparated)
     }
 }
 
+::Test::Wycheproof::Acceptable acceptablePolicy(std::string_view name) {
+    if (const auto policy = ::Test::Wycheproof::acceptableNamed(name)) {
+        return *policy;
+    }
+    throw UsageError("--acceptable takes either, valid or invalid, not '" + std::string(name) +
+                     "'");
+}
+
 // Takes zorvan-check's own options out of the command line; the runner reads the rest.
 CheckOptions splitOptions(int argc, char** argv) {
     CheckOptions options;
@@ -71,6 +79,8 @@ CheckOptions splitOptions(int argc, char** argv) {
             }
         } else if (name == "--long" && equals == std::string_view::npos) {
             options.suiteOptions.longMessages = true;
+        } else if (name == "--acceptable") {
+            options.suiteOptions.acceptable = acceptablePolicy(value());
         } else {
             options.runnerArguments.push_back(argv[i]);
         }
@@ -132,6 +142,9 @@ options:
   --html FILE        also write the results as one self-contained HTML page: the suites of
                      each backend coloured by result, the skips with their reasons, and each
                      failure with its vector and the octets that differ marked
+  --acceptable WHICH how the Wycheproof suites judge their "acceptable" tests: either (the
+                     default: taken or refused, what is taken must be right), valid (must be
+                     taken) or invalid (must be refused)
 )" + zorvan::testing::runOptionsHelp() +
            R"(
 Leaf paths are backend/suite/..., for example openssl/SHA256/NistSHA256-17.

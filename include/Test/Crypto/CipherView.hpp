@@ -62,6 +62,13 @@ public:
     [[nodiscard]] virtual zorvan::Bytes chain(ChainedOperation operation, std::size_t steps,
                                               const zorvan::Bytes& iv,
                                               zorvan::Bytes input) const = 0;
+    /// cbcPadded: zorvan::cbcPadded of the plaintext from the IV's octets.
+    [[nodiscard]] virtual zorvan::Bytes cbcPadded(const zorvan::Bytes& iv,
+                                                  const zorvan::Bytes& plaintext) const = 0;
+    /// unCbcPadded: zorvan::unCbcPadded of the ciphertext from the IV's octets: the plaintext,
+    /// or nothing when it refuses.
+    [[nodiscard]] virtual std::optional<zorvan::Bytes>
+    unCbcPadded(const zorvan::Bytes& iv, const zorvan::Bytes& ciphertext) const = 0;
 
 private:
     std::size_t blockOctets_;
@@ -151,6 +158,15 @@ public:
                                            : zorvan::ctr(key_, ivOf(iv), input));
         }
         return {input, iv};
+    }
+
+    [[nodiscard]] zorvan::Bytes cbcPadded(const zorvan::Bytes& iv,
+                                          const zorvan::Bytes& plaintext) const override {
+        return zorvan::cbcPadded(key_, ivOf(iv), plaintext);
+    }
+    [[nodiscard]] std::optional<zorvan::Bytes>
+    unCbcPadded(const zorvan::Bytes& iv, const zorvan::Bytes& ciphertext) const override {
+        return zorvan::unCbcPadded(key_, ivOf(iv), ciphertext);
     }
 
     [[nodiscard]] ModeResult<zorvan::LazyBytes>

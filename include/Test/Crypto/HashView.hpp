@@ -71,6 +71,10 @@ public:
                                             const zorvan::Bytes& message) const = 0;
     /// ownsHmac: whether the type supplies hmac or hmacStrict itself.
     [[nodiscard]] virtual bool ownsHmac() const = 0;
+    /// hmacVerify: zorvan::hmacVerify of the tag, whole or truncated, for the message under the
+    /// key (over the view's hmacStrict where the type has no hmacVerify of its own).
+    [[nodiscard]] virtual bool hmacVerify(const zorvan::Bytes& key, const zorvan::Bytes& message,
+                                          const zorvan::Bytes& tag) const = 0;
 
     /// digestOctets, chunkedDigestOctets: the encoded hashStrict and hash of a message.
     [[nodiscard]] virtual zorvan::Bytes digestOctets(const zorvan::Bytes& message) const = 0;
@@ -168,6 +172,14 @@ public:
             return zorvan::hmacStrict<D>(key, message);
         } else {
             return genericHmac(*this, key, message);
+        }
+    }
+    [[nodiscard]] bool hmacVerify(const zorvan::Bytes& key, const zorvan::Bytes& message,
+                                  const zorvan::Bytes& tag) const override {
+        if constexpr (Whole && zorvan::detail::accepts_hmacVerify<D>) {
+            return zorvan::hmacVerify<D>(key, message, tag);
+        } else {
+            return zorvan::detail::tagMatches(encode(hmacStrict(key, message)), tag);
         }
     }
     [[nodiscard]] bool ownsHmac() const override {
