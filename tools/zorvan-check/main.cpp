@@ -122,6 +122,7 @@ options:
                      default $zorvan_tests_datadir when set, else the installed data, or the
                      source tree's when run from the build tree
   --long             end each Sweep suite with its long message (512 MiB: a second or two each)
+                     and run the ACVP large data tests (1 to 8 GiB each, streamed)
 )" + zorvan::testing::runOptionsHelp() +
            R"(
 Leaf paths are backend/suite/..., for example openssl/SHA256/NistSHA256-17.
