@@ -98,8 +98,12 @@ void RecordTests::beginFolder(const KatFiles::Folder& folder) {
 }
 
 void RecordTests::add(zorvan::testing::Test test) {
+    addInto(tests_, std::move(test));
+}
+
+void RecordTests::addInto(std::vector<zorvan::testing::Test>& list, zorvan::testing::Test test) {
     RecordLedger::noteTest(ledger_);
-    tests_.push_back(std::move(test));
+    list.push_back(std::move(test));
     ++folderRecords_;
     ++folderTests_;
 }

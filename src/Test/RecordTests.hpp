@@ -71,6 +71,9 @@ public:
     void beginFolder(const KatFiles::FolderCheck& folder);
     /// add: a record's test.
     void add(zorvan::testing::Test test);
+    /// addInto: a record's test, accounted for as add does, put in the suite's own list (for a
+    /// suite that nests its tests, as the ACVP sets do by test group).
+    void addInto(std::vector<zorvan::testing::Test>& list, zorvan::testing::Test test);
     /// otherVariant: a record left to another variant of the algorithm, noted with why.
     void otherVariant(const RecordLedger::RecordPlace& place, const std::string& why);
     /// fail: a record that fails the suite: a leaf named "<file>:<line>" (then ":<test>" for a

@@ -2,6 +2,9 @@
 
 #include <Test/AES.hpp>
 #include <Test/AESCTR.hpp>
+#include <Test/AcvpHash.hpp>
+#include <Test/AcvpHmac.hpp>
+#include <Test/AcvpShake.hpp>
 #include <Test/AeadConformance.hpp>
 #include <Test/CCM.hpp>
 #include <Test/CMAC.hpp>
@@ -12,6 +15,7 @@
 #include <Test/HMAC.hpp>
 #include <Test/HMACMD5.hpp>
 #include <Test/HashSweep.hpp>
+#include <Test/JsonVectors.hpp>
 #include <Test/MD5.hpp>
 #include <Test/MonteCarlo.hpp>
 #include <Test/RFCHMAC.hpp>
@@ -24,6 +28,7 @@
 #include <Test/XTS.hpp>
 
 #include <algorithm>
+#include <array>
 #include <stdexcept>
 
 namespace Test::Suites {
@@ -269,6 +274,85 @@ Algorithm aead(std::string name, const std::string& suite, std::size_t blockOcte
                        })}};
 }
 
+// NIST's ACVP sets of the hashes, SHAKE and HMAC: each is a suite of its algorithm's row, read
+// from Test/ACVP/<folder> by the builder of its family.
+enum class AcvpFamily { hash, shake, hmac };
+
+struct AcvpSet {
+    std::string_view row;
+    std::string_view suite;
+    std::string_view folder;
+    AcvpFamily family;
+};
+
+constexpr std::array acvpHashSets{
+    AcvpSet{"SHA1", "ACVP-HMAC-SHA-1", "HMAC-SHA-1-1.0", AcvpFamily::hmac},
+    AcvpSet{"SHA224", "ACVP-SHA2-224", "SHA2-224-1.0", AcvpFamily::hash},
+    AcvpSet{"SHA256", "ACVP-SHA2-256", "SHA2-256-1.0", AcvpFamily::hash},
+    AcvpSet{"SHA256", "ACVP-HMAC-SHA2-256", "HMAC-SHA2-256-1.0", AcvpFamily::hmac},
+    AcvpSet{"SHA384", "ACVP-SHA2-384", "SHA2-384-1.0", AcvpFamily::hash},
+    AcvpSet{"SHA512", "ACVP-SHA2-512", "SHA2-512-1.0", AcvpFamily::hash},
+    AcvpSet{"SHA512", "ACVP-HMAC-SHA2-512", "HMAC-SHA2-512-1.0", AcvpFamily::hmac},
+    AcvpSet{"SHA512-256", "ACVP-SHA2-512-256", "SHA2-512-256-1.0", AcvpFamily::hash},
+    AcvpSet{"SHA3-224", "ACVP-SHA3-224", "SHA3-224-2.0", AcvpFamily::hash},
+    AcvpSet{"SHA3-256", "ACVP-SHA3-256", "SHA3-256-2.0", AcvpFamily::hash},
+    AcvpSet{"SHA3-256", "ACVP-HMAC-SHA3-256", "HMAC-SHA3-256-1.0", AcvpFamily::hmac},
+    AcvpSet{"SHA3-384", "ACVP-SHA3-384", "SHA3-384-2.0", AcvpFamily::hash},
+    AcvpSet{"SHA3-512", "ACVP-SHA3-512", "SHA3-512-2.0", AcvpFamily::hash},
+    AcvpSet{"SHAKE128", "ACVP-SHAKE-128", "SHAKE-128-1.0", AcvpFamily::shake},
+    AcvpSet{"SHAKE256", "ACVP-SHAKE-256", "SHAKE-256-1.0", AcvpFamily::shake},
+};
+
+// The tests of a set's one group, which its suite already names.
+Tests setChildren(const Tests& set) {
+    return std::get<zorvan::testing::TestGroup>(set.front().node()).children;
+}
+
+Suite acvpSuite(const AcvpSet& set, std::string_view directory) {
+    const std::string name(set.suite);
+    const std::vector<DataFolder> folders{{directory, JsonVectors::recordStart}};
+    switch (set.family) {
+    case AcvpFamily::hash:
+        return hashSuite(
+            SuiteKind::knownAnswers, name, folders,
+            [directory](const Hash& hash, const DataSource& source, const SuiteOptions& options) {
+                return setChildren(AcvpHash::hashSetTests(
+                    hash, directory,
+                    options.longMessages ? AcvpHash::LargeData::run : AcvpHash::LargeData::skip,
+                    source));
+            });
+    case AcvpFamily::hmac:
+        return hashSuite(
+            SuiteKind::knownAnswers, name, folders,
+            [directory](const Hash& hash, const DataSource& source, const SuiteOptions&) {
+                return setChildren(AcvpHmac::hmacSetTests(hash, directory, source));
+            });
+    case AcvpFamily::shake:
+        break;
+    }
+    return viewSuite<XofSubject>(SuiteKind::knownAnswers, name, folders,
+                                 [directory](const XofSubject& xof, const DataSource& source) {
+                                     return setChildren(
+                                         AcvpShake::shakeSetTests(xof, directory, source));
+                                 });
+}
+
+// Each ACVP set joins its row, after the row's own suites.
+void appendAcvpHashSets(std::vector<Algorithm>& rows) {
+    static const std::vector<std::string> directories = [] {
+        std::vector<std::string> each;
+        for (const AcvpSet& set : acvpHashSets) {
+            each.push_back("Test/ACVP/" + std::string(set.folder));
+        }
+        return each;
+    }();
+    for (std::size_t index = 0; index < acvpHashSets.size(); ++index) {
+        const AcvpSet& set = acvpHashSets[index];
+        const auto row = std::ranges::find(rows, set.row, &Algorithm::name);
+        row->suites.push_back(acvpSuite(set, directories[index]));
+    }
+}
+
 std::vector<Algorithm> table() {
     std::vector<Algorithm> rows{
         md5(),
@@ -310,6 +394,7 @@ std::vector<Algorithm> table() {
              {ChaCha20Poly1305::xKatDirectory, "COUNT"}, ChaCha20Poly1305::xchachaKnownAnswers),
     };
     Wycheproof::addSuites(rows);
+    appendAcvpHashSets(rows);
     return rows;
 }
 

@@ -139,6 +139,7 @@ options:
                      default $zorvan_tests_datadir when set, else the installed data, or the
                      source tree's when run from the build tree
   --long             end each Sweep suite with its long message (512 MiB: a second or two each)
+                     and run the ACVP large data tests (1 to 8 GiB each, streamed)
   --html FILE        also write the results as one self-contained HTML page: the suites of
                      each backend coloured by result, the skips with their reasons, and each
                      failure with its vector and the octets that differ marked
