@@ -36,7 +36,7 @@ public:
 
     StoredVector(const AeadVector& vector, std::shared_ptr<const std::string> file)
         : expectation_(vector.expectation), hasPlaintext_(vector.plaintextHex.has_value()),
-          file_(std::move(file)), line_(vector.line), number_(vector.number) {
+          file_(std::move(file)), line_(vector.line), number_(vector.number), name_(vector.name) {
         const std::array<std::string_view, count> parts{
             vector.keyHex,
             vector.nonceHex,
@@ -58,6 +58,9 @@ public:
         return std::string_view(hex_).substr(start, ends_[field] - start);
     }
     [[nodiscard]] std::string name() const {
+        if (!name_.empty()) {
+            return name_;
+        }
         return file_->substr(file_->rfind('/') + 1) + "-" + std::to_string(number_);
     }
 
@@ -95,6 +98,7 @@ private:
     std::shared_ptr<const std::string> file_;
     std::size_t line_;
     std::size_t number_;
+    std::string name_;
 };
 
 // What open gives: the plaintext, or nothing when it refuses; a refusal that wrote into the
@@ -196,7 +200,7 @@ void bindVector(RecordTests& records, const std::shared_ptr<const Crypto::AeadVi
     const std::size_t slash = vector.file.rfind('/');
     const std::string directory = vector.file.substr(0, slash);
     const std::string fileName = vector.file.substr(slash + 1);
-    const RecordLedger::RecordPlace place{directory, fileName, vector.line};
+    const RecordLedger::RecordPlace place{directory, fileName, vector.line, vector.test};
     std::string damage;
     const std::optional<zorvan::Bytes> decodedKey =
         KatValues::recordHex("key", vector.keyHex, damage);
