@@ -32,11 +32,11 @@ std::vector<std::uint8_t> callerBuffer(std::size_t length) {
 class StoredVector {
 public:
     // The fields in the order the string holds them.
-    enum Field : std::size_t { key, nonce, aad, plaintext, ciphertext, tag, note, leaf, count };
+    enum Field : std::size_t { key, nonce, aad, plaintext, ciphertext, tag, note, count };
 
     StoredVector(const AeadVector& vector, std::shared_ptr<const std::string> file)
         : expectation_(vector.expectation), hasPlaintext_(vector.plaintextHex.has_value()),
-          file_(std::move(file)), line_(vector.line), number_(vector.number) {
+          file_(std::move(file)), line_(vector.line), number_(vector.number), name_(vector.name) {
         const std::array<std::string_view, count> parts{
             vector.keyHex,
             vector.nonceHex,
@@ -44,8 +44,7 @@ public:
             vector.plaintextHex ? std::string_view(*vector.plaintextHex) : std::string_view(),
             vector.ciphertextHex,
             vector.tagHex,
-            vector.note,
-            vector.leaf};
+            vector.note};
         for (std::size_t i = 0; i < count; ++i) {
             hex_.append(parts[i]);
             ends_[i] = hex_.size();
@@ -59,8 +58,8 @@ public:
         return std::string_view(hex_).substr(start, ends_[field] - start);
     }
     [[nodiscard]] std::string name() const {
-        if (!hex(leaf).empty()) {
-            return std::string(hex(leaf));
+        if (!name_.empty()) {
+            return name_;
         }
         return file_->substr(file_->rfind('/') + 1) + "-" + std::to_string(number_);
     }
@@ -69,8 +68,7 @@ public:
     [[nodiscard]] zorvan::testing::VectorOrigin origin() const {
         zorvan::testing::VectorOrigin origin{*file_, line_, number_, {}};
         for (const auto& [field, label] : fieldNames) {
-            if ((field != plaintext || hasPlaintext_) && (field != note || !hex(note).empty()) &&
-                field != leaf) {
+            if ((field != plaintext || hasPlaintext_) && (field != note || !hex(note).empty())) {
                 origin.fields.push_back({label, std::string(hex(field))});
             }
         }
@@ -91,7 +89,6 @@ private:
         {ciphertext, "ciphertext"},
         {tag, "tag"},
         {note, "note"},
-        {leaf, "leaf"},
     }};
 
     Expectation expectation_;
@@ -101,6 +98,7 @@ private:
     std::shared_ptr<const std::string> file_;
     std::size_t line_;
     std::size_t number_;
+    std::string name_;
 };
 
 // What open gives: the plaintext, or nothing when it refuses; a refusal that wrote into the
@@ -202,7 +200,7 @@ void bindVector(RecordTests& records, const std::shared_ptr<const Crypto::AeadVi
     const std::size_t slash = vector.file.rfind('/');
     const std::string directory = vector.file.substr(0, slash);
     const std::string fileName = vector.file.substr(slash + 1);
-    const RecordLedger::RecordPlace place{directory, fileName, vector.line};
+    const RecordLedger::RecordPlace place{directory, fileName, vector.line, vector.test};
     std::string damage;
     const std::optional<zorvan::Bytes> decodedKey =
         KatValues::recordHex("key", vector.keyHex, damage);

@@ -26,8 +26,9 @@ enum class Expectation {
 
 /// AeadVector: one record as a reader gives it, its values hex. The plaintext is nothing where
 /// the record gives none (a decryption that must fail). note is shown with a failure
-/// (Wycheproof's flags and comment). Its test is named leaf, or after the file and number
-/// ("gcmDecrypt128.rsp-17") when leaf is empty.
+/// (Wycheproof's flags and comment). Its test is named name, or when that is empty after the
+/// file and number ("gcmDecrypt128.rsp-17"); test names it within a JSON file ("tgId=3,tcId=17")
+/// where it fails or is left to another variant.
 struct AeadVector {
     Expectation expectation = Expectation::sealAndOpen;
     std::string keyHex;
@@ -40,7 +41,8 @@ struct AeadVector {
     std::string file; // under the data root: "Test/KAT_GCM/gcmDecrypt128.rsp"
     std::size_t line = 0;
     std::size_t number = 0;
-    std::string leaf{}; // the test's name where the file names its tests ("tc17")
+    std::string name{};
+    std::string test{};
 };
 
 /// lengthDisagreement: why a record's stated length (lengthName = length, in bits when unitBits

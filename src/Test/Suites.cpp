@@ -1,5 +1,9 @@
 #include <Test/Suites.hpp>
 
+#include <Test/ACVPAEAD.hpp>
+#include <Test/ACVPAES.hpp>
+#include <Test/ACVPCMAC.hpp>
+#include <Test/ACVPXTS.hpp>
 #include <Test/AES.hpp>
 #include <Test/AESCTR.hpp>
 #include <Test/AcvpHash.hpp>
@@ -110,6 +114,15 @@ std::vector<Suite> joined(std::vector<Suite> first, std::vector<Suite> second) {
     first.insert(first.end(), std::make_move_iterator(second.begin()),
                  std::make_move_iterator(second.end()));
     return first;
+}
+
+// The folders of ACVP sets, each test object a record.
+template <class Directories> std::vector<DataFolder> acvpFolders(const Directories& directories) {
+    std::vector<DataFolder> folders;
+    for (const std::string_view directory : directories) {
+        folders.push_back({directory, JsonVectors::recordStart});
+    }
+    return folders;
 }
 
 Algorithm hash(std::string name, std::size_t outputOctets, std::size_t blockOctets,
@@ -232,6 +245,9 @@ Algorithm aesCmac() {
     return aesSized("AES-CMAC", Primitive::mac, aesBlock,
                     {viewSuite<MacSubject>(SuiteKind::knownAnswers, "AES{bits}-CMAC",
                                            {{CMAC::katDirectory, "COUNT"}}, CMAC::cmacTests),
+                     viewSuite<MacSubject>(SuiteKind::knownAnswers, "ACVP-AES{bits}-CMAC",
+                                           acvpFolders(std::array{ACVPCMAC::setDirectory}),
+                                           ACVPCMAC::acvpCmacTests),
                      viewSuite<MacSubject>(SuiteKind::laws, "Laws-AES{bits}-CMAC", {},
                                            [](const MacSubject& mac, const DataSource&) {
                                                return CMAC::macConformanceTests(mac);
@@ -244,6 +260,9 @@ Algorithm aesXts() {
                          SuiteKind::knownAnswers, "AES{bits}-XTS",
                          {{XTS::katDirectory, "COUNT"}, {XTS::sequenceNumberDirectory, "COUNT"}},
                          XTS::xtsTests),
+                     viewSuite<XtsSubject>(SuiteKind::knownAnswers, "ACVP-AES{bits}-XTS",
+                                           acvpFolders(std::array{ACVPXTS::setDirectory}),
+                                           ACVPXTS::acvpXtsTests),
                      viewSuite<XtsSubject>(SuiteKind::laws, "Laws-AES{bits}-XTS", {},
                                            [](const XtsSubject& xts, const DataSource&) {
                                                return XTS::xtsConformanceTests(xts);
@@ -353,6 +372,12 @@ void appendAcvpHashSets(std::vector<Algorithm>& rows) {
     }
 }
 
+// The row with one more suite.
+Algorithm withSuite(Algorithm row, Suite suite) {
+    row.suites.push_back(std::move(suite));
+    return row;
+}
+
 std::vector<Algorithm> table() {
     std::vector<Algorithm> rows{
         md5(),
@@ -375,6 +400,8 @@ std::vector<Algorithm> table() {
                 cipherSuite(SuiteKind::knownAnswers, "AES{bits}-CTR",
                             {{"Test/KAT_AES_CTR", "COUNT"}, {"Test/KAT_AES_CTR_CARRY", "COUNT"}},
                             AESCTR::ctrTests),
+                cipherSuite(SuiteKind::knownAnswers, "ACVP-AES{bits}",
+                            acvpFolders(ACVPAES::setDirectories), ACVPAES::acvpAesTests),
                 cipherLaws("Laws-AES{bits}")}),
         cipher("Twofish", {cipherSuite(SuiteKind::knownAnswers, "Twofish",
                                        {{"Test/KAT_TWOFISH", "I"}}, TwoFish::twoFishTests),
@@ -384,10 +411,16 @@ std::vector<Algorithm> table() {
                             {{Camellia::katDirectory, "COUNT"}}, Camellia::camelliaTests)}),
         aesCmac(),
         aesXts(),
-        aead("AES-GCM", "AES{bits}-GCM", aesBlock, aesKeys, {GCM::katDirectory, "Count"},
-             GCM::gcmKnownAnswers),
-        aead("AES-CCM", "AES{bits}-CCM", aesBlock, aesKeys, {CCM::katDirectory, "Count"},
-             CCM::ccmKnownAnswers),
+        withSuite(aead("AES-GCM", "AES{bits}-GCM", aesBlock, aesKeys, {GCM::katDirectory, "Count"},
+                       GCM::gcmKnownAnswers),
+                  aeadSuite(SuiteKind::knownAnswers, "ACVP-AES{bits}-GCM",
+                            acvpFolders(std::array{ACVPAEAD::gcmDirectory}),
+                            ACVPAEAD::acvpGcmTests)),
+        withSuite(aead("AES-CCM", "AES{bits}-CCM", aesBlock, aesKeys, {CCM::katDirectory, "Count"},
+                       CCM::ccmKnownAnswers),
+                  aeadSuite(SuiteKind::knownAnswers, "ACVP-AES{bits}-CCM",
+                            acvpFolders(std::array{ACVPAEAD::ccmDirectory}),
+                            ACVPAEAD::acvpCcmTests)),
         aead("ChaCha20-Poly1305", "ChaCha20-Poly1305", 64, {32},
              {ChaCha20Poly1305::katDirectory, "COUNT"}, ChaCha20Poly1305::chachaKnownAnswers),
         aead("XChaCha20-Poly1305", "XChaCha20-Poly1305", 64, {32},

@@ -42,7 +42,8 @@ AeadVectors::AeadVector vectorOf(const Record& record, Expectation expectation) 
             .file = std::string(katDirectory) + "/" + record.fileName,
             .line = record.line,
             .number = test.number,
-            .leaf = leafName(test)};
+            .name = leafName(test),
+            .test = record.test};
 }
 
 } // namespace
