@@ -39,7 +39,8 @@ Shape hashShape(std::size_t block) {
 
 TEST(DifferentialCases, LengthsHitEveryBoundary) {
     const auto lengths = cases::boundaryLengths(hashShape(64));
-    for (const std::size_t expected : {0U, 1U, 55U, 56U, 57U, 63U, 64U, 65U, 119U, 120U, 121U, 127U, 128U, 129U}) {
+    for (const std::size_t expected :
+         {0U, 1U, 55U, 56U, 57U, 63U, 64U, 65U, 119U, 120U, 121U, 127U, 128U, 129U}) {
         EXPECT_TRUE(std::ranges::binary_search(lengths, expected)) << expected;
     }
     const auto wide = cases::boundaryLengths(hashShape(128));
@@ -52,8 +53,7 @@ TEST(DifferentialCases, LengthsHitEveryBoundary) {
     blocks.edges = {16};
     blocks.messageUnit = 16;
     blocks.mostMessage = 80;
-    EXPECT_EQ(cases::boundaryLengths(blocks),
-              (std::vector<std::size_t>{0, 16, 32, 48}));
+    EXPECT_EQ(cases::boundaryLengths(blocks), (std::vector<std::size_t>{0, 16, 32, 48}));
 }
 
 // Chunks must cover the message exactly and never be empty, in drawn and in shrunk cases alike.
@@ -251,8 +251,9 @@ public:
     static constexpr std::size_t blockSize() { return 128; }
     static constexpr std::size_t keyLength() { return 128; }
     static std::optional<OwnAes128> buildKey(const Bytes& key) {
-        return key.size() < 16 ? std::nullopt
-                               : std::optional(OwnAes128(SmallAes(key.take(16), DecryptScheduleShort)));
+        return key.size() < 16
+                   ? std::nullopt
+                   : std::optional(OwnAes128(SmallAes(key.take(16), DecryptScheduleShort)));
     }
     [[nodiscard]] Bytes encryptBlock(const Bytes& blocks) const {
         return eachBlock(blocks, [&](const SmallAes::Block& block) { return aes_.encrypt(block); });
@@ -268,7 +269,8 @@ private:
             for (std::size_t start = 0; start + 16 <= blocks.size(); start += 16) {
                 SmallAes::Block block;
                 std::copy_n(blocks.begin() + start, 16, block.begin());
-                std::ranges::copy(operation(block), out.begin() + static_cast<std::ptrdiff_t>(start));
+                std::ranges::copy(operation(block),
+                                  out.begin() + static_cast<std::ptrdiff_t>(start));
             }
         });
     }
@@ -285,11 +287,16 @@ public:
         if (key.size() < 24) {
             return std::nullopt;
         }
-        auto inner = openssl::Camellia256::buildKey(key.take(24).concat(Bytes(std::vector<std::uint8_t>(8))));
+        auto inner = openssl::Camellia256::buildKey(
+            key.take(24).concat(Bytes(std::vector<std::uint8_t>(8))));
         return inner ? std::optional(Camellia192On256Path(std::move(*inner))) : std::nullopt;
     }
-    [[nodiscard]] Bytes encryptBlock(const Bytes& blocks) const { return inner_.encryptBlock(blocks); }
-    [[nodiscard]] Bytes decryptBlock(const Bytes& blocks) const { return inner_.decryptBlock(blocks); }
+    [[nodiscard]] Bytes encryptBlock(const Bytes& blocks) const {
+        return inner_.encryptBlock(blocks);
+    }
+    [[nodiscard]] Bytes decryptBlock(const Bytes& blocks) const {
+        return inner_.decryptBlock(blocks);
+    }
 
 private:
     explicit Camellia192On256Path(openssl::Camellia256 inner) : inner_(std::move(inner)) {}
@@ -306,8 +313,12 @@ public:
         auto inner = openssl::AES128::buildKey(key);
         return inner ? std::optional(AesCtrCarriesIn64Bits(std::move(*inner))) : std::nullopt;
     }
-    [[nodiscard]] Bytes encryptBlock(const Bytes& blocks) const { return inner_.encryptBlock(blocks); }
-    [[nodiscard]] Bytes decryptBlock(const Bytes& blocks) const { return inner_.decryptBlock(blocks); }
+    [[nodiscard]] Bytes encryptBlock(const Bytes& blocks) const {
+        return inner_.encryptBlock(blocks);
+    }
+    [[nodiscard]] Bytes decryptBlock(const Bytes& blocks) const {
+        return inner_.decryptBlock(blocks);
+    }
 
     std::pair<Bytes, IV<AesCtrCarriesIn64Bits>> ctr(const IV<AesCtrCarriesIn64Bits>& iv,
                                                     const Bytes& data) const {
@@ -342,7 +353,9 @@ public:
     static std::size_t blockLength() { return Tag::blockOctets * 8; }
     class Context {
     public:
-        void update(std::span<const std::uint8_t> octets) { fed_.insert(fed_.end(), octets.begin(), octets.end()); }
+        void update(std::span<const std::uint8_t> octets) {
+            fed_.insert(fed_.end(), octets.begin(), octets.end());
+        }
         OctetDigest finalize() {
             OctetDigest digest(Tag::digest(Bytes(fed_)));
             fed_.clear();
@@ -354,8 +367,9 @@ public:
     };
     [[nodiscard]] Bytes encode() const { return octets_; }
     static std::optional<OctetDigest> get(const Bytes& octets) {
-        return octets.size() < Tag::outputOctets ? std::nullopt
-                                                 : std::optional(OctetDigest(octets.take(Tag::outputOctets)));
+        return octets.size() < Tag::outputOctets
+                   ? std::nullopt
+                   : std::optional(OctetDigest(octets.take(Tag::outputOctets)));
     }
     friend bool operator==(const OctetDigest&, const OctetDigest&) = default;
     friend std::ostream& operator<<(std::ostream& out, const OctetDigest& digest) {

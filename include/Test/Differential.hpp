@@ -50,8 +50,7 @@ std::vector<zorvan::testing::Test> differentialTests(const Side& first, const Si
 /// makeDifferentialTests: differentialTests of Mine ("mine") against Reference ("reference"),
 /// each a digest, key, XOF, MAC or AEAD type, or zorvan::Xts<K>, as Suites::subject takes them;
 /// zorvan::reference names the bundled ones.
-template <class Mine, class Reference>
-std::vector<zorvan::testing::Test> makeDifferentialTests() {
+template <class Mine, class Reference> std::vector<zorvan::testing::Test> makeDifferentialTests() {
     return differentialTests({"mine", Suites::subject<Mine>()},
                              {"reference", Suites::subject<Reference>()});
 }

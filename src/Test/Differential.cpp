@@ -1,10 +1,10 @@
 #include <Test/Differential.hpp>
 
+#include "DifferentialCases.hpp"
 #include <Test/Crypto/AeadView.hpp>
 #include <Test/Crypto/MacView.hpp>
 #include <Test/Crypto/XofView.hpp>
 #include <Test/Crypto/XtsView.hpp>
-#include "DifferentialCases.hpp"
 
 #include <zorvan/testing/assertion.hpp>
 
@@ -82,8 +82,8 @@ std::optional<FailedCheck> disagreement(const Compared& first, const Compared& s
         return std::nullopt;
     }
     if (firstOutputs == nullptr || secondOutputs == nullptr) {
-        return mismatch("one side raised an error and the other did not", first.name,
-                        printed(ours), second.name, printed(theirs), std::nullopt);
+        return mismatch("one side raised an error and the other did not", first.name, printed(ours),
+                        second.name, printed(theirs), std::nullopt);
     }
     for (std::size_t i = 0; i < firstOutputs->size() && i < secondOutputs->size(); ++i) {
         const auto& [operation, octets] = (*firstOutputs)[i];
@@ -123,9 +123,8 @@ std::optional<Case> drawUntilFailing(const Shape& shape, Gen& gen,
 // Whether a case with seconds to spend may draw again: until the time is spent.
 std::function<bool()> untilSpent(double seconds) {
     using Clock = std::chrono::steady_clock;
-    const Clock::time_point deadline =
-        Clock::now() +
-        std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+    const Clock::time_point deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                                          std::chrono::duration<double>(seconds));
     return [deadline] { return Clock::now() < deadline; };
 }
 
@@ -196,9 +195,9 @@ std::vector<Tree> hashLeaves(const Pairing& pairing, const ViewOf<Crypto::HashVi
     const std::size_t block = first->blockLength() / 8;
     const auto hashOf = [](const ViewOf<Crypto::HashView>& view) -> Compute {
         return [view](const Case& input) {
-            return Outputs{{"hashStrict", view->digestOctets(input.message)},
-                           {"hash of the chunks", view->chunkedDigestOctets(
-                                                      detail::lazyMessage(input))}};
+            return Outputs{
+                {"hashStrict", view->digestOctets(input.message)},
+                {"hash of the chunks", view->chunkedDigestOctets(detail::lazyMessage(input))}};
         };
     };
     const auto hmacOf = [](const ViewOf<Crypto::HashView>& view) -> Compute {
@@ -210,7 +209,8 @@ std::vector<Tree> hashLeaves(const Pairing& pairing, const ViewOf<Crypto::HashVi
     };
     Shape hmacShape = messageShape(block);
     // Keys shorter than, as long as and longer than the block take three different paths.
-    hmacShape.keyLengths = {0, 1, block - 1, block, block + 1, 2 * block, first->outputLength() / 8};
+    hmacShape.keyLengths = {
+        0, 1, block - 1, block, block + 1, 2 * block, first->outputLength() / 8};
     hmacShape.keyLengthShrinks = true;
     return {differentialLeaf("HashAgrees", messageShape(block), "", pairing, hashOf(first),
                              hashOf(second)),
@@ -219,7 +219,8 @@ std::vector<Tree> hashLeaves(const Pairing& pairing, const ViewOf<Crypto::HashVi
 
 // ---- block ciphers
 
-template <class KeyView, class View> std::shared_ptr<const KeyView> keyOf(const View& view, const Bytes& octets) {
+template <class KeyView, class View>
+std::shared_ptr<const KeyView> keyOf(const View& view, const Bytes& octets) {
     std::shared_ptr<const KeyView> key = view.buildKey(octets);
     if (key == nullptr) {
         throw std::runtime_error("buildKey refuses the key");
@@ -310,8 +311,8 @@ std::vector<Tree> xofLeaves(const Pairing& pairing, const ViewOf<Crypto::XofView
                            {"squeeze after chunks", chunked->squeeze(input.outputOctets)}};
         };
     };
-    return {differentialLeaf("SqueezeAgrees", shape, "", pairing, squeezeOf(first),
-                             squeezeOf(second))};
+    return {
+        differentialLeaf("SqueezeAgrees", shape, "", pairing, squeezeOf(first), squeezeOf(second))};
 }
 
 std::vector<Tree> macLeaves(const Pairing& pairing, const ViewOf<Crypto::MacView>& first,
@@ -373,10 +374,9 @@ std::vector<Tree> aeadLeaves(const Pairing& pairing, const ViewOf<Crypto::AeadVi
         sharedLength({12, 13, 7, 24, 8, 16}, [&](std::size_t octets) {
             return first->acceptsNonceLength(octets) && second->acceptsNonceLength(octets);
         });
-    const std::optional<std::size_t> tag =
-        sharedLength({16, 12, 8, 4}, [&](std::size_t octets) {
-            return first->acceptsTagLength(octets) && second->acceptsTagLength(octets);
-        });
+    const std::optional<std::size_t> tag = sharedLength({16, 12, 8, 4}, [&](std::size_t octets) {
+        return first->acceptsTagLength(octets) && second->acceptsTagLength(octets);
+    });
     if (!nonce || !tag) {
         throw std::invalid_argument("the two AEAD types share no nonce or no tag length");
     }
@@ -438,13 +438,14 @@ struct LeavesOf {
 
 std::vector<Tree> differentialTests(const Side& first, const Side& second, const Budget& budget) {
     // A hash has two leaves (hash and HMAC), a block cipher five (its modes), the others one.
-    const std::size_t leaves = std::holds_alternative<ViewOf<Crypto::HashView>>(first.subject)     ? 2
-                               : std::holds_alternative<ViewOf<Crypto::CipherView>>(first.subject) ? 5
-                                                                                                   : 1;
+    const std::size_t leaves = std::holds_alternative<ViewOf<Crypto::HashView>>(first.subject) ? 2
+                               : std::holds_alternative<ViewOf<Crypto::CipherView>>(first.subject)
+                                   ? 5
+                                   : 1;
     const Pairing pairing{first.name, second.name,
                           budget.seconds / static_cast<double>(leaves * Budget::casesPerLeaf)};
-    return {zorvan::testing::TestGroup{"Differential",
-                                       std::visit(LeavesOf{pairing, second.subject}, first.subject)}};
+    return {zorvan::testing::TestGroup{
+        "Differential", std::visit(LeavesOf{pairing, second.subject}, first.subject)}};
 }
 
 } // namespace Test::Differential

@@ -135,7 +135,8 @@ std::vector<Bytes> withFewerNonZeroOctets(const Bytes& octets) {
     return fewer;
 }
 
-template <class Change> void addVariant(std::vector<Case>& cases, const Case& current, Change change) {
+template <class Change>
+void addVariant(std::vector<Case>& cases, const Case& current, Change change) {
     Case variant = current;
     change(variant);
     if (!(variant == current)) {
@@ -186,8 +187,8 @@ void addShiftedMessages(const Shape& shape, const Case& current, std::vector<Cas
 void addShorterMessages(const Shape& shape, const Case& current, std::vector<Case>& cases) {
     const std::size_t unit = shape.messageUnit;
     const std::size_t least = (shape.leastMessage + unit - 1) / unit;
-    for (const std::uint64_t units : zorvan::testing::smallerCounts(current.message.size() / unit,
-                                                                    least)) {
+    for (const std::uint64_t units :
+         zorvan::testing::smallerCounts(current.message.size() / unit, least)) {
         addVariant(cases, current, [&](Case& shorter) {
             shorter.message = current.message.take(units * unit);
             shorter.chunks = chunksOfPrefix(current.chunks, shorter.message.size());
@@ -271,7 +272,8 @@ std::vector<Case> smallerCases(const Shape& shape, const Case& current) {
     }
     if (shape.keyLengthShrinks) {
         for (const std::uint64_t length : zorvan::testing::smallerCounts(current.key.size())) {
-            addVariant(cases, current, [&](Case& shorter) { shorter.key = current.key.take(length); });
+            addVariant(cases, current,
+                       [&](Case& shorter) { shorter.key = current.key.take(length); });
         }
     }
     addVariant(cases, current, [&](Case& zero) {

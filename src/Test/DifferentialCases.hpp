@@ -75,9 +75,9 @@ Case drawCase(const Shape& shape, zorvan::testing::Gen& gen);
 
 /// smallerCases: the cases one shrinking step may take, the simplest first: shorter messages
 /// (prefixes, and prefixes whole edges shorter; for a counter IV, the message without its first
-/// blocks and the counter started that many blocks on), one chunk or two chunks merged, shorter associated data, output and key where the
-/// shape allows it, then an all-zero message, and keys and IVs with fewer non-zero octets. None
-/// is the case itself.
+/// blocks and the counter started that many blocks on), one chunk or two chunks merged, shorter
+/// associated data, output and key where the shape allows it, then an all-zero message, and keys
+/// and IVs with fewer non-zero octets. None is the case itself.
 std::vector<Case> smallerCases(const Shape& shape, const Case& current);
 
 /// ShrunkCase: the smallest case shrinking reached and how many steps (smaller cases that still

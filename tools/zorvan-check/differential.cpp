@@ -57,10 +57,10 @@ std::vector<Shared> sharedAlgorithms(const std::vector<Backend>& backends) {
 
 } // namespace
 
-std::vector<SuiteEntry>
-differentialSuites(const std::vector<Backend>& backends,
-                   const std::function<bool(std::string_view backend, std::string_view suite)>& selected,
-                   double seconds) {
+std::vector<SuiteEntry> differentialSuites(
+    const std::vector<Backend>& backends,
+    const std::function<bool(std::string_view backend, std::string_view suite)>& selected,
+    double seconds) {
     struct Pair {
         std::string backend;
         std::string suite;
@@ -73,22 +73,26 @@ differentialSuites(const std::vector<Backend>& backends,
             for (std::size_t j = i + 1; j < algorithm.variants.size(); ++j) {
                 const Variant& first = algorithm.variants[i];
                 const Variant& second = algorithm.variants[j];
-                std::string backend = std::string(first.backend) + "-vs-" + std::string(second.backend);
+                std::string backend =
+                    std::string(first.backend) + "-vs-" + std::string(second.backend);
                 if (selected(backend, algorithm.suite)) {
-                    pairs.push_back({std::move(backend), algorithm.suite,
+                    pairs.push_back({std::move(backend),
+                                     algorithm.suite,
                                      {std::string(first.backend), first.subject},
                                      {std::string(second.backend), second.subject}});
                 }
             }
         }
     }
-    const ::Test::Differential::Budget budget{pairs.empty() ? 0 : seconds / static_cast<double>(pairs.size())};
+    const ::Test::Differential::Budget budget{
+        pairs.empty() ? 0 : seconds / static_cast<double>(pairs.size())};
     std::vector<SuiteEntry> entries;
     for (Pair& pair : pairs) {
         entries.push_back({std::move(pair.backend), std::move(pair.suite),
                            [first = std::move(pair.first), second = std::move(pair.second),
                             budget](const ::Test::DataSource&) {
-                               return ::Test::Differential::differentialTests(first, second, budget);
+                               return ::Test::Differential::differentialTests(first, second,
+                                                                              budget);
                            }});
     }
     return entries;

@@ -16,9 +16,9 @@ namespace zorvan::check {
 /// backend is "first-vs-second" and its suite "Diff-<algorithm>" with "-<key bits>" for a keyed
 /// algorithm (an XTS key's bits are one cipher key's). The selected suites share `seconds`
 /// (Test::Differential::Budget), none when 0. Builds no test.
-std::vector<SuiteEntry>
-differentialSuites(const std::vector<Backend>& backends,
-                   const std::function<bool(std::string_view backend, std::string_view suite)>& selected,
-                   double seconds);
+std::vector<SuiteEntry> differentialSuites(
+    const std::vector<Backend>& backends,
+    const std::function<bool(std::string_view backend, std::string_view suite)>& selected,
+    double seconds);
 
 } // namespace zorvan::check
