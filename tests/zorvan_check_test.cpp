@@ -554,4 +554,29 @@ TEST(ZorvanCheck, TheRerunLineQuotesTheDataDirectory) {
     EXPECT_THAT(result.output, HasSubstr("--data-dir '" + spaced.string() + "' --filter "));
 }
 
+// Each pair of the chosen backends is compared on what both have, under its own row; the
+// differential suites run only when asked for.
+TEST(ZorvanCheck, DifferentialComparesEachPairOfBackendsOnWhatTheyShare) {
+    const Result result = zorvanCheck(
+        "--differential --backend openssl,gcrypt,nettle --suite 'Diff-SHA256,Diff-SHAKE128'");
+    EXPECT_EQ(result.status, 0) << result.output;
+    for (const char* pair : {"openssl-vs-gcrypt", "openssl-vs-nettle", "gcrypt-vs-nettle"}) {
+        EXPECT_THAT(result.output,
+                    ::testing::ContainsRegex(std::string(pair) + " +Diff-SHA256 +2 +0 +0"));
+    }
+    // nettle lacks SHAKE128: a library gap is a skip, never a pass.
+    EXPECT_THAT(result.output,
+                ::testing::ContainsRegex("openssl-vs-nettle +Diff-SHAKE128 +0 +0 +1"));
+    EXPECT_THAT(result.output, HasSubstr("7 passed, 0 failed, 2 skipped"));
+    const Result listed =
+        zorvanCheck("--list --backend openssl,gcrypt --differential --suite Diff-AES-192");
+    EXPECT_EQ(listed.output, "openssl-vs-gcrypt/Diff-AES-192/Differential/ECBAgrees\n"
+                             "openssl-vs-gcrypt/Diff-AES-192/Differential/CBCAgrees\n"
+                             "openssl-vs-gcrypt/Diff-AES-192/Differential/CFBAgrees\n"
+                             "openssl-vs-gcrypt/Diff-AES-192/Differential/OFBAgrees\n"
+                             "openssl-vs-gcrypt/Diff-AES-192/Differential/CTRAgrees\n");
+    EXPECT_EQ(zorvanCheck("--suite Diff-SHA256").status, 2);
+    EXPECT_EQ(zorvanCheck("--duration soon").status, 2);
+}
+
 } // namespace

@@ -3,6 +3,7 @@
 
 #include "accounting.hpp"
 #include "catalogue.hpp"
+#include "differential.hpp"
 #include "progress.hpp"
 
 #include <Paths_zorvan_tests.hpp>
@@ -31,7 +32,19 @@ struct CheckOptions {
     std::optional<std::string> htmlPath;
     ::Test::Suites::SuiteOptions suiteOptions;
     std::vector<const char*> runnerArguments;
+    bool differential = false;
+    double differentialSeconds = 0;
 };
+
+// --duration's value: a whole number of seconds.
+double durationSeconds(std::string_view value) {
+    if (value.empty() || value.size() > 7 ||
+        !std::ranges::all_of(value, [](char digit) { return digit >= '0' && digit <= '9'; })) {
+        throw UsageError("--duration takes a whole number of seconds, not '" + std::string(value) +
+                         "'");
+    }
+    return std::stod(std::string(value));
+}
 
 void appendList(std::vector<std::string>& list, std::string_view commaSeparated) {
     std::size_t start = 0;
@@ -81,6 +94,11 @@ CheckOptions splitOptions(int argc, char** argv) {
             options.suiteOptions.longMessages = true;
         } else if (name == "--acceptable") {
             options.suiteOptions.acceptable = acceptablePolicy(value());
+        } else if (name == "--differential" && equals == std::string_view::npos) {
+            options.differential = true;
+        } else if (name == "--duration") {
+            options.differential = true;
+            options.differentialSeconds = durationSeconds(value());
         } else {
             options.runnerArguments.push_back(argv[i]);
         }
@@ -146,6 +164,12 @@ options:
   --acceptable WHICH how the Wycheproof suites judge their "acceptable" tests: either (the
                      default: taken or refused, what is taken must be right), valid (must be
                      taken) or invalid (must be refused)
+  --differential     also compare every pair of backends on every algorithm and key size they
+                     share, on drawn inputs (suites Diff-<algorithm>[-<key bits>], backend
+                     first-vs-second); each leaf checks the --cases count (default 100) of
+                     inputs, and a disagreement shows its shrunk case
+  --duration SECONDS the differential suites draw inputs for about SECONDS in all (implies
+                     --differential)
 )" + zorvan::testing::runOptionsHelp() +
            R"(
 Leaf paths are backend/suite/..., for example openssl/SHA256/NistSHA256-17.
@@ -158,6 +182,14 @@ bool matchesAny(const std::vector<std::string>& patterns, std::string_view name)
            std::any_of(patterns.begin(), patterns.end(), [&](const std::string& pattern) {
                return zorvan::testing::globMatch(pattern, name);
            });
+}
+
+std::vector<Backend> selectedBackends(const CheckOptions& options) {
+    std::vector<Backend> backends = knownBackends();
+    std::erase_if(backends, [&](const Backend& backend) {
+        return !matchesAny(options.backends, backend.name);
+    });
+    return backends;
 }
 
 std::vector<SuiteEntry> selectSuites(const CheckOptions& options, std::string_view filter) {
@@ -173,22 +205,39 @@ std::vector<SuiteEntry> selectSuites(const CheckOptions& options, std::string_vi
             throw UsageError("unknown backend '" + name + "' (known: " + names + ")");
         }
     }
-    const std::vector<SuiteName> suites = suiteNames();
+    std::vector<std::string> suites;
+    for (const SuiteName& suite : suiteNames()) {
+        suites.push_back(suite.name);
+    }
+    if (options.differential) {
+        for (const SuiteEntry& entry : differentialSuites(
+                 known, [](std::string_view, std::string_view) { return true; }, 0)) {
+            suites.push_back(entry.suite);
+        }
+    }
     for (const std::string& pattern : options.suites) {
-        if (std::none_of(suites.begin(), suites.end(), [&](const SuiteName& suite) {
-                return zorvan::testing::globMatch(pattern, suite.name);
+        if (std::none_of(suites.begin(), suites.end(), [&](const std::string& suite) {
+                return zorvan::testing::globMatch(pattern, suite);
             })) {
             throw UsageError("no suite is named like '" + pattern + "' (--help lists the suites)");
         }
     }
     // Suites that the filter cannot reach are not built, so reading their files costs nothing.
     const std::string prefix = zorvan::testing::globLiteralPrefix(filter);
+    const auto reachable = [&](std::string_view backend, std::string_view suite) {
+        const std::string start = std::string(backend) + "/" + std::string(suite) + "/";
+        return (start.starts_with(prefix) || prefix.starts_with(start)) &&
+               matchesAny(options.suites, suite);
+    };
     std::vector<SuiteEntry> selected;
     for (SuiteEntry& entry : builtSuites(options.suiteOptions)) {
-        const std::string start = entry.backend + "/" + entry.suite + "/";
-        const bool reachable = start.starts_with(prefix) || prefix.starts_with(start);
-        if (reachable && matchesAny(options.backends, entry.backend) &&
-            matchesAny(options.suites, entry.suite)) {
+        if (reachable(entry.backend, entry.suite) && matchesAny(options.backends, entry.backend)) {
+            selected.push_back(std::move(entry));
+        }
+    }
+    if (options.differential) {
+        for (SuiteEntry& entry : differentialSuites(selectedBackends(options), reachable,
+                                                    options.differentialSeconds)) {
             selected.push_back(std::move(entry));
         }
     }
