@@ -75,47 +75,48 @@ template <class Digest> void ownHashCalls(const cases::Case& input) {
     benchmark::DoNotOptimize(zorvan::hash<Digest>(cases::lazyMessage(input)).encode());
 }
 
-void BM_DifferentialCase_AES128CTR(benchmark::State& state) {
-    const zorvan::testing::Property property =
-        leafProperty<zorvan::openssl::AES128, zorvan::gcrypt::AES128>("CTRAgrees");
+// Cases of the property, seed by seed, as a run draws them.
+void runCases(benchmark::State& state, const zorvan::testing::Property& property) {
     std::uint64_t seed = 0;
     for (auto _ : state) {
         zorvan::testing::Gen gen(seed++ % 1024);
         benchmark::DoNotOptimize(property.runCase(gen));
     }
+}
+
+// The same inputs, each given to calls.
+template <class Calls>
+void runOwnCalls(benchmark::State& state, const cases::Shape& shape, Calls calls) {
+    const std::vector<cases::Case> drawn = drawnCases(shape);
+    std::size_t next = 0;
+    for (auto _ : state) {
+        calls(drawn[next++ % drawn.size()]);
+    }
+}
+
+void BM_DifferentialCase_AES128CTR(benchmark::State& state) {
+    runCases(state, leafProperty<zorvan::openssl::AES128, zorvan::gcrypt::AES128>("CTRAgrees"));
 }
 BENCHMARK(BM_DifferentialCase_AES128CTR);
 
 void BM_LibrariesOwnCalls_AES128CTR(benchmark::State& state) {
-    const std::vector<cases::Case> drawn = drawnCases(ctrShape());
-    std::size_t next = 0;
-    for (auto _ : state) {
-        const cases::Case& input = drawn[next++ % drawn.size()];
+    runOwnCalls(state, ctrShape(), [](const cases::Case& input) {
         ownCtrCalls<zorvan::openssl::AES128>(input);
         ownCtrCalls<zorvan::gcrypt::AES128>(input);
-    }
+    });
 }
 BENCHMARK(BM_LibrariesOwnCalls_AES128CTR);
 
 void BM_DifferentialCase_SHA256(benchmark::State& state) {
-    const zorvan::testing::Property property =
-        leafProperty<zorvan::openssl::SHA256, zorvan::gcrypt::SHA256>("HashAgrees");
-    std::uint64_t seed = 0;
-    for (auto _ : state) {
-        zorvan::testing::Gen gen(seed++ % 1024);
-        benchmark::DoNotOptimize(property.runCase(gen));
-    }
+    runCases(state, leafProperty<zorvan::openssl::SHA256, zorvan::gcrypt::SHA256>("HashAgrees"));
 }
 BENCHMARK(BM_DifferentialCase_SHA256);
 
 void BM_LibrariesOwnCalls_SHA256(benchmark::State& state) {
-    const std::vector<cases::Case> drawn = drawnCases(sha256Shape());
-    std::size_t next = 0;
-    for (auto _ : state) {
-        const cases::Case& input = drawn[next++ % drawn.size()];
+    runOwnCalls(state, sha256Shape(), [](const cases::Case& input) {
         ownHashCalls<zorvan::openssl::SHA256>(input);
         ownHashCalls<zorvan::gcrypt::SHA256>(input);
-    }
+    });
 }
 BENCHMARK(BM_LibrariesOwnCalls_SHA256);
 
