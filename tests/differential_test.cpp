@@ -494,6 +494,41 @@ TEST(DifferentialBroken, HmacHashesAKeyOfOneBlock) {
                  {"HMACAgrees"}, 0);
 }
 
+// AES-128 that refuses keys whose first octet is even, as a weak-key check gone wrong might.
+class AesRefusingEvenFirstOctet {
+public:
+    static constexpr std::size_t blockSize() { return 128; }
+    static constexpr std::size_t keyLength() { return 128; }
+    static std::optional<AesRefusingEvenFirstOctet> buildKey(const Bytes& key) {
+        auto inner = key.empty() || key[0] % 2 == 0 ? std::nullopt : openssl::AES128::buildKey(key);
+        return inner ? std::optional(AesRefusingEvenFirstOctet(std::move(*inner))) : std::nullopt;
+    }
+    [[nodiscard]] Bytes encryptBlock(const Bytes& blocks) const {
+        return inner_.encryptBlock(blocks);
+    }
+    [[nodiscard]] Bytes decryptBlock(const Bytes& blocks) const {
+        return inner_.decryptBlock(blocks);
+    }
+
+private:
+    explicit AesRefusingEvenFirstOctet(openssl::AES128 inner) : inner_(std::move(inner)) {}
+    openssl::AES128 inner_;
+};
+
+// A side that raises an error where the other gives a value disagrees, and the report says
+// which raised what.
+TEST(Differential, AnErrorOnOneSideIsADisagreement) {
+    const auto runs = runEach(makeDifferentialTests<AesRefusingEvenFirstOctet, openssl::AES128>());
+    ASSERT_FALSE(runs.empty());
+    const LeafOutcome& ecb = runs.front().outcome;
+    ASSERT_EQ(ecb.status, LeafStatus::failed);
+    EXPECT_EQ(argument(ecb, "key"), std::string(32, '0'));
+    EXPECT_NE(ecb.report().find("one side raised an error and the other did not"),
+              std::string::npos)
+        << ecb.report();
+    EXPECT_NE(ecb.report().find("error: buildKey refuses the key"), std::string::npos);
+}
+
 TEST(Differential, KindsAndLengthsMustMatch) {
     EXPECT_THROW((makeDifferentialTests<openssl::SHA256, openssl::AES128>()),
                  std::invalid_argument);

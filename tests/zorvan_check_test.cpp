@@ -568,6 +568,12 @@ TEST(ZorvanCheck, DifferentialComparesEachPairOfBackendsOnWhatTheyShare) {
     EXPECT_THAT(result.output,
                 ::testing::ContainsRegex("openssl-vs-nettle +Diff-SHAKE128 +0 +0 +1"));
     EXPECT_THAT(result.output, HasSubstr("7 passed, 0 failed, 2 skipped"));
+    // Every other kind of primitive: an XOF, a MAC, XTS and an AEAD.
+    const Result kinds =
+        zorvanCheck("--differential --backend openssl,gcrypt --suite "
+                    "'Diff-SHAKE256,Diff-AES-CMAC-128,Diff-AES-XTS-256,Diff-AES-GCM-192'");
+    EXPECT_EQ(kinds.status, 0) << kinds.output;
+    EXPECT_THAT(kinds.output, HasSubstr("4 passed, 0 failed"));
     const Result listed =
         zorvanCheck("--list --backend openssl,gcrypt --differential --suite Diff-AES-192");
     EXPECT_EQ(listed.output, "openssl-vs-gcrypt/Diff-AES-192/Differential/ECBAgrees\n"

@@ -13,6 +13,7 @@
 #include <exception>
 #include <source_location>
 #include <stdexcept>
+#include <string_view>
 #include <utility>
 #include <variant>
 
@@ -30,8 +31,9 @@ using zorvan::testing::Gen;
 using zorvan::testing::Verdict;
 using Tree = zorvan::testing::Test;
 
-// A type's values for one case, each named after the operation that gave it.
-using Outputs = std::vector<std::pair<std::string, Bytes>>;
+// A type's values for one case, each named after the operation that gave it (a name that lives
+// as long as the program: a case costs no more than the calls it makes).
+using Outputs = std::vector<std::pair<std::string_view, Bytes>>;
 using Compute = std::function<Outputs(const Case&)>;
 
 struct Compared {
@@ -86,9 +88,10 @@ std::optional<FailedCheck> disagreement(const Compared& first, const Compared& s
                         second.name, printed(theirs), std::nullopt);
     }
     for (std::size_t i = 0; i < firstOutputs->size() && i < secondOutputs->size(); ++i) {
-        const auto& [operation, octets] = (*firstOutputs)[i];
+        const auto& [name, octets] = (*firstOutputs)[i];
         const Bytes& other = (*secondOutputs)[i].second;
         if (!(octets == other)) {
+            const std::string operation(name);
             return mismatch(operation + " differs", first.name + " " + operation,
                             zorvan::testing::describe(octets), second.name + " " + operation,
                             zorvan::testing::describe(other),
@@ -108,11 +111,11 @@ struct Pairing {
 
 // Draws inputs from gen until one disagrees or drawMore says to stop; the same gen draws the
 // same inputs, so that shrinking finds a disagreement again by drawing until it fails.
-std::optional<Case> drawUntilFailing(const Shape& shape, Gen& gen,
+std::optional<Case> drawUntilFailing(const detail::CaseDrawer& draw, Gen& gen,
                                      const std::function<bool(const Case&)>& fails,
                                      const std::function<bool()>& drawMore) {
     do {
-        Case drawn = detail::drawCase(shape, gen);
+        Case drawn = draw(gen);
         if (fails(drawn)) {
             return drawn;
         }
@@ -148,17 +151,18 @@ Tree differentialLeaf(const char* name, Shape shape, const char* ivName, const P
         return check(input).verdict == Verdict::falsified;
     };
     const double seconds = pairing.secondsPerCase;
+    const auto draw = std::make_shared<const detail::CaseDrawer>(shape);
     return zorvan::testing::testProperty(
         name, zorvan::testing::Property(
                   [=](Gen& gen) {
                       const std::optional<Case> failing =
-                          drawUntilFailing(shape, gen, fails, untilSpent(seconds));
+                          drawUntilFailing(*draw, gen, fails, untilSpent(seconds));
                       return failing ? check(*failing) : CaseOutcome{};
                   },
                   [=](Gen& gen, std::size_t attempts) {
                       std::size_t draws = seconds > 0 ? replayDraws : 1;
                       const std::optional<Case> failing =
-                          drawUntilFailing(shape, gen, fails, [&] { return --draws > 0; });
+                          drawUntilFailing(*draw, gen, fails, [&] { return --draws > 0; });
                       if (!failing) {
                           return zorvan::testing::ShrunkCase{};
                       }
@@ -242,13 +246,27 @@ constexpr std::array modeLeaves{
     ModeLeaf{Crypto::CipherMode::ctr, "CTRAgrees", false},
 };
 
-void addModeOutputs(Outputs& outputs, const std::string& operation,
+// The names of a mode's outputs: the output, then its next IV.
+struct ModeOutputNames {
+    std::string_view output;
+    std::string_view nextIv;
+};
+
+void addModeOutputs(Outputs& outputs, const ModeOutputNames& names,
                     Crypto::ModeResult<Bytes> result, bool withIv) {
-    outputs.emplace_back(operation, std::move(result.first));
+    outputs.emplace_back(names.output, std::move(result.first));
     if (withIv) {
-        outputs.emplace_back("next IV after " + operation, std::move(result.second));
+        outputs.emplace_back(names.nextIv, std::move(result.second));
     }
 }
+
+// Indexed by decryption: encryption first.
+constexpr std::array<ModeOutputNames, 2> strictNames{
+    ModeOutputNames{"encryption", "next IV after encryption"},
+    ModeOutputNames{"decryption", "next IV after decryption"}};
+constexpr std::array<ModeOutputNames, 2> chunkedNames{
+    ModeOutputNames{"chunked encryption", "next IV after chunked encryption"},
+    ModeOutputNames{"chunked decryption", "next IV after chunked decryption"}};
 
 Compute modeOf(const ViewOf<Crypto::CipherView>& view, Crypto::CipherMode mode) {
     return [view, mode](const Case& input) {
@@ -256,12 +274,12 @@ Compute modeOf(const ViewOf<Crypto::CipherView>& view, Crypto::CipherMode mode) 
         const bool withIv = mode != Crypto::CipherMode::ecb;
         const LazyBytes chunks = detail::lazyMessage(input);
         Outputs outputs;
+        outputs.reserve(8);
         for (const bool decrypt : {false, true}) {
-            const std::string direction = decrypt ? "decryption" : "encryption";
-            addModeOutputs(outputs, direction, key->run(mode, decrypt, input.iv, input.message),
-                           withIv);
+            addModeOutputs(outputs, strictNames[decrypt ? 1 : 0],
+                           key->run(mode, decrypt, input.iv, input.message), withIv);
             auto lazy = key->runLazy(mode, decrypt, input.iv, chunks);
-            addModeOutputs(outputs, "chunked " + direction,
+            addModeOutputs(outputs, chunkedNames[decrypt ? 1 : 0],
                            {lazy.first.toStrict(), std::move(lazy.second)}, withIv);
         }
         return outputs;

@@ -3,6 +3,7 @@
 #include <zorvan/testing/describe.hpp>
 
 #include <algorithm>
+#include <array>
 #include <iterator>
 #include <set>
 #include <string>
@@ -71,19 +72,23 @@ std::vector<std::size_t> drawChunks(std::size_t length, Gen& gen) {
     if (length == 0) {
         return {};
     }
-    std::set<std::size_t> cuts;
-    if (gen.uniform(3) != 0) {
-        const std::uint64_t count = gen.uniform(2) + 1;
-        for (std::uint64_t i = 0; i < count && length > 1; ++i) {
-            cuts.insert(1 + gen.uniform(length - 2));
+    // Up to three cuts strictly inside the message; equal cuts make one.
+    std::array<std::size_t, 4> cuts{};
+    std::size_t count = 0;
+    if (gen.uniform(3) != 0 && length > 1) {
+        for (std::uint64_t i = gen.uniform(2) + 1; i > 0; --i) {
+            cuts[count++] = 1 + gen.uniform(length - 2);
         }
     }
-    cuts.insert(length);
+    cuts[count++] = length;
+    std::sort(cuts.begin(), cuts.begin() + static_cast<std::ptrdiff_t>(count));
     std::vector<std::size_t> chunks;
     std::size_t start = 0;
-    for (const std::size_t cut : cuts) {
-        chunks.push_back(cut - start);
-        start = cut;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (cuts[i] > start) {
+            chunks.push_back(cuts[i] - start);
+            start = cuts[i];
+        }
     }
     return chunks;
 }
@@ -238,25 +243,36 @@ std::vector<std::size_t> boundaryLengths(const Shape& shape) {
     return kept;
 }
 
-Case drawCase(const Shape& shape, Gen& gen) {
-    const std::vector<std::size_t> boundaries = boundaryLengths(shape);
+// Associated data takes the message's lengths, any octet count from none up.
+Shape aadShapeOf(Shape shape) {
+    shape.messageUnit = 1;
+    shape.leastMessage = 0;
+    return shape;
+}
+
+CaseDrawer::CaseDrawer(Shape shape)
+    : shape_(std::move(shape)), aadShape_(aadShapeOf(shape_)),
+      messageLengths_(boundaryLengths(shape_)), aadLengths_(boundaryLengths(aadShape_)) {}
+
+Case CaseDrawer::operator()(Gen& gen) const {
     Case drawn;
-    if (!shape.keyLengths.empty()) {
-        drawn.key = randomOctets(gen, pick(gen, shape.keyLengths));
+    if (!shape_.keyLengths.empty()) {
+        drawn.key = randomOctets(gen, pick(gen, shape_.keyLengths));
     }
-    drawn.iv = drawIv(shape.ivOctets, gen);
-    if (shape.withAad) {
-        Shape aadShape = shape;
-        aadShape.messageUnit = 1;
-        aadShape.leastMessage = 0;
-        drawn.aad = randomOctets(gen, drawLength(aadShape, boundaryLengths(aadShape), gen));
+    drawn.iv = drawIv(shape_.ivOctets, gen);
+    if (shape_.withAad) {
+        drawn.aad = randomOctets(gen, drawLength(aadShape_, aadLengths_, gen));
     }
-    drawn.message = randomOctets(gen, drawLength(shape, boundaries, gen));
+    drawn.message = randomOctets(gen, drawLength(shape_, messageLengths_, gen));
     drawn.chunks = drawChunks(drawn.message.size(), gen);
-    if (shape.withOutputLength) {
-        drawn.outputOctets = std::max<std::size_t>(1, drawLength(shape, boundaries, gen));
+    if (shape_.withOutputLength) {
+        drawn.outputOctets = std::max<std::size_t>(1, drawLength(shape_, messageLengths_, gen));
     }
     return drawn;
+}
+
+Case drawCase(const Shape& shape, Gen& gen) {
+    return CaseDrawer(shape)(gen);
 }
 
 std::vector<Case> smallerCases(const Shape& shape, const Case& current) {

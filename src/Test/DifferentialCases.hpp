@@ -68,9 +68,26 @@ struct Shape {
 /// blocks. Never fails beyond allocation.
 std::vector<std::size_t> boundaryLengths(const Shape& shape);
 
-/// drawCase: a case of the shape from gen: three lengths in four from boundaryLengths, the rest
-/// uniform in the range; random octets, with half of the IVs ending in a run of ff octets just
-/// short of a counter carry; one chunk in four cases, otherwise up to four.
+/// CaseDrawer: draws the cases of a shape, its boundary lengths worked out once.
+class CaseDrawer {
+public:
+    /// CaseDrawer: a drawer of the shape's cases.
+    explicit CaseDrawer(Shape shape);
+    /// shape: the shape drawn.
+    [[nodiscard]] const Shape& shape() const noexcept { return shape_; }
+    /// operator(): a case of the shape from gen: three lengths in four from boundaryLengths, the
+    /// rest uniform in the range; random octets, with half of the IVs ending in a run of ff
+    /// octets just short of a counter carry; one chunk in four cases, otherwise up to four.
+    Case operator()(zorvan::testing::Gen& gen) const;
+
+private:
+    Shape shape_;
+    Shape aadShape_;
+    std::vector<std::size_t> messageLengths_;
+    std::vector<std::size_t> aadLengths_;
+};
+
+/// drawCase: CaseDrawer(shape)(gen).
 Case drawCase(const Shape& shape, zorvan::testing::Gen& gen);
 
 /// smallerCases: the cases one shrinking step may take, the simplest first: shorter messages
