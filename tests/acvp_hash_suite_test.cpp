@@ -62,7 +62,8 @@ SetRun runSet(const std::vector<zorvan::testing::Test>& tests) {
 
 // The tests of the set's prompt, as the reader finds them: one leaf each.
 std::size_t promptTests(const std::string& folder) {
-    return ::Test::AcvpFiles::readFolder(::Test::DataSource(), "Test/ACVP/" + folder).set.promptTests;
+    return ::Test::AcvpFiles::readFolder(::Test::DataSource(), "Test/ACVP/" + folder)
+        .set.promptTests;
 }
 
 SetRun runTableSuite(std::string_view algorithm, std::string_view suite,
@@ -86,7 +87,8 @@ TEST(AcvpHashSuites, EverySetPassesForOpenSslWithOneLeafPerTestAndSaysWhyItSkips
         {"SHA256", "ACVP-SHA2-256", "SHA2-256-1.0", subject<openssl::SHA256>(), false, true},
         {"SHA3-256", "ACVP-SHA3-256", "SHA3-256-2.0", subject<openssl::SHA3_256>(), true, true},
         {"SHA1", "ACVP-HMAC-SHA-1", "HMAC-SHA-1-1.0", subject<openssl::SHA1>(), false, false},
-        {"SHA3-256", "ACVP-HMAC-SHA3-256", "HMAC-SHA3-256-1.0", subject<openssl::SHA3_256>(), false, false},
+        {"SHA3-256", "ACVP-HMAC-SHA3-256", "HMAC-SHA3-256-1.0", subject<openssl::SHA3_256>(), false,
+         false},
         {"SHAKE128", "ACVP-SHAKE-128", "SHAKE-128-1.0", subject<openssl::SHAKE128>(), true, false},
     };
     for (const Case& each : cases) {
@@ -114,7 +116,8 @@ struct WrongAtChainLength {
 
 TEST(AcvpHashSuites, OnlyTheMonteCarloLeafCatchesAFaultAtTheChainsLengthAndSaysWhere) {
     using Faulty = hash_suites::FaultyDigest<zorvan::openssl::SHA256, WrongAtChainLength>;
-    const SetRun run = runSet(::Test::AcvpHash::makeAcvpHashTests<Faulty>("Test/ACVP/SHA2-256-1.0"));
+    const SetRun run =
+        runSet(::Test::AcvpHash::makeAcvpHashTests<Faulty>("Test/ACVP/SHA2-256-1.0"));
     EXPECT_THAT(run.failed(), ElementsAre("ACVP-SHA2-256/tg2/tc513"));
     const std::string report = leaf_runs::reportOf(run.runs, "tg2/tc513");
     EXPECT_THAT(report, HasSubstr("ACVP-SHA2-256 tgId=2,tcId=513 resultsArray[0]"));
@@ -193,8 +196,8 @@ TEST(AcvpHashSuites, ATestWithoutItsAnswerIsAFailingLeafOfTheSet) {
 
 TEST(AcvpHashSuites, TheChainIsTheOneMctVersionNames) {
     // SHA2-256's published chain is the alternate one: read as the standard one it fails.
-    const std::string prompt =
-        ::Test::KatFiles::readWhole(::Test::DataSource().path("Test/ACVP/SHA2-256-1.0/prompt.json.gz"));
+    const std::string prompt = ::Test::KatFiles::readWhole(
+        ::Test::DataSource().path("Test/ACVP/SHA2-256-1.0/prompt.json.gz"));
     std::string standard = prompt;
     const std::size_t version = standard.find("\"alternate\"");
     ASSERT_NE(version, std::string::npos);
@@ -264,6 +267,48 @@ TEST(AcvpHashSuites, TheLargeDataTestCatchesA32BitCounterAndRunsOnlyWhenAsked) {
         LeafStatus::passed);
     EXPECT_EQ(firstLargeDataTest(makeAcvpHashTests<Sha256With32BitCounter>(folder, LargeData::run)),
               LeafStatus::failed);
+}
+
+// SHAKE128 that squeezes one block of its rate and repeats it: right up to 168 octets, wrong
+// past them, as an XOF that forgets to permute between output blocks is.
+struct OneBlockShake128 {
+    static constexpr std::size_t rate = 168;
+    static std::size_t blockLength() { return 8 * rate; }
+    class Context {
+    public:
+        void absorb(std::span<const std::uint8_t> octets) { inner_.absorb(octets); }
+        zorvan::Bytes squeeze(std::size_t length) {
+            const zorvan::Bytes block = inner_.squeeze(rate);
+            return zorvan::Bytes::create(length, [&block](std::span<std::uint8_t> output) {
+                for (std::size_t index = 0; index < output.size(); ++index) {
+                    output[index] = block[index % rate];
+                }
+            });
+        }
+
+    private:
+        zorvan::openssl::SHAKE128::Context inner_;
+    };
+};
+
+TEST(AcvpShakeSuite, AnXofWrongPastItsFirstBlockFailsExactlyTheLongerOutputsAndTheChain) {
+    const std::string folder = "Test/ACVP/SHAKE-128-1.0";
+    std::vector<std::string> longer;
+    for (const auto& record :
+         ::Test::AcvpFiles::readFolder(::Test::DataSource(), folder).set.records) {
+        const ::Test::AcvpFiles::Test& test = *record.vector;
+        const auto outLen = test.prompt.find("outLen");
+        const auto len = ::Test::Json::integerOf(*test.prompt.find("len"));
+        const bool wholeOctets = len && *len % 8 == 0;
+        if (test.group->testType == "MCT" ||
+            (wholeOctets && ::Test::Json::integerOf(*outLen) > 8 * OneBlockShake128::rate)) {
+            longer.push_back("ACVP-SHAKE-128/tg" + std::to_string(test.group->tgId) + "/tc" +
+                             std::to_string(test.tcId));
+        }
+    }
+    const SetRun run = runSet(::Test::AcvpShake::makeAcvpShakeTests<OneBlockShake128>(folder));
+    EXPECT_GT(longer.size(), 100U);
+    EXPECT_EQ(run.failed(), longer);
 }
 
 TEST(AcvpSets, ARepeatedContentIsFedInPiecesThatStartWhereItDoes) {

@@ -22,7 +22,14 @@ std::size_t octetsOf(std::int64_t bits) {
     return static_cast<std::size_t>((bits + 7) / 8);
 }
 
+// A type whose library lacks the function skips with the library's reason before any
+// vector's own (its Context's constructor throws TestSkipped).
+void requireFunction(const Crypto::XofView& xof) {
+    static_cast<void>(xof.newContext());
+}
+
 void checkOutput(const Crypto::XofView& xof, const SetTest& test) {
+    requireFunction(xof);
     const zorvan::Bytes message = AcvpSets::octetMessage(test);
     const std::int64_t bits = AcvpSets::integerMember(test, test.test.prompt, "outLen");
     if (bits <= 0) {
@@ -65,6 +72,7 @@ std::size_t nextLength(const zorvan::Bytes& output, const OutputRange& range) {
 }
 
 void checkMonteCarlo(const Crypto::XofView& xof, const SetTest& test) {
+    requireFunction(xof);
     const OutputRange range = rangeOf(test);
     zorvan::Bytes output = AcvpSets::octetMessage(test);
     std::size_t length = range.maximum;
