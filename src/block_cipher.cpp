@@ -35,6 +35,10 @@ Bytes padESP(const Bytes& message, std::size_t blockOctets) {
 }
 
 Bytes padPkcs7(const Bytes& message, std::size_t blockOctets) {
+    if (blockOctets == 0 || blockOctets > 255) {
+        throw std::invalid_argument("PKCS#7 pads blocks of 1 to 255 octets, not " +
+                                    std::to_string(blockOctets));
+    }
     const std::size_t padLength = blockOctets - message.size() % blockOctets;
     return Bytes::create(message.size() + padLength, [&](std::span<std::uint8_t> padded) {
         std::fill(copyOctets(message.view(), padded.data()), padded.data() + padded.size(),

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -171,6 +172,10 @@ TEST(WycheproofSuites, Pkcs7PaddingAndItsChecks) {
     EXPECT_EQ(unpadPkcs7(Bytes{5, 5, 5, 5, 5, 5, 5, 5}, 4), std::nullopt);
     EXPECT_EQ(unpadPkcs7(Bytes{9, 3, 2, 3}, 4), std::nullopt);
     EXPECT_EQ(unpadPkcs7(Bytes{1, 1, 1}, 4), std::nullopt);
+    // No octet counts a block of no octets or of more than 255.
+    EXPECT_THROW((void)padPkcs7(Bytes{1}, 0), std::invalid_argument);
+    EXPECT_THROW((void)padPkcs7(Bytes{1}, 256), std::invalid_argument);
+    EXPECT_EQ(unpadPkcs7(Bytes{1}, 0), std::nullopt);
 }
 
 // SHA-256 whose own hmacVerify compares only the first half of a truncated tag: Wycheproof's

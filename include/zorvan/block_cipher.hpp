@@ -411,7 +411,8 @@ ZORVAN_MODE_OPERATIONS(ZORVAN_MODE_OPERATION)
 namespace detail {
 
 /// padPkcs7: the message followed by n octets of value n, 1 <= n <= blockOctets, up to a whole
-/// number of blocks (PKCS#7; PKCS#5 for 8-octet blocks). Throws std::bad_alloc.
+/// number of blocks (PKCS#7; PKCS#5 for 8-octet blocks). Throws std::invalid_argument for blocks
+/// of no whole octet or of more than 255 octets, which no octet can count.
 Bytes padPkcs7(const Bytes& message, std::size_t blockOctets);
 
 /// unpadPkcs7: the whole blocks of padded without their PKCS#7 padding, or nothing when the last
@@ -466,8 +467,8 @@ std::optional<Bytes> unCbcPadded(const K& key, const IV<K>& iv, const Bytes& cip
     if constexpr (detail::accepts_unCbcPadded<K>) {
         return key.unCbcPadded(iv, ciphertext);
     } else {
-        constexpr std::size_t block = detail::blockOctets<K>();
-        if (ciphertext.size() == 0 || ciphertext.size() % block != 0) {
+        const std::size_t block = detail::blockOctets<K>();
+        if (block == 0 || ciphertext.size() == 0 || ciphertext.size() % block != 0) {
             return std::nullopt;
         }
         return detail::unpadPkcs7(unCbc(key, iv, ciphertext).first, block);
