@@ -101,7 +101,7 @@ void needField(std::string& damage, bool present, std::string_view field) {
 std::optional<std::size_t> bitsAsOctets(std::string_view name, std::int64_t bits,
                                         std::string& why) {
     if (bits < 0 || bits % 8 != 0) {
-        why = std::string(name) + " = " + std::to_string(bits) + " bits, no whole number of octets";
+        why = "a " + std::string(name) + " of no whole number of octets";
         return std::nullopt;
     }
     return static_cast<std::size_t>(bits / 8);

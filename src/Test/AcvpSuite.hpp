@@ -67,7 +67,8 @@ std::string groupDamage(const AcvpFiles::Test& test,
 void needField(std::string& damage, bool present, std::string_view field);
 
 /// bitsAsOctets: a length in bits stated by field name as octets, or why it is none
-/// ("payloadLen = 9 bits, no whole number of octets") in why. Never fails beyond allocation.
+/// ("a payloadLen of no whole number of octets", the same for every such length so that the
+/// ledger counts them together) in why. Never fails beyond allocation.
 std::optional<std::size_t> bitsAsOctets(std::string_view name, std::int64_t bits, std::string& why);
 
 } // namespace Test::AcvpSuite
