@@ -49,4 +49,17 @@ std::vector<zorvan::testing::Test> makeACVPCCMTests(const DataSource& source = {
     return acvpCcmTests(Crypto::aeadView<A>(), source);
 }
 
+/// makeACVPGCMTests, makeACVPCCMTests: the same for the type of the witness, which only selects
+/// it.
+template <zorvan::Aead A>
+std::vector<zorvan::testing::Test> makeACVPGCMTests(const A& /*witness*/,
+                                                    const DataSource& source = {}) {
+    return makeACVPGCMTests<A>(source);
+}
+template <zorvan::Aead A>
+std::vector<zorvan::testing::Test> makeACVPCCMTests(const A& /*witness*/,
+                                                    const DataSource& source = {}) {
+    return makeACVPCCMTests<A>(source);
+}
+
 } // namespace Test::ACVPAEAD
