@@ -44,9 +44,9 @@ TYPED_TEST(ACVPAESSuite, PassesEveryTestOfItsKeySize) {
 }
 
 enum class ModeFault {
-    cbcKeepsIV,        // CBC hands back the IV it was given instead of the last ciphertext
+    cbcKeepsIV,         // CBC hands back the IV it was given instead of the last ciphertext
     ofbFeedsCiphertext, // OFB's next IV is the last ciphertext, as CFB's is
-    ctrLittleEndian,   // the CTR counter block counts as a little-endian integer
+    ctrLittleEndian,    // the CTR counter block counts as a little-endian integer
 };
 
 // OpenSSL's AES-128 with one of its modes carrying state the faulty way.
@@ -71,7 +71,8 @@ public:
     std::pair<Bytes, Iv> ofb(const Iv& iv, const Bytes& data) const {
         auto [output, next] = zorvan::ofb(correct_, *IV<Correct>::get(iv.encode()), data);
         const bool feedsCiphertext = fault == ModeFault::ofbFeedsCiphertext && !data.empty();
-        return {output, *Iv::get(feedsCiphertext ? output.drop(output.size() - 16) : next.encode())};
+        return {output,
+                *Iv::get(feedsCiphertext ? output.drop(output.size() - 16) : next.encode())};
     }
     std::pair<Bytes, Iv> ctr(const Iv& iv, const Bytes& data) const {
         if (fault != ModeFault::ctrLittleEndian) {
@@ -200,8 +201,9 @@ TEST(ACVPAESVectors, AMonteCarloTestFailsAtTheFirstRoundThatDiffers) {
     }
     std::string rounds;
     for (int round = 0; round < 100; ++round) {
-        rounds += std::string(round == 0 ? "" : ",") +
-                  R"({"key": "00000000000000000000000000000000", "pt": "00000000000000000000000000000000", "ct": "00"})";
+        rounds +=
+            std::string(round == 0 ? "" : ",") +
+            R"({"key": "00000000000000000000000000000000", "pt": "00000000000000000000000000000000", "ct": "00"})";
     }
     data.write("Test/ACVP/ACVP-AES-ECB-1.0/prompt.json",
                R"({"vsId": 1, "algorithm": "ACVP-AES-ECB", "revision": "1.0", "testGroups": [

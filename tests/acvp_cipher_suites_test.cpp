@@ -32,7 +32,8 @@ TEST(ACVPSuites, OpenSSLPassesEveryTestOfItsKeySize) {
     // per key size, XTS 45 (128) and 31 (256) tests whose payload is one data unit of octets.
     const auto gcm = runAll(::Test::ACVPAEAD::makeACVPGCMTests<zorvan::openssl::AES128GCM>());
     const auto ccm = runAll(::Test::ACVPAEAD::makeACVPCCMTests<zorvan::openssl::AES128CCM>());
-    const auto cmac = runAll(::Test::ACVPCMAC::makeACVPCMACTests<zorvan::Cmac<zorvan::openssl::AES192>>());
+    const auto cmac =
+        runAll(::Test::ACVPCMAC::makeACVPCMACTests<zorvan::Cmac<zorvan::openssl::AES192>>());
     const auto xts128 = runAll(::Test::ACVPXTS::makeACVPXTSTests<zorvan::openssl::AES128>());
     const auto xts256 = runAll(::Test::ACVPXTS::makeACVPXTSTests<zorvan::openssl::AES256>());
     EXPECT_EQ(gcm.size(), 60u);
@@ -99,9 +100,8 @@ TEST(ACVPSuites, ACCMThatIgnoresTheTagFailsEveryDecryptionThatMustFail) {
         runAll(::Test::ACVPAEAD::makeACVPCCMTests<TagBlind<zorvan::openssl::AES128CCM>>()));
     // Of the set's 1451 decryptions that must fail, 478 have 128-bit keys.
     EXPECT_EQ(failures.size(), 478u);
-    EXPECT_TRUE(std::ranges::all_of(failures, [](const std::string& name) {
-        return name.starts_with("ACVP-AES-CCM/tg");
-    }));
+    EXPECT_TRUE(std::ranges::all_of(
+        failures, [](const std::string& name) { return name.starts_with("ACVP-AES-CCM/tg"); }));
 }
 
 // CMAC over OpenSSL's AES-128 whose verifyTag takes any tag.

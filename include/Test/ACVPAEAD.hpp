@@ -30,13 +30,13 @@ inline constexpr std::string_view ccmDirectory = "Test/ACVP/ACVP-AES-CCM-1.0";
 /// size, an unknown test type or direction, or a set of another algorithm fails the suite, as
 /// do a file that differs from the data's manifest and a set that gives no test. Throws what
 /// Test::AcvpFiles::readFolder throws.
-std::vector<zorvan::testing::Test>
-acvpGcmTests(const std::shared_ptr<const Crypto::AeadView>& aead, const DataSource& source = {});
+std::vector<zorvan::testing::Test> acvpGcmTests(const std::shared_ptr<const Crypto::AeadView>& aead,
+                                                const DataSource& source = {});
 
 /// acvpCcmTests: the same for AES-CCM and its set ("ACVP-AES-CCM/tg244/tc2431"), whose
 /// ciphertexts carry the tag at their end.
-std::vector<zorvan::testing::Test>
-acvpCcmTests(const std::shared_ptr<const Crypto::AeadView>& aead, const DataSource& source = {});
+std::vector<zorvan::testing::Test> acvpCcmTests(const std::shared_ptr<const Crypto::AeadView>& aead,
+                                                const DataSource& source = {});
 
 /// makeACVPGCMTests, makeACVPCCMTests: the suites for AEAD type A (a backend's AES128GCM or
 /// AES128CCM, or a type of one's own).
@@ -47,6 +47,19 @@ std::vector<zorvan::testing::Test> makeACVPGCMTests(const DataSource& source = {
 template <zorvan::Aead A>
 std::vector<zorvan::testing::Test> makeACVPCCMTests(const DataSource& source = {}) {
     return acvpCcmTests(Crypto::aeadView<A>(), source);
+}
+
+/// makeACVPGCMTests, makeACVPCCMTests: the same for the type of the witness, which only selects
+/// it.
+template <zorvan::Aead A>
+std::vector<zorvan::testing::Test> makeACVPGCMTests(const A& /*witness*/,
+                                                    const DataSource& source = {}) {
+    return makeACVPGCMTests<A>(source);
+}
+template <zorvan::Aead A>
+std::vector<zorvan::testing::Test> makeACVPCCMTests(const A& /*witness*/,
+                                                    const DataSource& source = {}) {
+    return makeACVPCCMTests<A>(source);
 }
 
 } // namespace Test::ACVPAEAD

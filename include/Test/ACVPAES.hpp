@@ -21,9 +21,8 @@ namespace Test::ACVPAES {
 /// setDirectories: the folders of the six sets, each holding a prompt.json.gz and its
 /// expectedResults.json.gz as NIST publishes them.
 inline constexpr std::array<std::string_view, 6> setDirectories{
-    "Test/ACVP/ACVP-AES-ECB-1.0",    "Test/ACVP/ACVP-AES-CBC-1.0",
-    "Test/ACVP/ACVP-AES-CFB8-1.0",   "Test/ACVP/ACVP-AES-CFB128-1.0",
-    "Test/ACVP/ACVP-AES-OFB-1.0",    "Test/ACVP/ACVP-AES-CTR-1.0"};
+    "Test/ACVP/ACVP-AES-ECB-1.0",    "Test/ACVP/ACVP-AES-CBC-1.0", "Test/ACVP/ACVP-AES-CFB8-1.0",
+    "Test/ACVP/ACVP-AES-CFB128-1.0", "Test/ACVP/ACVP-AES-OFB-1.0", "Test/ACVP/ACVP-AES-CTR-1.0"};
 
 /// acvpAesTests: for the cipher in view, one unit test per test of the six sets whose key is of
 /// the type's key length, named after the set's algorithm, group and test

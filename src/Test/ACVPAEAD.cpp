@@ -2,7 +2,6 @@
 
 #include <Test/AcvpSuite.hpp>
 #include <Test/AeadVectors.hpp>
-#include <Test/JsonVectors.hpp>
 #include <Test/Suites.hpp>
 
 #include <array>
@@ -38,32 +37,25 @@ bool mustFail(const AcvpFiles::Test& test) {
 
 // Why the test cannot be bound, or "": GCM keeps the tag apart, CCM at the ciphertext's end.
 std::string shapeDamage(const AcvpFiles::Test& test, Construction construction) {
-    if (test.group->testType != "AFT") {
-        return "a test type \"" + std::string(test.group->testType) + "\" that no AEAD set has";
+    if (std::string damage = AcvpSuite::groupDamage(test, {"AFT"}, "AEAD", {"encrypt", "decrypt"});
+        !damage.empty()) {
+        return damage;
     }
-    const std::string_view direction = test.group->direction;
-    if (direction != "encrypt" && direction != "decrypt") {
-        return "a direction \"" + std::string(direction) + "\", neither encrypt nor decrypt";
-    }
-    const bool decrypt = direction == "decrypt";
+    const bool decrypt = test.group->direction == "decrypt";
     const bool separateTag = construction == Construction::gcm;
     std::string damage;
-    const auto need = [&damage](bool present, std::string_view field) {
-        if (!present) {
-            JsonVectors::addDamage(damage, "missing field: " + std::string(field));
-        }
-    };
     for (const std::string_view field : {keyField, ivField, aadField}) {
-        need(test.input(field).has_value(), field);
+        AcvpSuite::needField(damage, test.input(field).has_value(), field);
     }
     if (decrypt) {
-        need(test.input(ciphertextField).has_value(), ciphertextField);
-        need(!separateTag || test.input(tagField), tagField);
-        need(mustFail(test) || test.expected(plaintextField), plaintextField);
+        AcvpSuite::needField(damage, test.input(ciphertextField).has_value(), ciphertextField);
+        AcvpSuite::needField(damage, !separateTag || test.input(tagField), tagField);
+        AcvpSuite::needField(damage, mustFail(test) || test.expected(plaintextField),
+                             plaintextField);
     } else {
-        need(test.input(plaintextField).has_value(), plaintextField);
-        need(test.expected(ciphertextField).has_value(), ciphertextField);
-        need(!separateTag || test.expected(tagField), tagField);
+        AcvpSuite::needField(damage, test.input(plaintextField).has_value(), plaintextField);
+        AcvpSuite::needField(damage, test.expected(ciphertextField).has_value(), ciphertextField);
+        AcvpSuite::needField(damage, !separateTag || test.expected(tagField), tagField);
     }
     return damage;
 }
@@ -88,8 +80,7 @@ sealedHex(const AcvpFiles::Test& test, Construction construction, std::size_t ta
 }
 
 void bindTest(RecordTests& records, const std::shared_ptr<const Crypto::AeadView>& aead,
-              const Suites::Algorithm& algorithm, Construction construction,
-              const AcvpCase& read) {
+              const Suites::Algorithm& algorithm, Construction construction, const AcvpCase& read) {
     const AcvpFiles::Test& test = read.test();
     const RecordLedger::RecordPlace place = read.place();
     if (std::string damage = shapeDamage(test, construction); !damage.empty()) {
@@ -119,8 +110,9 @@ void bindTest(RecordTests& records, const std::shared_ptr<const Crypto::AeadView
     }
     const bool decrypt = test.group->direction == "decrypt";
     const bool refuse = decrypt && mustFail(test);
-    const std::optional<std::string_view> plaintext =
-        refuse ? std::nullopt : decrypt ? test.expected(plaintextField) : test.input(plaintextField);
+    const std::optional<std::string_view> plaintext = refuse    ? std::nullopt
+                                                      : decrypt ? test.expected(plaintextField)
+                                                                : test.input(plaintextField);
     AeadVectors::bindVector(
         records, aead, algorithm,
         {.expectation = !decrypt ? Expectation::sealAndOpen

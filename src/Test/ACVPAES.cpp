@@ -215,7 +215,8 @@ void runMonteCarlo(const ModeTest& test) {
         assertRoundField(test, origin, round, expected, test.outputField(), tail(stream, segment));
         key = xorWith(key, tail(stream, key.size()));
         iv = tail(stream, iv.size());
-        input = test.mode == AesMode::ecb ? tail(stream, segment) : tail(stream, segment, iv.size());
+        input =
+            test.mode == AesMode::ecb ? tail(stream, segment) : tail(stream, segment, iv.size());
         built = test.cipher->buildKey(key);
         if (!built) {
             throw DamagedData(test.name + ": buildKey refused the key of round " +
@@ -231,35 +232,31 @@ std::optional<std::string_view> ivText(const AcvpFiles::Test& test) {
     return prompted ? prompted : test.expected(ivField);
 }
 
-std::string octets(std::size_t count) { return std::to_string(count) + " octets"; }
+std::string octets(std::size_t count) {
+    return std::to_string(count) + " octets";
+}
 
 // Why the record cannot be bound as a test of its mode, or "".
 std::string shapeDamage(const AcvpFiles::Test& test, AesMode mode, bool monteCarlo) {
-    const std::string_view type = test.group->testType;
-    const std::string_view direction = test.group->direction;
-    if (!monteCarlo && type != "AFT" && type != "CTR") {
-        return "a test type \"" + std::string(type) + "\" that no AES mode set has";
-    }
     if (monteCarlo && mode == AesMode::ctr) {
         return "a Monte Carlo test, which ACVP defines for no CTR";
     }
-    if (direction != "encrypt" && direction != "decrypt") {
-        return "a direction \"" + std::string(direction) + "\", neither encrypt nor decrypt";
+    if (std::string damage =
+            AcvpSuite::groupDamage(test, {"AFT", "MCT", "CTR"}, "AES mode", {"encrypt", "decrypt"});
+        !damage.empty()) {
+        return damage;
     }
-    const bool decrypt = direction == "decrypt";
+    const bool decrypt = test.group->direction == "decrypt";
     std::string missing;
-    const auto need = [&missing](bool present, std::string_view field) {
-        if (!present) {
-            JsonVectors::addDamage(missing, "missing field: " + std::string(field));
-        }
-    };
-    need(test.input(keyField).has_value(), keyField);
-    need(mode == AesMode::ecb || ivText(test).has_value(), ivField);
-    need(test.input(decrypt ? ciphertextField : plaintextField).has_value(),
-         decrypt ? ciphertextField : plaintextField);
+    AcvpSuite::needField(missing, test.input(keyField).has_value(), keyField);
+    AcvpSuite::needField(missing, mode == AesMode::ecb || ivText(test).has_value(), ivField);
+    AcvpSuite::needField(missing,
+                         test.input(decrypt ? ciphertextField : plaintextField).has_value(),
+                         decrypt ? ciphertextField : plaintextField);
     if (!monteCarlo) {
-        need(test.expected(decrypt ? plaintextField : ciphertextField).has_value(),
-             decrypt ? plaintextField : ciphertextField);
+        AcvpSuite::needField(missing,
+                             test.expected(decrypt ? plaintextField : ciphertextField).has_value(),
+                             decrypt ? plaintextField : ciphertextField);
         return missing;
     }
     const Json::Value* rounds = test.answer.find(roundsField);
@@ -287,10 +284,9 @@ void bindTest(RecordTests& records, const std::shared_ptr<const Crypto::CipherVi
     const bool decrypt = test.group->direction == "decrypt";
     std::string damage;
     const std::optional<Bytes> key = KatValues::recordHex(keyField, *test.input(keyField), damage);
-    const std::optional<Bytes> iv =
-        mode == AesMode::ecb
-            ? std::optional<Bytes>(Bytes{})
-            : KatValues::recordHex(ivField, *ivText(test), damage);
+    const std::optional<Bytes> iv = mode == AesMode::ecb
+                                        ? std::optional<Bytes>(Bytes{})
+                                        : KatValues::recordHex(ivField, *ivText(test), damage);
     if (!key || !iv) {
         return records.fail(place, damage);
     }
@@ -307,12 +303,12 @@ void bindTest(RecordTests& records, const std::shared_ptr<const Crypto::CipherVi
     }
     if (const std::optional<std::int64_t> bits = read.promptInteger(payloadField)) {
         std::string why;
-        const std::optional<std::size_t> payload = AcvpSuite::bitsAsOctets(payloadField, *bits, why);
+        const std::optional<std::size_t> payload =
+            AcvpSuite::bitsAsOctets(payloadField, *bits, why);
         if (!payload) {
             return records.otherVariant(place, why + ", which the type cannot express");
         }
-        const std::size_t digits =
-            test.input(decrypt ? ciphertextField : plaintextField)->size();
+        const std::size_t digits = test.input(decrypt ? ciphertextField : plaintextField)->size();
         if (*payload * 2 != digits) {
             return records.fail(place, "payloadLen = " + std::to_string(*bits) +
                                            " bits, but the input holds " +
@@ -328,13 +324,15 @@ void bindTest(RecordTests& records, const std::shared_ptr<const Crypto::CipherVi
         return records.fail(place, "buildKey refused key: " + octets(key->size()) +
                                        ", the type's own key length");
     }
-    ModeTest bound{read.name(), std::string(read.directory), read.record, mode, decrypt, cipher,
-                   std::move(built), *key, *typeIv};
+    ModeTest bound{read.name(),      std::string(read.directory),
+                   read.record,      mode,
+                   decrypt,          cipher,
+                   std::move(built), *key,
+                   *typeIv};
     std::string name = bound.name;
-    records.add(zorvan::testing::testCase(
-        std::move(name), [monteCarlo, bound = std::move(bound)] {
-            monteCarlo ? runMonteCarlo(bound) : runFunctional(bound);
-        }));
+    records.add(zorvan::testing::testCase(std::move(name), [monteCarlo, bound = std::move(bound)] {
+        monteCarlo ? runMonteCarlo(bound) : runFunctional(bound);
+    }));
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 #include <Test/ACVPCMAC.hpp>
 
 #include <Test/AcvpSuite.hpp>
-#include <Test/JsonVectors.hpp>
 #include <Test/MacVectors.hpp>
 #include <Test/Suites.hpp>
 
@@ -31,26 +30,18 @@ std::optional<bool> verifies(const AcvpFiles::Test& test) {
 
 // Why the test cannot be bound, or "".
 std::string shapeDamage(const AcvpFiles::Test& test) {
-    if (test.group->testType != "AFT") {
-        return "a test type \"" + std::string(test.group->testType) + "\" that no CMAC set has";
-    }
-    const std::string_view direction = test.group->direction;
-    if (direction != "gen" && direction != "ver") {
-        return "a direction \"" + std::string(direction) + "\", neither gen nor ver";
+    if (std::string damage = AcvpSuite::groupDamage(test, {"AFT"}, "CMAC", {"gen", "ver"});
+        !damage.empty()) {
+        return damage;
     }
     std::string damage;
-    const auto need = [&damage](bool present, std::string_view field) {
-        if (!present) {
-            JsonVectors::addDamage(damage, "missing field: " + std::string(field));
-        }
-    };
-    need(test.input(keyField).has_value(), keyField);
-    need(test.input(messageField).has_value(), messageField);
-    if (direction == "gen") {
-        need(test.expected(macField).has_value(), macField);
+    AcvpSuite::needField(damage, test.input(keyField).has_value(), keyField);
+    AcvpSuite::needField(damage, test.input(messageField).has_value(), messageField);
+    if (test.group->direction == "gen") {
+        AcvpSuite::needField(damage, test.expected(macField).has_value(), macField);
     } else {
-        need(test.input(macField).has_value(), macField);
-        need(verifies(test).has_value(), passedField);
+        AcvpSuite::needField(damage, test.input(macField).has_value(), macField);
+        AcvpSuite::needField(damage, verifies(test).has_value(), passedField);
     }
     return damage;
 }
@@ -82,10 +73,9 @@ std::vector<zorvan::testing::Test> acvpCmacTests(const std::shared_ptr<const Cry
                                                  const DataSource& source) {
     const Suites::Algorithm& cmac = Suites::algorithm("AES-CMAC");
     RecordTests records(source);
-    AcvpSuite::addSet(records, source, setDirectory, "CMAC-AES", mac->keyLength(),
-                      [&](RecordTests& into, const AcvpCase& read) {
-                          bindTest(into, mac, cmac, read);
-                      });
+    AcvpSuite::addSet(
+        records, source, setDirectory, "CMAC-AES", mac->keyLength(),
+        [&](RecordTests& into, const AcvpCase& read) { bindTest(into, mac, cmac, read); });
     return std::move(records).take();
 }
 

@@ -1,7 +1,6 @@
 #include <Test/ACVPXTS.hpp>
 
 #include <Test/AcvpSuite.hpp>
-#include <Test/JsonVectors.hpp>
 #include <Test/KatValues.hpp>
 #include <Test/Suites.hpp>
 #include <Test/XtsVectors.hpp>
@@ -26,34 +25,27 @@ constexpr std::int64_t largestSequenceNumber = 255;
 // Why the test cannot be bound, or "".
 std::string shapeDamage(const AcvpCase& read) {
     const AcvpFiles::Test& test = read.test();
-    if (test.group->testType != "AFT") {
-        return "a test type \"" + std::string(test.group->testType) + "\" that no XTS set has";
-    }
-    const std::string_view direction = test.group->direction;
-    if (direction != "encrypt" && direction != "decrypt") {
-        return "a direction \"" + std::string(direction) + "\", neither encrypt nor decrypt";
+    if (std::string damage = AcvpSuite::groupDamage(test, {"AFT"}, "XTS", {"encrypt", "decrypt"});
+        !damage.empty()) {
+        return damage;
     }
     const std::optional<std::string_view> tweakMode = test.group->fields.string("tweakMode");
     if (tweakMode != "hex" && tweakMode != "number") {
         return "a tweakMode that is neither \"hex\" nor \"number\"";
     }
-    const bool decrypt = direction == "decrypt";
+    const bool decrypt = test.group->direction == "decrypt";
     std::string damage;
-    const auto need = [&damage](bool present, std::string_view field) {
-        if (!present) {
-            JsonVectors::addDamage(damage, "missing field: " + std::string(field));
-        }
-    };
-    need(test.input(keyField).has_value(), keyField);
-    need(test.input(decrypt ? ciphertextField : plaintextField).has_value(),
-         decrypt ? ciphertextField : plaintextField);
-    need(test.expected(decrypt ? plaintextField : ciphertextField).has_value(),
-         decrypt ? plaintextField : ciphertextField);
-    need(read.promptInteger(payloadField).has_value(), payloadField);
+    AcvpSuite::needField(damage, test.input(keyField).has_value(), keyField);
+    AcvpSuite::needField(damage, test.input(decrypt ? ciphertextField : plaintextField).has_value(),
+                         decrypt ? ciphertextField : plaintextField);
+    AcvpSuite::needField(damage,
+                         test.expected(decrypt ? plaintextField : ciphertextField).has_value(),
+                         decrypt ? plaintextField : ciphertextField);
+    AcvpSuite::needField(damage, read.promptInteger(payloadField).has_value(), payloadField);
     if (tweakMode == "hex") {
-        need(test.input(tweakField).has_value(), tweakField);
+        AcvpSuite::needField(damage, test.input(tweakField).has_value(), tweakField);
     } else {
-        need(read.promptInteger(sequenceField).has_value(), sequenceField);
+        AcvpSuite::needField(damage, read.promptInteger(sequenceField).has_value(), sequenceField);
     }
     return damage;
 }
@@ -69,8 +61,7 @@ std::string inexpressible(const AcvpCase& read) {
     }
     // A data unit longer than the payload leaves the payload one unit of its own.
     if (dataUnit < payload) {
-        return "data units of " + std::to_string(dataUnit) + " bits across a payload of " +
-               std::to_string(payload) + " bits";
+        return "a payload of several data units";
     }
     return {};
 }
@@ -106,12 +97,11 @@ void bindTest(RecordTests& records, const std::shared_ptr<const Crypto::XtsView>
     }
     const AcvpFiles::Test& test = read.test();
     const bool decrypt = test.group->direction == "decrypt";
-    XTS::bindXtsVector(
-        records, xts, aes.keyOctets,
-        {read.name(), std::string(*test.input(keyField)), std::move(*tweak),
-         std::string(*test.input(decrypt ? ciphertextField : plaintextField)),
-         std::string(*test.expected(decrypt ? plaintextField : ciphertextField)), decrypt,
-         read.origin()});
+    XTS::bindXtsVector(records, xts, aes.keyOctets,
+                       {read.name(), std::string(*test.input(keyField)), std::move(*tweak),
+                        std::string(*test.input(decrypt ? ciphertextField : plaintextField)),
+                        std::string(*test.expected(decrypt ? plaintextField : ciphertextField)),
+                        decrypt, read.origin()});
 }
 
 } // namespace
@@ -120,10 +110,9 @@ std::vector<zorvan::testing::Test> acvpXtsTests(const std::shared_ptr<const Cryp
                                                 const DataSource& source) {
     const Suites::Algorithm& aes = Suites::algorithm("AES-XTS");
     RecordTests records(source);
-    AcvpSuite::addSet(records, source, setDirectory, "ACVP-AES-XTS", xts->keyLength() / 2,
-                      [&](RecordTests& into, const AcvpCase& read) {
-                          bindTest(into, xts, aes, read);
-                      });
+    AcvpSuite::addSet(
+        records, source, setDirectory, "ACVP-AES-XTS", xts->keyLength() / 2,
+        [&](RecordTests& into, const AcvpCase& read) { bindTest(into, xts, aes, read); });
     return std::move(records).take();
 }
 

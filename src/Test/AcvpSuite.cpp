@@ -1,9 +1,11 @@
 #include <Test/AcvpSuite.hpp>
 
 #include <Test/Json.hpp>
+#include <Test/JsonVectors.hpp>
 
 #include <zorvan/testing/assertion.hpp>
 
+#include <algorithm>
 #include <set>
 
 namespace Test::AcvpSuite {
@@ -26,9 +28,8 @@ zorvan::testing::Test keyLengthSkip(std::string_view algorithm, std::size_t keyB
     return zorvan::testing::testCase(
         std::string(algorithm) + "/KeyLength" + std::to_string(keyBits),
         [reason = "the set holds tests of keyLen " + held + " only, none of " +
-                  std::to_string(keyBits) + " bits"] {
-            throw zorvan::testing::TestSkipped(reason);
-        });
+                  std::to_string(keyBits) +
+                  " bits"] { throw zorvan::testing::TestSkipped(reason); });
 }
 
 } // namespace
@@ -75,11 +76,32 @@ void addSet(RecordTests& records, const DataSource& source, std::string_view dir
     records.endFolder();
 }
 
+std::string groupDamage(const AcvpFiles::Test& test,
+                        std::initializer_list<std::string_view> testTypes, std::string_view kind,
+                        std::array<std::string_view, 2> directions) {
+    const std::string_view type = test.group->testType;
+    if (std::ranges::find(testTypes, type) == testTypes.end()) {
+        return "a test type \"" + std::string(type) + "\" that no " + std::string(kind) +
+               " set has";
+    }
+    const std::string_view direction = test.group->direction;
+    if (direction != directions[0] && direction != directions[1]) {
+        return "a direction \"" + std::string(direction) + "\", neither " +
+               std::string(directions[0]) + " nor " + std::string(directions[1]);
+    }
+    return {};
+}
+
+void needField(std::string& damage, bool present, std::string_view field) {
+    if (!present) {
+        JsonVectors::addDamage(damage, "missing field: " + std::string(field));
+    }
+}
+
 std::optional<std::size_t> bitsAsOctets(std::string_view name, std::int64_t bits,
                                         std::string& why) {
     if (bits < 0 || bits % 8 != 0) {
-        why = std::string(name) + " = " + std::to_string(bits) +
-              " bits, no whole number of octets";
+        why = "a " + std::string(name) + " of no whole number of octets";
         return std::nullopt;
     }
     return static_cast<std::size_t>(bits / 8);

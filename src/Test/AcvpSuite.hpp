@@ -9,9 +9,11 @@
 
 #include <zorvan/testing/origin.hpp>
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -53,9 +55,20 @@ using Bind = std::function<void(RecordTests&, const AcvpCase&)>;
 void addSet(RecordTests& records, const DataSource& source, std::string_view directory,
             std::string_view algorithm, std::size_t keyBits, const Bind& bind);
 
+/// groupDamage: why the test's group is none a suite of kind ("AEAD") runs: a testType not among
+/// testTypes, or a direction that is neither of directions; "" otherwise. Never fails beyond
+/// allocation.
+std::string groupDamage(const AcvpFiles::Test& test,
+                        std::initializer_list<std::string_view> testTypes, std::string_view kind,
+                        std::array<std::string_view, 2> directions);
+
+/// needField: "missing field: <field>" added to damage when present is false. Never fails beyond
+/// allocation.
+void needField(std::string& damage, bool present, std::string_view field);
+
 /// bitsAsOctets: a length in bits stated by field name as octets, or why it is none
-/// ("payloadLen = 9 bits, no whole number of octets") in why. Never fails beyond allocation.
-std::optional<std::size_t> bitsAsOctets(std::string_view name, std::int64_t bits,
-                                        std::string& why);
+/// ("a payloadLen of no whole number of octets", the same for every such length so that the
+/// ledger counts them together) in why. Never fails beyond allocation.
+std::optional<std::size_t> bitsAsOctets(std::string_view name, std::int64_t bits, std::string& why);
 
 } // namespace Test::AcvpSuite
