@@ -471,6 +471,35 @@ TEST(Main, AnOptionWhereAValueShouldBeIsRefusedNamingTheOptionThatLacksIt) {
               "--jobs 257 is more than 256, the most this runner allows");
 }
 
+// Without --jobs a run uses every core; --jobs 1 keeps the serial run on the caller's thread.
+TEST(Main, JobsDefaultToTheNumberOfCores) {
+    const auto jobs = [](std::vector<const char*> argv) {
+        argv.insert(argv.begin(), "probe");
+        return parseCommandLine(static_cast<int>(argv.size()), argv.data()).options.jobs;
+    };
+    const std::size_t cores = std::max(1U, std::thread::hardware_concurrency());
+    EXPECT_EQ(defaultJobs(), std::min(cores, maximumJobs));
+    EXPECT_EQ(jobs({}), defaultJobs());
+    EXPECT_EQ(jobs({"--jobs", "1"}), 1U);
+    EXPECT_EQ(jobs({"--jobs=3"}), 3U);
+    EXPECT_THAT(usage("probe"), HasSubstr("number of cores (" + std::to_string(defaultJobs())));
+}
+
+// More jobs than leaves, and the default's jobs, give the serial report and totals.
+TEST(Main, ManyJobsGiveTheSerialReportAndTotals) {
+    const auto report = [](const char* jobs) {
+        std::array argv{"probe", "--seed", "99", "--verbose", "--jobs", jobs};
+        const CommandLine line = parseCommandLine(static_cast<int>(argv.size()), argv.data());
+        std::ostringstream out;
+        const RunSummary summary = run(sampleTree(), line.options, out);
+        return std::pair(out.str(), closingLine(summary));
+    };
+    const auto serial = report("1");
+    EXPECT_EQ(report("64"), serial);
+    EXPECT_EQ(report(std::to_string(defaultJobs()).c_str()), serial);
+    EXPECT_EQ(serial.second, "2 passed, 5 failed, 1 skipped");
+}
+
 TEST(Main, TheRerunLineQuotesWhatTheShellWouldSplit) {
     EXPECT_EQ(shellWord("./build/probe-1"), "./build/probe-1");
     EXPECT_EQ(shellWord("/tmp/my data"), "'/tmp/my data'");

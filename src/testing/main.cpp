@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -17,6 +18,7 @@
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <thread>
 
 namespace zorvan::testing {
 
@@ -57,9 +59,14 @@ std::string_view separateValue(int argc, const char* const* argv, int& index,
     return value;
 }
 
+std::size_t defaultJobs() {
+    return std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, maximumJobs);
+}
+
 CommandLine parseCommandLine(int argc, const char* const* argv) {
     CommandLine line;
     RunOptions& options = line.options;
+    options.jobs = defaultJobs();
     options.rerunCommand = shellWord(argc > 0 ? argv[0] : "test");
     for (int i = 1; i < argc; ++i) {
         std::string_view argument = argv[i];
@@ -131,7 +138,9 @@ std::string runOptionsHelp() {
   --seed N           the seed of the generated cases (printed on every run; the same seed
                      reproduces the same cases); default: a fresh one
   --cases N          generated cases for each property; default 100
-  --jobs N           run N leaves at a time; the report keeps tree order; default 1
+  --jobs N           run N leaves at a time; the report keeps tree order; default: the
+                     number of cores ()" +
+           std::to_string(defaultJobs()) + R"( here); --jobs 1 runs them one by one
   --isolate          run each leaf in a child process: a crash, a hang, exit or _exit fails
                      that leaf only, naming the signal, the status or the time-out
   --timeout SECONDS  the time one leaf may take; default 600. With --isolate the leaf's

@@ -611,7 +611,7 @@ Executor threadedExecutor(std::size_t jobs, LeafRunner runOne) {
             }
         };
         std::vector<std::jthread> helpers;
-        for (std::size_t j = 1; j < jobs; ++j) {
+        for (std::size_t j = 1; j < std::min(jobs, leaves.size()); ++j) {
             helpers.emplace_back(work);
         }
         work();

@@ -186,7 +186,8 @@ struct RunOptions {
     bool verbose = false;
     /// reportEachSkip: report every skipped leaf with its reason (always when verbose).
     bool reportEachSkip = true;
-    /// jobs: how many leaves run at a time, 1 to maximumJobs.
+    /// jobs: how many leaves run at a time, 1 to maximumJobs (parseCommandLine sets
+    /// defaultJobs() unless --jobs is given).
     std::size_t jobs = 1;
     /// isolate: run each leaf in a child process (isolatedExecutor), so that a crash, _exit or
     /// a hang fails that leaf only.
@@ -263,6 +264,11 @@ void flushStandardOutput(std::string_view what = "the report");
 /// zorvan-check --isolate).
 inline constexpr std::size_t maximumJobs = 256;
 
+/// defaultJobs: how many leaves the command line runs at a time without --jobs: the number of
+/// cores (std::thread::hardware_concurrency), 1 when that is unknown, at most maximumJobs.
+/// Never fails.
+std::size_t defaultJobs();
+
 /// shellWord: the text as one word of a POSIX shell command: as it is when it holds only
 /// characters no shell treats specially, else in single quotes. Never fails.
 std::string shellWord(std::string_view text);
@@ -291,11 +297,11 @@ std::string_view separateValue(int argc, const char* const* argv, int& index,
 
 /// parseCommandLine: reads --list, --filter, --seed, --cases, --occurrence, --jobs, --isolate,
 /// --timeout, --junit, --verbose and --help (as "--name value" or "--name=value"), and the
-/// GoogleTest sharding variables. Throws UsageError on an unknown option or a bad value, on
-/// "--name value" whose value begins with '-' (an option that lacks its value, as in
-/// "--filter --seed 1"; write "--filter=-x" for such a value), on "--flag=value" for an option
-/// that takes none, on an empty --junit, on --jobs above maximumJobs and on --timeout above
-/// maximumLeafTimeout.
+/// GoogleTest sharding variables; without --jobs, the run takes defaultJobs(). Throws UsageError
+/// on an unknown option or a bad value, on "--name value" whose value begins with '-' (an option
+/// that lacks its value, as in "--filter --seed 1"; write "--filter=-x" for such a value), on
+/// "--flag=value" for an option that takes none, on an empty --junit, on --jobs above
+/// maximumJobs and on --timeout above maximumLeafTimeout.
 CommandLine parseCommandLine(int argc, const char* const* argv);
 
 /// reportRefusedCommandLine: for a command line that parseCommandLine refused, puts a report
