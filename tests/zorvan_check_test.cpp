@@ -135,6 +135,15 @@ TEST(ZorvanCheck, UsageErrorsExitWithTwoAndSayWhatIsWrong) {
     EXPECT_THAT(help.output, HasSubstr("--data-dir DIR"));
 }
 
+// The page's place is checked before any vector is read; an empty name is a usage error.
+TEST(ZorvanCheck, AnHtmlPageThatCannotBeWrittenStopsTheRunBeforeItStarts) {
+    EXPECT_EQ(zorvanCheck("--html=").status, 2);
+    const Result missing = zorvanCheck("--suite MD5 --html /nonexistent-folder/page.html");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_THAT(missing.output,
+                AllOf(HasSubstr("/nonexistent-folder/page.html"), Not(HasSubstr("passed,"))));
+}
+
 // A selection that checks nothing must not pass for a green run.
 TEST(ZorvanCheck, ASelectionOfNothingSaysSoAndExitsWithOne) {
     for (const char* arguments : {"--backend nettle --suite 'AES*' --filter 'openssl/*'",

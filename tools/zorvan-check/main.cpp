@@ -6,6 +6,7 @@
 #include "progress.hpp"
 
 #include <Paths_zorvan_tests.hpp>
+#include <zorvan/testing/html_report.hpp>
 #include <zorvan/testing/main.hpp>
 #include <zorvan/testing/runner.hpp>
 #include <zorvan/testing/session.hpp>
@@ -27,6 +28,7 @@ struct CheckOptions {
     std::vector<std::string> backends;
     std::vector<std::string> suites;
     std::optional<std::string> dataDirectory;
+    std::optional<std::string> htmlPath;
     ::Test::Suites::SuiteOptions suiteOptions;
     std::vector<const char*> runnerArguments;
 };
@@ -62,6 +64,11 @@ CheckOptions splitOptions(int argc, char** argv) {
             appendList(options.suites, value());
         } else if (name == "--data-dir") {
             options.dataDirectory = std::string(value());
+        } else if (name == "--html") {
+            options.htmlPath = std::string(value());
+            if (options.htmlPath->empty()) {
+                throw UsageError("--html needs a file name, not ''");
+            }
         } else if (name == "--long" && equals == std::string_view::npos) {
             options.suiteOptions.longMessages = true;
         } else {
@@ -122,6 +129,9 @@ options:
                      default $zorvan_tests_datadir when set, else the installed data, or the
                      source tree's when run from the build tree
   --long             end each Sweep suite with its long message (512 MiB: a second or two each)
+  --html FILE        also write the results as one self-contained HTML page: the suites of
+                     each backend coloured by result, the skips with their reasons, and each
+                     failure with its vector and the octets that differ marked
 )" + zorvan::testing::runOptionsHelp() +
            R"(
 Leaf paths are backend/suite/..., for example openssl/SHA256/NistSHA256-17.
@@ -253,6 +263,11 @@ int check(int argc, char** argv) {
     zorvan::testing::RunOptions& run = line.options;
     // Building the suites reads every vector file: guard that as well as the run.
     zorvan::testing::RunSession session(run);
+    // Checked before any vector is read, as the JUnit destination is; a list writes no page.
+    std::optional<zorvan::testing::HtmlReport> html;
+    if (options.htmlPath && !run.list) {
+        html.emplace(*options.htmlPath, "zorvan-check");
+    }
     // Skips are listed by reason under the table; --verbose lists each one.
     run.reportEachSkip = false;
     if (options.dataDirectory) {
@@ -275,6 +290,9 @@ int check(int argc, char** argv) {
     std::vector<zorvan::testing::LazyGroup> suites;
     for (SuiteEntry& entry : selected) {
         table.addRow({entry.backend, entry.suite});
+        if (html) {
+            html->addSuite(entry.backend, entry.suite);
+        }
         suites.push_back({entry.backend + "/" + entry.suite, [&, entry = std::move(entry)] {
                               ::Test::RecordLedger::Ledger ledger;
                               std::vector<zorvan::testing::Test> suite =
@@ -289,6 +307,9 @@ int check(int argc, char** argv) {
 
     ProgressReporter progressReporter(progress, suites.size());
     run.listeners = {&progressReporter, &table};
+    if (html) {
+        run.listeners.push_back(&*html);
+    }
     const zorvan::testing::LeafRunner runOne = leafRunner();
     run.executor = run.isolate ? zorvan::testing::isolatedExecutor(run.jobs, run.timeout, runOne)
                                : zorvan::testing::threadedExecutor(run.jobs, runOne);

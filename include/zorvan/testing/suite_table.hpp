@@ -22,6 +22,16 @@ namespace zorvan::testing {
 /// Throws what the stream throws.
 class SuiteTable : public RunListener {
 public:
+    /// Row: a suite's counts: its parts, the path prefix of its leaves ("openssl/SHA256/"), its
+    /// leaves that passed, failed and were skipped, their time, and the skips by reason.
+    struct Row {
+        std::vector<std::string> parts;
+        std::string prefix;
+        RunSummary summary;
+        double seconds = 0;
+        std::map<std::string, std::size_t> skipReasons;
+    };
+
     /// SuiteTable: a table to print to out, with these headings for the parts of the paths.
     SuiteTable(std::ostream& out, std::vector<std::string> headings)
         : out_(out), headings_(std::move(headings)) {}
@@ -34,6 +44,8 @@ public:
     void count(const Leaf& leaf, const LeafOutcome& outcome);
     /// print: the table, then the skipped leaves of each row by reason.
     void print(std::ostream& out) const;
+    /// rows: the rows counted so far, in the order they were added.
+    [[nodiscard]] const std::vector<Row>& rows() const noexcept { return rows_; }
 
     void leafEnded(std::size_t, const Leaf& leaf, const LeafOutcome& outcome,
                    const RunSummary&) override {
@@ -42,13 +54,6 @@ public:
     void runEnded(const RunEnd& end) override;
 
 private:
-    struct Row {
-        std::vector<std::string> parts;
-        std::string prefix;
-        RunSummary summary;
-        double seconds = 0;
-        std::map<std::string, std::size_t> skipReasons;
-    };
     std::ostream& out_;
     std::vector<std::string> headings_;
     std::vector<Row> rows_;
