@@ -52,7 +52,10 @@ protected:
         return names;
     }
     [[nodiscard]] RunOptions options(std::vector<std::string> arguments = {}) const {
-        arguments.insert(arguments.begin(), {"probe", "--seed", "1", "--junit", report()});
+        // One job unless the arguments say otherwise, so that the leaves a run cut short had
+        // finished are always the same.
+        arguments.insert(arguments.begin(),
+                         {"probe", "--seed", "1", "--jobs", "1", "--junit", report()});
         std::vector<const char*> argv;
         for (const std::string& argument : arguments) {
             argv.push_back(argument.c_str());

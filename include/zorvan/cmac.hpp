@@ -46,6 +46,15 @@ namespace detail {
 template <class K> constexpr bool accepts_cmac = requires(const K& key, const LazyBytes& message) {
     { key.cmac(message) } -> std::same_as<Bytes>;
 };
+
+/// checkCmacMember: refuses to compile, naming the signature it must have, when K declares a
+/// cmac the library cannot call.
+template <BlockCipher K> consteval bool checkCmacMember() {
+    static_assert(!declares_cmac<K, const LazyBytes&>() || accepts_cmac<K>,
+                  "zorvan: K::cmac is not callable as "
+                  "zorvan::Bytes cmac(const zorvan::LazyBytes&) const");
+    return true;
+}
 } // namespace detail
 
 /// cmac: the full CMAC tag (one block) of a chunked message under key, SP 800-38B's generic
@@ -54,9 +63,7 @@ template <class K> constexpr bool accepts_cmac = requires(const K& key, const La
 /// that name the library cannot call so is a compile-time error. Throws std::invalid_argument
 /// for a cipher whose block is neither 64 nor 128 bits, and what the key type throws.
 template <BlockCipher K> Bytes cmac(const K& key, const LazyBytes& message) {
-    static_assert(!detail::declares_cmac<K, const LazyBytes&>() || detail::accepts_cmac<K>,
-                  "zorvan: K::cmac is not callable as "
-                  "zorvan::Bytes cmac(const zorvan::LazyBytes&) const");
+    static_assert(detail::checkCmacMember<K>());
     if constexpr (detail::accepts_cmac<K>) {
         return key.cmac(message);
     } else {

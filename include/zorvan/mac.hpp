@@ -47,6 +47,15 @@ constexpr bool accepts_verifyTag = requires(const M& key, const LazyBytes& messa
                                             const Bytes& tag) {
     { key.verifyTag(message, tag) } -> std::same_as<bool>;
 };
+
+/// checkVerifyTagMember: refuses to compile, naming the signature it must have, when M declares
+/// a verifyTag the library cannot call.
+template <class M> consteval bool checkVerifyTagMember() {
+    static_assert(!declares_verifyTag<M, const LazyBytes&, const Bytes&>() || accepts_verifyTag<M>,
+                  "zorvan: M::verifyTag is not callable as "
+                  "bool verifyTag(const zorvan::LazyBytes&, const zorvan::Bytes&) const");
+    return true;
+}
 } // namespace detail
 
 /// verifyTag: whether tag authenticates the message under key: the full tag or a truncation of
@@ -56,10 +65,7 @@ constexpr bool accepts_verifyTag = requires(const M& key, const LazyBytes& messa
 /// `bool verifyTag(const zorvan::LazyBytes&, const zorvan::Bytes&) const` is used where it
 /// declares one; a member of that name the library cannot call so is a compile-time error.
 template <Mac M> bool verifyTag(const M& key, const LazyBytes& message, const Bytes& tag) {
-    static_assert(!detail::declares_verifyTag<M, const LazyBytes&, const Bytes&>() ||
-                      detail::accepts_verifyTag<M>,
-                  "zorvan: M::verifyTag is not callable as "
-                  "bool verifyTag(const zorvan::LazyBytes&, const zorvan::Bytes&) const");
+    static_assert(detail::checkVerifyTagMember<M>());
     if constexpr (detail::accepts_verifyTag<M>) {
         return key.verifyTag(message, tag);
     } else {

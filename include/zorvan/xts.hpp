@@ -61,13 +61,27 @@ ZORVAN_XTS_OPERATIONS(ZORVAN_XTS_MEMBER)
 // `zorvan::Bytes xts(const K& tweakKey, const zorvan::IV<K>& tweak, const zorvan::Bytes&) const`
 // (the same for unXts), called on the data key; it must give the same and refuse the same. A
 // member of such a name the library cannot call so is a compile-time error.
+namespace detail {
+
+/// checkXtsMembers: refuses to compile, naming the member and the signature it must have, when
+/// K declares xts or unXts in a form the library cannot call.
+template <BlockCipher K> consteval bool checkXtsMembers() {
+#define ZORVAN_CHECK_XTS_MEMBER(name, decrypt)                                                     \
+    static_assert(!declares_##name<K, const K&, const IV<K>&, const Bytes&>() ||                   \
+                      accepts_##name<K>,                                                           \
+                  "zorvan: K::" #name " is not callable as zorvan::Bytes " #name                   \
+                  "(const K&, const zorvan::IV<K>&, const zorvan::Bytes&) const");
+    ZORVAN_XTS_OPERATIONS(ZORVAN_CHECK_XTS_MEMBER)
+#undef ZORVAN_CHECK_XTS_MEMBER
+    return true;
+}
+
+} // namespace detail
+
 #define ZORVAN_XTS_OPERATION(name, decrypt)                                                        \
     template <BlockCipher K>                                                                       \
     Bytes name(const K& dataKey, const K& tweakKey, const IV<K>& tweak, const Bytes& dataUnit) {   \
-        static_assert(!detail::declares_##name<K, const K&, const IV<K>&, const Bytes&>() ||       \
-                          detail::accepts_##name<K>,                                               \
-                      "zorvan: K::" #name " is not callable as zorvan::Bytes " #name               \
-                      "(const K&, const zorvan::IV<K>&, const zorvan::Bytes&) const");             \
+        static_assert(detail::checkXtsMembers<K>());                                               \
         if constexpr (detail::accepts_##name<K>) {                                                 \
             return dataKey.name(tweakKey, tweak, dataUnit);                                        \
         } else {                                                                                   \

@@ -1,6 +1,10 @@
 // Block cipher and AEAD key types whose own authenticated operations are misdeclared, one per
 // MEMBER_CASE value; each must fail to compile with a message naming the member and the
-// signature it must have. MEMBER_CASE 0 declares them correctly and must compile and run.
+// signature it must have. MEMBER_CASE 0 declares them correctly and must compile and run. With
+// BUILDER_CASE set, the program only calls a documented builder, whose refusal must point at that
+// call.
+
+#include <Test/AeadConformance.hpp>
 
 #include <zorvan/aead.hpp>
 #include <zorvan/aead_modes.hpp>
@@ -64,6 +68,11 @@ struct Aead : zorvan::GCM<Key> {
 
 } // namespace
 
+#if defined(BUILDER_CASE)
+int main() {
+    return Test::AeadConformance::makeAeadConformanceTests<Aead>().empty() ? 1 : 0;
+}
+#else
 int main() {
     const Bytes nonce{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
     const Bytes message{1, 2, 3};
@@ -76,3 +85,4 @@ int main() {
         zorvan::open(key, nonce, message, sealed.ciphertext, sealed.tag, 16);
     return opened == message && ccm.tag.size() == 8 ? 0 : 1;
 }
+#endif

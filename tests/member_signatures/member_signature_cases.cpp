@@ -1,8 +1,11 @@
 // Key and digest types whose own operations are misdeclared, one per MEMBER_CASE value; each
 // must fail to compile with a message naming the member and the signature it must have.
-// MEMBER_CASE 0 declares them all correctly and must compile and run.
+// MEMBER_CASE 0 declares them all correctly and must compile and run. With BUILDER_CASE set, the
+// program only calls a documented builder, whose refusal must point at that call.
 
+#include <Test/CMAC.hpp>
 #include <Test/Crypto.hpp>
+#include <Test/XTS.hpp>
 #include <zorvan/block_cipher.hpp>
 #include <zorvan/cmac.hpp>
 #include <zorvan/hash.hpp>
@@ -245,6 +248,22 @@ bool runsOwnTemplates(const Key& key, const IV<Key>& iv, const Bytes& data) {
 
 } // namespace
 
+#if defined(BUILDER_CASE)
+int main() {
+#if BUILDER_CASE == 19
+    const auto tests = Test::Crypto::makeBlockCipherPropTests<Key>();
+#elif BUILDER_CASE == 20
+    const std::vector tests{Test::Crypto::makeHashPropTests<Digest>()};
+#elif BUILDER_CASE == 21
+    const auto tests = Test::XTS::makeXtsConformanceTests<Key>();
+#elif BUILDER_CASE == 22
+    const auto tests = Test::CMAC::makeMacConformanceTests<Key>();
+#elif BUILDER_CASE == 23
+    const auto tests = Test::CMAC::makeMacConformanceTests<Tagger>();
+#endif
+    return tests.empty() ? 1 : 0;
+}
+#else
 int main() {
     const Key key = *Key::buildKey(Bytes::create(1, [](auto out) { out[0] = 7; }));
     const auto iv = *IV<Key>::get(Bytes::create(1, [](auto out) { out[0] = 1; }));
@@ -272,3 +291,4 @@ int main() {
 #endif
     return ownModesRun && ownConstructionsRun && digest.sum == 8 ? 0 : 1;
 }
+#endif

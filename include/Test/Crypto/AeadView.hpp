@@ -174,6 +174,15 @@ public:
 /// aeadView: the view of key type A.
 template <zorvan::Aead A> std::shared_ptr<const AeadView> aeadView() {
     static_assert(zorvan::detail::checkAeadMembers<A>());
+    // The cipher's members too, here rather than in the view's virtual functions (instantiated
+    // at the end of the file, out of the builder's context), so that a refusal points at the
+    // user's builder call.
+    if constexpr (detail::NamesBlockCipher<A>) {
+        using K = std::remove_cvref_t<decltype(std::declval<const A&>().blockCipher())>;
+        static_assert(zorvan::detail::checkModeMembers<K>() &&
+                      zorvan::detail::check_gcmMembers<K>() &&
+                      zorvan::detail::check_ccmMembers<K>());
+    }
     return std::make_shared<const detail::AeadViewOf<A>>();
 }
 

@@ -306,11 +306,15 @@ public:
 
 /// cipherView: the view of key type K.
 template <zorvan::BlockCipher K> std::shared_ptr<const CipherView> cipherView() {
+    // Checked here, not first in the view's virtual functions (instantiated at the end of the
+    // file, out of the builder's context), so that a refusal points at the user's builder call.
+    static_assert(zorvan::detail::checkModeMembers<K>());
     return std::make_shared<const detail::CipherViewOf<K>>();
 }
 
 /// keyView: the view of one key of type K.
 template <zorvan::BlockCipher K> std::shared_ptr<const KeyView> keyView(K key) {
+    static_assert(zorvan::detail::checkModeMembers<K>());
     return std::make_shared<const detail::KeyViewOf<K>>(std::move(key));
 }
 

@@ -212,6 +212,9 @@ private:
 
 /// hashView: the view of digest type D.
 template <zorvan::Hash D> std::shared_ptr<const HashView> hashView() {
+    // Checked here, not first in the view's virtual functions (instantiated at the end of the
+    // file, out of the builder's context), so that a refusal points at the user's builder call.
+    static_assert(zorvan::detail::checkDigestMembers<D>());
     return std::make_shared<const detail::HashViewOf<D, true>>();
 }
 
@@ -226,6 +229,7 @@ template <zorvan::Hash D> std::shared_ptr<const HashView> macView() {
 /// false), its Context cannot be copied, and it prints a digest by its encoded octets. What it
 /// leaves out they never use, and a program that builds them compiles it no more.
 template <zorvan::Hash D> std::shared_ptr<const HashView> messageView() {
+    static_assert(zorvan::detail::checkDigestMembers<D>());
     return std::make_shared<const detail::HashViewOf<D, false>>();
 }
 

@@ -113,6 +113,13 @@ public:
 
 /// macView: the view of MAC key type M (zorvan::Cmac<K> for CMAC over cipher K).
 template <zorvan::Mac M> std::shared_ptr<const MacView> macView() {
+    // Checked here, not first in the view's virtual functions (instantiated at the end of the
+    // file, out of the builder's context), so that a refusal points at the user's builder call.
+    static_assert(zorvan::detail::checkVerifyTagMember<M>());
+    if constexpr (detail::CmacKey<M>) {
+        static_assert(zorvan::detail::checkModeMembers<typename M::Cipher>() &&
+                      zorvan::detail::checkCmacMember<typename M::Cipher>());
+    }
     return std::make_shared<const detail::MacViewOf<M>>();
 }
 

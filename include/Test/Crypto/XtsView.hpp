@@ -112,6 +112,9 @@ public:
 
 /// xtsView: XTS over key type K.
 template <zorvan::BlockCipher K> std::shared_ptr<const XtsView> xtsView() {
+    // Checked here, not first in the view's virtual functions, so that a refusal points at the
+    // builder call that asked for the view.
+    static_assert(zorvan::detail::checkModeMembers<K>() && zorvan::detail::checkXtsMembers<K>());
     return std::make_shared<const detail::XtsViewOf<K>>();
 }
 
