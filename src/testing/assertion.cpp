@@ -43,10 +43,18 @@ std::string describeOrigin(const VectorOrigin& origin, std::string_view indent) 
 namespace {
 
 // A check in the library's own code names its file from the library's source root, not from the
-// machine it was built on, which means nothing where the library is installed.
+// machine it was built on, which means nothing where the library is installed. A build that
+// names its sources relative to the build folder (as a compiler cache may: "../../src/...")
+// gives the path below the folders it climbs.
 std::string shownFile(std::string_view file) {
     constexpr std::string_view sourceRoot = ZORVAN_SOURCE_ROOT "/";
-    return std::string(file.starts_with(sourceRoot) ? file.substr(sourceRoot.size()) : file);
+    if (file.starts_with(sourceRoot)) {
+        return std::string(file.substr(sourceRoot.size()));
+    }
+    while (file.starts_with("../") || file.starts_with("./")) {
+        file.remove_prefix(file.find('/') + 1);
+    }
+    return std::string(file);
 }
 
 FailedCheck makeCheck(const std::string& message, const Comparison& comparison,
