@@ -69,6 +69,7 @@ struct RecordPlace {
     std::string_view fileName;
     /// line: the line the record starts on, from 1.
     std::size_t line;
+    /// test: the test within a JSON vector file ("tgId=3,tcId=17"); empty in a response file.
     std::string_view test{};
 };
 

@@ -25,10 +25,15 @@ public:
     /// Row: a suite's counts: its parts, the path prefix of its leaves ("openssl/SHA256/"), its
     /// leaves that passed, failed and were skipped, their time, and the skips by reason.
     struct Row {
+        /// parts: the suite's path, part by part ({"openssl", "SHA256"}).
         std::vector<std::string> parts;
+        /// prefix: the path prefix of its leaves ("openssl/SHA256/").
         std::string prefix;
+        /// summary: its leaves that passed, failed and were skipped.
         RunSummary summary;
+        /// seconds: the time its leaves took.
         double seconds = 0;
+        /// skipReasons: how many of its leaves were skipped, by reason.
         std::map<std::string, std::size_t> skipReasons;
     };
 
