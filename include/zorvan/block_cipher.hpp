@@ -468,7 +468,7 @@ std::optional<Bytes> unCbcPadded(const K& key, const IV<K>& iv, const Bytes& cip
         return key.unCbcPadded(iv, ciphertext);
     } else {
         const std::size_t block = detail::blockOctets<K>();
-        if (block == 0 || ciphertext.size() == 0 || ciphertext.size() % block != 0) {
+        if (block == 0 || ciphertext.empty() || ciphertext.size() % block != 0) {
             return std::nullopt;
         }
         return detail::unpadPkcs7(unCbc(key, iv, ciphertext).first, block);

@@ -116,7 +116,7 @@ std::vector<zorvan::testing::Test> hashSetTests(const Hash& hash,
                                                 LargeData largeData, const DataSource& source) {
     return AcvpSets::setTests(
         source, relativeDirectory,
-        [hash, largeData](std::shared_ptr<const SetTest> test) -> AcvpSets::Check {
+        [hash, largeData](const std::shared_ptr<const SetTest>& test) -> AcvpSets::Check {
             const std::string_view type = test->test.group->testType;
             if (type == "AFT") {
                 return [hash, test] { checkFunctional(*hash, *test); };

@@ -49,13 +49,14 @@ void checkMac(const Crypto::HashView& hash, const SetTest& test) {
 std::vector<zorvan::testing::Test> hmacSetTests(const std::shared_ptr<const Crypto::HashView>& hash,
                                                 std::string_view relativeDirectory,
                                                 const DataSource& source) {
-    return AcvpSets::setTests(source, relativeDirectory,
-                              [hash](std::shared_ptr<const SetTest> test) -> AcvpSets::Check {
-                                  if (test->test.group->testType == "AFT") {
-                                      return [hash, test] { checkMac(*hash, *test); };
-                                  }
-                                  return [test] { AcvpSets::unknownTestType(*test); };
-                              });
+    return AcvpSets::setTests(
+        source, relativeDirectory,
+        [hash](const std::shared_ptr<const SetTest>& test) -> AcvpSets::Check {
+            if (test->test.group->testType == "AFT") {
+                return [hash, test] { checkMac(*hash, *test); };
+            }
+            return [test] { AcvpSets::unknownTestType(*test); };
+        });
 }
 
 } // namespace Test::AcvpHmac

@@ -100,7 +100,7 @@ std::vector<zorvan::testing::Test> shakeSetTests(const std::shared_ptr<const Cry
                                                  std::string_view relativeDirectory,
                                                  const DataSource& source) {
     return AcvpSets::setTests(source, relativeDirectory,
-                              [xof](std::shared_ptr<const SetTest> test) -> AcvpSets::Check {
+                              [xof](const std::shared_ptr<const SetTest>& test) -> AcvpSets::Check {
                                   const std::string_view type = test->test.group->testType;
                                   if (type == "AFT" || type == "VOT") {
                                       return [xof, test] { checkOutput(*xof, *test); };

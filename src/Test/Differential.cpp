@@ -67,7 +67,7 @@ FailedCheck mismatch(std::string message, const std::string& firstRole, std::str
     return {std::move(message),
             {firstRole, std::move(firstText)},
             {secondRole, std::move(secondText)},
-            std::move(difference),
+            difference,
             std::nullopt,
             {location.file_name(), location.line()}};
 }
@@ -135,8 +135,8 @@ std::function<bool()> untilSpent(double seconds) {
 // unless the types answer differently from run to run.
 constexpr std::size_t replayDraws = std::size_t{1} << 24U;
 
-Tree differentialLeaf(const char* name, Shape shape, const char* ivName, const Pairing& pairing,
-                      Compute first, Compute second) {
+Tree differentialLeaf(const char* name, const Shape& shape, const char* ivName,
+                      const Pairing& pairing, Compute first, Compute second) {
     const auto check = [shape, ivName, first = Compared{pairing.first, std::move(first)},
                         second = Compared{pairing.second, std::move(second)}](const Case& input) {
         CaseOutcome outcome;
@@ -340,7 +340,7 @@ std::vector<Tree> macLeaves(const Pairing& pairing, const ViewOf<Crypto::MacView
     Shape shape;
     shape.keyLengths = {first->keyLength() / 8};
     shape.edges = {16};
-    shape.mostMessage = 5 * 16;
+    shape.mostMessage = std::size_t{5} * 16;
     const auto tagOf = [](const ViewOf<Crypto::MacView>& view) -> Compute {
         return [view](const Case& input) {
             const auto key = keyOf<Crypto::MacKeyView>(*view, input.key);

@@ -119,6 +119,7 @@ std::vector<Suite> joined(std::vector<Suite> first, std::vector<Suite> second) {
 // The folders of ACVP sets, each test object a record.
 template <class Directories> std::vector<DataFolder> acvpFolders(const Directories& directories) {
     std::vector<DataFolder> folders;
+    folders.reserve(std::size(directories));
     for (const std::string_view directory : directories) {
         folders.push_back({directory, JsonVectors::recordStart});
     }
@@ -360,6 +361,7 @@ Suite acvpSuite(const AcvpSet& set, std::string_view directory) {
 void appendAcvpHashSets(std::vector<Algorithm>& rows) {
     static const std::vector<std::string> directories = [] {
         std::vector<std::string> each;
+        each.reserve(acvpHashSets.size());
         for (const AcvpSet& set : acvpHashSets) {
             each.push_back("Test/ACVP/" + std::string(set.folder));
         }

@@ -87,6 +87,7 @@ std::vector<SuiteEntry> differentialSuites(
     const ::Test::Differential::Budget budget{
         pairs.empty() ? 0 : seconds / static_cast<double>(pairs.size())};
     std::vector<SuiteEntry> entries;
+    entries.reserve(pairs.size());
     for (Pair& pair : pairs) {
         entries.push_back({std::move(pair.backend), std::move(pair.suite),
                            [first = std::move(pair.first), second = std::move(pair.second),
