@@ -185,7 +185,8 @@ public:
 
 private:
     static std::uint8_t times2(std::uint8_t x) {
-        return static_cast<std::uint8_t>((x << 1U) ^ ((x & 0x80U) != 0 ? 0x1bU : 0U));
+        return static_cast<std::uint8_t>((static_cast<unsigned>(x) << 1U) ^
+                                         ((x & 0x80U) != 0 ? 0x1bU : 0U));
     }
     static std::uint8_t times(std::uint8_t x, std::uint8_t factor) {
         std::uint8_t product = 0;
