@@ -69,10 +69,13 @@ GroupObject readGroup(Value& item, std::size_t number, Json::LineCounter& lines)
 std::string joined(const Value& array) {
     std::string text;
     for (const Json::Member& item : array.members) {
-        text.append(text.empty() ? "" : ", ")
-            .append(item.value.kind == Kind::array || item.value.kind == Kind::object
-                        ? "(" + std::string(Json::kindName(item.value.kind)) + ")"
-                        : std::string(item.value.text));
+        // Appended piece by piece: GCC 12 at -O3 takes "(" + ... for an overlapping copy.
+        text.append(text.empty() ? "" : ", ");
+        if (item.value.kind == Kind::array || item.value.kind == Kind::object) {
+            text.append("(").append(Json::kindName(item.value.kind)).append(")");
+        } else {
+            text.append(item.value.text);
+        }
     }
     return text;
 }

@@ -43,8 +43,12 @@ std::vector<Shared> sharedAlgorithms(const std::vector<Backend>& backends) {
         for (const BackendAlgorithm& line : backend.algorithms) {
             Subject subject = line.subject();
             const std::size_t bits = std::visit(KeyBits{}, subject);
-            std::string suite = "Diff-" + std::string(line.algorithm) +
-                                (bits == 0 ? "" : "-" + std::to_string(bits));
+            // Appended, not concatenated: GCC 12 at -O3 takes "-" + ... for an overlapping copy.
+            std::string suite = "Diff-";
+            suite.append(line.algorithm);
+            if (bits != 0) {
+                suite.append("-").append(std::to_string(bits));
+            }
             auto known = std::ranges::find(shared, suite, &Shared::suite);
             if (known == shared.end()) {
                 known = shared.insert(shared.end(), {std::move(suite), {}});
