@@ -81,7 +81,7 @@ std::string inflate(std::string_view stored, std::uint64_t limit) {
             throw GzipError("the gzip stream ends before its end (" +
                             std::to_string(stored.size()) + " octets stored)");
         }
-        if (status != Z_OK && !(status == Z_BUF_ERROR && stream.avail_in == 0)) {
+        if (status != Z_OK && (status != Z_BUF_ERROR || stream.avail_in != 0)) {
             throw GzipError("not a whole gzip stream: " + why(stream, "zlib refuses it"));
         }
     }

@@ -294,7 +294,7 @@ private:
         for (auto next : array) {
             od::value item;
             Member& member = out.members.emplace_back();
-            if (const auto error = std::move(next).get(item)) {
+            if (const auto error = next.get(item)) {
                 member.value.complete = false;
                 fail(error, out.offset);
                 return false;

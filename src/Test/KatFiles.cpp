@@ -265,7 +265,8 @@ Folder readFolder(const DataSource& source, std::string_view relativeDirectory,
     std::vector<KatFile> files;
     FolderCheck check = readFiles(
         source, relativeDirectory, select,
-        [&files, startName](const std::string& path, const std::string& name, std::string text) {
+        [&files, startName](const std::string& path, const std::string& name,
+                            const std::string& text) {
             files.push_back({path, name, ParseNistKATs::parseCategories(startName, text)});
             return countRecords(files.back());
         });
