@@ -33,8 +33,17 @@ using Tree = zorvan::testing::Test;
 
 // A type's values for one case, each named after the operation that gave it (a name that lives
 // as long as the program: a case costs no more than the calls it makes).
-using Outputs = std::vector<std::pair<std::string_view, Bytes>>;
+using Output = std::pair<std::string_view, Bytes>;
+using Outputs = std::vector<Output>;
 using Compute = std::function<Outputs(const Case&)>;
+
+// The outputs moved in: an initializer list would copy every one of them.
+template <class... Named> Outputs outputsOf(Named&&... named) {
+    Outputs outputs;
+    outputs.reserve(sizeof...(named));
+    (outputs.push_back(std::forward<Named>(named)), ...);
+    return outputs;
+}
 
 struct Compared {
     std::string name;
@@ -123,8 +132,12 @@ std::optional<Case> drawUntilFailing(const detail::CaseDrawer& draw, Gen& gen,
     return std::nullopt;
 }
 
-// Whether a case with seconds to spend may draw again: until the time is spent.
+// Whether a case with seconds to spend may draw again: until the time is spent. A case with
+// none draws once, and reads no clock.
 std::function<bool()> untilSpent(double seconds) {
+    if (seconds <= 0) {
+        return [] { return false; };
+    }
     using Clock = std::chrono::steady_clock;
     const Clock::time_point deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
                                                           std::chrono::duration<double>(seconds));
@@ -199,16 +212,16 @@ std::vector<Tree> hashLeaves(const Pairing& pairing, const ViewOf<Crypto::HashVi
     const std::size_t block = first->blockLength() / 8;
     const auto hashOf = [](const ViewOf<Crypto::HashView>& view) -> Compute {
         return [view](const Case& input) {
-            return Outputs{
-                {"hashStrict", view->digestOctets(input.message)},
-                {"hash of the chunks", view->chunkedDigestOctets(detail::lazyMessage(input))}};
+            return outputsOf(Output{"hashStrict", view->digestOctets(input.message)},
+                             Output{"hash of the chunks",
+                                    view->chunkedDigestOctets(detail::lazyMessage(input))});
         };
     };
     const auto hmacOf = [](const ViewOf<Crypto::HashView>& view) -> Compute {
         return [view](const Case& input) {
-            return Outputs{{"hmacStrict", view->macOctets(input.key, input.message)},
-                           {"hmac of the chunks",
-                            view->chunkedMacOctets(input.key, detail::lazyMessage(input))}};
+            return outputsOf(Output{"hmacStrict", view->macOctets(input.key, input.message)},
+                             Output{"hmac of the chunks",
+                                    view->chunkedMacOctets(input.key, detail::lazyMessage(input))});
         };
     };
     Shape hmacShape = messageShape(block);
@@ -325,8 +338,8 @@ std::vector<Tree> xofLeaves(const Pairing& pairing, const ViewOf<Crypto::XofView
             for (const Bytes& chunk : chunks.toChunks()) {
                 chunked->absorb(chunk.view());
             }
-            return Outputs{{"squeeze", whole->squeeze(input.outputOctets)},
-                           {"squeeze after chunks", chunked->squeeze(input.outputOctets)}};
+            return outputsOf(Output{"squeeze", whole->squeeze(input.outputOctets)},
+                             Output{"squeeze after chunks", chunked->squeeze(input.outputOctets)});
         };
     };
     return {
@@ -344,8 +357,8 @@ std::vector<Tree> macLeaves(const Pairing& pairing, const ViewOf<Crypto::MacView
     const auto tagOf = [](const ViewOf<Crypto::MacView>& view) -> Compute {
         return [view](const Case& input) {
             const auto key = keyOf<Crypto::MacKeyView>(*view, input.key);
-            return Outputs{{"tag", key->tag(LazyBytes::fromChunks({input.message}))},
-                           {"tag of the chunks", key->tag(detail::lazyMessage(input))}};
+            return outputsOf(Output{"tag", key->tag(LazyBytes::fromChunks({input.message}))},
+                             Output{"tag of the chunks", key->tag(detail::lazyMessage(input))});
         };
     };
     return {differentialLeaf("TagAgrees", shape, "", pairing, tagOf(first), tagOf(second))};
@@ -365,8 +378,8 @@ std::vector<Tree> xtsLeaves(const Pairing& pairing, const ViewOf<Crypto::XtsView
     const auto xtsOf = [](const ViewOf<Crypto::XtsView>& view) -> Compute {
         return [view](const Case& input) {
             const auto key = keyOf<Crypto::XtsKeyView>(*view, input.key);
-            return Outputs{{"encryption", key->encrypt(input.iv, input.message)},
-                           {"decryption", key->decrypt(input.iv, input.message)}};
+            return outputsOf(Output{"encryption", key->encrypt(input.iv, input.message)},
+                             Output{"decryption", key->decrypt(input.iv, input.message)});
         };
     };
     return {differentialLeaf("XTSAgrees", shape, "tweak", pairing, xtsOf(first), xtsOf(second))};
@@ -410,10 +423,10 @@ std::vector<Tree> aeadLeaves(const Pairing& pairing, const ViewOf<Crypto::AeadVi
             zorvan::Sealed sealed = key->seal(input.iv, input.aad, input.message, tagOctets);
             zorvan::Sealed chunked = key->sealLazy(input.iv, LazyBytes::fromChunks({input.aad}),
                                                    detail::lazyMessage(input), tagOctets);
-            return Outputs{{"ciphertext", std::move(sealed.ciphertext)},
-                           {"tag", std::move(sealed.tag)},
-                           {"chunked ciphertext", std::move(chunked.ciphertext)},
-                           {"chunked tag", std::move(chunked.tag)}};
+            return outputsOf(Output{"ciphertext", std::move(sealed.ciphertext)},
+                             Output{"tag", std::move(sealed.tag)},
+                             Output{"chunked ciphertext", std::move(chunked.ciphertext)},
+                             Output{"chunked tag", std::move(chunked.tag)});
         };
     };
     return {differentialLeaf("SealAgrees", shape, "nonce", pairing, sealOf(first), sealOf(second))};
