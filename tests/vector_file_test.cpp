@@ -150,8 +150,7 @@ TEST_F(UserFolder, AWycheproofFileOfAnyNameBuildsTheShippedFilesTests) {
     const auto tests = ::Test::makeVectorFileTests<zorvan::openssl::SHA256>(path);
     EXPECT_EQ(groupName(tests), "Wycheproof HMACSHA256 (our-hmac.json.gz)");
     const auto shipped = ::Test::Wycheproof::makeWycheproofHMACTests<zorvan::openssl::SHA256>(
-        "SHA256", ::Test::Wycheproof::Acceptable::either,
-        ::Test::DataSource(shippedData.string()));
+        "SHA256", ::Test::Wycheproof::Acceptable::either, ::Test::DataSource(shippedData.string()));
     expectSameLeaves(tests, shipped);
     EXPECT_THAT(leaf_runs::pathsWith(leaf_runs::runAll(tests), LeafStatus::failed), IsEmpty());
 }
@@ -174,9 +173,9 @@ TEST_F(UserFolder, AFileNoReaderOrBuilderTakesIsOneFailingLeafNamingThePath) {
     const std::string renamed =
         copy("Test/ACVP/SHA2-256-1.0/prompt.json.gz", "renamed", "sha-prompt.json.gz");
     const std::string response = copy("Test/KAT_SHA/SHA256ShortMsg.rsp", "rsp");
-    const std::string otherAlgorithm = write(
-        "kdf/internalProjection.json",
-        R"({"vsId": 1, "algorithm": "KDA", "mode": "HKDF", "revision": "Sp800-56Cr1",
+    const std::string otherAlgorithm =
+        write("kdf/internalProjection.json",
+              R"({"vsId": 1, "algorithm": "KDA", "mode": "HKDF", "revision": "Sp800-56Cr1",
             "testGroups": []})");
 
     const std::vector<std::pair<std::string, std::string>> cases{

@@ -56,9 +56,10 @@ Inferred inspect(const std::string& path);
 /// allocation: a file that inspect refuses, a type of another kind of primitive than the file
 /// tests, or a hash or XOF of other lengths than its algorithm's, gives one failing leaf named
 /// after the file whose message names the path and says why; so does a builder that throws.
-std::vector<zorvan::testing::Test>
-vectorFileTests(const Suites::Subject& subject, const std::string& path,
-                const Suites::SuiteOptions& options = {}, RecordLedger::Ledger* ledger = nullptr);
+std::vector<zorvan::testing::Test> vectorFileTests(const Suites::Subject& subject,
+                                                   const std::string& path,
+                                                   const Suites::SuiteOptions& options = {},
+                                                   RecordLedger::Ledger* ledger = nullptr);
 
 /// makeVectorFileTests: vectorFileTests for the type T (a digest, key, XOF, MAC or AEAD type, or
 /// zorvan::Xts<K>), noting into the ledger of the RecordLedger::Recording open on this thread,

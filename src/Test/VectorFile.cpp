@@ -57,10 +57,9 @@ struct Located {
 using Build = Tests (*)(const Subject&, const Located&, const SuiteOptions&);
 
 Tests acvpHash(const Subject& subject, const Located& at, const SuiteOptions& options) {
-    return AcvpHash::hashSetTests(std::get<HashSubject>(subject), at.directory,
-                                  options.longMessages ? AcvpHash::LargeData::run
-                                                       : AcvpHash::LargeData::skip,
-                                  at.source);
+    return AcvpHash::hashSetTests(
+        std::get<HashSubject>(subject), at.directory,
+        options.longMessages ? AcvpHash::LargeData::run : AcvpHash::LargeData::skip, at.source);
 }
 Tests acvpHmac(const Subject& subject, const Located& at, const SuiteOptions&) {
     return AcvpHmac::hmacSetTests(std::get<HashSubject>(subject), at.directory, at.source);
@@ -101,8 +100,8 @@ Tests wycheproofHmac(const Subject& subject, const Located& at, const SuiteOptio
                                  at.source, {at.directory, at.fileName});
 }
 Tests wycheproofCbc(const Subject& subject, const Located& at, const SuiteOptions& options) {
-    return Wycheproof::cbcPaddedTests(std::get<CipherSubject>(subject), at.row,
-                                      options.acceptable, at.source, {at.directory, at.fileName});
+    return Wycheproof::cbcPaddedTests(std::get<CipherSubject>(subject), at.row, options.acceptable,
+                                      at.source, {at.directory, at.fileName});
 }
 
 enum class Family { acvp, wycheproof };
@@ -257,16 +256,16 @@ Mapped mapFile(const std::string& path) {
     Inferred inferred{path, format, file.algorithm, std::string(mapping->row), {}, {}, {}};
     inferred.description = format + ", " + file.algorithm;
     if (family == Family::wycheproof) {
-        inferred.groupName = "Wycheproof " + file.algorithm + " (" +
-                             fs::path(path).filename().string() + ")";
+        inferred.groupName =
+            "Wycheproof " + file.algorithm + " (" + fs::path(path).filename().string() + ")";
         return {std::move(inferred), &*mapping};
     }
     inferred.partner = acvpPartner(path, file.format);
-    inferred.description += inferred.partner.empty() ? " (alone)"
-                                                     : " (paired with " + inferred.partner + ")";
-    inferred.groupName = "ACVP " + file.algorithm +
-                         (inferred.partner.empty() ? " (internalProjection)"
-                                                   : " (prompt + expectedResults)");
+    inferred.description +=
+        inferred.partner.empty() ? " (alone)" : " (paired with " + inferred.partner + ")";
+    inferred.groupName =
+        "ACVP " + file.algorithm +
+        (inferred.partner.empty() ? " (internalProjection)" : " (prompt + expectedResults)");
     return {std::move(inferred), &*mapping};
 }
 
@@ -328,15 +327,16 @@ Located locate(const std::string& path, const Inferred& inferred, RecordLedger::
 
 zorvan::testing::Test failing(const std::string& path, std::string message) {
     std::string name = fs::path(path).filename().string();
-    return zorvan::testing::testCase(name.empty() ? path : std::move(name),
-                                     [message = std::move(message)] {
-                                         throw std::runtime_error(message);
-                                     });
+    return zorvan::testing::testCase(
+        name.empty() ? path : std::move(name),
+        [message = std::move(message)] { throw std::runtime_error(message); });
 }
 
 } // namespace
 
-Inferred inspect(const std::string& path) { return mapFile(path).inferred; }
+Inferred inspect(const std::string& path) {
+    return mapFile(path).inferred;
+}
 
 std::vector<zorvan::testing::Test> vectorFileTests(const Subject& subject, const std::string& path,
                                                    const SuiteOptions& options,
@@ -349,8 +349,7 @@ std::vector<zorvan::testing::Test> vectorFileTests(const Subject& subject, const
     }
     const Inferred& inferred = mapped->inferred;
     const std::string what = path + ": " + inferred.description;
-    if (const std::string why = mismatch(Suites::algorithm(inferred.row), subject);
-        !why.empty()) {
+    if (const std::string why = mismatch(Suites::algorithm(inferred.row), subject); !why.empty()) {
         return {failing(path, what + ", " + why)};
     }
     try {
