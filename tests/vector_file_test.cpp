@@ -5,6 +5,7 @@
 #include <Test/ACVPAEAD.hpp>
 #include <Test/AcvpHash.hpp>
 #include <Test/VectorFile.hpp>
+#include <Test/VectorFormat.hpp>
 #include <Test/Wycheproof.hpp>
 
 #include <zorvan/backends/openssl.hpp>
@@ -155,6 +156,40 @@ TEST_F(UserFolder, AWycheproofFileOfAnyNameBuildsTheShippedFilesTests) {
     EXPECT_THAT(leaf_runs::pathsWith(leaf_runs::runAll(tests), LeafStatus::failed), IsEmpty());
 }
 
+// A response file names its algorithm in its header; each record is a leaf.
+TEST_F(UserFolder, ACavpResponseFileBuildsALeafPerRecordWithTheShippedBuilder) {
+    const std::string sha = copy("Test/KAT_SHA/SHA256ShortMsg.rsp", "rsp");
+    const std::string aes = copy("Test/KAT_AES/CBCGFSbox128-e.rsp", "rsp");
+    EXPECT_EQ(VectorFile::inspect(sha).description, "CAVP response file, SHA-256");
+    EXPECT_EQ(VectorFile::inspect(aes).description, "CAVP response file, AES-CBC");
+
+    const auto hashTests = ::Test::makeVectorFileTests<zorvan::openssl::SHA256>(sha);
+    EXPECT_EQ(groupName(hashTests), "CAVP SHA-256 (SHA256ShortMsg.rsp)");
+    const auto cipherTests = ::Test::makeVectorFileTests<zorvan::openssl::AES128>(aes);
+    for (const auto& [tests, path] : {std::pair{&hashTests, sha}, std::pair{&cipherTests, aes}}) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(zorvan::testing::flatten(*tests).size(),
+                  ::Test::VectorFormat::detectFile(path).records);
+        EXPECT_THAT(leaf_runs::pathsWith(leaf_runs::runAll(*tests), LeafStatus::failed), IsEmpty());
+    }
+}
+
+// A file with no test for the type's key size (a 128-bit AES file for AES-256) is one skipped
+// leaf saying so: neither a tree that passes having checked nothing nor a failure of the type.
+TEST_F(UserFolder, AFileWithNoTestOfTheTypesKeySizeIsOneSkipThatSaysSo) {
+    const std::string aes = copy("Test/KAT_AES/CBCGFSbox128-e.rsp", "rsp");
+    const std::string gcm = copy("Test/ACVP/ACVP-AES-GCM-1.0/prompt.json.gz", "gcm");
+    (void)copy("Test/ACVP/ACVP-AES-GCM-1.0/expectedResults.json.gz", "gcm");
+    for (const auto& tests : {::Test::makeVectorFileTests<zorvan::openssl::AES256>(aes),
+                              ::Test::makeVectorFileTests<zorvan::openssl::AES256GCM>(gcm)}) {
+        const std::vector<leaf_runs::LeafRun> runs = leaf_runs::runAll(tests);
+        ASSERT_EQ(runs.size(), 1u);
+        EXPECT_EQ(runs[0].status, LeafStatus::skipped);
+        EXPECT_THAT(runs[0].path, ::testing::EndsWith("/KeyLength256"));
+        EXPECT_THAT(runs[0].report, HasSubstr("128 only, none of 256"));
+    }
+}
+
 TEST_F(UserFolder, AFileOfAnotherPrimitiveOrAnotherHashIsOneFailingLeafThatSaysSo) {
     const std::string prompt = copy("Test/ACVP/SHA2-256-1.0/prompt.json.gz", "sha256");
     (void)copy("Test/ACVP/SHA2-256-1.0/expectedResults.json.gz", "sha256");
@@ -172,7 +207,8 @@ TEST_F(UserFolder, AFileNoReaderOrBuilderTakesIsOneFailingLeafNamingThePath) {
     const std::string lonePrompt = copy("Test/ACVP/SHA2-256-1.0/prompt.json.gz", "alone");
     const std::string renamed =
         copy("Test/ACVP/SHA2-256-1.0/prompt.json.gz", "renamed", "sha-prompt.json.gz");
-    const std::string response = copy("Test/KAT_SHA/SHA256ShortMsg.rsp", "rsp");
+    const std::string monte = copy("Test/KAT_SHA_MONTE/SHA256Monte.rsp", "rsp");
+    const std::string camellia = copy("Test/KAT_CAMELLIA/CBCCamellia-e.rsp", "rsp");
     const std::string otherAlgorithm =
         write("kdf/internalProjection.json",
               R"({"vsId": 1, "algorithm": "KDA", "mode": "HKDF", "revision": "Sp800-56Cr1",
@@ -183,8 +219,9 @@ TEST_F(UserFolder, AFileNoReaderOrBuilderTakesIsOneFailingLeafNamingThePath) {
         {missing, "cannot be read"},
         {lonePrompt, "read with its expectedResults.json (or .json.gz) beside it"},
         {renamed, "named prompt.json (or .json.gz): rename it so"},
-        {response, "CAVP response file"},
-        {otherAlgorithm, "of KDA, an algorithm no builder here takes"}};
+        {monte, "CAVP response file of SHA-256 whose records start at Seed"},
+        {camellia, "whose header names no algorithm"},
+        {otherAlgorithm, "of KDA, which no builder here takes"}};
     for (const auto& [path, why] : cases) {
         SCOPED_TRACE(path);
         EXPECT_THAT(refusal(::Test::makeVectorFileTests<zorvan::openssl::SHA256>(path)),

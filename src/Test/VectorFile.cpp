@@ -7,13 +7,19 @@
 #include <Test/AcvpHash.hpp>
 #include <Test/AcvpHmac.hpp>
 #include <Test/AcvpShake.hpp>
+#include <Test/AesFiles.hpp>
+#include <Test/KatFiles.hpp>
+#include <Test/ShaVectors.hpp>
 #include <Test/VectorFormat.hpp>
 #include <Test/Wycheproof.hpp>
+
+#include <zorvan/testing/assertion.hpp>
 
 #include <algorithm>
 #include <array>
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <string_view>
 #include <type_traits>
 #include <variant>
@@ -83,6 +89,46 @@ Tests acvpCmac(const Subject& subject, const Located& at, const SuiteOptions&) {
 Tests acvpXts(const Subject& subject, const Located& at, const SuiteOptions&) {
     return ACVPXTS::acvpXtsSetTests(std::get<XtsSubject>(subject), at.directory, at.source);
 }
+Tests cavpHash(const Subject& subject, const Located& at, const SuiteOptions&) {
+    const std::vector<std::string> files{at.fileName};
+    return SHA::messageFileTests(std::get<HashSubject>(subject), at.source,
+                                 SHA::readNamedFiles(at.source, at.directory, files), at.row);
+}
+// A file of one key size is left to the types of that size, as an ACVP set is.
+std::optional<zorvan::testing::Test> keyLengthSkip(const std::vector<AES::AesRecord>& records,
+                                                   std::size_t keyBits) {
+    std::set<std::size_t> held;
+    for (const AES::AesRecord& record : records) {
+        if (record.vector) {
+            held.insert(record.vector->keyHex.size() * 4);
+        }
+    }
+    if (held.empty() || held.contains(keyBits)) {
+        return std::nullopt;
+    }
+    std::string reason = "the file holds keys of";
+    for (const std::size_t bits : held) {
+        reason += " " + std::to_string(bits);
+    }
+    reason += " only, none of " + std::to_string(keyBits) + " bits";
+    return zorvan::testing::testCase("KeyLength" + std::to_string(keyBits),
+                                     [reason] { throw zorvan::testing::TestSkipped(reason); });
+}
+
+Tests cavpAes(const Subject& subject, const Located& at, const SuiteOptions&) {
+    const CipherSubject& cipher = std::get<CipherSubject>(subject);
+    const KatFiles::Folder folder =
+        KatFiles::readFolder(at.source, at.directory, AES::names::recordStart,
+                             [&at](std::string_view name) { return name == at.fileName; });
+    // Built first in any case, so that the ledger counts each record left to another size.
+    Tests tests = AES::recordTests(cipher, at.source, folder, Suites::algorithm(at.row));
+    if (std::optional<zorvan::testing::Test> skip =
+            keyLengthSkip(AES::knownAnswers(folder), cipher->keyLength())) {
+        return {std::move(*skip)};
+    }
+    return tests;
+}
+
 Tests wycheproofAead(const Subject& subject, const Located& at, const SuiteOptions& options) {
     return Wycheproof::aeadTests(std::get<AeadSubject>(subject), at.row, options.acceptable,
                                  at.source, {at.directory, at.fileName});
@@ -104,18 +150,34 @@ Tests wycheproofCbc(const Subject& subject, const Located& at, const SuiteOption
                                       at.source, {at.directory, at.fileName});
 }
 
-enum class Family { acvp, wycheproof };
+enum class Family { cavp, acvp, wycheproof };
 
 // One algorithm as a family's files name it, the table's row whose type it tests, and the
-// builder of its tests.
+// builder of its tests; for a response file, the field that must start its records.
 struct Mapping {
     Family family;
     std::string_view algorithm;
     std::string_view row;
     Build build;
+    std::string_view recordStart = {};
 };
 
 constexpr std::array mappings{
+    Mapping{Family::cavp, "SHA-1", "SHA1", cavpHash, SHA::lengthField},
+    Mapping{Family::cavp, "SHA-224", "SHA224", cavpHash, SHA::lengthField},
+    Mapping{Family::cavp, "SHA-256", "SHA256", cavpHash, SHA::lengthField},
+    Mapping{Family::cavp, "SHA-384", "SHA384", cavpHash, SHA::lengthField},
+    Mapping{Family::cavp, "SHA-512", "SHA512", cavpHash, SHA::lengthField},
+    Mapping{Family::cavp, "SHA-512/224", "SHA512-224", cavpHash, SHA::lengthField},
+    Mapping{Family::cavp, "SHA-512/256", "SHA512-256", cavpHash, SHA::lengthField},
+    Mapping{Family::cavp, "SHA3-224", "SHA3-224", cavpHash, SHA::lengthField},
+    Mapping{Family::cavp, "SHA3-256", "SHA3-256", cavpHash, SHA::lengthField},
+    Mapping{Family::cavp, "SHA3-384", "SHA3-384", cavpHash, SHA::lengthField},
+    Mapping{Family::cavp, "SHA3-512", "SHA3-512", cavpHash, SHA::lengthField},
+    Mapping{Family::cavp, "AES-ECB", "AES", cavpAes, AES::names::recordStart},
+    Mapping{Family::cavp, "AES-CBC", "AES", cavpAes, AES::names::recordStart},
+    Mapping{Family::cavp, "AES-CFB128", "AES", cavpAes, AES::names::recordStart},
+    Mapping{Family::cavp, "AES-OFB", "AES", cavpAes, AES::names::recordStart},
     Mapping{Family::acvp, "SHA-1", "SHA1", acvpHash},
     Mapping{Family::acvp, "SHA2-224", "SHA224", acvpHash},
     Mapping{Family::acvp, "SHA2-256", "SHA256", acvpHash},
@@ -237,27 +299,50 @@ VectorFormat::Detected detected(const std::string& path) {
     }
 }
 
+Family familyOf(Format format) {
+    switch (format) {
+    case Format::cavpResponse:
+        return Family::cavp;
+    case Format::wycheproof:
+        return Family::wycheproof;
+    case Format::acvpPrompt:
+    case Format::acvpExpectedResults:
+    case Format::acvpInternalProjection:
+        break;
+    }
+    return Family::acvp;
+}
+
+// What a file that no mapping takes is of, for saying why.
+std::string unmapped(const VectorFormat::Detected& file) {
+    if (file.format != Format::cavpResponse) {
+        return "of " + file.algorithm;
+    }
+    const std::string records = "whose records start at " + file.recordStart;
+    return file.algorithm.empty()
+               ? "whose header names no algorithm (a '\"SHA-256 ShortMsg\" information' or "
+                 "'AESVS GFSbox test data for CBC' line), " +
+                     records
+               : "of " + file.algorithm + " " + records;
+}
+
 Mapped mapFile(const std::string& path) {
     const VectorFormat::Detected file = detected(path);
     const std::string format(VectorFormat::formatName(file.format));
-    if (file.format == Format::cavpResponse) {
-        throw MappingError(path + ": a " + format + " (records start at " + file.recordStart +
-                           "), which names no algorithm; its tests are built by the known-answer "
-                           "builder of its algorithm");
-    }
-    const Family family = file.format == Format::wycheproof ? Family::wycheproof : Family::acvp;
+    const Family family = familyOf(file.format);
     const auto mapping = std::ranges::find_if(mappings, [&](const Mapping& each) {
-        return each.family == family && each.algorithm == file.algorithm;
+        return each.family == family && each.algorithm == file.algorithm &&
+               (each.recordStart.empty() || each.recordStart == file.recordStart);
     });
     if (mapping == mappings.end()) {
-        throw MappingError(path + ": a " + format + " file of " + file.algorithm +
-                           ", an algorithm no builder here takes");
+        throw MappingError(path + ": a " + format + " " + unmapped(file) +
+                           ", which no builder here takes");
     }
     Inferred inferred{path, format, file.algorithm, std::string(mapping->row), {}, {}, {}};
     inferred.description = format + ", " + file.algorithm;
-    if (family == Family::wycheproof) {
-        inferred.groupName =
-            "Wycheproof " + file.algorithm + " (" + fs::path(path).filename().string() + ")";
+    if (family != Family::acvp) {
+        inferred.groupName = std::string(family == Family::cavp ? "CAVP " : "Wycheproof ") +
+                             file.algorithm + " (" + fs::path(path).filename().string() + ")";
         return {std::move(inferred), &*mapping};
     }
     inferred.partner = acvpPartner(path, file.format);

@@ -9,8 +9,8 @@ namespace {
 // The suite's name for one type: its file's number, the row and the type's key bits, if any.
 std::string suiteNameFor(std::size_t number, const std::string& row,
                          const ::Test::Suites::Subject& subject) {
-    const ::Test::Suites::Suite pattern{::Test::Suites::SuiteKind::knownAnswers, row + "-{bits}",
-                                        {}, {}};
+    const ::Test::Suites::Suite pattern{
+        ::Test::Suites::SuiteKind::knownAnswers, row + "-{bits}", {}, {}};
     std::string name = ::Test::Suites::suiteName(pattern, subject);
     if (name.ends_with('-')) {
         name.pop_back();
