@@ -1,7 +1,8 @@
 #pragma once
 // Test::VectorFile: the tests of a vector file a user brings (an ACVP prompt with its
-// expectedResults, an ACVP internalProjection, a Wycheproof file), built by the same builders
-// that read the installed sets, from a data source over the file's own folder.
+// expectedResults, an ACVP internalProjection, a Wycheproof file, a CAVP response file whose
+// header names its algorithm), built by the same builders that read the installed files, from
+// a data source over the file's own folder.
 
 #include <Test/RecordLedger.hpp>
 #include <Test/Suites.hpp>
@@ -45,7 +46,8 @@ public:
 
 /// inspect: what the file at path is and which row its tests need. Throws MappingError (and
 /// nothing else beyond allocation) for a file that cannot be read, that no reader takes, whose
-/// algorithm no builder takes, or an ACVP file whose folder does not hold it as a set: a
+/// algorithm (or, for a response file, whose records' first field) no builder takes, or an
+/// ACVP file whose folder does not hold it as a set: a
 /// prompt and its expectedResults named prompt.json and expectedResults.json (each optionally
 /// .gz), or an internalProjection.json alone.
 Inferred inspect(const std::string& path);

@@ -41,14 +41,14 @@ using MacSubject = std::shared_ptr<const Crypto::MacView>;
 using XtsSubject = std::shared_ptr<const Crypto::XtsView>;
 using AeadSubject = std::shared_ptr<const Crypto::AeadView>;
 
-// A subject's alternative is the view of the primitive of the same place in Primitive.
-static_assert(std::is_same_v<std::variant_alternative_t<0, Subject>, HashSubject> &&
-              std::is_same_v<std::variant_alternative_t<1, Subject>, CipherSubject> &&
-              std::is_same_v<std::variant_alternative_t<2, Subject>, XofSubject> &&
-              std::is_same_v<std::variant_alternative_t<3, Subject>, MacSubject> &&
-              std::is_same_v<std::variant_alternative_t<4, Subject>, XtsSubject> &&
-              std::is_same_v<std::variant_alternative_t<5, Subject>, AeadSubject> &&
-              static_cast<std::size_t>(Primitive::aead) == 5);
+// A subject's alternative is the view of its primitive: its index is the Primitive it tests.
+template <Primitive primitive, class View>
+constexpr bool viewOf =
+    std::is_same_v<std::variant_alternative_t<static_cast<std::size_t>(primitive), Subject>, View>;
+static_assert(viewOf<Primitive::hash, HashSubject> &&
+              viewOf<Primitive::blockCipher, CipherSubject> && viewOf<Primitive::xof, XofSubject> &&
+              viewOf<Primitive::mac, MacSubject> && viewOf<Primitive::xts, XtsSubject> &&
+              viewOf<Primitive::aead, AeadSubject>);
 
 // Where a builder finds the file: the folder that holds it, under a source over the folder
 // above, and what the file and the table call its algorithm.
@@ -434,10 +434,11 @@ std::vector<zorvan::testing::Test> vectorFileTests(const Subject& subject, const
     }
     const Inferred& inferred = mapped->inferred;
     const std::string what = path + ": " + inferred.description;
-    if (const std::string why = mismatch(Suites::algorithm(inferred.row), subject); !why.empty()) {
-        return {failing(path, what + ", " + why)};
-    }
     try {
+        if (const std::string why = mismatch(Suites::algorithm(inferred.row), subject);
+            !why.empty()) {
+            return {failing(path, what + ", " + why)};
+        }
         return {zorvan::testing::TestGroup{
             inferred.groupName,
             mapped->mapping->build(subject, locate(path, inferred, ledger), options)}};

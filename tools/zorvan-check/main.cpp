@@ -166,8 +166,9 @@ options:
                      source tree's when run from the build tree
   --vectors PATH...  run these vector files instead of the installed ones: ACVP sets' files
                      (a prompt.json or expectedResults.json, read as a pair, or an
-                     internalProjection.json; each optionally .gz) and Wycheproof files; says
-                     what each is taken for, then runs it on every backend type that has its
+                     internalProjection.json; each optionally .gz), Wycheproof files, and
+                     CAVP response files whose header names their algorithm; says what each
+                     is taken for, then runs it on every backend type that has its
                      algorithm, as suites File<n>-<algorithm>[-<key bits>]
   --long             end each Sweep suite with its long message (512 MiB: a second or two each)
                      and run the ACVP large data tests (1 to 8 GiB each, streamed)
