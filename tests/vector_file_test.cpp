@@ -4,6 +4,7 @@
 
 #include <Test/ACVPAEAD.hpp>
 #include <Test/AcvpHash.hpp>
+#include <Test/Suites.hpp>
 #include <Test/VectorFile.hpp>
 #include <Test/VectorFormat.hpp>
 #include <Test/Wycheproof.hpp>
@@ -16,6 +17,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -187,6 +189,38 @@ TEST_F(UserFolder, AFileWithNoTestOfTheTypesKeySizeIsOneSkipThatSaysSo) {
         EXPECT_EQ(runs[0].status, LeafStatus::skipped);
         EXPECT_THAT(runs[0].path, ::testing::EndsWith("/KeyLength256"));
         EXPECT_THAT(runs[0].report, HasSubstr("128 only, none of 256"));
+    }
+}
+
+// The folder under the data root that holds the file ("Test/ACVP/SHA2-256-1.0").
+std::string folderOf(const fs::path& file) {
+    return fs::relative(file.parent_path(), shippedData).generic_string();
+}
+
+// Every shipped file the vector file builder takes maps to the row whose suites read its
+// folder: a typo in the mapping table would send a file to another algorithm's type.
+TEST(VectorFile, EveryShippedFileMapsToTheRowThatReadsItsFolder) {
+    std::vector<fs::path> files;
+    for (const char* folder : {"Test/ACVP", "Test/WYCHEPROOF", "Test/KAT_SHA", "Test/KAT_SHA3",
+                               "Test/KAT_SHA512T", "Test/KAT_AES"}) {
+        for (const fs::directory_entry& entry :
+             fs::recursive_directory_iterator(shippedData / folder)) {
+            const std::string name = entry.path().filename().string();
+            if (entry.is_regular_file() && !name.starts_with("expectedResults")) {
+                files.push_back(entry.path());
+            }
+        }
+    }
+    EXPECT_EQ(files.size(), 25u + 19u + 10u + 8u + 4u + 120u);
+    for (const fs::path& file : files) {
+        SCOPED_TRACE(file.string());
+        const VectorFile::Inferred inferred = VectorFile::inspect(file.string());
+        const std::string folder = folderOf(file);
+        const auto& suites = ::Test::Suites::algorithm(inferred.row).suites;
+        EXPECT_TRUE(std::ranges::any_of(suites, [&folder](const ::Test::Suites::Suite& suite) {
+            return std::ranges::any_of(
+                suite.folders, [&folder](const auto& read) { return read.directory == folder; });
+        })) << inferred.row;
     }
 }
 

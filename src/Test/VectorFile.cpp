@@ -243,6 +243,11 @@ constexpr std::array acvpNames{AcvpName{Format::acvpPrompt, "prompt", "expectedR
                                AcvpName{Format::acvpExpectedResults, "expectedResults", "prompt"},
                                AcvpName{Format::acvpInternalProjection, "internalProjection", ""}};
 
+// The format's name after its article: "an ACVP prompt", "a Wycheproof".
+std::string withArticle(std::string_view format) {
+    return (format.starts_with('A') ? "an " : "a ") + std::string(format);
+}
+
 // The name of stem's file in directory ("prompt.json" or "prompt.json.gz"), if one is there.
 std::optional<std::string> fileBeside(const fs::path& directory, std::string_view stem) {
     for (const std::string& name : {std::string(stem) + ".json", std::string(stem) + ".json.gz"}) {
@@ -261,23 +266,22 @@ std::string acvpPartner(const std::string& path, Format format) {
     const fs::path file(path);
     const std::string name = file.filename().string();
     const std::string stem(names.stem);
-    const std::string_view kind = VectorFormat::formatName(format);
+    const std::string kind = withArticle(VectorFormat::formatName(format));
     if (name != stem + ".json" && name != stem + ".json.gz") {
-        throw MappingError(path + ": an " + std::string(kind) +
-                           " is read from its set's folder, named " + stem +
+        throw MappingError(path + ": " + kind + " is read from its set's folder, named " + stem +
                            ".json (or .json.gz): rename it so");
     }
     const fs::path directory = file.parent_path().empty() ? fs::path(".") : file.parent_path();
     if (names.partnerStem.empty()) {
         if (const std::optional<std::string> prompt = fileBeside(directory, "prompt")) {
-            throw MappingError(path + ": an " + std::string(kind) + " beside " + *prompt +
+            throw MappingError(path + ": " + kind + " beside " + *prompt +
                                ", which the set's reader takes in its place");
         }
         return {};
     }
     const std::optional<std::string> partner = fileBeside(directory, names.partnerStem);
     if (!partner) {
-        throw MappingError(path + ": an " + std::string(kind) + " is read with its " +
+        throw MappingError(path + ": " + kind + " is read with its " +
                            std::string(names.partnerStem) + ".json (or .json.gz) beside it, " +
                            "and the folder holds none");
     }
@@ -335,7 +339,7 @@ Mapped mapFile(const std::string& path) {
                (each.recordStart.empty() || each.recordStart == file.recordStart);
     });
     if (mapping == mappings.end()) {
-        throw MappingError(path + ": a " + format + " " + unmapped(file) +
+        throw MappingError(path + ": " + withArticle(format) + " " + unmapped(file) +
                            ", which no builder here takes");
     }
     Inferred inferred{path, format, file.algorithm, std::string(mapping->row), {}, {}, {}};
