@@ -47,17 +47,19 @@ public:
 /// inspect: what the file at path is and which row its tests need. Throws MappingError (and
 /// nothing else beyond allocation) for a file that cannot be read, that no reader takes, whose
 /// algorithm (or, for a response file, whose records' first field) no builder takes, or an
-/// ACVP file whose folder does not hold it as a set: a
-/// prompt and its expectedResults named prompt.json and expectedResults.json (each optionally
-/// .gz), or an internalProjection.json alone.
+/// ACVP file whose folder does not hold it as a set: a prompt and its expectedResults named
+/// prompt.json and expectedResults.json (each optionally .gz), or an internalProjection.json
+/// alone.
 Inferred inspect(const std::string& path);
 
 /// vectorFileTests: the tests of the file at path for the type in subject: one group named
-/// Inferred::groupName holding what the builder of its kind gives, reading the file's folder
-/// with no manifest and noting its records in ledger when one is given. Never throws beyond
-/// allocation: a file that inspect refuses, a type of another kind of primitive than the file
-/// tests, or a hash or XOF of other lengths than its algorithm's, gives one failing leaf named
-/// after the file whose message names the path and says why; so does a builder that throws.
+/// Inferred::groupName holding what the builder of its kind gives, reading the file where it
+/// stands (its folder needs no manifest) and noting its records in ledger when one is given. A
+/// response file of AES keys of other sizes than the type's gives one skipped leaf saying so.
+/// Never throws beyond allocation: a file that inspect refuses, a type of another kind of
+/// primitive than the file tests, or a hash or XOF of other lengths than its algorithm's, gives
+/// one failing leaf named after the file whose message names the path and says why; so does a
+/// builder that throws.
 std::vector<zorvan::testing::Test> vectorFileTests(const Suites::Subject& subject,
                                                    const std::string& path,
                                                    const Suites::SuiteOptions& options = {},
