@@ -224,6 +224,17 @@ TEST(VectorFile, EveryShippedFileMapsToTheRowThatReadsItsFolder) {
     }
 }
 
+// A lab folder beside the installed data: the data root's manifest does not list the file, and
+// is not asked to.
+TEST_F(UserFolder, AFileBesideADataRootIsNotCheckedAgainstItsManifest) {
+    (void)copy("Test/manifest.tsv", "Test");
+    const std::string path = copy("Test/KAT_SHA/SHA256ShortMsg.rsp", "Lab");
+    const std::vector<leaf_runs::LeafRun> runs =
+        leaf_runs::runAll(::Test::makeVectorFileTests<zorvan::openssl::SHA256>(path));
+    EXPECT_EQ(runs.size(), ::Test::VectorFormat::detectFile(path).records);
+    EXPECT_THAT(leaf_runs::pathsWith(runs, LeafStatus::failed), IsEmpty());
+}
+
 TEST_F(UserFolder, AFileOfAnotherPrimitiveOrAnotherHashIsOneFailingLeafThatSaysSo) {
     const std::string prompt = copy("Test/ACVP/SHA2-256-1.0/prompt.json.gz", "sha256");
     (void)copy("Test/ACVP/SHA2-256-1.0/expectedResults.json.gz", "sha256");

@@ -54,11 +54,11 @@ Inferred inspect(const std::string& path);
 
 /// vectorFileTests: the tests of the file at path for the type in subject: one group named
 /// Inferred::groupName holding what the builder of its kind gives, reading the file where it
-/// stands (its folder needs no manifest) and noting its records in ledger when one is given. A
-/// response file of AES keys of other sizes than the type's gives one skipped leaf saying so.
-/// Never throws beyond allocation: a file that inspect refuses, a type of another kind of
-/// primitive than the file tests, or a hash or XOF of other lengths than its algorithm's, gives
-/// one failing leaf named after the file whose message names the path and says why; so does a
+/// stands (with no manifest, even under a data root that has one) and noting its records in ledger
+/// when one is given. A response file of AES keys of other sizes than the type's gives one skipped
+/// leaf saying so. Never throws beyond allocation: a file that inspect refuses, a type of another
+/// kind of primitive than the file tests, or a hash or XOF of other lengths than its algorithm's,
+/// gives one failing leaf named after the file whose message names the path and says why; so does a
 /// builder that throws.
 std::vector<zorvan::testing::Test> vectorFileTests(const Suites::Subject& subject,
                                                    const std::string& path,

@@ -410,8 +410,10 @@ std::string mismatch(const Suites::Algorithm& row, const Subject& subject) {
 Located locate(const std::string& path, const Inferred& inferred, RecordLedger::Ledger* ledger) {
     const fs::path file = fs::absolute(path).lexically_normal();
     const fs::path directory = file.parent_path();
-    return {DataSource(directory.parent_path().string(), ledger), directory.filename().string(),
-            file.filename().string(), inferred.algorithm, inferred.row};
+    // The file is the user's: a manifest of a data root above it does not list it.
+    return {DataSource::ignoringManifest(directory.parent_path().string(), ledger),
+            directory.filename().string(), file.filename().string(), inferred.algorithm,
+            inferred.row};
 }
 
 zorvan::testing::Test failing(const std::string& path, std::string message) {
