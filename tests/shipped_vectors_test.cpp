@@ -148,6 +148,24 @@ TEST(VectorFormat, AResponseFileIsToldByItsFirstRecordField) {
     EXPECT_EQ(detected.format, Format::cavpResponse);
     EXPECT_EQ(detected.recordStart, "Len");
     EXPECT_EQ(detected.records, 2u);
+    // A section on its first line, before any comment, is no JSON array.
+    for (const char* text : {"[L = 20]\n\nLen = 0\nMsg = 00\n", "[ENCRYPT]\nCOUNT = 0\n"}) {
+        EXPECT_EQ(::Test::VectorFormat::detect("x.rsp", text).format, Format::cavpResponse) << text;
+    }
+}
+
+TEST(VectorFormat, AResponseFileNamesTheAlgorithmItsHeaderStates) {
+    const auto algorithmOf = [](const std::string& header) {
+        return ::Test::VectorFormat::detect("x.rsp", header + "\nCOUNT = 0\nKEY = 00\n").algorithm;
+    };
+    EXPECT_EQ(algorithmOf("#  CAVS 11.0\n#  \"SHA-256 ShortMsg\" information"), "SHA-256");
+    EXPECT_EQ(algorithmOf("#  \"SHA-512/224 LongMsg\" information for \"sha_values\""),
+              "SHA-512/224");
+    EXPECT_EQ(algorithmOf("# Config info for aes_values\n# AESVS GFSbox test data for CBC\r"),
+              "AES-CBC");
+    EXPECT_EQ(algorithmOf("# Camellia CBC from OpenSSL's test vectors."), "");
+    EXPECT_EQ(algorithmOf("[ENCRYPT]\n# AESVS GFSbox test data for CBC"), "AES-CBC");
+    EXPECT_EQ(algorithmOf("Note = \"SHA-1 x\" information"), "");
 }
 
 TEST(VectorFormat, AFileNoReaderTakesSaysWhy) {

@@ -585,4 +585,66 @@ TEST(ZorvanCheck, DifferentialComparesEachPairOfBackendsOnWhatTheyShare) {
     EXPECT_EQ(zorvanCheck("--duration soon").status, 2);
 }
 
+// The closing line's counts: "N passed, N failed".
+std::string closingCounts(const std::string& output) {
+    const std::size_t start = output.rfind('\n', output.size() - 2);
+    return output.substr(start + 1);
+}
+
+// A shipped file given with --vectors runs on every backend that has its algorithm, with the
+// same counts as the installed suite that reads it.
+TEST(ZorvanCheck, VectorsRunAFileOnEveryBackendWithItsAlgorithmAsTheInstalledSuiteDoes) {
+    const std::string prompt = std::string(std::getenv("zorvan_tests_datadir")) +
+                               "/Test/ACVP/HMAC-SHA2-256-1.0/prompt.json.gz";
+    const Result given = zorvanCheck("--jobs 2 --vectors " + prompt);
+    EXPECT_EQ(given.status, 0) << given.output;
+    EXPECT_THAT(
+        given.output,
+        ::testing::StartsWith(
+            prompt + ": ACVP prompt, HMAC-SHA2-256 (paired with expectedResults.json.gz)\n"));
+    for (const char* backend : {"openssl", "gcrypt", "nettle"}) {
+        EXPECT_THAT(given.output,
+                    ::testing::ContainsRegex(std::string(backend) + " +File1-SHA256 +[1-9]"));
+    }
+    const Result installed = zorvanCheck("--jobs 2 --suite ACVP-HMAC-SHA2-256");
+    EXPECT_EQ(closingCounts(given.output), closingCounts(installed.output));
+}
+
+TEST(ZorvanCheck, VectorsRefuseAFileTheyCannotMapNamingItsPath) {
+    const std::string wycheproof = std::string(std::getenv("zorvan_tests_datadir")) +
+                                   "/Test/WYCHEPROOF/xchacha20_poly1305_test.json.gz";
+    const TemporaryDataDirectory data; // points zorvan_tests_datadir elsewhere: made after
+    data.write("notes.txt", "some words, no vectors\n");
+    const std::string garbage = (data.root() / "notes.txt").string();
+    const Result refused = zorvanCheck("--vectors " + garbage);
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_THAT(refused.output, HasSubstr(garbage + ": no reader takes it"));
+
+    const Result noBackend = zorvanCheck("--backend openssl --vectors " + wycheproof);
+    EXPECT_EQ(noBackend.status, 2);
+    EXPECT_THAT(noBackend.output,
+                HasSubstr(wycheproof + ": Wycheproof, XCHACHA20-POLY1305, and no backend "
+                                       "selected here has XChaCha20-Poly1305"));
+    EXPECT_THAT(zorvanCheck("--differential --vectors " + wycheproof).output,
+                HasSubstr("do not combine"));
+}
+
+// A wrong answer in a file of one's own fails its leaf, and the rerun line gives the file again.
+TEST(ZorvanCheck, AFailureInAVectorFileIsRerunWithTheFile) {
+    const TemporaryDataDirectory data;
+    data.write("lab/internalProjection.json", R"({"vsId": 7, "algorithm": "SHA2-256",
+ "revision": "1.0", "testGroups": [{"tgId": 1, "testType": "AFT", "tests": [
+  {"tcId": 1, "msg": "", "len": 0,
+   "md": "E3B0C44298FC1C149AFBF4C8996FB92427AE41E4649B934CA495991B7852B855"},
+  {"tcId": 2, "msg": "", "len": 0,
+   "md": "03B0C44298FC1C149AFBF4C8996FB92427AE41E4649B934CA495991B7852B855"}]}]})");
+    const std::string path = (data.root() / "lab/internalProjection.json").string();
+    const Result result = zorvanCheck("--backend nettle --vectors " + path);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_THAT(result.output, HasSubstr("nettle/File1-SHA256/ACVP SHA2-256 (internalProjection)/"
+                                         "ACVP-SHA2-256/tg1/tc2"));
+    EXPECT_THAT(result.output, HasSubstr("--vectors " + path + " --filter "));
+    EXPECT_THAT(result.output, ::testing::EndsWith("1 passed, 1 failed\n"));
+}
+
 } // namespace

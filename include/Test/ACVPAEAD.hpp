@@ -38,6 +38,15 @@ std::vector<zorvan::testing::Test> acvpGcmTests(const std::shared_ptr<const Cryp
 std::vector<zorvan::testing::Test> acvpCcmTests(const std::shared_ptr<const Crypto::AeadView>& aead,
                                                 const DataSource& source = {});
 
+/// acvpGcmSetTests, acvpCcmSetTests: the same of a set in another folder of the source,
+/// relativeDirectory.
+std::vector<zorvan::testing::Test>
+acvpGcmSetTests(const std::shared_ptr<const Crypto::AeadView>& aead,
+                std::string_view relativeDirectory, const DataSource& source = {});
+std::vector<zorvan::testing::Test>
+acvpCcmSetTests(const std::shared_ptr<const Crypto::AeadView>& aead,
+                std::string_view relativeDirectory, const DataSource& source = {});
+
 /// makeACVPGCMTests, makeACVPCCMTests: the suites for AEAD type A (a backend's AES128GCM or
 /// AES128CCM, or a type of one's own).
 template <zorvan::Aead A>

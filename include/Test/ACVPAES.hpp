@@ -39,6 +39,14 @@ std::vector<zorvan::testing::Test>
 acvpAesTests(const std::shared_ptr<const Crypto::CipherView>& cipher,
              const DataSource& source = {});
 
+/// acvpAesSetTests: acvpAesTests of one set alone, the one of algorithm ("ACVP-AES-CBC", the
+/// name the set declares), read from the source's relativeDirectory. Throws
+/// std::invalid_argument for an algorithm other than the six sets', and what
+/// Test::AcvpFiles::readFolder throws.
+std::vector<zorvan::testing::Test>
+acvpAesSetTests(const std::shared_ptr<const Crypto::CipherView>& cipher, std::string_view algorithm,
+                std::string_view relativeDirectory, const DataSource& source = {});
+
 /// makeACVPAESTests: acvpAesTests for key type K.
 template <zorvan::BlockCipher K>
 std::vector<zorvan::testing::Test> makeACVPAESTests(const DataSource& source = {}) {

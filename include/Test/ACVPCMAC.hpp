@@ -30,6 +30,11 @@ inline constexpr std::string_view setDirectory = "Test/ACVP/CMAC-AES-1.0";
 std::vector<zorvan::testing::Test> acvpCmacTests(const std::shared_ptr<const Crypto::MacView>& mac,
                                                  const DataSource& source = {});
 
+/// acvpCmacSetTests: the same of a set in another folder of the source, relativeDirectory.
+std::vector<zorvan::testing::Test>
+acvpCmacSetTests(const std::shared_ptr<const Crypto::MacView>& mac,
+                 std::string_view relativeDirectory, const DataSource& source = {});
+
 /// makeACVPCMACTests: acvpCmacTests for the MAC type M (zorvan::Cmac<K>, or a type of one's
 /// own).
 template <zorvan::Mac M>

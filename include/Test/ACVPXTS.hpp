@@ -33,6 +33,11 @@ inline constexpr std::string_view setDirectory = "Test/ACVP/ACVP-AES-XTS-2.0";
 std::vector<zorvan::testing::Test> acvpXtsTests(const std::shared_ptr<const Crypto::XtsView>& xts,
                                                 const DataSource& source = {});
 
+/// acvpXtsSetTests: the same of a set in another folder of the source, relativeDirectory.
+std::vector<zorvan::testing::Test>
+acvpXtsSetTests(const std::shared_ptr<const Crypto::XtsView>& xts,
+                std::string_view relativeDirectory, const DataSource& source = {});
+
 /// makeACVPXTSTests: acvpXtsTests for XTS over key type K.
 template <zorvan::BlockCipher K>
 std::vector<zorvan::testing::Test> makeACVPXTSTests(const DataSource& source = {}) {

@@ -32,8 +32,9 @@ public:
     explicit DataSource(std::string root, RecordLedger::Ledger* ledger = nullptr);
 
     /// ignoringManifest: the data under root read as it stands, without the manifest it may
-    /// hold: for describing data, not for testing with it.
-    static DataSource ignoringManifest(std::string root);
+    /// hold, noting in ledger when it is given: for describing data, and for testing with a
+    /// file of one's own that lies under a data root without being part of its data.
+    static DataSource ignoringManifest(std::string root, RecordLedger::Ledger* ledger = nullptr);
 
     /// root: the data root, as given.
     [[nodiscard]] const std::string& root() const noexcept { return root_; }

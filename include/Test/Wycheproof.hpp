@@ -33,17 +33,27 @@ namespace Test::Wycheproof {
 /// katDirectory: the folder the Wycheproof suites read (the files gzip-compressed).
 inline constexpr const char* katDirectory = "Test/WYCHEPROOF";
 
+/// FileAt: the file a suite reads: its folder under the data source's root and its name (a
+/// ".gz" one is expanded). An empty name is the installed file of the suite's algorithm, and
+/// "name" also reads "name.gz".
+struct FileAt {
+    std::string_view directory = katDirectory;
+    std::string_view name;
+};
+
 /// aeadTests: the Wycheproof tests of the algorithm table's AEAD row algorithm ("AES-GCM",
 /// "AES-CCM", "ChaCha20-Poly1305", "XChaCha20-Poly1305") for the type in view, whose key size
 /// they have: a valid test's seal must give its ct and tag and open its msg; an invalid test's
 /// open must refuse and write nothing into the caller's buffer; an acceptable one follows
 /// acceptable (under either, an open that succeeds must give the msg). Throws
 /// std::invalid_argument for an algorithm without a Wycheproof file, and
-/// Test::KatFiles::KatDirectoryError when the folder cannot be listed or the file read.
+/// Test::KatFiles::KatDirectoryError when the folder cannot be listed or the file read. Each
+/// builder here reads file, by default the installed one.
 std::vector<zorvan::testing::Test> aeadTests(const std::shared_ptr<const Crypto::AeadView>& aead,
                                              std::string_view algorithm,
                                              Acceptable acceptable = Acceptable::either,
-                                             const DataSource& source = {});
+                                             const DataSource& source = {},
+                                             const FileAt& file = {});
 
 /// cmacTests: Wycheproof's AES-CMAC tests for the MAC in view: a valid test's tag must be the
 /// MAC's and verifyTag must accept it; an invalid test's tag must not verify, and its key, when
@@ -51,13 +61,14 @@ std::vector<zorvan::testing::Test> aeadTests(const std::shared_ptr<const Crypto:
 /// Throws as aeadTests does.
 std::vector<zorvan::testing::Test> cmacTests(const std::shared_ptr<const Crypto::MacView>& mac,
                                              Acceptable acceptable = Acceptable::either,
-                                             const DataSource& source = {});
+                                             const DataSource& source = {},
+                                             const FileAt& file = {});
 
 /// xtsTests: Wycheproof's AES-XTS tests for XTS over the cipher in view: the msg must encrypt
 /// to the ct under the tweak (the iv, zero octets added on the right up to 16) and the ct
 /// decrypt to the msg. Throws as aeadTests does.
 std::vector<zorvan::testing::Test> xtsTests(const std::shared_ptr<const Crypto::XtsView>& xts,
-                                            const DataSource& source = {});
+                                            const DataSource& source = {}, const FileAt& file = {});
 
 /// hmacTests: Wycheproof's HMAC tests over the hash in view, of the algorithm table's row
 /// algorithm ("SHA256", "SHA512-224", "SHA3-384"): a valid test's tag must be the HMAC's first
@@ -66,7 +77,8 @@ std::vector<zorvan::testing::Test> xtsTests(const std::shared_ptr<const Crypto::
 std::vector<zorvan::testing::Test> hmacTests(const std::shared_ptr<const Crypto::HashView>& hash,
                                              std::string_view algorithm,
                                              Acceptable acceptable = Acceptable::either,
-                                             const DataSource& source = {});
+                                             const DataSource& source = {},
+                                             const FileAt& file = {});
 
 /// cbcPaddedTests: Wycheproof's padded CBC tests of the algorithm table's row algorithm ("AES",
 /// "Camellia") for the cipher in view, whose key size they have: a valid test's msg must
@@ -74,7 +86,8 @@ std::vector<zorvan::testing::Test> hmacTests(const std::shared_ptr<const Crypto:
 /// wrong) must be refused by unCbcPadded. Throws as aeadTests does.
 std::vector<zorvan::testing::Test>
 cbcPaddedTests(const std::shared_ptr<const Crypto::CipherView>& cipher, std::string_view algorithm,
-               Acceptable acceptable = Acceptable::either, const DataSource& source = {});
+               Acceptable acceptable = Acceptable::either, const DataSource& source = {},
+               const FileAt& file = {});
 
 /// makeWycheproofAeadTests, makeWycheproofCMACTests, makeWycheproofXTSTests,
 /// makeWycheproofHMACTests, makeWycheproofCBCTests: the builders above for the type A, M (or

@@ -133,13 +133,13 @@ void bindTest(RecordTests& records, const std::shared_ptr<const Crypto::AeadView
 }
 
 std::vector<zorvan::testing::Test> setTests(const std::shared_ptr<const Crypto::AeadView>& aead,
-                                            const DataSource& source, Construction construction) {
+                                            const DataSource& source, std::string_view directory,
+                                            Construction construction) {
     const bool gcm = construction == Construction::gcm;
     const Suites::Algorithm& algorithm = Suites::algorithm(gcm ? "AES-GCM" : "AES-CCM");
     RecordTests records(source);
-    AcvpSuite::addSet(records, source, gcm ? gcmDirectory : ccmDirectory,
-                      gcm ? "ACVP-AES-GCM" : "ACVP-AES-CCM", aead->keyLength(),
-                      [&](RecordTests& into, const AcvpCase& read) {
+    AcvpSuite::addSet(records, source, directory, gcm ? "ACVP-AES-GCM" : "ACVP-AES-CCM",
+                      aead->keyLength(), [&](RecordTests& into, const AcvpCase& read) {
                           bindTest(into, aead, algorithm, construction, read);
                       });
     return std::move(records).take();
@@ -149,12 +149,24 @@ std::vector<zorvan::testing::Test> setTests(const std::shared_ptr<const Crypto::
 
 std::vector<zorvan::testing::Test> acvpGcmTests(const std::shared_ptr<const Crypto::AeadView>& aead,
                                                 const DataSource& source) {
-    return setTests(aead, source, Construction::gcm);
+    return setTests(aead, source, gcmDirectory, Construction::gcm);
+}
+
+std::vector<zorvan::testing::Test>
+acvpGcmSetTests(const std::shared_ptr<const Crypto::AeadView>& aead,
+                std::string_view relativeDirectory, const DataSource& source) {
+    return setTests(aead, source, relativeDirectory, Construction::gcm);
 }
 
 std::vector<zorvan::testing::Test> acvpCcmTests(const std::shared_ptr<const Crypto::AeadView>& aead,
                                                 const DataSource& source) {
-    return setTests(aead, source, Construction::ccm);
+    return setTests(aead, source, ccmDirectory, Construction::ccm);
+}
+
+std::vector<zorvan::testing::Test>
+acvpCcmSetTests(const std::shared_ptr<const Crypto::AeadView>& aead,
+                std::string_view relativeDirectory, const DataSource& source) {
+    return setTests(aead, source, relativeDirectory, Construction::ccm);
 }
 
 } // namespace Test::ACVPAEAD

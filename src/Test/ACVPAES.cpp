@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <utility>
 
@@ -335,18 +336,35 @@ void bindTest(RecordTests& records, const std::shared_ptr<const Crypto::CipherVi
     }));
 }
 
+void addModeSet(RecordTests& records, const std::shared_ptr<const Crypto::CipherView>& cipher,
+                const ModeSet& set, std::string_view directory, const DataSource& source) {
+    const Suites::Algorithm& aes = Suites::algorithm("AES");
+    AcvpSuite::addSet(records, source, directory, set.algorithm, cipher->keyLength(),
+                      [&](RecordTests& into, const AcvpCase& read) {
+                          bindTest(into, cipher, aes, set.mode, read);
+                      });
+}
+
 } // namespace
 
 std::vector<zorvan::testing::Test>
 acvpAesTests(const std::shared_ptr<const Crypto::CipherView>& cipher, const DataSource& source) {
-    const Suites::Algorithm& aes = Suites::algorithm("AES");
     RecordTests records(source);
     for (const ModeSet& set : modeSets) {
-        AcvpSuite::addSet(records, source, set.directory, set.algorithm, cipher->keyLength(),
-                          [&](RecordTests& into, const AcvpCase& read) {
-                              bindTest(into, cipher, aes, set.mode, read);
-                          });
+        addModeSet(records, cipher, set, set.directory, source);
     }
+    return std::move(records).take();
+}
+
+std::vector<zorvan::testing::Test>
+acvpAesSetTests(const std::shared_ptr<const Crypto::CipherView>& cipher, std::string_view algorithm,
+                std::string_view relativeDirectory, const DataSource& source) {
+    const auto set = std::ranges::find(modeSets, algorithm, &ModeSet::algorithm);
+    if (set == modeSets.end()) {
+        throw std::invalid_argument("no ACVP AES set of the algorithm " + std::string(algorithm));
+    }
+    RecordTests records(source);
+    addModeSet(records, cipher, *set, relativeDirectory, source);
     return std::move(records).take();
 }
 

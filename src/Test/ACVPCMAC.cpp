@@ -71,10 +71,16 @@ void bindTest(RecordTests& records, const std::shared_ptr<const Crypto::MacView>
 
 std::vector<zorvan::testing::Test> acvpCmacTests(const std::shared_ptr<const Crypto::MacView>& mac,
                                                  const DataSource& source) {
+    return acvpCmacSetTests(mac, setDirectory, source);
+}
+
+std::vector<zorvan::testing::Test>
+acvpCmacSetTests(const std::shared_ptr<const Crypto::MacView>& mac,
+                 std::string_view relativeDirectory, const DataSource& source) {
     const Suites::Algorithm& cmac = Suites::algorithm("AES-CMAC");
     RecordTests records(source);
     AcvpSuite::addSet(
-        records, source, setDirectory, "CMAC-AES", mac->keyLength(),
+        records, source, relativeDirectory, "CMAC-AES", mac->keyLength(),
         [&](RecordTests& into, const AcvpCase& read) { bindTest(into, mac, cmac, read); });
     return std::move(records).take();
 }

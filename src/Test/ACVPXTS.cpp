@@ -108,10 +108,16 @@ void bindTest(RecordTests& records, const std::shared_ptr<const Crypto::XtsView>
 
 std::vector<zorvan::testing::Test> acvpXtsTests(const std::shared_ptr<const Crypto::XtsView>& xts,
                                                 const DataSource& source) {
+    return acvpXtsSetTests(xts, setDirectory, source);
+}
+
+std::vector<zorvan::testing::Test>
+acvpXtsSetTests(const std::shared_ptr<const Crypto::XtsView>& xts,
+                std::string_view relativeDirectory, const DataSource& source) {
     const Suites::Algorithm& aes = Suites::algorithm("AES-XTS");
     RecordTests records(source);
     AcvpSuite::addSet(
-        records, source, setDirectory, "ACVP-AES-XTS", xts->keyLength() / 2,
+        records, source, relativeDirectory, "ACVP-AES-XTS", xts->keyLength() / 2,
         [&](RecordTests& into, const AcvpCase& read) { bindTest(into, xts, aes, read); });
     return std::move(records).take();
 }

@@ -231,13 +231,19 @@ std::vector<AesRecord> knownAnswers(const KatFiles::Folder& folder) {
 }
 
 std::vector<zorvan::testing::Test>
-knownAnswerTests(const std::shared_ptr<const Crypto::CipherView>& cipher, const DataSource& source,
-                 const KatFiles::Folder& folder, const Suites::Algorithm& algorithm) {
+recordTests(const std::shared_ptr<const Crypto::CipherView>& cipher, const DataSource& source,
+            const KatFiles::Folder& folder, const Suites::Algorithm& algorithm) {
     RecordTests records(source);
     records.addFolder(folder, knownAnswers(folder), [&](RecordTests& each, KnownAnswer vector) {
         bindKnownAnswer(each, *cipher, algorithm, std::move(vector));
     });
-    std::vector<zorvan::testing::Test> tests = std::move(records).take();
+    return std::move(records).take();
+}
+
+std::vector<zorvan::testing::Test>
+knownAnswerTests(const std::shared_ptr<const Crypto::CipherView>& cipher, const DataSource& source,
+                 const KatFiles::Folder& folder, const Suites::Algorithm& algorithm) {
+    std::vector<zorvan::testing::Test> tests = recordTests(cipher, source, folder, algorithm);
     for (zorvan::testing::Test& group : Crypto::blockCipherPropTests(cipher)) {
         tests.push_back(std::move(group));
     }

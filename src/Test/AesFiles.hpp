@@ -67,9 +67,15 @@ using AesRecord = ReadRecord<KnownAnswer>;
 /// they belong. Never fails beyond allocation.
 std::vector<AesRecord> knownAnswers(const KatFiles::Folder& folder);
 
-/// knownAnswerTests: the tests of the records for the cipher's view, then the two block-cipher
-/// property groups, the records accounted for as Test::AES::aesTests says, with the key sizes
-/// and block of the algorithm. Throws as aesTests does.
+/// recordTests: the tests of the records for the cipher's view, the records accounted for as
+/// Test::AES::aesTests says, with the key sizes and block of the algorithm. Throws as aesTests
+/// does.
+std::vector<zorvan::testing::Test>
+recordTests(const std::shared_ptr<const Crypto::CipherView>& cipher, const DataSource& source,
+            const KatFiles::Folder& folder, const Suites::Algorithm& algorithm);
+
+/// knownAnswerTests: recordTests, then the two block-cipher property groups. Throws as
+/// aesTests does.
 std::vector<zorvan::testing::Test>
 knownAnswerTests(const std::shared_ptr<const Crypto::CipherView>& cipher, const DataSource& source,
                  const KatFiles::Folder& folder, const Suites::Algorithm& algorithm);

@@ -30,8 +30,8 @@ DataSource::DataSource(std::string root, RecordLedger::Ledger* ledger,
                        std::shared_ptr<const ManifestState> manifest)
     : root_(std::move(root)), ledger_(ledger), manifest_(std::move(manifest)) {}
 
-DataSource DataSource::ignoringManifest(std::string root) {
-    return {std::move(root), nullptr, std::make_shared<const ManifestState>()};
+DataSource DataSource::ignoringManifest(std::string root, RecordLedger::Ledger* ledger) {
+    return {std::move(root), ledger, std::make_shared<const ManifestState>()};
 }
 
 std::string DataSource::path(std::string_view relativeName) const {

@@ -77,6 +77,51 @@ Detected detectJson(std::string_view fileName, std::string text) {
     return detected;
 }
 
+std::string_view trimmed(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+// The algorithm a response file's header comment names: the first word of a quoted
+// '"SHA-256 ShortMsg" information', or "AES-" and the mode of 'AESVS GFSbox test data for
+// CBC'; "" when no comment line names one.
+std::string headerAlgorithm(const std::vector<std::string_view>& lines) {
+    constexpr std::string_view aesTest = "AESVS ";
+    constexpr std::string_view aesMode = " test data for ";
+    for (const std::string_view line : lines) {
+        if (line.empty() || line.front() != '#') {
+            continue;
+        }
+        const std::size_t open = line.find('"');
+        const std::size_t close = line.find("\" information");
+        if (open != std::string_view::npos && close != std::string_view::npos && close > open) {
+            const std::string_view quoted = line.substr(open + 1, close - open - 1);
+            return std::string(quoted.substr(0, quoted.find(' ')));
+        }
+        const std::size_t mode = line.find(aesMode);
+        if (line.find(aesTest) != std::string_view::npos && mode != std::string_view::npos) {
+            return "AES-" + std::string(trimmed(line.substr(mode + aesMode.size())));
+        }
+    }
+    return {};
+}
+
+// JSON starts with an object, or an array that is empty or of objects (ACVP's exchange array);
+// a response file's first line may be a section, "[ENCRYPT]" or "[L = 20]".
+bool looksLikeJson(std::string_view text) {
+    constexpr std::string_view space = " \t\r\n";
+    const std::size_t start = text.find_first_not_of(space);
+    if (start == std::string_view::npos || (text[start] != '{' && text[start] != '[')) {
+        return false;
+    }
+    const std::size_t next = text.find_first_not_of(space, start + 1);
+    return text[start] == '{' ||
+           (next != std::string_view::npos && (text[next] == '{' || text[next] == ']'));
+}
+
 Detected detectResponse(std::string_view fileName, const std::string& text) {
     const std::vector<std::string_view> lines = ParseNistKATs::splitLines(text);
     const auto record = std::ranges::find_if(lines, [](std::string_view line) {
@@ -92,6 +137,7 @@ Detected detectResponse(std::string_view fileName, const std::string& text) {
         refuse(fileName, "a response file line with no field name before its '='");
     }
     Detected detected;
+    detected.algorithm = headerAlgorithm(lines);
     detected.recordStart = name.substr(first, name.find_last_not_of(" \t") - first + 1);
     for (const ParseNistKATs::KatCategory& category :
          ParseNistKATs::parseCategories(detected.recordStart, text)) {
@@ -125,8 +171,7 @@ Detected detect(std::string_view fileName, std::string text) {
     if (const std::size_t zero = text.find('\0'); zero != std::string::npos) {
         refuse(fileName, "binary, not text: a NUL octet at offset " + std::to_string(zero));
     }
-    const std::size_t start = text.find_first_not_of(" \t\r\n");
-    if (start != std::string::npos && (text[start] == '{' || text[start] == '[')) {
+    if (looksLikeJson(text)) {
         return detectJson(fileName, std::move(text));
     }
     return detectResponse(fileName, text);

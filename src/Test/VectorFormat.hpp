@@ -25,7 +25,9 @@ std::string_view formatName(Format format) noexcept;
 
 /// Detected: a file's format and what it says of itself: for ACVP its algorithm, mode ("" when
 /// none) and revision; for Wycheproof its algorithm and schema; for a CAVP response file the
-/// field that starts its records ("COUNT", "Len") and how many it holds.
+/// field that starts its records ("COUNT", "Len"), how many it holds, and the algorithm its
+/// header comment names, if it names one: "SHA-256" of a line '#  "SHA-256 ShortMsg"
+/// information', "AES-CBC" of a line '# AESVS GFSbox test data for CBC'.
 struct Detected {
     Format format = Format::cavpResponse;
     std::string algorithm;
@@ -43,13 +45,13 @@ public:
 };
 
 /// detect: the format of the file named fileName whose text (gzip already expanded) is text.
-/// JSON is told by its members: Wycheproof's schema or numberOfTests, ACVP's vsId, algorithm
-/// and revision; an ACVP file by its name when it is a set's (prompt.json, expectedResults.json,
-/// internalProjection.json, optionally .gz), else by its groups: only tgId and tests is
-/// expectedResults, an internalTestType or a test's deferred is internalProjection, else a
-/// prompt. Other text is a response file when it holds a NAME = VALUE record. Throws
-/// FormatError for binary or gzip-compressed text, JSON that does not read or is of neither
-/// kind, a file that declares no algorithm, and text with no record.
+/// JSON (an object, or an array that is empty or of objects) is told by its members: Wycheproof's
+/// schema or numberOfTests, ACVP's vsId, algorithm and revision; an ACVP file by its name when it
+/// is a set's (prompt.json, expectedResults.json, internalProjection.json, optionally .gz), else by
+/// its groups: only tgId and tests is expectedResults, an internalTestType or a test's deferred is
+/// internalProjection, else a prompt. Other text is a response file when it holds a NAME = VALUE
+/// record. Throws FormatError for binary or gzip-compressed text, JSON that does not read or is of
+/// neither kind, a file that declares no algorithm, and text with no record.
 Detected detect(std::string_view fileName, std::string text);
 
 /// detectFile: detect of the file at path read with KatFiles::readWhole (".gz" expanded).

@@ -26,7 +26,8 @@ Expectation expectationOf(Result result, Acceptable acceptable) {
     return Expectation::acceptable;
 }
 
-AeadVectors::AeadVector vectorOf(const Record& record, Expectation expectation) {
+AeadVectors::AeadVector vectorOf(std::string_view directory, const Record& record,
+                                 Expectation expectation) {
     const WycheproofFiles::Test& test = *record.vector;
     const auto text = [&test](std::string_view field) { return std::string(*test.text(field)); };
     return {.expectation = expectation,
@@ -39,7 +40,7 @@ AeadVectors::AeadVector vectorOf(const Record& record, Expectation expectation) 
             .ciphertextHex = text("ct"),
             .tagHex = text("tag"),
             .note = describe(test),
-            .file = std::string(katDirectory) + "/" + record.fileName,
+            .file = std::string(directory) + "/" + record.fileName,
             .line = record.line,
             .number = test.number,
             .name = leafName(test),
@@ -50,19 +51,19 @@ AeadVectors::AeadVector vectorOf(const Record& record, Expectation expectation) 
 
 std::vector<zorvan::testing::Test> aeadTests(const std::shared_ptr<const Crypto::AeadView>& aead,
                                              std::string_view algorithm, Acceptable acceptable,
-                                             const DataSource& source) {
+                                             const DataSource& source, const FileAt& file) {
     const Suites::Algorithm& row = Suites::algorithm(algorithm);
-    return fileTests(source, fileOf(algorithm),
-                     [&aead, &row, acceptable](RecordTests& records, const Record& record) {
-                         if (const std::string damage =
-                                 testDamage(*record.vector, "AeadTest", aeadFields);
-                             !damage.empty()) {
-                             return records.fail(placeOf(record), damage);
-                         }
-                         AeadVectors::bindVector(
-                             records, aead, row,
-                             vectorOf(record, expectationOf(record.vector->result, acceptable)));
-                     });
+    return fileTests(
+        source, file, fileOf(algorithm),
+        [&aead, &row, acceptable, &file](RecordTests& records, const Record& record) {
+            if (const std::string damage = testDamage(*record.vector, "AeadTest", aeadFields);
+                !damage.empty()) {
+                return records.fail(placeOf(file.directory, record), damage);
+            }
+            AeadVectors::bindVector(
+                records, aead, row,
+                vectorOf(file.directory, record, expectationOf(record.vector->result, acceptable)));
+        });
 }
 
 } // namespace Test::Wycheproof

@@ -75,30 +75,30 @@ std::string_view cbcFileOf(std::string_view algorithm) {
 
 std::vector<zorvan::testing::Test>
 cbcPaddedTests(const std::shared_ptr<const Crypto::CipherView>& cipher, std::string_view algorithm,
-               Acceptable acceptable, const DataSource& source) {
+               Acceptable acceptable, const DataSource& source, const FileAt& file) {
     const Suites::Algorithm& row = Suites::algorithm(algorithm);
     return fileTests(
-        source, cbcFileOf(algorithm),
-        [&cipher, &row, acceptable](RecordTests& records, const Record& record) {
+        source, file, cbcFileOf(algorithm),
+        [&cipher, &row, acceptable, &file](RecordTests& records, const Record& record) {
             const WycheproofFiles::Test& test = *record.vector;
             std::string damage = testDamage(test, "IndCpaTest", cbcFields);
             const std::optional<zorvan::Bytes> key =
                 damage.empty() ? KatValues::recordHex("key", *test.text("key"), damage)
                                : std::nullopt;
             if (!key) {
-                return records.fail(placeOf(record), damage);
+                return records.fail(placeOf(file.directory, record), damage);
             }
             const std::string octets = std::to_string(key->size()) + " octets";
             if (std::ranges::find(row.keyOctets, key->size()) == row.keyOctets.end()) {
-                return records.fail(placeOf(record),
+                return records.fail(placeOf(file.directory, record),
                                     "a key of " + octets + ", no key size of " + row.name);
             }
             if (key->size() * 8 != cipher->keyLength()) {
-                return records.otherVariant(placeOf(record), "key of " + octets);
+                return records.otherVariant(placeOf(file.directory, record), "key of " + octets);
             }
             const std::optional<Result> result = judged(test.result, acceptable);
             if (!result) {
-                return records.otherVariant(placeOf(record),
+                return records.otherVariant(placeOf(file.directory, record),
                                             "acceptable, and the policy takes either outcome");
             }
             const auto text = [&test](std::string_view field) {
@@ -110,7 +110,7 @@ cbcPaddedTests(const std::shared_ptr<const Crypto::CipherView>& cipher, std::str
                             text("msg"),
                             text("ct"),
                             *result == Result::valid,
-                            WycheproofFiles::origin(katDirectory, record)};
+                            WycheproofFiles::origin(file.directory, record)};
             std::string name = cbcCase.name;
             records.add(
                 zorvan::testing::testCase(std::move(name), [cipher, cbcCase = std::move(cbcCase)] {

@@ -19,15 +19,17 @@ constexpr std::array<std::string_view, 3> macFields{"key", "msg", "tag"};
 // The result a MAC test must meet, or nothing when the record is accounted for already (a
 // damaged test, or an acceptable one under a policy that takes either outcome: a MAC test has
 // one outcome to check, so either leaves none).
-std::optional<Result> macResult(RecordTests& records, const Record& record, Acceptable acceptable) {
+std::optional<Result> macResult(RecordTests& records, std::string_view directory,
+                                const Record& record, Acceptable acceptable) {
     if (const std::string damage = testDamage(*record.vector, "MacTest", macFields);
         !damage.empty()) {
-        records.fail(placeOf(record), damage);
+        records.fail(placeOf(directory, record), damage);
         return std::nullopt;
     }
     const std::optional<Result> result = judged(record.vector->result, acceptable);
     if (!result) {
-        records.otherVariant(placeOf(record), "acceptable, and the policy takes either outcome");
+        records.otherVariant(placeOf(directory, record),
+                             "acceptable, and the policy takes either outcome");
     }
     return result;
 }
@@ -64,44 +66,48 @@ void runHmac(const Crypto::HashView& hash, const HmacCase& test) {
 } // namespace
 
 std::vector<zorvan::testing::Test> cmacTests(const std::shared_ptr<const Crypto::MacView>& mac,
-                                             Acceptable acceptable, const DataSource& source) {
+                                             Acceptable acceptable, const DataSource& source,
+                                             const FileAt& file) {
     const Suites::Algorithm& row = Suites::algorithm("AES-CMAC");
-    return fileTests(
-        source, fileOf(row.name),
-        [&mac, &row, acceptable](RecordTests& records, const Record& record) {
-            const std::optional<Result> result = macResult(records, record, acceptable);
-            if (!result) {
-                return;
-            }
-            const WycheproofFiles::Test& test = *record.vector;
-            CMAC::bindMacVector(
-                records, mac, row.keyOctets,
-                {leafName(test), text(test, "key"), text(test, "msg"), text(test, "tag"),
-                 *result == Result::valid ? CMAC::MacResult::valid : CMAC::MacResult::invalid,
-                 WycheproofFiles::origin(katDirectory, record)});
-        });
+    return fileTests(source, file, fileOf(row.name),
+                     [&mac, &row, acceptable, &file](RecordTests& records, const Record& record) {
+                         const std::optional<Result> result =
+                             macResult(records, file.directory, record, acceptable);
+                         if (!result) {
+                             return;
+                         }
+                         const WycheproofFiles::Test& test = *record.vector;
+                         CMAC::bindMacVector(records, mac, row.keyOctets,
+                                             {leafName(test), text(test, "key"), text(test, "msg"),
+                                              text(test, "tag"),
+                                              *result == Result::valid ? CMAC::MacResult::valid
+                                                                       : CMAC::MacResult::invalid,
+                                              WycheproofFiles::origin(file.directory, record)});
+                     });
 }
 
 std::vector<zorvan::testing::Test> hmacTests(const std::shared_ptr<const Crypto::HashView>& hash,
                                              std::string_view algorithm, Acceptable acceptable,
-                                             const DataSource& source) {
-    return fileTests(
-        source, fileOf(algorithm), [&hash, acceptable](RecordTests& records, const Record& record) {
-            const std::optional<Result> result = macResult(records, record, acceptable);
-            if (!result) {
-                return;
-            }
-            const WycheproofFiles::Test& test = *record.vector;
-            HmacCase hmacCase{
-                leafName(test),           text(test, "key"),
-                text(test, "msg"),        text(test, "tag"),
-                *result == Result::valid, WycheproofFiles::origin(katDirectory, record)};
-            std::string name = hmacCase.name;
-            records.add(
-                zorvan::testing::testCase(std::move(name), [hash, hmacCase = std::move(hmacCase)] {
-                    runHmac(*hash, hmacCase);
-                }));
-        });
+                                             const DataSource& source, const FileAt& file) {
+    return fileTests(source, file, fileOf(algorithm),
+                     [&hash, acceptable, &file](RecordTests& records, const Record& record) {
+                         const std::optional<Result> result =
+                             macResult(records, file.directory, record, acceptable);
+                         if (!result) {
+                             return;
+                         }
+                         const WycheproofFiles::Test& test = *record.vector;
+                         HmacCase hmacCase{leafName(test),
+                                           text(test, "key"),
+                                           text(test, "msg"),
+                                           text(test, "tag"),
+                                           *result == Result::valid,
+                                           WycheproofFiles::origin(file.directory, record)};
+                         std::string name = hmacCase.name;
+                         records.add(zorvan::testing::testCase(
+                             std::move(name),
+                             [hash, hmacCase = std::move(hmacCase)] { runHmac(*hash, hmacCase); }));
+                     });
 }
 
 } // namespace Test::Wycheproof

@@ -60,21 +60,22 @@ std::string_view fileOf(std::string_view algorithm) {
     return found->second;
 }
 
-std::vector<zorvan::testing::Test> fileTests(const DataSource& source, std::string_view fileName,
-                                             const BindTest& bind) {
+std::vector<zorvan::testing::Test> fileTests(const DataSource& source, const FileAt& file,
+                                             std::string_view defaultName, const BindTest& bind) {
+    const std::string_view fileName = file.name.empty() ? defaultName : file.name;
     const WycheproofFiles::Folder folder =
-        WycheproofFiles::readFolder(source, katDirectory, [fileName](std::string_view name) {
+        WycheproofFiles::readFolder(source, file.directory, [fileName](std::string_view name) {
             return name == fileName ||
                    (name.starts_with(fileName) && name.substr(fileName.size()) == ".gz");
         });
     RecordTests records(source);
     records.beginFolder(folder.check);
-    for (const WycheproofFiles::File& file : folder.files) {
-        for (const Record& record : file.records) {
+    for (const WycheproofFiles::File& read : folder.files) {
+        for (const Record& record : read.records) {
             if (record.vector) {
                 bind(records, record);
             } else {
-                records.fail(placeOf(record), record.damage);
+                records.fail(placeOf(file.directory, record), record.damage);
             }
         }
     }
@@ -82,8 +83,8 @@ std::vector<zorvan::testing::Test> fileTests(const DataSource& source, std::stri
     return std::move(records).take();
 }
 
-RecordLedger::RecordPlace placeOf(const Record& record) noexcept {
-    return {katDirectory, record.fileName, record.line, record.test};
+RecordLedger::RecordPlace placeOf(std::string_view directory, const Record& record) noexcept {
+    return {directory, record.fileName, record.line, record.test};
 }
 
 std::string leafName(const WycheproofFiles::Test& test) {

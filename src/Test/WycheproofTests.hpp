@@ -31,17 +31,17 @@ using BindTest = std::function<void(RecordTests&, const Record&)>;
 /// Throws std::invalid_argument for a row without one.
 std::string_view fileOf(std::string_view algorithm);
 
-/// fileTests: the tests of the Wycheproof file fileName (or fileName.gz) under katDirectory:
-/// each intact test
-/// handed to bind; each damaged one, and the file's damage, a failing leaf naming file and
-/// tcId; a file that differs from the manifest, or gives no test, fails too. Throws
-/// Test::KatFiles::KatDirectoryError when the folder cannot be listed or the file read, and
-/// what bind throws.
-std::vector<zorvan::testing::Test> fileTests(const DataSource& source, std::string_view fileName,
-                                             const BindTest& bind);
+/// fileTests: the tests of file, its name (or the installed file defaultName when file names
+/// none) read under its folder, and name.gz as well: each intact test handed to bind; each
+/// damaged one, and the file's damage, a failing leaf naming file and tcId; a file that differs
+/// from the manifest, or gives no test, fails too. Throws Test::KatFiles::KatDirectoryError when
+/// the folder cannot be listed or the file read, and what bind throws.
+std::vector<zorvan::testing::Test> fileTests(const DataSource& source, const FileAt& file,
+                                             std::string_view defaultName, const BindTest& bind);
 
-/// placeOf: where a record stands, as the ledger and failing leaves name it.
-RecordLedger::RecordPlace placeOf(const Record& record) noexcept;
+/// placeOf: where a record of a file in directory stands, as the ledger and failing leaves name
+/// it.
+RecordLedger::RecordPlace placeOf(std::string_view directory, const Record& record) noexcept;
 
 /// leafName: the test's leaf, "tc" and its tcId ("tc17"). Never fails beyond allocation.
 std::string leafName(const WycheproofFiles::Test& test);

@@ -33,10 +33,10 @@ std::string xtsDamage(const WycheproofFiles::Test& test, const std::optional<zor
 } // namespace
 
 std::vector<zorvan::testing::Test> xtsTests(const std::shared_ptr<const Crypto::XtsView>& xts,
-                                            const DataSource& source) {
+                                            const DataSource& source, const FileAt& file) {
     const Suites::Algorithm& row = Suites::algorithm("AES-XTS");
-    return fileTests(source, fileOf(row.name),
-                     [&xts, &row](RecordTests& records, const Record& record) {
+    return fileTests(source, file, fileOf(row.name),
+                     [&xts, &row, &file](RecordTests& records, const Record& record) {
                          const WycheproofFiles::Test& test = *record.vector;
                          std::string damage = testDamage(test, "IndCpaTest", xtsFields);
                          const std::optional<zorvan::Bytes> iv =
@@ -46,7 +46,7 @@ std::vector<zorvan::testing::Test> xtsTests(const std::shared_ptr<const Crypto::
                              damage = xtsDamage(test, iv);
                          }
                          if (!damage.empty()) {
-                             return records.fail(placeOf(record), damage);
+                             return records.fail(placeOf(file.directory, record), damage);
                          }
                          // The tweak is the iv with zero octets added on its right.
                          std::array<std::uint8_t, tweakOctets> tweak{};
@@ -55,7 +55,7 @@ std::vector<zorvan::testing::Test> xtsTests(const std::shared_ptr<const Crypto::
                                             {leafName(test), std::string(*test.text("key")),
                                              zorvan::Bytes(tweak), std::string(*test.text("msg")),
                                              std::string(*test.text("ct")), false,
-                                             WycheproofFiles::origin(katDirectory, record)});
+                                             WycheproofFiles::origin(file.directory, record)});
                      });
 }
 

@@ -5,6 +5,7 @@
 #include "catalogue.hpp"
 #include "differential.hpp"
 #include "progress.hpp"
+#include "vector_suites.hpp"
 
 #include <Paths_zorvan_tests.hpp>
 #include <zorvan/testing/html_report.hpp>
@@ -28,6 +29,7 @@ using zorvan::testing::UsageError;
 struct CheckOptions {
     std::vector<std::string> backends;
     std::vector<std::string> suites;
+    std::vector<std::string> vectors;
     std::optional<std::string> dataDirectory;
     std::optional<std::string> htmlPath;
     ::Test::Suites::SuiteOptions suiteOptions;
@@ -83,6 +85,12 @@ CheckOptions splitOptions(int argc, char** argv) {
             appendList(options.backends, value());
         } else if (name == "--suite") {
             appendList(options.suites, value());
+        } else if (name == "--vectors") {
+            options.vectors.emplace_back(value());
+            // The paths that follow, up to the next option.
+            while (equals == std::string_view::npos && i + 1 < argc && argv[i + 1][0] != '-') {
+                options.vectors.emplace_back(argv[++i]);
+            }
         } else if (name == "--data-dir") {
             options.dataDirectory = std::string(value());
         } else if (name == "--html") {
@@ -156,6 +164,12 @@ options:
   --data-dir DIR     read the KAT files under DIR (the folder that holds Test/KAT_*); by
                      default $zorvan_tests_datadir when set, else the installed data, or the
                      source tree's when run from the build tree
+  --vectors PATH...  run these vector files instead of the installed ones: ACVP sets' files
+                     (a prompt.json or expectedResults.json, read as a pair, or an
+                     internalProjection.json; each optionally .gz), Wycheproof files, and
+                     CAVP response files whose header names their algorithm; says what each
+                     is taken for, then runs it on every backend type that has its
+                     algorithm, as suites File<n>-<algorithm>[-<key bits>]
   --long             end each Sweep suite with its long message (512 MiB: a second or two each)
                      and run the ACVP large data tests (1 to 8 GiB each, streamed)
   --html FILE        also write the results as one self-contained HTML page: the suites of
@@ -192,7 +206,21 @@ std::vector<Backend> selectedBackends(const CheckOptions& options) {
     return backends;
 }
 
-std::vector<SuiteEntry> selectSuites(const CheckOptions& options, std::string_view filter) {
+// The suites a run may select from: the vector files' when --vectors names some, else the
+// catalogue's.
+std::vector<SuiteEntry> candidateSuites(const CheckOptions& options,
+                                        const std::vector<VectorFileSuites>& files) {
+    if (files.empty()) {
+        return builtSuites(options.suiteOptions);
+    }
+    std::vector<SuiteEntry> suites;
+    for (const VectorFileSuites& file : files) {
+        suites.insert(suites.end(), file.suites.begin(), file.suites.end());
+    }
+    return suites;
+}
+
+void requireKnownBackends(const CheckOptions& options) {
     const std::vector<Backend> known = knownBackends();
     for (const std::string& name : options.backends) {
         const auto backend = std::find_if(known.begin(), known.end(),
@@ -205,9 +233,22 @@ std::vector<SuiteEntry> selectSuites(const CheckOptions& options, std::string_vi
             throw UsageError("unknown backend '" + name + "' (known: " + names + ")");
         }
     }
+}
+
+std::vector<SuiteEntry> selectSuites(const CheckOptions& options,
+                                     const std::vector<VectorFileSuites>& files,
+                                     std::string_view filter) {
+    const std::vector<Backend> known = knownBackends();
+    std::vector<SuiteEntry> candidates = candidateSuites(options, files);
     std::vector<std::string> suites;
-    for (const SuiteName& suite : suiteNames()) {
-        suites.push_back(suite.name);
+    if (files.empty()) {
+        for (const SuiteName& suite : suiteNames()) {
+            suites.push_back(suite.name);
+        }
+    } else {
+        for (const SuiteEntry& entry : candidates) {
+            suites.push_back(entry.suite);
+        }
     }
     if (options.differential) {
         for (const SuiteEntry& entry : differentialSuites(
@@ -230,7 +271,7 @@ std::vector<SuiteEntry> selectSuites(const CheckOptions& options, std::string_vi
                matchesAny(options.suites, suite);
     };
     std::vector<SuiteEntry> selected;
-    for (SuiteEntry& entry : builtSuites(options.suiteOptions)) {
+    for (SuiteEntry& entry : candidates) {
         if (reachable(entry.backend, entry.suite) && matchesAny(options.backends, entry.backend)) {
             selected.push_back(std::move(entry));
         }
@@ -322,6 +363,10 @@ int check(int argc, char** argv) {
         return 0;
     }
     zorvan::testing::requireStandardOutput();
+    if (!options.vectors.empty() && options.differential) {
+        throw UsageError("--vectors runs the files' known answers; --differential draws its "
+                         "inputs, so the two do not combine");
+    }
     const std::string root = dataRoot(options);
     zorvan::testing::RunOptions& run = line.options;
     // Building the suites reads every vector file: guard that as well as the run.
@@ -346,10 +391,19 @@ int check(int argc, char** argv) {
     // suite's tests at a time.
     // The session reports a selection that fails as it reports a build that fails.
     std::vector<SuiteEntry> selected;
+    std::vector<VectorFileSuites> files;
     session.build([&] {
-        selected = selectSuites(options, run.filter);
+        requireKnownBackends(options);
+        files = vectorFileSuites(options.vectors, selectedBackends(options), options.suiteOptions);
+        selected = selectSuites(options, files, run.filter);
         return std::vector<zorvan::testing::Test>{};
     });
+    for (const VectorFileSuites& file : files) {
+        if (!run.list) {
+            report << file.inferred.path << ": " << file.inferred.description << '\n';
+        }
+        run.rerunCommand += " --vectors " + zorvan::testing::shellWord(file.inferred.path);
+    }
     std::vector<zorvan::testing::LazyGroup> suites;
     for (SuiteEntry& entry : selected) {
         table.addRow({entry.backend, entry.suite});
