@@ -420,9 +420,11 @@ Located locate(const std::string& path, const Inferred& inferred, RecordLedger::
 
 zorvan::testing::Test failing(const std::string& path, std::string message) {
     std::string name = fs::path(path).filename().string();
+    if (name.empty()) {
+        name = path;
+    }
     return zorvan::testing::testCase(
-        name.empty() ? path : std::move(name),
-        [message = std::move(message)] { throw std::runtime_error(message); });
+        std::move(name), [message = std::move(message)] { throw std::runtime_error(message); });
 }
 
 } // namespace
