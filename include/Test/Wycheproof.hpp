@@ -37,7 +37,9 @@ inline constexpr const char* katDirectory = "Test/WYCHEPROOF";
 /// ".gz" one is expanded). An empty name is the installed file of the suite's algorithm, and
 /// "name" also reads "name.gz".
 struct FileAt {
+    /// directory: the folder, under the data source's root.
     std::string_view directory = katDirectory;
+    /// name: the file's name; empty for the installed file of the suite's algorithm.
     std::string_view name;
 };
 
