@@ -18,6 +18,12 @@ std::string notAnIntegerMessage(std::string_view fieldName, std::string_view tex
            "\" does not read as one signed 64-bit integer";
 }
 
+std::string placeOf(const zorvan::testing::VectorOrigin& origin) {
+    return origin.file + ":" + std::to_string(origin.line) + ": ";
+}
+
+} // namespace
+
 std::string_view trimmed(std::string_view text) noexcept {
     const std::size_t first = text.find_first_not_of(asciiWhiteSpace);
     if (first == std::string_view::npos) {
@@ -25,12 +31,6 @@ std::string_view trimmed(std::string_view text) noexcept {
     }
     return text.substr(first, text.find_last_not_of(asciiWhiteSpace) - first + 1);
 }
-
-std::string placeOf(const zorvan::testing::VectorOrigin& origin) {
-    return origin.file + ":" + std::to_string(origin.line) + ": ";
-}
-
-} // namespace
 
 std::int64_t readInteger(std::string_view fieldName, std::string_view text) {
     const std::string_view digits = trimmed(text);

@@ -22,6 +22,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+/// trimmed: text without the ASCII white space that leads and trails it. Never fails.
+std::string_view trimmed(std::string_view text) noexcept;
+
 /// readInteger: the signed 64-bit decimal integer that the text of field fieldName holds,
 /// with an optional leading '-' and white space allowed around it. Throws KatValueError
 /// naming the field and the text when it holds anything else or a value out of range.

@@ -2,6 +2,7 @@
 
 #include <Test/JsonVectors.hpp>
 #include <Test/KatFiles.hpp>
+#include <Test/KatValues.hpp>
 #include <Test/ParseNistKATs.hpp>
 
 #include <algorithm>
@@ -77,14 +78,6 @@ Detected detectJson(std::string_view fileName, std::string text) {
     return detected;
 }
 
-std::string_view trimmed(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(" \t\r");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
-}
-
 // The algorithm a response file's header comment names: the first word of a quoted
 // '"SHA-256 ShortMsg" information', or "AES-" and the mode of 'AESVS GFSbox test data for
 // CBC'; "" when no comment line names one.
@@ -103,7 +96,7 @@ std::string headerAlgorithm(const std::vector<std::string_view>& lines) {
         }
         const std::size_t mode = line.find(aesMode);
         if (line.find(aesTest) != std::string_view::npos && mode != std::string_view::npos) {
-            return "AES-" + std::string(trimmed(line.substr(mode + aesMode.size())));
+            return "AES-" + std::string(KatValues::trimmed(line.substr(mode + aesMode.size())));
         }
     }
     return {};
