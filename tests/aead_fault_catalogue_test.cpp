@@ -289,8 +289,8 @@ std::uint32_t rotate(std::uint32_t value, int bits) {
 }
 
 std::uint32_t load32(const std::uint8_t* octets) {
-    return octets[0] | octets[1] << 8 | octets[2] << 16 |
-           static_cast<std::uint32_t>(octets[3]) << 24;
+    return std::uint32_t{octets[0]} | std::uint32_t{octets[1]} << 8 |
+           std::uint32_t{octets[2]} << 16 | std::uint32_t{octets[3]} << 24;
 }
 
 std::array<std::uint8_t, 64> chachaBlock(const Bytes& key, std::uint32_t counter,

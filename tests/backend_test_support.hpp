@@ -122,6 +122,8 @@ template <class Strict, class Lazy> struct IvMode {
         return lazy(keyFrom<K>(input.key), ivFrom<K>(input.iv), input.chunked);
     }
 };
+// Spelled out for compilers without deduction for aggregates (clang before 17).
+template <class Strict, class Lazy> IvMode(const char*, bool, Strict, Lazy) -> IvMode<Strict, Lazy>;
 
 #define ZORVAN_IV_MODE(operation, wholeBlocksOnly)                                                 \
     IvMode {                                                                                       \

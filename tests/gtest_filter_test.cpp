@@ -25,8 +25,8 @@ constexpr const char* vectorFile = "Test/KAT_AES/ECBGFSbox128-e.rsp";
 constexpr std::size_t vectorLine = 10; // COUNT = 0
 
 std::vector<zorvan::testing::Test> suitesAndFailures() {
-    std::vector<zorvan::testing::Test> tests = Test::AES::makeAESTests<zorvan::openssl::AES128>();
-    for (zorvan::testing::Test& test : Test::MD5::makeMD5Tests<zorvan::openssl::MD5>()) {
+    std::vector<zorvan::testing::Test> tests = ::Test::AES::makeAESTests<zorvan::openssl::AES128>();
+    for (zorvan::testing::Test& test : ::Test::MD5::makeMD5Tests<zorvan::openssl::MD5>()) {
         tests.push_back(std::move(test));
     }
     tests.push_back(TestGroup{
