@@ -41,6 +41,16 @@ TEST(Json, ValuesViewTheTextWithEscapesResolvedAndKnowWhereTheyStart) {
     EXPECT_EQ(Json::integerOf(*root.find("b")->find("c")), -7);
     EXPECT_FALSE(Json::integerOf(list.members[0].value));
 
+    // A string ends at its last unescaped quote, whatever white space follows it.
+    const Json::Document quoted = Json::parse(R"(["", "a\"" , "b\\",
+                                                 "c\"d"   ,"e"])");
+    ASSERT_FALSE(quoted.error);
+    ASSERT_EQ(quoted.root.members.size(), 5u);
+    for (const auto& [item, content] : {std::pair{0, ""}, std::pair{1, "a\""}, std::pair{2, "b\\"},
+                                        std::pair{3, "c\"d"}, std::pair{4, "e"}}) {
+        EXPECT_EQ(quoted.root.members[static_cast<std::size_t>(item)].value.text, content) << item;
+    }
+
     // A number past 64 bits is JSON all the same; only its reader can refuse it.
     const Json::Document large = Json::parse("{\"tcId\": 123456789012345678901234}");
     ASSERT_FALSE(large.error);

@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cstring>
 #include <deque>
+#include <iterator>
 
 namespace Test::Json {
 
@@ -170,14 +171,15 @@ private:
             fail(error, out.offset);
             return false;
         }
-        // Two scans rather than find_first_of, which tests every octet of a long hex string
-        // against each of the two characters in turn.
-        const std::string_view body = token.substr(1);
-        const std::size_t stop = body.find('"');
-        if (stop != std::string_view::npos &&
-            body.substr(0, stop).find('\\') == std::string_view::npos) {
-            out.text = body.substr(0, stop);
-            return true;
+        // The token runs to the next structural character, so a whole string's closing quote
+        // is its last one: only the content is scanned, once, for escapes.
+        const std::size_t close = token.find_last_not_of(" \t\r\n");
+        if (close != 0 && close != std::string_view::npos && token[close] == '"') {
+            const std::string_view body = token.substr(1, close - 1);
+            if (body.find('\\') == std::string_view::npos) {
+                out.text = body;
+                return true;
+            }
         }
         std::string_view unescaped;
         if (const auto error = source.get_string().get(unescaped)) {
@@ -266,22 +268,24 @@ private:
             fail(error, out.offset);
             return false;
         }
-        for (auto next : object) {
-            od::field field;
-            if (const auto error = std::move(next).get(field)) {
-                fail(error, out.offset);
-                return false;
+        return gather(out, depth, [&](std::vector<Member>& members) {
+            for (auto next : object) {
+                od::field field;
+                if (const auto error = std::move(next).get(field)) {
+                    fail(error, out.offset);
+                    return false;
+                }
+                Member& member = members.emplace_back();
+                if (!name(field, member)) {
+                    return false;
+                }
+                od::value item = field.value();
+                if (!read(item, member.value, depth + 1)) {
+                    return false;
+                }
             }
-            Member& member = out.members.emplace_back();
-            if (!name(field, member)) {
-                return false;
-            }
-            od::value item = field.value();
-            if (!read(item, member.value, depth + 1)) {
-                return false;
-            }
-        }
-        return true;
+            return true;
+        });
     }
 
     bool array(od::value& value, Value& out, std::size_t depth) {
@@ -291,19 +295,34 @@ private:
             fail(error, out.offset);
             return false;
         }
-        for (auto next : array) {
-            od::value item;
-            Member& member = out.members.emplace_back();
-            if (const auto error = next.get(item)) {
-                member.value.complete = false;
-                fail(error, out.offset);
-                return false;
+        return gather(out, depth, [&](std::vector<Member>& members) {
+            for (auto next : array) {
+                od::value item;
+                Member& member = members.emplace_back();
+                if (const auto error = next.get(item)) {
+                    member.value.complete = false;
+                    fail(error, out.offset);
+                    return false;
+                }
+                if (!read(item, member.value, depth + 1)) {
+                    return false;
+                }
             }
-            if (!read(item, member.value, depth + 1)) {
-                return false;
-            }
-        }
-        return true;
+            return true;
+        });
+    }
+
+    // Reads a container's members with readMembers (false once an error stops it) and gives
+    // them to out, whole or as far as they read, in one allocation of their exact number: they
+    // gather first in a list per depth whose room every container at that depth reuses.
+    template <class ReadMembers>
+    bool gather(Value& out, std::size_t depth, const ReadMembers& readMembers) {
+        std::vector<Member>& members = pending_[depth];
+        members.clear();
+        const bool whole = readMembers(members);
+        out.members.assign(std::make_move_iterator(members.begin()),
+                           std::make_move_iterator(members.end()));
+        return whole;
     }
 
     // A member's name: a view of the text unless it holds escapes to resolve.
@@ -327,6 +346,7 @@ private:
     Storage& storage_;
     od::document& document_;
     const char* base_;
+    std::vector<std::vector<Member>> pending_ = std::vector<std::vector<Member>>(maximumDepth + 1);
     std::size_t furthest_ = 0; // where the last value read began
     std::optional<ReadError> error_;
 };
