@@ -24,7 +24,6 @@ namespace {
 
 constexpr std::string_view lengthField = "Len";
 constexpr std::string_view messageField = "Msg";
-constexpr std::string_view countField = "COUNT";
 constexpr std::string_view inputLengthProperty = "Input Length";
 constexpr std::array<std::string_view, 3> messageFileFields{lengthField, messageField, outputField};
 constexpr std::array<std::string_view, 4> variableOutFields{countField, outputLengthField,

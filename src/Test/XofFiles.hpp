@@ -9,6 +9,7 @@
 
 namespace Test::XOF {
 
+inline constexpr std::string_view countField = "COUNT";
 inline constexpr std::string_view outputField = "Output";
 inline constexpr std::string_view outputLengthField = "Outputlen";
 

@@ -19,7 +19,6 @@ namespace Test::XOF {
 namespace {
 
 constexpr std::string_view seedField = "Msg";
-constexpr std::string_view countField = "COUNT";
 constexpr std::string_view minimumProperty = "Minimum Output Length (bits)";
 constexpr std::string_view maximumProperty = "Maximum Output Length (bits)";
 // The fields of one checkpoint, in the order they stand.
