@@ -180,6 +180,45 @@ TEST(WycheproofFiles, ADamagedTestBecomesAFailingLeafNamingFileLineAndTest) {
               "Test/KAT_GCM/aes_gcm_test.json:19 (group=2,tcId=3)");
 }
 
+TEST(Json, LinesAreCountedAcrossLongRunsOfText) {
+    // Line feeds in runs far longer than a counting block, then sparse ones between long lines.
+    std::string text(1000, '\n');
+    for (int line = 0; line < 50; ++line) {
+        text.append(std::string(static_cast<std::size_t>(37 * line), 'x')).append("\n");
+    }
+    Json::LineCounter lines(text);
+    EXPECT_EQ(lines.lineAt(0), 1u);
+    EXPECT_EQ(lines.lineAt(255), 256u);
+    EXPECT_EQ(lines.lineAt(999), 1000u);
+    EXPECT_EQ(lines.lineAt(1000), 1001u);
+    EXPECT_EQ(lines.lineAt(text.size() - 1), 1050u);
+    EXPECT_EQ(lines.lineAt(text.size() + 10), 1051u);
+    EXPECT_EQ(Json::placeAt(text, text.size()).line, 1051u);
+}
+
+TEST(JsonVectors, AGroupKeepsItsOtherFieldsInOrderAndSaysWhatItsTestsAre) {
+    const ::Test::JsonVectors::VectorFile file = ::Test::JsonVectors::readVectorFile(R"({
+        "testGroups": [
+            {"tgId": 1, "tests": [{"tcId": 1}, {"tcId": 2}], "keyLen": 128, "tests": 7},
+            {"tgId": 2, "tests": null},
+            {"tgId": 3}
+        ],
+        "vsId": 5
+    })");
+    EXPECT_EQ(file.header.find("testGroups"), nullptr);
+    EXPECT_EQ(file.header.string("vsId"), std::nullopt);
+    ASSERT_EQ(file.groups.size(), 3u);
+    const ::Test::JsonVectors::GroupObject& first = file.groups[0];
+    ASSERT_EQ(first.fields.members.size(), 2u);
+    EXPECT_EQ(first.fields.members[0].name, "tgId");
+    EXPECT_EQ(first.fields.members[1].name, "keyLen");
+    ASSERT_EQ(first.tests.size(), 2u);
+    EXPECT_EQ(first.tests[1].fields.find("tcId")->text, "2");
+    EXPECT_EQ(first.tests[1].line, 3u);
+    EXPECT_EQ(file.groups[1].damage, "the group's \"tests\" is null, not an array");
+    EXPECT_EQ(file.groups[2].damage, "the group has no \"tests\" array");
+}
+
 TEST(JsonVectors, FieldDamageNamesWhatIsMissingMistypedAndUnknown) {
     const Json::Document document = Json::parse(R"({"iv": 1, "tga": "00", "key": "00"})");
     constexpr std::string_view needed[] = {"key", "iv", "tag"};

@@ -199,7 +199,7 @@ void assertRoundField(const ModeTest& test, const zorvan::testing::VectorOrigin&
 void runMonteCarlo(const ModeTest& test) {
     const zorvan::testing::VectorOrigin origin = test.origin();
     const AcvpFiles::Test& read = *test.record.vector;
-    const std::vector<Json::Member>& rounds = read.answer.find(roundsField)->members;
+    const std::span<const Json::Member> rounds = read.answer.find(roundsField)->members;
     Bytes key = test.key0;
     Bytes iv = test.iv;
     Bytes input = KatValues::hexField(origin, test.inputField(), *read.input(test.inputField()));

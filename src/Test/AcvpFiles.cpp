@@ -390,14 +390,12 @@ Folder readFolder(const DataSource& source, std::string_view relativeDirectory) 
 zorvan::testing::VectorOrigin origin(std::string_view relativeDirectory,
                                      const ReadRecord<Test>& record) {
     const Test& test = *record.vector;
-    Value answers{Kind::object, true, 0, {}, {}};
+    std::vector<Json::Member> answerMembers;
     if (test.answerStorage != test.promptStorage) {
-        for (const Json::Member& member : test.answer.members) {
-            if (member.name != "tcId") {
-                answers.members.push_back(member);
-            }
-        }
+        std::ranges::remove_copy(test.answer.members, std::back_inserter(answerMembers), "tcId",
+                                 &Json::Member::name);
     }
+    const Value answers{Kind::object, true, 0, {}, answerMembers};
     const std::array<const Value*, 3> objects{&test.group->fields, &test.prompt, &answers};
     return {std::string(relativeDirectory) + "/" + record.fileName, record.line, test.number,
             JsonVectors::originFields(objects)};

@@ -8,18 +8,25 @@
 #include <charconv>
 #include <cstring>
 #include <deque>
-#include <iterator>
+#include <memory>
+#include <memory_resource>
+#include <type_traits>
 
 namespace Test::Json {
 
 static_assert(KatFiles::spareCapacity >= simdjson::SIMDJSON_PADDING);
 
-// The text with the padding simdjson reads past its end, and the strings whose escapes had to
-// be resolved; the values of a document view both.
+// The text with the padding simdjson reads past its end, the strings whose escapes had to be
+// resolved, and every array's and object's members; the values of a document view all three.
+// The members live in one arena, freed with the storage: a document holds some hundred thousand
+// small arrays and objects, and allocating and freeing each on its own cost more than reading it.
 class Storage {
 public:
     // A text read by KatFiles::readStored has the room already, and is not copied.
-    explicit Storage(std::string text) : text_(std::move(text)) {
+    // The arena's first block fits the members of a typical vector file of this size (about
+    // half the text's octets); later blocks grow from there.
+    explicit Storage(std::string text)
+        : text_(std::move(text)), members_(text_.size() / 2 + sizeof(Member)) {
         text_.reserve(text_.size() + simdjson::SIMDJSON_PADDING);
     }
 
@@ -29,10 +36,23 @@ public:
     }
     // A copy that lives as long as the storage (a deque never moves what it holds).
     std::string_view keep(std::string_view unescaped) { return kept_.emplace_back(unescaped); }
+    std::span<Member> keep(std::span<const Member> members) {
+        if (members.empty()) {
+            return {};
+        }
+        auto* kept = static_cast<Member*>(
+            members_.allocate(members.size() * sizeof(Member), alignof(Member)));
+        std::uninitialized_copy(members.begin(), members.end(), kept);
+        return {kept, members.size()};
+    }
 
 private:
+    static_assert(std::is_trivially_copyable_v<Member> && std::is_trivially_destructible_v<Member>,
+                  "the arena never runs a member's destructor");
+
     std::string text_;
     std::deque<std::string> kept_;
+    std::pmr::monotonic_buffer_resource members_;
 };
 
 namespace {
@@ -54,6 +74,23 @@ std::string describe(simdjson::error_code error) {
     default:
         return simdjson::error_message(error);
     }
+}
+
+// The line feeds in text, counted in blocks whose count fits an octet and whose length is whole
+// vectors: the compiler then counts sixteen octets at a time. (The vector files' lines are
+// short, so a search for each line feed would cost a call per line.)
+std::size_t lineFeeds(std::string_view text) noexcept {
+    constexpr std::size_t block = 15 * 16;
+    std::size_t feeds = 0;
+    for (std::size_t start = 0; start < text.size(); start += block) {
+        const std::string_view part = text.substr(start, block);
+        std::uint8_t inPart = 0;
+        for (const char c : part) {
+            inPart = static_cast<std::uint8_t>(inPart + (c == '\n' ? 1 : 0));
+        }
+        feeds += inPart;
+    }
+    return feeds;
 }
 
 bool isDigit(char c) noexcept {
@@ -313,15 +350,14 @@ private:
     }
 
     // Reads a container's members with readMembers (false once an error stops it) and gives
-    // them to out, whole or as far as they read, in one allocation of their exact number: they
-    // gather first in a list per depth whose room every container at that depth reuses.
+    // them to out, whole or as far as they read: they gather first in a list per depth whose
+    // room every container at that depth reuses, then move to the storage's arena in one piece.
     template <class ReadMembers>
     bool gather(Value& out, std::size_t depth, const ReadMembers& readMembers) {
         std::vector<Member>& members = pending_[depth];
         members.clear();
         const bool whole = readMembers(members);
-        out.members.assign(std::make_move_iterator(members.begin()),
-                           std::make_move_iterator(members.end()));
+        out.members = storage_.keep(members);
         return whole;
     }
 
@@ -433,17 +469,10 @@ std::string_view storedText(const Storage& storage) noexcept {
 
 std::size_t LineCounter::lineAt(std::size_t offset) noexcept {
     offset = std::min(offset, text_.size());
-    const char* next = text_.data() + offset_;
-    const char* const end = text_.data() + std::max(offset, offset_);
-    while (next < end) {
-        const void* feed = std::memchr(next, '\n', static_cast<std::size_t>(end - next));
-        if (feed == nullptr) {
-            break;
-        }
-        ++line_;
-        next = static_cast<const char*>(feed) + 1;
+    if (offset > offset_) {
+        line_ += lineFeeds(text_.substr(offset_, offset - offset_));
+        offset_ = offset;
     }
-    offset_ = std::max(offset, offset_);
     return line_;
 }
 

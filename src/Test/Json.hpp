@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,13 +27,14 @@ struct Member;
 /// (with empty names) or an object's members, in file order, a repeated name kept as often as
 /// it stands. offset is where the value starts in the text (octets from 0); complete is false
 /// for a value that the text broke off inside (see Document::error).
-/// The views point into the Storage of the document that made the value: keep it alive.
+/// The views, the members included, point into the Storage of the document that made the
+/// value: keep it alive. A copy of a value is as cheap as a view, and views the same members.
 struct Value {
     Kind kind = Kind::null;
     bool complete = true;
     std::size_t offset = 0;
     std::string_view text;
-    std::vector<Member> members;
+    std::span<Member> members;
 
     /// find: the value of the first member named name of an object; nullptr when there is
     /// none or this is no object. Never fails.
@@ -52,7 +54,8 @@ struct Member {
     Value value;
 };
 
-/// Storage: the text and the unescaped strings that a document's values view; opaque.
+/// Storage: the text, the unescaped strings and the members that a document's values view;
+/// opaque.
 class Storage;
 
 /// Place: a point of the text: its offset (octets from 0), line and column (both from 1,

@@ -21,21 +21,20 @@ Value& vectorObject(Value& root) {
     return root;
 }
 
-// Moves the members of object other than name into an object of their own.
+// The members of object other than name, in their order. They are moved to the front of the
+// object's own members, so that no new room is needed: object holds no whole members after.
 Value without(Value& object, std::string_view name) {
-    Value rest{Kind::object, object.complete, object.offset, {}, {}};
-    for (Json::Member& member : object.members) {
-        if (member.name != name) {
-            rest.members.push_back(std::move(member));
-        }
-    }
+    Value rest = object;
+    const auto removed = std::ranges::remove(rest.members, name, &Json::Member::name);
+    rest.members = rest.members.first(rest.members.size() - removed.size());
+    object.members = {};
     return rest;
 }
 
-// Takes the member named name out of object; a null when there is none.
-Value take(Value& object, std::string_view name) {
-    const auto found = std::ranges::find(object.members, name, &Json::Member::name);
-    return found == object.members.end() ? Value{} : std::move(found->value);
+// The member named name of object; a null when there is none.
+Value take(const Value& object, std::string_view name) {
+    const Value* found = object.find(name);
+    return found == nullptr ? Value{} : *found;
 }
 
 GroupObject readGroup(Value& item, std::size_t number, Json::LineCounter& lines) {
@@ -45,15 +44,15 @@ GroupObject readGroup(Value& item, std::size_t number, Json::LineCounter& lines)
         group.damage = "the group is " + std::string(Json::kindName(item.kind)) + ", not an object";
         return group;
     }
+    const bool named = item.find(testsName) != nullptr;
     Value tests = take(item, testsName);
     group.fields = without(item, testsName);
     if (tests.kind != Kind::array) {
         // A group the text broke off in before its tests is the read error's to report.
         if (item.complete) {
-            group.damage = tests.kind == Kind::null && item.find(testsName) == nullptr
-                               ? "the group has no \"tests\" array"
-                               : "the group's \"tests\" is " +
-                                     std::string(Json::kindName(tests.kind)) + ", not an array";
+            group.damage = !named ? "the group has no \"tests\" array"
+                                  : "the group's \"tests\" is " +
+                                        std::string(Json::kindName(tests.kind)) + ", not an array";
         }
         return group;
     }
