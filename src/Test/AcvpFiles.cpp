@@ -117,7 +117,7 @@ std::shared_ptr<Set> readSet(Value header, std::string& damage) {
         }
         set->isSample = sample->text == "true";
     }
-    set->header = std::move(header);
+    set->header = header;
     return set;
 }
 
@@ -134,7 +134,7 @@ Side readSide(std::string name, std::string text) {
     Side side{std::move(name), JsonVectors::readVectorFile(std::move(text)), nullptr, {}, 0};
     side.damage = side.file.damage;
     if (side.file.header.kind == Kind::object) {
-        side.set = readSet(std::move(side.file.header), side.damage);
+        side.set = readSet(side.file.header, side.damage);
     }
     for (const GroupObject& group : side.file.groups) {
         side.tests += group.tests.size();
@@ -207,7 +207,7 @@ private:
             group->line = object.line;
             group->testType = stringMember(object.fields, "testType", true, groupDamage);
             group->direction = stringMember(object.fields, "direction", false, groupDamage);
-            group->fields = std::move(object.fields);
+            group->fields = object.fields;
             for (JsonVectors::TestObject& test : object.tests) {
                 readPrompt(group, tgId, groupDamage, mismatch, test, ++number);
             }
@@ -224,15 +224,9 @@ private:
         const auto tcId = tcIdOf(object.fields, damage);
         addDamage(damage, groupDamage.empty() ? "" : "its group: " + groupDamage);
         addDamage(damage, mismatch);
-        Test test{prompt_.set,
-                  group,
-                  prompt_.file.storage,
-                  prompt_.file.storage,
-                  number,
-                  tcId.value_or(0),
-                  std::move(object.fields),
-                  {},
-                  object.line,
+        Test test{prompt_.set,          group,  prompt_.file.storage,
+                  prompt_.file.storage, number, tcId.value_or(0),
+                  object.fields,        {},     object.line,
                   std::nullopt};
         test.largeMessage = readLargeMessage(test.prompt, damage);
         if (answers_ != nullptr && tgId && tcId) {
@@ -242,7 +236,7 @@ private:
                                                               : "a prompt given twice");
             } else {
                 found->second.used = true;
-                test.answer = std::move(*found->second.fields);
+                test.answer = *found->second.fields;
                 test.answerLine = found->second.line;
                 test.answerStorage = answers_->file.storage;
             }

@@ -80,7 +80,7 @@ std::string describe(simdjson::error_code error) {
 // vectors: the compiler then counts sixteen octets at a time. (The vector files' lines are
 // short, so a search for each line feed would cost a call per line.)
 std::size_t lineFeeds(std::string_view text) noexcept {
-    constexpr std::size_t block = 15 * 16;
+    constexpr std::size_t block = std::size_t{15} * 16;
     std::size_t feeds = 0;
     for (std::size_t start = 0; start < text.size(); start += block) {
         const std::string_view part = text.substr(start, block);
@@ -160,6 +160,7 @@ public:
             read(value, out, 1);
             return;
         }
+        out.offset = locate(document_);
         scalar(document_, type, out);
     }
 
@@ -227,8 +228,8 @@ private:
         return true;
     }
 
+    // A scalar whose offset out already holds.
     template <class Source> void scalar(Source& source, od::json_type type, Value& out) {
-        out.offset = locate(source);
         simdjson::error_code error = simdjson::SUCCESS;
         switch (type) {
         case od::json_type::string:

@@ -59,7 +59,7 @@ GroupObject readGroup(Value& item, std::size_t number, Json::LineCounter& lines)
     for (Json::Member& test : tests.members) {
         if (test.value.complete) {
             const std::size_t line = lines.lineAt(test.value.offset);
-            group.tests.push_back({line, std::move(test.value)});
+            group.tests.push_back({line, test.value});
         }
     }
     return group;

@@ -107,7 +107,7 @@ ReadRecord<Test> readTest(const std::string& fileName, const File& file,
                           const std::shared_ptr<const Group>& group, const std::string& groupDamage,
                           TestObject object, std::size_t number) {
     ReadRecord<Test> record{fileName, object.line, std::nullopt, {}, {}, {}};
-    Test test{file.storage, group, number, 0, {}, {}, Result::valid, std::move(object.fields)};
+    Test test{file.storage, group, number, 0, {}, {}, Result::valid, object.fields};
     if (test.fields.kind != Kind::object) {
         record.damage = wrongKind("the test", test.fields, "an object");
         record.test = testName(group->number, std::nullopt);
@@ -178,7 +178,7 @@ std::string_view resultName(Result result) noexcept {
 
 File readFile(std::string name, std::string text) {
     JsonVectors::VectorFile read = JsonVectors::readVectorFile(std::move(text));
-    File file{std::move(name), read.storage, {}, {}, std::move(read.header), {}, 0};
+    File file{std::move(name), read.storage, {}, {}, read.header, {}, 0};
     file.algorithm = file.header.string("algorithm").value_or("");
     file.schema = file.header.string("schema").value_or("");
     for (const GroupObject& object : read.groups) {
@@ -189,12 +189,10 @@ File readFile(std::string name, std::string text) {
     std::string lastTest;
     for (GroupObject& object : read.groups) {
         const std::string damage = groupDamage(object);
-        auto group = std::make_shared<Group>(Group{object.number, object.line,
-                                                   object.fields.string("type").value_or(""),
-                                                   std::move(object.fields)});
+        auto group = std::make_shared<Group>(Group{
+            object.number, object.line, object.fields.string("type").value_or(""), object.fields});
         for (TestObject& test : object.tests) {
-            file.records.push_back(
-                readTest(file.name, file, group, damage, std::move(test), ++number));
+            file.records.push_back(readTest(file.name, file, group, damage, test, ++number));
             lastTest = file.records.back().test;
         }
         if (!object.damage.empty() && object.tests.empty()) {
