@@ -23,10 +23,11 @@ static_assert(KatFiles::spareCapacity >= simdjson::SIMDJSON_PADDING);
 class Storage {
 public:
     // A text read by KatFiles::readStored has the room already, and is not copied.
-    // The arena's first block fits the members of a typical vector file of this size (about
-    // half the text's octets); later blocks grow from there.
+    // The vector files' members take from a twentieth of their text's octets (long hex
+    // strings) to two and a half times them (short fields): the arena starts at an eighth and
+    // grows by half each block, so that a few blocks serve either with little room unused.
     explicit Storage(std::string text)
-        : text_(std::move(text)), members_(text_.size() / 2 + sizeof(Member)) {
+        : text_(std::move(text)), members_(text_.size() / 8 + sizeof(Member)) {
         text_.reserve(text_.size() + simdjson::SIMDJSON_PADDING);
     }
 
