@@ -166,16 +166,16 @@ public:
 
 private:
     struct Answer {
-        Value* fields;
+        const Value* fields;
         std::size_t line;
         bool used = false;
     };
 
     void indexAnswers() {
-        for (GroupObject& group : answers_->file.groups) {
+        for (const GroupObject& group : answers_->file.groups) {
             std::string groupDamage = group.damage;
             const auto tgId = integerMember(group.fields, "tgId", groupDamage);
-            for (JsonVectors::TestObject& test : group.tests) {
+            for (const JsonVectors::TestObject& test : group.tests) {
                 std::string damage = groupDamage;
                 const auto tcId = tcIdOf(test.fields, damage);
                 if (damage.empty() &&
@@ -199,7 +199,7 @@ private:
     void readPrompts() {
         const std::string mismatch = setMismatch();
         std::size_t number = 0;
-        for (GroupObject& object : prompt_.file.groups) {
+        for (const GroupObject& object : prompt_.file.groups) {
             std::string groupDamage = object.damage;
             auto group = std::make_shared<Group>();
             const auto tgId = integerMember(object.fields, "tgId", groupDamage);
@@ -208,7 +208,7 @@ private:
             group->testType = stringMember(object.fields, "testType", true, groupDamage);
             group->direction = stringMember(object.fields, "direction", false, groupDamage);
             group->fields = object.fields;
-            for (JsonVectors::TestObject& test : object.tests) {
+            for (const JsonVectors::TestObject& test : object.tests) {
                 readPrompt(group, tgId, groupDamage, mismatch, test, ++number);
             }
             if (!object.damage.empty() && object.tests.empty()) {
@@ -219,7 +219,7 @@ private:
 
     void readPrompt(const std::shared_ptr<const Group>& group, std::optional<std::int64_t> tgId,
                     const std::string& groupDamage, const std::string& mismatch,
-                    JsonVectors::TestObject& object, std::size_t number) {
+                    const JsonVectors::TestObject& object, std::size_t number) {
         std::string damage;
         const auto tcId = tcIdOf(object.fields, damage);
         addDamage(damage, groupDamage.empty() ? "" : "its group: " + groupDamage);

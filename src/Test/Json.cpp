@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
-#include <deque>
 #include <memory>
 #include <memory_resource>
 #include <type_traits>
@@ -16,10 +15,10 @@ namespace Test::Json {
 
 static_assert(KatFiles::spareCapacity >= simdjson::SIMDJSON_PADDING);
 
-// The text with the padding simdjson reads past its end, the strings whose escapes had to be
-// resolved, and every array's and object's members; the values of a document view all three.
-// The members live in one arena, freed with the storage: a document holds some hundred thousand
-// small arrays and objects, and allocating and freeing each on its own cost more than reading it.
+// The text with the padding simdjson reads past its end, and one arena, freed with the storage,
+// for the strings whose escapes had to be resolved and for every array's and object's members;
+// the values of a document view both. A document holds some hundred thousand small arrays and
+// objects: allocating and freeing each on its own cost more than reading it.
 class Storage {
 public:
     // A text read by KatFiles::readStored has the room already, and is not copied.
@@ -27,7 +26,7 @@ public:
     // strings) to two and a half times them (short fields): the arena starts at an eighth and
     // grows by half each block, so that a few blocks serve either with little room unused.
     explicit Storage(std::string text)
-        : text_(std::move(text)), members_(text_.size() / 8 + sizeof(Member)) {
+        : text_(std::move(text)), arena_(text_.size() / 8 + sizeof(Member)) {
         text_.reserve(text_.size() + simdjson::SIMDJSON_PADDING);
     }
 
@@ -35,25 +34,27 @@ public:
     [[nodiscard]] simdjson::padded_string_view padded() const noexcept {
         return simdjson::padded_string_view(text_.data(), text_.size(), text_.capacity());
     }
-    // A copy that lives as long as the storage (a deque never moves what it holds).
-    std::string_view keep(std::string_view unescaped) { return kept_.emplace_back(unescaped); }
-    std::span<Member> keep(std::span<const Member> members) {
-        if (members.empty()) {
-            return {};
-        }
-        auto* kept = static_cast<Member*>(
-            members_.allocate(members.size() * sizeof(Member), alignof(Member)));
-        std::uninitialized_copy(members.begin(), members.end(), kept);
-        return {kept, members.size()};
+    // Copies that live as long as the storage.
+    std::string_view keep(std::string_view unescaped) {
+        const std::span<const char> kept = inArena(std::span(unescaped));
+        return {kept.data(), kept.size()};
     }
+    std::span<Member> keep(std::span<const Member> members) { return inArena(members); }
 
 private:
-    static_assert(std::is_trivially_copyable_v<Member> && std::is_trivially_destructible_v<Member>,
-                  "the arena never runs a member's destructor");
+    template <class Item> std::span<Item> inArena(std::span<const Item> items) {
+        static_assert(std::is_trivially_copyable_v<Item> && std::is_trivially_destructible_v<Item>,
+                      "the arena never runs a destructor");
+        if (items.empty()) {
+            return {};
+        }
+        auto* kept = static_cast<Item*>(arena_.allocate(items.size_bytes(), alignof(Item)));
+        std::uninitialized_copy(items.begin(), items.end(), kept);
+        return {kept, items.size()};
+    }
 
     std::string text_;
-    std::deque<std::string> kept_;
-    std::pmr::monotonic_buffer_resource members_;
+    std::pmr::monotonic_buffer_resource arena_;
 };
 
 namespace {

@@ -45,7 +45,7 @@ GroupObject readGroup(Value& item, std::size_t number, Json::LineCounter& lines)
         return group;
     }
     const bool named = item.find(testsName) != nullptr;
-    Value tests = take(item, testsName);
+    const Value tests = take(item, testsName);
     group.fields = without(item, testsName);
     if (tests.kind != Kind::array) {
         // A group the text broke off in before its tests is the read error's to report.
@@ -56,7 +56,7 @@ GroupObject readGroup(Value& item, std::size_t number, Json::LineCounter& lines)
         }
         return group;
     }
-    for (Json::Member& test : tests.members) {
+    for (const Json::Member& test : tests.members) {
         if (test.value.complete) {
             const std::size_t line = lines.lineAt(test.value.offset);
             group.tests.push_back({line, test.value});

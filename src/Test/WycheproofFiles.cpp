@@ -187,11 +187,11 @@ File readFile(std::string name, std::string text) {
     file.records.reserve(file.tests + 1);
     std::size_t number = 0;
     std::string lastTest;
-    for (GroupObject& object : read.groups) {
+    for (const GroupObject& object : read.groups) {
         const std::string damage = groupDamage(object);
         auto group = std::make_shared<Group>(Group{
             object.number, object.line, object.fields.string("type").value_or(""), object.fields});
-        for (TestObject& test : object.tests) {
+        for (const TestObject& test : object.tests) {
             file.records.push_back(readTest(file.name, file, group, damage, test, ++number));
             lastTest = file.records.back().test;
         }
